@@ -1,0 +1,116 @@
+#include "cli/CommandTable.h"
+
+#include "store/Database.h"
+#include "store/ProjectFolders.h"
+
+#include <exception>
+
+namespace korvex {
+void registerAllCommands(cli::CommandTable& table);
+}
+
+namespace korvex::cli {
+
+QString CommandContext::projectFolder(const QString& argument) const
+{
+    return store::projectFolderFromArgument(argument, root);
+}
+
+void CommandTable::add(const QString& name, const QString& usage, std::function<int(CommandContext&)> run)
+{
+    commands_[name] = Command{usage, std::move(run)};
+}
+
+const Command* CommandTable::find(const QString& name) const
+{
+    const auto it = commands_.find(name);
+    return it == commands_.end() ? nullptr : &it->second;
+}
+
+namespace {
+
+struct ParsedArguments {
+    QString rootOption;
+    QStringList rest;
+    bool rootMissing = false;
+};
+
+ParsedArguments parse(const QStringList& arguments)
+{
+    ParsedArguments parsed;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == "--root") {
+            if (i + 1 >= arguments.size()) {
+                parsed.rootMissing = true;
+                break;
+            }
+            parsed.rootOption = arguments[++i];
+        } else if (a.startsWith("--root=")) {
+            parsed.rootOption = a.mid(7);
+        } else {
+            parsed.rest.append(a);
+        }
+    }
+    return parsed;
+}
+
+void printCommands(const CommandTable& table, QTextStream& err)
+{
+    err << "usage: korvex [--root DIR] COMMAND ARGS...\n";
+    for (const auto& [name, command] : table.all())
+        err << "  korvex " << command.usage << "\n";
+    err.flush();
+}
+
+} // namespace
+
+bool hasCommand(const QStringList& arguments) { return !parse(arguments).rest.isEmpty(); }
+
+QString rootFromArguments(const QStringList& arguments)
+{
+    return store::resolveRootFolder(parse(arguments).rootOption);
+}
+
+int usage(CommandContext& context, const QString& usage)
+{
+    context.err << "usage: korvex " << usage << "\n";
+    context.err.flush();
+    return kUsage;
+}
+
+int run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextStream& in)
+{
+    CommandTable table;
+    registerAllCommands(table);
+    const ParsedArguments parsed = parse(arguments);
+    if (parsed.rootMissing || parsed.rest.isEmpty()) {
+        printCommands(table, err);
+        return kUsage;
+    }
+    const Command* command = table.find(parsed.rest.first());
+    if (!command) {
+        err << "korvex: orden desconocida: " << parsed.rest.first() << "\n";
+        printCommands(table, err);
+        return kUsage;
+    }
+    try {
+        const QString root = store::resolveRootFolder(parsed.rootOption);
+        store::layOutRootFolder(root);
+        CommandContext context{root, parsed.rest.mid(1), out, err, in};
+        const int code = command->run(context);
+        out.flush();
+        err.flush();
+        return code;
+    } catch (const store::StoreError& e) {
+        out.flush();
+        err << e.message() << "\n";
+    } catch (const std::exception& e) {
+        out.flush();
+        err << QString::fromUtf8(e.what()) << "\n";
+    }
+    err.flush();
+    return kRefused;
+}
+
+} // namespace korvex::cli

@@ -1,0 +1,52 @@
+#pragma once
+// Batch commands of the korvex executable: "korvex [--root DIR] COMMAND ARGS...".
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <functional>
+#include <map>
+
+namespace korvex::cli {
+
+// Exit codes: 0 done, 1 refused (the system's Spanish message on standard error), 2 bad usage.
+enum ExitCode { kOk = 0, kRefused = 1, kUsage = 2 };
+
+struct CommandContext {
+    QString root;       // resolved root folder (already laid out)
+    QStringList args;   // arguments after the command name
+    QTextStream& out;
+    QTextStream& err;
+    QTextStream& in;
+    // A PROJECT argument: a project folder path or a folder name under the root.
+    QString projectFolder(const QString& argument) const;
+};
+
+struct Command {
+    QString usage; // "sql PROJECT STATEMENT [VALUE...]"
+    std::function<int(CommandContext&)> run;
+};
+
+class CommandTable {
+public:
+    void add(const QString& name, const QString& usage, std::function<int(CommandContext&)> run);
+    const Command* find(const QString& name) const;
+    const std::map<QString, Command>& all() const { return commands_; }
+
+private:
+    std::map<QString, Command> commands_;
+};
+
+// Parses the global options, lays out the root folder and runs the command. Every store error or
+// other exception ends as a message on err and exit code 1; nothing escapes.
+int run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextStream& in);
+// True when the arguments name a command (the desktop program starts otherwise).
+bool hasCommand(const QStringList& arguments);
+// The root option of the arguments, resolved as the program resolves it.
+QString rootFromArguments(const QStringList& arguments);
+
+// Prints "usage: korvex <usage>" and returns kUsage.
+int usage(CommandContext& context, const QString& usage);
+
+} // namespace korvex::cli

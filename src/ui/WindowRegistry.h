@@ -1,0 +1,58 @@
+#pragma once
+// Opening windows by name, one copy each. The main window's buttons and the windows that open
+// other windows (the item picker opens the analysis editor) go through here, so a feature plugs
+// in by registering its windows and buttons from a file under src/shell/wiring/.
+
+#include <QHash>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+namespace korvex::ui {
+
+// What a window needs to know when it opens: the folder it works on, read once.
+struct WindowContext {
+    QString projectFolder;
+    QString rootFolder;
+    QWidget* mainWindow = nullptr; // frmPrincipal, for windows that report back to it
+};
+
+class WindowRegistry {
+public:
+    using Factory = std::function<QWidget*(const WindowContext&)>;
+    using Action = std::function<void(const WindowContext&)>;
+
+    static WindowRegistry& instance();
+
+    // windowName is the window's class name, such as "frmDatosPresupuesto"; the factory's
+    // widget gets it as object name and Qt::WA_DeleteOnClose.
+    void registerWindow(const QString& windowName, Factory factory);
+    // A main-window button (object name such as "cmdCalculo") with an action of its own.
+    void registerButton(const QString& buttonName, Action action);
+
+    bool hasWindow(const QString& windowName) const;
+    bool hasButton(const QString& buttonName) const;
+
+    // Creates the window if it is not open, shows it in the host (the frame's MDI area, or as a
+    // top-level window without a host) and brings it to the front. nullptr when not registered.
+    QWidget* openWindow(const QString& windowName, const WindowContext& context);
+    QWidget* findWindow(const QString& windowName) const;
+    // Runs the button's action; false when the button has none.
+    bool triggerButton(const QString& buttonName, const WindowContext& context);
+
+    // The frame installs how a new window is shown and how an open one is brought to the front.
+    void setHost(std::function<void(QWidget*)> show, std::function<void(QWidget*)> raise);
+    void closeAll();
+    void clear(); // tests: forget every registration and open window
+
+private:
+    QHash<QString, Factory> factories_;
+    QHash<QString, Action> buttons_;
+    QHash<QString, QPointer<QWidget>> open_;
+    std::function<void(QWidget*)> show_;
+    std::function<void(QWidget*)> raise_;
+};
+
+} // namespace korvex::ui
