@@ -9,6 +9,8 @@
 
 #ifdef KORVEX_HAVE_DESKTOP
 #include "shell/Desktop.h"
+
+#include <QGuiApplication>
 #endif
 
 int main(int argc, char** argv)
@@ -21,7 +23,14 @@ int main(int argc, char** argv)
     if (!korvex::cli::hasCommand(arguments))
         return korvex::shell::runDesktop(argc, argv, korvex::cli::rootFromArguments(arguments));
 #endif
+#ifdef KORVEX_HAVE_DESKTOP
+    // Batch commands that render (reports to PDF) need fonts and paint devices, not a screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+#else
     QCoreApplication app(argc, argv);
+#endif
     QTextStream out(stdout);
     QTextStream err(stderr);
     QTextStream in(stdin);
