@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QPointer>
 #include <QString>
+#include <QVariantMap>
 #include <QWidget>
 
 #include <functional>
@@ -17,6 +18,16 @@ struct WindowContext {
     QString projectFolder;
     QString rootFolder;
     QWidget* mainWindow = nullptr; // frmPrincipal, for windows that report back to it
+    // What the opener hands over, e.g. the item picker's {"txtCod": code, "txtItem": item}.
+    QVariantMap arguments;
+};
+
+// A window that must take new arguments when it is opened again while already open (the
+// analysis editor shown for another item). openWindow calls reopen() on the open copy.
+class ReopenableWindow {
+public:
+    virtual ~ReopenableWindow() = default;
+    virtual void reopen(const WindowContext& context) = 0;
 };
 
 class WindowRegistry {
@@ -36,7 +47,8 @@ public:
     bool hasButton(const QString& buttonName) const;
 
     // Creates the window if it is not open, shows it in the host (the frame's MDI area, or as a
-    // top-level window without a host) and brings it to the front. nullptr when not registered.
+    // top-level window without a host) and brings it to the front; an open copy that is a
+    // ReopenableWindow gets reopen(context) first. nullptr when not registered.
     QWidget* openWindow(const QString& windowName, const WindowContext& context);
     QWidget* findWindow(const QString& windowName) const;
     // Runs the button's action; false when the button has none.
