@@ -31,8 +31,12 @@ void error(QWidget* parent, const QString& text);
 void warning(QWidget* parent, const QString& text);
 // Application title, OK button: the system's description of a failure.
 void failure(QWidget* parent, const QString& text);
+// A title of the caller's own (such as "Información"), OK button, information icon.
+void information(QWidget* parent, const QString& title, const QString& text);
 // Title "Confirmacion", Yes / No.
 bool confirm(QWidget* parent, const QString& text);
+// The frame's exit question "En Realidad Desea Salir de Korvex...?", title "Salir...?", Yes / No.
+bool confirmExit(QWidget* parent);
 // "¿Desea grabar los cambios?" with Yes / No / Cancel, asked by editors closed with unsaved changes.
 MessageAnswer askSaveChanges(QWidget* parent);
 } // namespace messages

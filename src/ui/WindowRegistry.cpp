@@ -1,0 +1,103 @@
+#include "ui/WindowRegistry.h"
+
+namespace korvex::ui {
+
+WindowRegistry& WindowRegistry::instance()
+{
+    static WindowRegistry registry;
+    return registry;
+}
+
+void WindowRegistry::registerWindow(const QString& windowName, Factory factory)
+{
+    factories_.insert(windowName, std::move(factory));
+}
+
+void WindowRegistry::registerButton(const QString& buttonName, Action action)
+{
+    buttons_.insert(buttonName, std::move(action));
+}
+
+bool WindowRegistry::hasWindow(const QString& windowName) const { return factories_.contains(windowName); }
+
+bool WindowRegistry::hasButton(const QString& buttonName) const { return buttons_.contains(buttonName); }
+
+QWidget* WindowRegistry::findWindow(const QString& windowName) const
+{
+    const auto found = open_.constFind(windowName);
+    return found == open_.constEnd() ? nullptr : found->data();
+}
+
+QWidget* WindowRegistry::openWindow(const QString& windowName, const WindowContext& context)
+{
+    if (QWidget* open = findWindow(windowName)) {
+        if (auto* reopenable = dynamic_cast<ReopenableWindow*>(open))
+            reopenable->reopen(context);
+        if (raise_) {
+            raise_(open);
+        } else {
+            open->show();
+            open->raise();
+            open->activateWindow();
+        }
+        return open;
+    }
+    const auto factory = factories_.constFind(windowName);
+    if (factory == factories_.constEnd())
+        return nullptr;
+    // The factory may refuse (a window that cannot open its project shows why and returns null).
+    QWidget* window = (*factory)(context);
+    if (!window)
+        return nullptr;
+    window->setObjectName(windowName);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    open_.insert(windowName, window);
+    if (show_) {
+        show_(window);
+    } else {
+        window->show();
+        window->raise();
+        window->activateWindow();
+    }
+    return window;
+}
+
+bool WindowRegistry::triggerButton(const QString& buttonName, const WindowContext& context)
+{
+    const auto found = buttons_.constFind(buttonName);
+    if (found == buttons_.constEnd())
+        return false;
+    // A copy: the action may register or clear buttons while it runs.
+    const Action action = *found;
+    action(context);
+    return true;
+}
+
+void WindowRegistry::setHost(std::function<void(QWidget*)> show, std::function<void(QWidget*)> raise)
+{
+    show_ = std::move(show);
+    raise_ = std::move(raise);
+}
+
+void WindowRegistry::closeAll()
+{
+    const auto windows = open_.values();
+    for (const QPointer<QWidget>& window : windows)
+        if (window)
+            window->close();
+    for (auto it = open_.begin(); it != open_.end();)
+        it = it->isNull() ? open_.erase(it) : std::next(it);
+}
+
+void WindowRegistry::clear()
+{
+    for (const QPointer<QWidget>& window : std::as_const(open_))
+        delete window.data();
+    open_.clear();
+    factories_.clear();
+    buttons_.clear();
+    show_ = nullptr;
+    raise_ = nullptr;
+}
+
+} // namespace korvex::ui
