@@ -398,7 +398,8 @@ QRect Grid::cellRect(int row, int col, bool ensureVisible)
     const QModelIndex index = model()->index(row - fixedRows_, col);
     if (ensureVisible)
         scrollTo(index);
-    const QRect inViewport = visualRect(index);
+    const QRect inViewport(columnViewportPosition(col), rowViewportPosition(row - fixedRows_), columnWidth(col),
+                           rowHeight(row - fixedRows_));
     return inViewport.translated(viewport()->mapTo(this, QPoint(0, 0)));
 }
 
