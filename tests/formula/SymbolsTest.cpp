@@ -1,0 +1,151 @@
+#include "ProjectFixture.h"
+#include "formula/Symbols.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+using namespace korvex;
+using namespace korvex::formula;
+using korvex::testing::FailureGuard;
+using korvex::testing::FormulaProject;
+
+namespace {
+
+// Item 1 (quantity 10): cement 5 kg @ 0.20, sand 0.5 m3 @ 12, mixer 1 h x 0.5 @ 4, labourer 2 x 0.5
+// @ 3, sand haulage 0.5 m3 @ 2: direct cost 13.00, 130.00 over the item. Item 2 (quantity 2): cement
+// 10 kg @ 0.25, 2.50 a unit. Project direct cost 135.00; equipment 20, labour 30, transport 10.
+void fillSample(FormulaProject& p)
+{
+    p.item("1", 10);
+    p.material("1", "Cemento", "kg", 5, 0.20);
+    p.material("1", "Arena", "m3", 0.5, 12);
+    p.equipment("1", "Concretera", 1, 0.5, 4);
+    p.labour("1", "Peon", "E2", 2, 0.5, 3);
+    p.transport("1", "Arena", "m3", 0.5, 2);
+    p.item("2", 2);
+    p.material("2", "Cemento", "kg", 10, 0.25);
+}
+
+const ProjectTotals kSampleTotals{135, 20, 30, 10};
+
+double percentSum(const std::vector<SymbolRow>& rows)
+{
+    return std::accumulate(rows.begin(), rows.end(), 0.0,
+                           [](double s, const SymbolRow& r) { return s + r.porcentaje; });
+}
+
+} // namespace
+
+TEST(SymbolRows, ListMaterialsByPriceThenTheSeparatorAndTheSixComponents)
+{
+    FormulaProject p;
+    fillSample(p);
+    const auto rows = loadSymbolRows(p.db(), kSampleTotals);
+    ASSERT_EQ(rows.size(), 3u + 1u + 6u);
+
+    EXPECT_EQ(rows[0].descripcion, "Arena");
+    EXPECT_EQ(percentageText(rows[0]), "44.444");
+    EXPECT_EQ(rows[1].descripcion, "Cemento");
+    EXPECT_EQ(percentageText(rows[1]), "7.407"); // 50 kg @ 0.20
+    EXPECT_EQ(rows[2].descripcion, "Cemento");
+    EXPECT_EQ(percentageText(rows[2]), "3.704"); // 20 kg @ 0.25: the same material at another price
+    EXPECT_EQ(rows[3].kind, SymbolRowKind::Separator);
+    EXPECT_EQ(rows[3].descripcion, separatorText());
+    EXPECT_EQ(percentageText(rows[3]), "");
+
+    QStringList names;
+    QStringList shares;
+    for (std::size_t i = 4; i < rows.size(); ++i) {
+        names << rows[i].descripcion;
+        shares << percentageText(rows[i]);
+        EXPECT_EQ(rows[i].unidad, "");
+    }
+    EXPECT_EQ(names, componentNames());
+    EXPECT_EQ(shares, QStringList({"11.556", "5.778", "1.778", "0.667", "2.444", "22.222"}));
+
+    // Every share of the direct cost is accounted for: materials, equipment with transport, labour.
+    EXPECT_NEAR(percentSum(rows), 100.0, 0.0005);
+}
+
+TEST(SymbolRows, SharesAddUpToTheDirectCostOfTheEngine)
+{
+    FormulaProject p;
+    fillSample(p);
+    const ProjectTotals totals = loadProjectTotals(p.folder());
+    EXPECT_DOUBLE_EQ(totals.costoDirecto, 135);
+    EXPECT_DOUBLE_EQ(totals.equipo + totals.transporte, 30);
+    EXPECT_NEAR(percentSum(loadSymbolRows(p.db(), totals)), 100.0, 0.0005);
+}
+
+TEST(SymbolRows, WithoutMaterialsOrDirectCostShowSeparatorFirstAndZeroShares)
+{
+    FormulaProject p;
+    p.item("1", 0);
+    p.labour("1", "Peon", "E2", 1, 1, 3);
+    const auto rows = loadSymbolRows(p.db(), ProjectTotals{0, 5, 3, 0});
+    ASSERT_EQ(rows.size(), 7u);
+    EXPECT_EQ(rows[0].kind, SymbolRowKind::Separator);
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        EXPECT_EQ(percentageText(rows[i]), "0.000");
+}
+
+TEST(SymbolRows, StoredSymbolsComeBackForMaterialsAtEveryPriceAndForComponents)
+{
+    FormulaProject p;
+    fillSample(p);
+    p.material("1", "Tubo 1/2\" O'Neil", "m", 1, 1);
+    auto rows = loadSymbolRows(p.db(), kSampleTotals);
+    for (SymbolRow& row : rows) {
+        if (row.descripcion == "Cemento")
+            row.simbolo = "C";
+        else if (row.descripcion.startsWith("Tubo"))
+            row.simbolo = "T'1";
+        else if (row.descripcion == "Mano de Obra")
+            row.simbolo = " B ";
+    }
+    rows[0].simbolo = ""; // Arena: no symbol, saved all the same
+    EXPECT_EQ(saveSymbolRows(p.db(), rows), static_cast<int>(rows.size()) - 1);
+    EXPECT_EQ(p.count("SimbolosMat"), static_cast<int>(rows.size()) - 1);
+
+    const auto again = loadSymbolRows(p.db(), kSampleTotals);
+    QStringList symbols;
+    for (const SymbolRow& row : again)
+        symbols << row.simbolo;
+    // Arena, Cemento 0.20, Cemento 0.25, Tubo, separator, five equipment shares, labour.
+    EXPECT_EQ(symbols, QStringList({"", "C", "C", "T'1", "", "", "", "", "", "", "B"}));
+}
+
+TEST(SymbolRows, FailedSaveLeavesTheEarlierSymbols)
+{
+    FormulaProject p;
+    FailureGuard guard;
+    fillSample(p);
+    auto rows = loadSymbolRows(p.db(), kSampleTotals);
+    rows[0].simbolo = "A";
+    saveSymbolRows(p.db(), rows);
+
+    rows[0].simbolo = "Z";
+    store::testing::failAfterWrites(3);
+    EXPECT_THROW(saveSymbolRows(p.db(), rows), store::StoreError);
+    store::testing::failAfterWrites(-1);
+
+    EXPECT_EQ(p.count("SimbolosMat"), static_cast<int>(rows.size()) - 1);
+    EXPECT_EQ(loadSymbolRows(p.db(), kSampleTotals)[0].simbolo, "A");
+}
+
+TEST(SymbolRows, DistinctSymbolsIgnoreBlanksAndCaseAndNameTheOnesBeyondEleven)
+{
+    std::vector<SymbolRow> rows;
+    for (const char* s : {"B", " b", "", "A", "a ", "C"})
+        rows.push_back({SymbolRowKind::Material, s, "x", "u", 1});
+    EXPECT_EQ(distinctSymbols(rows), QStringList({"B", "A", "C"}));
+
+    QStringList thirteen;
+    for (char c = 'M'; c >= 'A'; --c)
+        thirteen << QString(QChar(c));
+    EXPECT_EQ(symbolsBeyondLimit(thirteen), QStringList({"L", "M"}));
+    EXPECT_TRUE(symbolsBeyondLimit(thirteen.mid(0, 11)).isEmpty());
+    EXPECT_TRUE(tooManySymbolsMessage({}).isEmpty());
+    EXPECT_TRUE(tooManySymbolsMessage({"L", "M"}).contains("L, M"));
+}
