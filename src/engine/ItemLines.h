@@ -1,0 +1,82 @@
+#pragma once
+// Internal to the engine: reading the resource lines of many items in one pass per table.
+//
+// An item's lines are those whose CodigoPres and ItemPres equal the item's, as the store compares
+// text ("=" ignores letter case), listed in stored order. Reading a whole table once in stored
+// order and dealing its lines out by item gives every item the same lines in the same order as a
+// query per item would, at the cost of one scan instead of one query per item.
+
+#include "engine/Engine.h"
+#include "store/Database.h"
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+
+#include <array>
+#include <cstddef>
+#include <unordered_map>
+#include <vector>
+
+namespace korvex::engine::detail {
+
+// The pair CodigoPres + ItemPres, folded the way the store's "=" compares text.
+struct ItemKey {
+    QString codigo;
+    QString item;
+    bool operator==(const ItemKey&) const = default;
+};
+
+struct ItemKeyHash {
+    std::size_t operator()(const ItemKey& key) const noexcept
+    {
+        return static_cast<std::size_t>(qHash(key.codigo) * 31u ^ qHash(key.item));
+    }
+};
+
+QString foldText(const QString& text);
+
+// Puts a record set on its first record (a no-op when empty).
+inline void rewind(store::RecordSet& records)
+{
+    if (records.recordCount() > 0)
+        records.moveFirst();
+}
+// The key of the current Presupuesto record (a Null code is looked up as "").
+ItemKey itemKeyOf(const store::RecordSet& record);
+// The key of the current line record; false for a line whose code or number is Null, which a
+// query by value never finds.
+bool lineKeyOf(const store::RecordSet& record, ItemKey& key);
+
+// The four kinds of resource lines and their tables.
+inline constexpr std::array<TipoRecurso, 4> kKinds = {TipoRecurso::Material, TipoRecurso::Equipo,
+                                                      TipoRecurso::ManoObra, TipoRecurso::Transporte};
+QString tableOf(TipoRecurso kind);
+
+// The rounded amount of the current line of a record set on the kind's table.
+double lineAmount(TipoRecurso kind, const store::RecordSet& line);
+
+// Values text into a bound parameter: a Null code is looked up as "" like a typed empty code.
+QVariant textParam(const QString& text);
+
+// Subtotals of every item of the project, from one stored-order scan of each line table.
+using SubtotalMap = std::unordered_map<ItemKey, Subtotales, ItemKeyHash>;
+SubtotalMap subtotalsOfAllItems(store::Database& db);
+
+// Subtotals of one item with one query per kind.
+Subtotales subtotalsOfItem(store::Database& db, const QString& codigo, const QString& item);
+
+std::optional<DatosIndirectos> readHeader(store::Database& db);
+
+// The message of a failure, as a result the caller shows.
+template <typename R>
+R failure(const QString& message, const QString& title = QStringLiteral("Error"))
+{
+    R result;
+    result.ok = false;
+    result.message = message;
+    result.title = title;
+    return result;
+}
+
+} // namespace korvex::engine::detail

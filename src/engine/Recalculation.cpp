@@ -1,0 +1,90 @@
+// The whole budget at once: every item's unit price, the stored recalculation and the direct-cost
+// total. Each reads every line table once in stored order instead of querying item by item.
+
+#include "engine/Engine.h"
+#include "engine/ItemLines.h"
+
+#include "store/Database.h"
+
+#include <exception>
+
+namespace korvex::engine {
+
+namespace {
+
+std::vector<PrecioItem> priceItems(store::Database& db, store::RecordSet& items, const DatosIndirectos& datos)
+{
+    const detail::SubtotalMap subtotals = detail::subtotalsOfAllItems(db);
+    std::vector<PrecioItem> out;
+    out.reserve(static_cast<std::size_t>(items.recordCount()));
+    detail::rewind(items);
+    for (; !items.eof(); items.moveNext()) {
+        PrecioItem p;
+        p.indice = static_cast<int>(items.number("Indice"));
+        p.codigoPres = items.text("CodigoPres");
+        p.itemPres = items.text("ItemPres");
+        p.descripcionPres = items.text("DescripcionPres");
+        p.unidadPres = items.text("UnidadPres");
+        p.cantidadPres = items.number("CantidadPres");
+        const auto found = subtotals.find(detail::itemKeyOf(items));
+        const Subtotales s = found == subtotals.end() ? Subtotales{} : found->second;
+        p.costoDirectoSinHerramienta = CalcularCostoDirecto(s);
+        p.precio = CalcularPrecioUnitario(s, datos);
+        out.push_back(std::move(p));
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<PrecioItem> PreciosUnitarios(const QString& projectFolder)
+{
+    auto db = store::Database::openProject(projectFolder);
+    const DatosIndirectos datos = detail::readHeader(db).value_or(DatosIndirectos{});
+    auto items = db.openRecordSet("SELECT * FROM Presupuesto");
+    return priceItems(db, items, datos);
+}
+
+ResultadoRecalculo RecalcularPresupuesto(const QString& projectFolder)
+{
+    try {
+        auto db = store::Database::openProject(projectFolder);
+        const auto header = detail::readHeader(db);
+        if (!header)
+            return detail::failure<ResultadoRecalculo>(kSinDatosProyecto, QStringLiteral("Advertencia"));
+
+        auto items = db.openRecordSet("SELECT * FROM Presupuesto");
+        const std::vector<PrecioItem> prices = priceItems(db, items, *header);
+
+        store::Transaction transaction(db);
+        detail::rewind(items);
+        for (const PrecioItem& price : prices) {
+            items.edit();
+            items.setValue("TotalPres", price.precio.precioUnitario);
+            items.update();
+            items.moveNext();
+        }
+        transaction.commit();
+
+        ResultadoRecalculo result;
+        result.items = static_cast<int>(prices.size());
+        return result;
+    } catch (const store::StoreError& error) {
+        return detail::failure<ResultadoRecalculo>(error.message());
+    } catch (const std::exception& error) {
+        return detail::failure<ResultadoRecalculo>(QString::fromLocal8Bit(error.what()));
+    }
+}
+
+double TotalCostoDirecto(const QString& projectFolder)
+{
+    auto db = store::Database::openProject(projectFolder);
+    auto items = db.openRecordSet("SELECT * FROM Presupuesto");
+    const std::vector<PrecioItem> prices = priceItems(db, items, DatosIndirectos{});
+    double total = 0;
+    for (const PrecioItem& price : prices)
+        total = Redondear(total + price.costoDirectoSinHerramienta * price.cantidadPres, 2);
+    return total;
+}
+
+} // namespace korvex::engine

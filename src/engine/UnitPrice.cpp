@@ -1,0 +1,204 @@
+// The unit price of one budget item: line amounts, subtotals, tools allowance, direct cost,
+// indirect costs.
+
+#include "engine/Engine.h"
+#include "engine/ItemLines.h"
+
+#include "store/Database.h"
+
+namespace korvex::engine {
+
+double ImporteMaterial(double cantidad, double precioUnitario) { return Redondear(cantidad * precioUnitario, 2); }
+
+double ImporteEquipo(double horas, double costo, double rendimiento)
+{
+    return Redondear((horas * costo) * rendimiento, 2);
+}
+
+double ImporteManoObra(double horas, double salario, double rendimiento)
+{
+    return Redondear((horas * salario) * rendimiento, 2);
+}
+
+double ImporteTransporte(double precio, double cantidad) { return Redondear(precio * cantidad, 2); }
+
+double HerramientaManual(double subtotalManoObra) { return RedondearPar(subtotalManoObra * 0.05, 2); }
+
+double CalcularCostoDirecto(const Subtotales& s)
+{
+    return Redondear(s.materiales + s.equipo + s.manoObra + s.transporte, 2);
+}
+
+PrecioUnitario CalcularPrecioUnitario(const Subtotales& s, const DatosIndirectos& datos)
+{
+    PrecioUnitario p;
+    p.subtotales = s;
+    p.herramienta = datos.herramienta ? HerramientaManual(s.manoObra) : 0.0;
+    p.costoDirecto = Redondear(s.materiales + s.equipo + s.manoObra + s.transporte + p.herramienta, 2);
+    p.indirectos = Redondear(datos.costosIndirectos * p.costoDirecto / 100, 3);
+    p.otrosIndirectos = Redondear(datos.otrosIndirectos * p.costoDirecto / 100, 3);
+    p.precioUnitario = Redondear(p.costoDirecto + p.indirectos + p.otrosIndirectos, 2);
+    return p;
+}
+
+std::optional<DatosIndirectos> LeerDatosIndirectos(const QString& projectFolder)
+{
+    auto db = store::Database::openProject(projectFolder);
+    return detail::readHeader(db);
+}
+
+double CostoDirecto(const QString& projectFolder, const QString& codigoPres, const QString& itemPres)
+{
+    auto db = store::Database::openProject(projectFolder);
+    return CalcularCostoDirecto(detail::subtotalsOfItem(db, codigoPres, itemPres));
+}
+
+DesgloseItem PrecioUnitarioItem(const QString& projectFolder, const QString& codigoPres, const QString& itemPres)
+{
+    auto db = store::Database::openProject(projectFolder);
+    const auto header = detail::readHeader(db);
+    DesgloseItem out;
+    out.conDatosProyecto = header.has_value();
+    out.precio = CalcularPrecioUnitario(detail::subtotalsOfItem(db, codigoPres, itemPres),
+                                        header.value_or(DatosIndirectos{}));
+    return out;
+}
+
+namespace detail {
+
+// The same letters the store's "=" folds: ASCII letters to lower case, other letters by Unicode
+// case folding unless that would give an ASCII character.
+QString foldText(const QString& text)
+{
+    bool ascii = true;
+    for (const QChar c : text)
+        if (c.unicode() >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (ascii)
+        return text.toLower();
+    QList<uint> codePoints = text.toUcs4();
+    for (uint& c : codePoints) {
+        if (c < 0x80) {
+            if (c >= 'A' && c <= 'Z')
+                c += 32;
+        } else if (const uint folded = QChar::toCaseFolded(char32_t(c)); folded >= 0x80) {
+            c = folded;
+        }
+    }
+    return QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()), codePoints.size());
+}
+
+ItemKey itemKeyOf(const store::RecordSet& record)
+{
+    return {foldText(record.text("CodigoPres")), foldText(record.text("ItemPres"))};
+}
+
+bool lineKeyOf(const store::RecordSet& record, ItemKey& key)
+{
+    const QVariant codigo = record.value("CodigoPres");
+    const QVariant item = record.value("ItemPres");
+    if (codigo.isNull() || item.isNull())
+        return false;
+    key.codigo = foldText(codigo.toString());
+    key.item = foldText(item.toString());
+    return true;
+}
+
+QString tableOf(TipoRecurso kind)
+{
+    switch (kind) {
+    case TipoRecurso::Material: return QStringLiteral("Materiales");
+    case TipoRecurso::Equipo: return QStringLiteral("Maquinaria");
+    case TipoRecurso::ManoObra: return QStringLiteral("ManoObra");
+    case TipoRecurso::Transporte: return QStringLiteral("Transporte");
+    }
+    return {};
+}
+
+double lineAmount(TipoRecurso kind, const store::RecordSet& line)
+{
+    switch (kind) {
+    case TipoRecurso::Material: return ImporteMaterial(line.number("CantidadMat"), line.number("PrecioUniMat"));
+    case TipoRecurso::Equipo:
+        return ImporteEquipo(line.number("HorasMaq"), line.number("CostoMaq"), line.number("RendimientoMaq"));
+    case TipoRecurso::ManoObra:
+        return ImporteManoObra(line.number("HorasMan"), line.number("SalarioMan"), line.number("RendimientoMan"));
+    case TipoRecurso::Transporte: return ImporteTransporte(line.number("PrecioTran"), line.number("CantidadTran"));
+    }
+    return 0;
+}
+
+QVariant textParam(const QString& text) { return QVariant(text.isNull() ? QStringLiteral("") : text); }
+
+namespace {
+
+double& subtotalOf(Subtotales& s, TipoRecurso kind)
+{
+    switch (kind) {
+    case TipoRecurso::Material: return s.materiales;
+    case TipoRecurso::Equipo: return s.equipo;
+    case TipoRecurso::ManoObra: return s.manoObra;
+    case TipoRecurso::Transporte: break;
+    }
+    return s.transporte;
+}
+
+QString amountFields(TipoRecurso kind)
+{
+    switch (kind) {
+    case TipoRecurso::Material: return QStringLiteral("CantidadMat, PrecioUniMat");
+    case TipoRecurso::Equipo: return QStringLiteral("HorasMaq, CostoMaq, RendimientoMaq");
+    case TipoRecurso::ManoObra: return QStringLiteral("HorasMan, SalarioMan, RendimientoMan");
+    case TipoRecurso::Transporte: break;
+    }
+    return QStringLiteral("PrecioTran, CantidadTran");
+}
+
+} // namespace
+
+SubtotalMap subtotalsOfAllItems(store::Database& db)
+{
+    SubtotalMap subtotals;
+    ItemKey key;
+    for (const TipoRecurso kind : kKinds) {
+        auto lines = db.openRecordSet("SELECT CodigoPres, ItemPres, " + amountFields(kind) + " FROM " + tableOf(kind));
+        rewind(lines);
+        for (; !lines.eof(); lines.moveNext()) {
+            if (lineKeyOf(lines, key))
+                subtotalOf(subtotals[key], kind) += lineAmount(kind, lines);
+        }
+    }
+    return subtotals;
+}
+
+Subtotales subtotalsOfItem(store::Database& db, const QString& codigo, const QString& item)
+{
+    Subtotales s;
+    for (const TipoRecurso kind : kKinds) {
+        auto lines = db.openRecordSet("SELECT * FROM " + tableOf(kind) + " WHERE CodigoPres = ? and ItemPres = ?",
+                                      {textParam(codigo), textParam(item)});
+        rewind(lines);
+        for (; !lines.eof(); lines.moveNext())
+            subtotalOf(s, kind) += lineAmount(kind, lines);
+    }
+    return s;
+}
+
+std::optional<DatosIndirectos> readHeader(store::Database& db)
+{
+    auto header = db.openRecordSet("SELECT * FROM Proyecto");
+    if (header.recordCount() == 0)
+        return std::nullopt;
+    header.moveFirst();
+    DatosIndirectos datos;
+    datos.costosIndirectos = header.number("CostosIndirectos");
+    datos.otrosIndirectos = header.number("OtrosIndirectos");
+    datos.herramienta = header.boolean("Herramienta");
+    return datos;
+}
+
+} // namespace detail
+
+} // namespace korvex::engine
