@@ -1,0 +1,396 @@
+#include "store/Connection.h"
+
+#include "store/Database.h"
+#include "store/Schema.h"
+#include "store/TextCompare.h"
+
+#define SQLITE_HAS_CODEC 1
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <mutex>
+
+namespace korvex::store {
+
+namespace {
+
+struct FileId {
+    dev_t dev;
+    ino_t ino;
+    bool operator<(const FileId& o) const { return dev != o.dev ? dev < o.dev : ino < o.ino; }
+};
+
+struct Registry {
+    std::mutex mutex;
+    std::map<FileId, std::shared_ptr<Connection>> connections;
+    quint64 clock = 0;
+};
+
+Registry& registry()
+{
+    static Registry* r = new Registry; // never destroyed: connections may outlive static teardown
+    return *r;
+}
+
+constexpr size_t kIdleConnectionsKept = 8;
+constexpr int kStatementCacheSize = 256;
+
+QString nativePath(const QString& path) { return QDir::toNativeSeparators(path); }
+
+QString translateSqliteMessage(const QString& msg)
+{
+    struct Rule {
+        const char* prefix;
+        const char* spanish;
+    };
+    static const Rule rules[] = {
+        {"no such column: ", "No existe el campo %1"},
+        {"no such table: ", "No existe la tabla %1"},
+        {"ambiguous column name: ", "El campo %1 es ambiguo"},
+        {"misuse of aggregate", "Uso indebido de una función de totales%1"},
+        {"no such function: ", "Función desconocida %1"},
+    };
+    for (const auto& r : rules) {
+        const QLatin1String prefix(r.prefix);
+        if (msg.startsWith(prefix))
+            return QString::fromUtf8(r.spanish).arg(msg.mid(prefix.size()));
+    }
+    return QStringLiteral("Error de la base de datos: %1").arg(msg);
+}
+
+QString describe(sqlite3* db, int rc)
+{
+    switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return QStringLiteral("La base de datos está en uso por otro proceso");
+    case SQLITE_READONLY: return QStringLiteral("La base de datos es de sólo lectura");
+    case SQLITE_FULL: return QStringLiteral("No queda espacio en el disco");
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return QStringLiteral("La base de datos está dañada o no es una base de datos de proyecto");
+    case SQLITE_IOERR: return QStringLiteral("Error de lectura o escritura en la base de datos");
+    case SQLITE_CONSTRAINT: return QStringLiteral("El registro no cumple las reglas de la tabla");
+    case SQLITE_CANTOPEN: return QStringLiteral("No se puede abrir la base de datos");
+    case SQLITE_TOOBIG: return QStringLiteral("El valor es demasiado grande");
+    case SQLITE_NOMEM: return QStringLiteral("No hay memoria suficiente");
+    default: break;
+    }
+    const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    return translateSqliteMessage(msg);
+}
+
+std::atomic<int> g_writesBeforeFailure{-1};
+
+QString passwordFromParts(const QString& connect)
+{
+    for (const QString& part : connect.split(';', Qt::SkipEmptyParts)) {
+        const int eq = int(part.indexOf('='));
+        if (eq > 0 && part.left(eq).trimmed().compare(QLatin1String("pwd"), Qt::CaseInsensitive) == 0)
+            return part.mid(eq + 1);
+    }
+    return {};
+}
+
+bool hasPlainSqliteHeader(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    return f.read(16) == QByteArray("SQLite format 3\0", 16);
+}
+
+void closeIdleBeyondLimit(Registry& r)
+{
+    std::vector<std::pair<quint64, FileId>> idle;
+    for (const auto& [id, c] : r.connections)
+        if (c.use_count() == 1)
+            idle.push_back({c->lastUse(), id});
+    if (idle.size() <= kIdleConnectionsKept)
+        return;
+    std::sort(idle.begin(), idle.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 0; i + kIdleConnectionsKept < idle.size(); ++i)
+        r.connections.erase(idle[i].second);
+}
+
+} // namespace
+
+QString passwordOfConnect(const QString& connect) { return passwordFromParts(connect); }
+
+void throwSqliteError(sqlite3* db, int rc, const QString& statement)
+{
+    QString message = describe(db, rc);
+    if (!statement.trimmed().isEmpty())
+        message += ": " + statement.trimmed();
+    throw StoreError(message, statement);
+}
+
+void countWrite()
+{
+    int n = g_writesBeforeFailure.load();
+    while (n >= 0) {
+        if (g_writesBeforeFailure.compare_exchange_weak(n, n == 0 ? -1 : n - 1)) {
+            if (n == 0)
+                throw StoreError(QStringLiteral("Fallo de escritura provocado para la prueba"));
+            return;
+        }
+    }
+}
+
+namespace testing {
+void failAfterWrites(int n) { g_writesBeforeFailure.store(n < 0 ? -1 : n); }
+} // namespace testing
+
+// ---------------------------------------------------------------------------------------------
+
+std::shared_ptr<Connection> Connection::acquire(const QString& path, const QString& password)
+{
+    struct stat st{};
+    const QByteArray local = QFile::encodeName(path);
+    if (path.isEmpty() || ::stat(local.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        throw StoreError(QStringLiteral("No se encuentra la base de datos %1").arg(nativePath(path)));
+    const FileId id{st.st_dev, st.st_ino};
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    auto it = r.connections.find(id);
+    if (it != r.connections.end() && !it->second->stillNamesFile()) {
+        r.connections.erase(it);
+        it = r.connections.end();
+    }
+    if (it != r.connections.end()) {
+        if (it->second->password_ != password)
+            throw StoreError(QStringLiteral("No se puede abrir la base de datos %1: la contraseña no es válida")
+                                 .arg(nativePath(path)));
+        it->second->lastUse_ = ++r.clock;
+        return it->second;
+    }
+    std::shared_ptr<Connection> c(new Connection);
+    c->open(path, password);
+    c->lastUse_ = ++r.clock;
+    r.connections[id] = c;
+    closeIdleBeyondLimit(r);
+    return c;
+}
+
+void Connection::forgetUnder(const QString& folder)
+{
+    const QString prefix = QDir::cleanPath(QFileInfo(folder).absoluteFilePath()) + "/";
+    QString canonicalPrefix = QFileInfo(folder).canonicalFilePath();
+    if (!canonicalPrefix.isEmpty())
+        canonicalPrefix += "/";
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    for (auto it = r.connections.begin(); it != r.connections.end();) {
+        const QString& p = it->second->path_;
+        if (p.startsWith(prefix) || (!canonicalPrefix.isEmpty() && p.startsWith(canonicalPrefix)))
+            it = r.connections.erase(it);
+        else
+            ++it;
+    }
+}
+
+bool Connection::stillNamesFile() const
+{
+    struct stat st{};
+    return fd_ >= 0 && ::fstat(fd_, &st) == 0 && st.st_nlink > 0;
+}
+
+void Connection::open(const QString& path, const QString& password)
+{
+    path_ = QFileInfo(path).canonicalFilePath();
+    if (path_.isEmpty())
+        path_ = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    password_ = password;
+    fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX,
+                             nullptr);
+    if (rc != SQLITE_OK)
+        throw StoreError(QStringLiteral("No se puede abrir la base de datos %1: %2")
+                             .arg(nativePath(path), describe(db_, rc)));
+    if (!password.isEmpty()) {
+        const QByteArray key = password.toUtf8();
+        sqlite3_key(db_, key.constData(), int(key.size()));
+    }
+    sqlite3_busy_timeout(db_, 3000);
+    checkProjectDatabase();
+    rc = text::registerFunctions(db_);
+    if (rc != SQLITE_OK)
+        throwSqliteError(db_, rc);
+    sqlite3_exec(db_, "PRAGMA cache_size = -16000", nullptr, nullptr, nullptr);
+    sqlite3_exec(db_, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
+}
+
+void Connection::checkProjectDatabase()
+{
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db_, "SELECT name FROM sqlite_master WHERE type = 'table'", -1, &st, nullptr);
+    QSet<QString> tables;
+    if (rc == SQLITE_OK)
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+            tables.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))).toLower());
+    sqlite3_finalize(st);
+    const QString where = nativePath(path_);
+    if (rc != SQLITE_DONE) {
+        if ((rc & 0xff) == SQLITE_NOTADB || (rc & 0xff) == SQLITE_CORRUPT) {
+            if (hasPlainSqliteHeader(path_))
+                throw StoreError(QStringLiteral("El archivo %1 no es una base de datos de proyecto: no está protegido con la contraseña de los proyectos").arg(where));
+            throw StoreError(QStringLiteral("No se puede abrir la base de datos %1: la contraseña no es válida o el archivo no es una base de datos de proyecto").arg(where));
+        }
+        throw StoreError(QStringLiteral("No se puede abrir la base de datos %1: %2").arg(where, describe(db_, rc)));
+    }
+    for (const auto& t : schemaTables())
+        if (!tables.contains(t.name.toLower()))
+            throw StoreError(QStringLiteral("El archivo %1 no es una base de datos de proyecto: le falta la tabla %2").arg(where, t.name));
+    rc = sqlite3_prepare_v2(db_, "PRAGMA user_version", -1, &st, nullptr);
+    int version = 0;
+    if (rc == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        version = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    if (version > kSchemaVersion)
+        throw StoreError(QStringLiteral("La base de datos %1 fue creada por una versión más reciente del programa").arg(where));
+}
+
+Connection::~Connection()
+{
+    for (sqlite3_stmt* st : std::as_const(statements_))
+        sqlite3_finalize(st);
+    if (db_)
+        sqlite3_close_v2(db_);
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+sqlite3_stmt* Connection::prepare(const QString& sql, const QString& statement)
+{
+    if (sqlite3_stmt* cached = statements_.value(sql)) {
+        sqlite3_reset(cached);
+        sqlite3_clear_bindings(cached);
+        return cached;
+    }
+    if (statements_.size() >= kStatementCacheSize) {
+        for (sqlite3_stmt* st : std::as_const(statements_))
+            sqlite3_finalize(st);
+        statements_.clear();
+    }
+    sqlite3_stmt* st = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    const int rc = sqlite3_prepare_v2(db_, utf8.constData(), int(utf8.size()), &st, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(st);
+        throwSqliteError(db_, rc, statement);
+    }
+    statements_.insert(sql, st);
+    return st;
+}
+
+void Connection::exec(const QString& sql)
+{
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &error);
+    sqlite3_free(error);
+    if (rc != SQLITE_OK)
+        throwSqliteError(db_, rc);
+}
+
+QString Connection::beginSavepoint()
+{
+    static std::atomic<quint64> counter{0};
+    const QString name = QStringLiteral("korvex_sp%1").arg(++counter);
+    if (!savepoints_.empty() && sqlite3_get_autocommit(db_))
+        savepoints_.clear(); // SQLite ended the transaction itself after an error
+    exec("SAVEPOINT " + name);
+    savepoints_.push_back(name);
+    return name;
+}
+
+void Connection::releaseSavepoint(const QString& name)
+{
+    const auto it = std::find(savepoints_.begin(), savepoints_.end(), name);
+    if (it == savepoints_.end())
+        return; // an enclosing transaction already ended
+    if (sqlite3_get_autocommit(db_)) {
+        savepoints_.clear();
+        throw StoreError(QStringLiteral("La transacción se anuló por un error anterior; no se grabó nada"));
+    }
+    exec("RELEASE " + name);
+    savepoints_.erase(it, savepoints_.end());
+}
+
+void Connection::rollbackSavepoint(const QString& name)
+{
+    const auto it = std::find(savepoints_.begin(), savepoints_.end(), name);
+    if (it == savepoints_.end())
+        return;
+    savepoints_.erase(it, savepoints_.end());
+    if (sqlite3_get_autocommit(db_)) {
+        savepoints_.clear();
+        return;
+    }
+    exec("ROLLBACK TO " + name);
+    exec("RELEASE " + name);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+std::shared_ptr<const dialect::Translation> translationOf(const QString& statement)
+{
+    static std::mutex mutex;
+    static QHash<QString, std::shared_ptr<const dialect::Translation>> cache;
+    {
+        std::lock_guard lock(mutex);
+        if (auto t = cache.value(statement))
+            return t;
+    }
+    auto t = std::make_shared<const dialect::Translation>(dialect::translate(statement));
+    std::lock_guard lock(mutex);
+    if (cache.size() > 1024)
+        cache.clear();
+    cache.insert(statement, t);
+    return t;
+}
+
+void createDatabaseFile(const QString& path, const QString& password)
+{
+    const QString temporary = path + ".nuevo";
+    QFile::remove(temporary);
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(temporary.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                             nullptr);
+    auto failWith = [&](int code) {
+        const QString message = describe(db, code);
+        sqlite3_close_v2(db);
+        QFile::remove(temporary);
+        throw StoreError(QStringLiteral("No se puede crear la base de datos %1: %2").arg(nativePath(path), message));
+    };
+    if (rc != SQLITE_OK)
+        failWith(rc);
+    const QByteArray key = password.toUtf8();
+    sqlite3_key(db, key.constData(), int(key.size()));
+    QStringList statements{"BEGIN"};
+    statements << schemaStatements();
+    statements << QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion) << "COMMIT";
+    for (const QString& sql : statements) {
+        rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            failWith(rc);
+    }
+    rc = sqlite3_close(db);
+    db = nullptr;
+    if (rc != SQLITE_OK)
+        failWith(rc);
+    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0) {
+        QFile::remove(temporary);
+        throw StoreError(QStringLiteral("No se puede crear la base de datos %1").arg(nativePath(path)));
+    }
+}
+
+} // namespace korvex::store

@@ -1,0 +1,29 @@
+#pragma once
+// Case-blind text comparison as project databases expect it: letter case is ignored for every
+// letter, accented ones and ñ included ("Ñandú" equals "ñANDÚ"), while accents still tell words
+// apart. Works on UTF-8 as SQLite hands it over; registered on every connection as the collation
+// KNOCASE and as the like() function with the wildcard rules of the query dialect.
+
+#include <QString>
+
+struct sqlite3;
+
+namespace korvex::store::text {
+
+// <0, 0, >0. Equal exactly when both texts fold to the same letters; the order is alphabetical
+// with accented letters next to their base letter and ñ after n.
+int compare(const char* a, int lengthA, const char* b, int lengthB);
+bool equalFolded(const QString& a, const QString& b);
+
+// Dialect wildcards: "*" any run of characters, "?" one character, "#" one digit, "[abc]",
+// "[a-z]" and "[!abc]" one character of (or not of) the list. Every other character stands for
+// itself, letter case ignored.
+bool likeMatch(const QString& pattern, const QString& value);
+
+bool isAscii(const QString& s);
+
+inline constexpr const char* kCollation = "KNOCASE";
+// Registers the collation and like() on a connection. Returns an SQLite result code.
+int registerFunctions(sqlite3* db);
+
+} // namespace korvex::store::text
