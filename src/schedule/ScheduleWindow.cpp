@@ -1,0 +1,92 @@
+#include "schedule/ScheduleWindow.h"
+
+#include "ui/Messages.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace korvex::schedule {
+
+ScheduleWindow::ScheduleWindow(const ui::WindowContext& context, const QString& caption, const QString& heading)
+    : context_(context), db_(store::Database::openProject(context.projectFolder))
+{
+    setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 8, 10, 8);
+    layout->setSpacing(6);
+
+    auto* title = new QLabel(heading, this);
+    title->setObjectName("lblTitulo");
+    QFont font = title->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.35);
+    title->setFont(font);
+    title->setAlignment(Qt::AlignCenter);
+    layout->addWidget(title);
+
+    body_ = new QVBoxLayout;
+    body_->setSpacing(4);
+    layout->addLayout(body_, 1);
+
+    buttons_ = new QHBoxLayout;
+    buttons_->setSpacing(8);
+    status_ = new QLabel(this);
+    status_->setObjectName("lblEstado");
+    buttons_->addWidget(status_, 1);
+    layout->addLayout(buttons_);
+}
+
+QPushButton* ScheduleWindow::addButton(const QString& name, const QString& caption)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    button->setMinimumWidth(button->sizeHint().width() + 16);
+    buttons_->addWidget(button);
+    return button;
+}
+
+void ScheduleWindow::setStatus(const QString& text) { status_->setText(text); }
+
+void ScheduleWindow::showSaveFailure(const QString& what, const QString& description)
+{
+    ui::messages::failure(this, "No se pudo grabar " + what + ": " + description +
+                                    "\nLos datos grabados no se han modificado.");
+}
+
+void ScheduleWindow::closeEvent(QCloseEvent* event)
+{
+    if (dirty_) {
+        switch (ui::messages::askSaveChanges(this)) {
+        case ui::MessageAnswer::Yes:
+            if (!save()) {
+                event->ignore();
+                return;
+            }
+            break;
+        case ui::MessageAnswer::No:
+            break;
+        default:
+            event->ignore();
+            return;
+        }
+    }
+    db_.close();
+    event->accept();
+}
+
+QWidget* ScheduleWindow::guard(const std::function<QWidget*()>& make)
+{
+    try {
+        return make();
+    } catch (const store::StoreError& error) {
+        ui::messages::failure(nullptr, error.message());
+        return nullptr;
+    }
+}
+
+} // namespace korvex::schedule

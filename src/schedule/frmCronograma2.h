@@ -1,0 +1,48 @@
+#pragma once
+// "Cronograma Nuevo": the valued work schedule by budget item in six 30-day columns.
+
+#include "schedule/ItemSchedule.h"
+#include "schedule/ScheduleWindow.h"
+
+namespace korvex::ui {
+class CellEditor;
+class Grid;
+}
+
+namespace korvex::schedule {
+
+class frmCronograma2 : public ScheduleWindow {
+    Q_OBJECT
+public:
+    // Columns of msfgCrono.
+    static constexpr int kColRubro = 0;
+    static constexpr int kColCantidad = 1;
+    static constexpr int kColPrecio = 2;
+    static constexpr int kColTotal = 3;
+    static constexpr int kColPrimerDia = 4; // 30 days; 9 is 180 days
+    static constexpr int kColRestante = 10;
+
+    explicit frmCronograma2(const ui::WindowContext& context);
+
+    bool save() override;      // GrabarCronoValores
+    void CalcularTotales();    // F5
+
+private:
+    void IniciarGrilla();
+    void LlenarGrilla();
+    void showQuantity(int row, int column);
+    void CalcularRestantes();
+    void CalcularRestante(int row);
+    void AsignarCantidad(int row, int col, const QString& text);
+    void onGridKey(int key, Qt::KeyboardModifiers modifiers);
+
+    ItemCrono* itemAt(int row);
+
+    ui::Grid* grid_ = nullptr;
+    ui::Grid* items_ = nullptr; // msfgItems: the key of each row's item, hidden
+    ui::Grid* totales_ = nullptr;
+    ui::CellEditor* editor_ = nullptr;
+    CronoItems crono_;
+};
+
+} // namespace korvex::schedule

@@ -1,0 +1,34 @@
+#pragma once
+// "Agrupacion de Rubros": puts every budget item into a named group.
+
+#include "schedule/GroupAssignment.h"
+#include "schedule/ScheduleWindow.h"
+
+#include <vector>
+
+namespace korvex::ui {
+class CellEditor;
+class Grid;
+}
+
+namespace korvex::schedule {
+
+class frmGrupos : public ScheduleWindow {
+    Q_OBJECT
+public:
+    explicit frmGrupos(const ui::WindowContext& context);
+
+    bool save() override; // GrabarGrupos, CrearGrupos, BorrarGruposVacios
+
+private:
+    void IniciarGrilla();
+    void LlenarGrilla();
+    void onGridKey(int key, Qt::KeyboardModifiers modifiers);
+    std::vector<ItemGrupo> rowsFromGrid() const;
+
+    ui::Grid* grid_ = nullptr;
+    ui::CellEditor* editor_ = nullptr;
+    std::vector<ItemGrupo> items_; // row r of the grid is items_[r - 1]
+};
+
+} // namespace korvex::schedule

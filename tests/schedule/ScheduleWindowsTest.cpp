@@ -1,0 +1,255 @@
+#include "WindowTestSupport.h"
+
+#include "FakeMessages.h"
+#include "schedule/frmCronograma.h"
+#include "schedule/frmCronograma2.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include <memory>
+
+using namespace korvex;
+using namespace korvex::testing;
+using schedule::frmCronograma;
+using schedule::frmCronograma2;
+
+namespace {
+
+// Two groups: "Obra" (direct cost 10 x 36.12 = 361.20) and "Muros" without description
+// (4 x 12.00 = 48.00).
+void scheduledProject(ScheduleProject& p)
+{
+    p.header(20, 5, true);
+    p.item("E1", "1", "Hormigón simple f'c = 180", 10, "Obra");
+    p.material("E1", "1", "Cemento", 2.5, 13.47);
+    p.labour("E1", "1", "Peón", 1, 3.05, 0.8);
+    p.item("M1", "2", "Mampostería", 4, "Muros");
+    p.material("M1", "2", "Bloque", 12, 1);
+    p.group("Obra", "Estructura de hormigón", 1);
+    p.group("Muros", {}, 2);
+    p.detail("Obra", 1, 40, 4, 1);
+    p.detail("Obra", 2, 60, 2, 1);
+}
+
+} // namespace
+
+TEST(frmCronogramaWindow, BarsPercentagesAndTotals)
+{
+    FakeMessages messages;
+    ScheduleProject p;
+    scheduledProject(p);
+    auto window = std::make_unique<frmCronograma>(contextFor(p));
+    showActive(window.get());
+    ui::Grid* grid = gridOf(window.get(), "msfgCrono");
+    ui::Grid* totals = gridOf(window.get(), "msfgTotales");
+    QLineEdit* editor = editorOf(window.get());
+
+    EXPECT_EQ(grid->text(0, 0), "DESCRIPCION");
+    EXPECT_EQ(grid->text(0, 12), "12");
+    EXPECT_EQ(grid->text(1, 0), "Porcentajes >>>>>>>>>");
+    EXPECT_EQ(grid->text(2, 0), "Estructura de hormigón");
+    EXPECT_EQ(grid->text(1, 2), "60");
+    EXPECT_EQ(grid->text(2, 1), "----");
+    EXPECT_EQ(grid->cellFont(2, 1).pointSize(), 50);
+    EXPECT_EQ(grid->text(4, 0), "");
+    EXPECT_EQ(window->periodos(), 2);
+    EXPECT_EQ(totals->text(1, 0), "TOTAL PARCIAL");
+
+    // The group without description still takes bars: "-" adds a week up to four, Backspace
+    // takes one away.
+    grid->setCell(4, 3);
+    grid->setFocus();
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClicks(grid, "-");
+    EXPECT_EQ(grid->text(4, 3), "----");
+    QTest::keyClick(grid, Qt::Key_Backspace);
+    EXPECT_EQ(grid->text(4, 3), "---");
+    QTest::keyClicks(grid, "7");
+    EXPECT_FALSE(editor->isVisible());
+
+    // Its percentages don't add up yet: the message names it, no totals.
+    QTest::keyClick(grid, Qt::Key_F5);
+    EXPECT_EQ(messages.lastText(), "El Grupo Muros tiene un error en la suma de Porcentaje");
+    EXPECT_EQ(grid->row(), 1);
+    EXPECT_EQ(grid->col(), 1);
+    EXPECT_EQ(totals->text(1, 1), "");
+
+    grid->setCell(3, 3);
+    typeInto(grid, editor, "abc");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(grid->text(3, 3), "");
+    typeInto(grid, editor, "30");
+    QTest::keyClick(editor, Qt::Key_Right);
+    EXPECT_EQ(grid->col(), 4);
+    typeInto(grid, editor, "70");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(grid->text(3, 4), "70");
+    EXPECT_EQ(grid->col(), 4);
+    EXPECT_EQ(window->periodos(), 4);
+
+    // Leaving the editor for another control writes nothing.
+    grid->setCell(3, 5);
+    typeInto(grid, editor, "5");
+    window->findChild<QLineEdit*>("txtPeriodo")->setFocus();
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(grid->text(3, 5), "");
+
+    window->findChild<QPushButton*>("cmdPres")->click();
+    EXPECT_EQ(messages.count(), 1);
+    const QStringList partial{totals->text(1, 1), totals->text(1, 2), totals->text(1, 3), totals->text(1, 4)};
+    EXPECT_EQ(partial, QStringList({"144.48", "216.72", "14.40", "33.60"}));
+    EXPECT_EQ(totals->text(2, 4), "409.20");
+    EXPECT_EQ(totals->text(2, 5), "");
+    screenshot(window.get(), "frmCronograma.png");
+
+    QTest::keyClicks(window->findChild<QLineEdit*>("txtPeriodo"), "Mensual");
+    window->findChild<QPushButton*>("cmdGrabar")->click();
+    EXPECT_EQ(messages.count(), 1) << messages.lastText().toStdString();
+    EXPECT_EQ(p.rows("SELECT * FROM DetalleGrupo", {"Grupo", "PeriodoGru", "PorcentajeGru", "SemanasGru", "OrdenGru"}),
+              QStringList({"Obra\t1\t40\t4\t1", "Obra\t2\t60\t2\t1", "Muros\t3\t30\t3\t2", "Muros\t4\t70\t0\t2"}));
+    EXPECT_EQ(p.rows("SELECT * FROM Proyecto", {"Periodotipo"}), QStringList({"Mensual"}));
+    EXPECT_FALSE(window->hasUnsavedChanges());
+}
+
+TEST(frmCronogramaWindow, F9SavesNothingAndClosingAsks)
+{
+    FakeMessages messages;
+    ScheduleProject p;
+    scheduledProject(p);
+    auto window = std::make_unique<frmCronograma>(contextFor(p));
+    showActive(window.get());
+    ui::Grid* grid = gridOf(window.get(), "msfgCrono");
+    grid->setCell(4, 1);
+    grid->setFocus();
+    QTest::keyClicks(grid, "-");
+    QTest::keyClick(grid, Qt::Key_F9);
+    EXPECT_EQ(p.count("SELECT * FROM DetalleGrupo WHERE Grupo = ?", {"Muros"}), 0);
+
+    messages.answer(ui::MessageAnswer::No);
+    QTest::keyClick(grid, Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(messages.lastText(), "¿Desea grabar los cambios?");
+    EXPECT_EQ(p.count("SELECT * FROM DetalleGrupo"), 2);
+}
+
+namespace {
+
+// Budget 550.00: E1 10 x 12.50, E2 5.5 x 50.00, E3 30 x 5.00.
+void itemProject(ScheduleProject& p)
+{
+    p.header();
+    p.item("E1", "1", "Excavación", 10);
+    p.material("E1", "1", "Jornal", 1, 12.5);
+    p.item("E2", "2", "Hormigón", 5.5);
+    p.material("E2", "2", "Hormigón premezclado", 1, 50);
+    p.item("E3", "3", "Enlucido", 30);
+    p.material("E3", "3", "Mortero", 1, 5);
+}
+
+QString cell(ui::Grid* grid, int row, int col) { return grid->text(row, col); }
+
+} // namespace
+
+TEST(frmCronograma2Window, QuantitiesMoneyAndWhatIsLeft)
+{
+    FakeMessages messages;
+    ScheduleProject p;
+    itemProject(p);
+    auto window = std::make_unique<frmCronograma2>(contextFor(p));
+    showActive(window.get());
+    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+    ui::Grid* grid = gridOf(window.get(), "msfgCrono");
+    ui::Grid* totals = gridOf(window.get(), "msfgTotales");
+    ui::Grid* keys = gridOf(window.get(), "msfgItems");
+    QLineEdit* editor = editorOf(window.get());
+
+    ASSERT_EQ(grid->rows(), 7);
+    EXPECT_EQ(grid->text(0, 4), "30");
+    EXPECT_EQ(grid->text(0, 10), "RESTANTE");
+    EXPECT_EQ(cell(grid, 1, 2), "12.50"); // recalculated on opening
+    EXPECT_EQ(cell(grid, 3, 3), "275.00");
+    EXPECT_EQ(cell(keys, 3, 0), "E2");
+    EXPECT_EQ(totals->text(0, 3), "550.00");
+    EXPECT_EQ(cell(grid, 1, 10), "10.00");
+    EXPECT_EQ(grid->foreColor(1, 10), QColor(0, 0, 255));
+    EXPECT_NE(grid->backColor(2, 0), grid->backColor(1, 0));
+
+    // The amount row is not typed into.
+    grid->setCell(2, 4);
+    grid->setFocus();
+    QTest::keyClicks(grid, "5");
+    EXPECT_FALSE(editor->isVisible());
+
+    grid->setCell(1, 4);
+    typeInto(grid, editor, "4");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(cell(grid, 1, 4), "4.00");
+    EXPECT_EQ(cell(grid, 2, 4), "50.00");
+    EXPECT_EQ(grid->col(), 5);
+    typeInto(grid, editor, "6");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(cell(grid, 1, 10), "0.00");
+    EXPECT_EQ(grid->foreColor(1, 10), QColor(0, 192, 0));
+
+    // From the last day column to the first of the next item.
+    grid->setCell(1, 9);
+    typeInto(grid, editor, "x");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(cell(grid, 1, 9), "0.00");
+    EXPECT_EQ(grid->row(), 3);
+    EXPECT_EQ(grid->col(), 4);
+
+    grid->setCell(3, 6);
+    typeInto(grid, editor, "6");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(cell(grid, 3, 10), "-0.50");
+    EXPECT_EQ(grid->foreColor(3, 10), QColor(232, 3, 0));
+
+    // The last item's last column keeps the cursor.
+    grid->setCell(5, 9);
+    typeInto(grid, editor, "1,5");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(cell(grid, 6, 9), "7.50");
+    EXPECT_EQ(grid->row(), 5);
+    EXPECT_EQ(grid->col(), 9);
+
+    QTest::keyClick(grid, Qt::Key_F5);
+    const QStringList monthly{totals->text(1, 4), totals->text(1, 5), totals->text(1, 6), totals->text(1, 7)};
+    EXPECT_EQ(monthly, QStringList({"50.00", "75.00", "300.00", "0.00"}));
+    EXPECT_EQ(totals->text(2, 6), "54.55");
+    EXPECT_EQ(totals->text(3, 5), "125.00");
+    EXPECT_EQ(totals->text(3, 6), "550.00"); // the last cumulative investment is the budget
+    EXPECT_EQ(totals->text(4, 6), "77.28");
+    EXPECT_EQ(totals->text(2, 9), "");
+    screenshot(window.get(), "frmCronograma2.png");
+
+    // A calculation with fewer columns leaves nothing of the earlier one behind.
+    grid->setCell(1, 5);
+    typeInto(grid, editor, "0");
+    QTest::keyClick(editor, Qt::Key_Return);
+    window->findChild<QPushButton*>("cmdCalcular")->click();
+    EXPECT_EQ(totals->text(1, 5), "0.00");
+    EXPECT_EQ(totals->text(3, 4), "550.00");
+    for (int c = 5; c <= 9; ++c) {
+        EXPECT_EQ(totals->text(2, c), "") << c;
+        EXPECT_EQ(totals->text(3, c), "") << c;
+        EXPECT_EQ(totals->text(4, c), "") << c;
+    }
+
+    window->findChild<QPushButton*>("cmdGrabar")->click();
+    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+    EXPECT_EQ(p.rows("SELECT * FROM CronoValores", {"CronoCodigo", "Crono30C", "Crono60C", "Crono90C", "Crono180C"}),
+              QStringList({"E1\t4\t0\t<null>\t0", "E2\t<null>\t<null>\t6\t<null>", "E3\t<null>\t<null>\t<null>\t1.5"}));
+    EXPECT_FALSE(window->hasUnsavedChanges());
+}
+
+TEST(frmCronograma2Window, WithoutProjectDataTheStoredPricesStand)
+{
+    FakeMessages messages;
+    ScheduleProject p;
+    p.item("E1", "1", "Excavación", 10, {}, 3.25);
+    auto window = std::make_unique<frmCronograma2>(contextFor(p));
+    EXPECT_EQ(messages.lastText(), "Debe ingresar primero los datos del Proyecto");
+    EXPECT_EQ(gridOf(window.get(), "msfgCrono")->text(1, 3), "32.50");
+}
