@@ -10,32 +10,34 @@ namespace korvex::engine {
 
 namespace {
 
-// The grouped queries in the derived-table form every report template and list of the system
-// uses, so that all of them agree on the groups and their sums.
+// The grouped queries in the derived-table form the report templates and resource lists use, so
+// that all of them agree on the groups and their sums. Each outer column is named, so that the
+// record set's field names do not depend on how the engine names the qualified columns of a
+// derived table.
 QString totalsQuery(TipoRecurso kind)
 {
     switch (kind) {
     case TipoRecurso::Material:
         return QStringLiteral(
-            "SELECT Materiales.DescripcionMat, Materiales.UnidadMat, Sum(Materiales.Cantidadmat * Presupuesto.CantidadPres) AS TotalMat, Materiales.PrecioUniMat "
+            "SELECT Materiales.DescripcionMat AS DescripcionMat, Materiales.UnidadMat AS UnidadMat, Sum(Materiales.Cantidadmat * Presupuesto.CantidadPres) AS TotalMat, Materiales.PrecioUniMat AS PrecioUniMat "
             " FROM [SELECT Materiales.DescripcionMat, Materiales.UnidadMat, Materiales.CantidadMat, Materiales.PrecioUniMat, Presupuesto.CantidadPres FROM Materiales INNER JOIN Presupuesto ON (Materiales.ItemPres = Presupuesto.ItemPres) AND (Materiales.CodigoPres = Presupuesto.CodigoPres)]. AS [%$##@_Alias] "
             " GROUP BY Materiales.DescripcionMat, Materiales.Unidadmat, Materiales.PrecioUniMat ");
     case TipoRecurso::Equipo:
         return QStringLiteral(
-            "SELECT Maquinaria.DescripcionMaq, SUM(Maquinaria.RendimientoMaq * Maquinaria.HorasMaq * Presupuesto.CantidadPres) AS TotalMaq, Maquinaria.CostoMaq "
+            "SELECT Maquinaria.DescripcionMaq AS DescripcionMaq, SUM(Maquinaria.RendimientoMaq * Maquinaria.HorasMaq * Presupuesto.CantidadPres) AS TotalMaq, Maquinaria.CostoMaq AS CostoMaq "
             " FROM [SELECT Maquinaria.RendimientoMaq, Maquinaria.DescripcionMaq, Maquinaria.HorasMaq, Maquinaria.CostoMaq, Presupuesto.CantidadPres "
             " FROM Presupuesto INNER JOIN Maquinaria ON (Presupuesto.ItemPres = Maquinaria.ItemPres) AND (Presupuesto.CodigoPres = Maquinaria.CodigoPres)]. AS [%$##@_Alias] "
             " GROUP BY Maquinaria.DescripcionMaq, Maquinaria.CostoMaq");
     case TipoRecurso::ManoObra:
         return QStringLiteral(
-            " SELECT ManoObra.DescripcionMan, ManoObra.CategoriaMan, SUM(ManoObra.RendimientoMan * ManoObra.HorasMan*Presupuesto.CantidadPres) AS TotalMan, ManoObra.SalarioMan "
+            " SELECT ManoObra.DescripcionMan AS DescripcionMan, ManoObra.CategoriaMan AS CategoriaMan, SUM(ManoObra.RendimientoMan * ManoObra.HorasMan*Presupuesto.CantidadPres) AS TotalMan, ManoObra.SalarioMan AS SalarioMan "
             " FROM [SELECT ManoObra.RendimientoMan , ManoObra.DescripcionMan, ManoObra.CategoriaMan, ManoObra.HorasMan, ManoObra.SalarioMan, Presupuesto.CantidadPres "
             " FROM ManoObra INNER JOIN Presupuesto ON (ManoObra.ItemPres = Presupuesto.ItemPres) AND (ManoObra.CodigoPres = Presupuesto.CodigoPres)]. AS [%$##@_Alias] "
             " GROUP BY ManoObra.DescripcionMan, ManoObra.CategoriaMan, ManoObra.SalarioMan ");
     case TipoRecurso::Transporte: break;
     }
     return QStringLiteral(
-        " SELECT Transporte.DescripcionTran , Transporte.UnidadTran , Sum(Transporte.CantidadTran*Presupuesto.CantidadPres) AS TotalTran, Transporte.PrecioTran "
+        " SELECT Transporte.DescripcionTran AS DescripcionTran, Transporte.UnidadTran AS UnidadTran, Sum(Transporte.CantidadTran*Presupuesto.CantidadPres) AS TotalTran, Transporte.PrecioTran AS PrecioTran "
         " FROM [SELECT Transporte.DescripcionTran, Transporte.UnidadTran, Transporte.CantidadTran, Transporte.PrecioTran, Presupuesto.CantidadPres "
         " FROM Transporte INNER JOIN Presupuesto ON (Transporte.ItemPres = Presupuesto.ItemPres) AND (Transporte.CodigoPres = Presupuesto.CodigoPres)]. AS [%$##@_Alias] "
         " GROUP BY Transporte.DescripcionTran, Transporte.UnidadTran, Transporte.PrecioTran ");
