@@ -1,0 +1,29 @@
+#pragma once
+// The desktop program: start-up screen, then the frame with the main window.
+
+#include <QString>
+
+namespace korvex::ui {
+class WindowRegistry;
+}
+
+namespace korvex {
+// Generated from src/shell/wiring/*.cpp: registers every window and main-window button.
+void wireAllWindows(ui::WindowRegistry& registry);
+} // namespace korvex
+
+namespace korvex::shell {
+
+class frmPresentacion;
+class mdiPrincipal;
+
+// Creates the QApplication, lays out the root folder (template, report templates, help file),
+// makes it the working directory, registers every window and shows the start-up screen.
+// Returns the application's exit code.
+int runDesktop(int argc, char** argv, const QString& root);
+
+// Shows the start-up screen; a key or click on it opens the frame (mdiPrincipal, deleted when it
+// closes) and closes the start-up screen. For runDesktop and tests, with a QApplication running.
+frmPresentacion* startDesktop(const QString& root, ui::WindowRegistry& registry);
+
+} // namespace korvex::shell

@@ -1,0 +1,118 @@
+#include "shell/mdiPrincipal.h"
+
+#include "shell/HelpViewer.h"
+#include "shell/frmPrincipal.h"
+#include "ui/Messages.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+
+namespace korvex::shell {
+
+mdiPrincipal::mdiPrincipal(const QString& rootFolder, ui::WindowRegistry& registry, QWidget* parent)
+    : QMainWindow(parent), registry_(registry), area_(new QMdiArea(this))
+{
+    setObjectName("mdiPrincipal");
+    setWindowTitle("Korvex");
+    area_->setObjectName("mdiArea");
+    area_->setBackground(QColor(0x8a, 0x98, 0xab));
+    area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(area_);
+
+    lblProyecto_ = new QLabel("Ningún proyecto abierto", this);
+    lblProyecto_->setObjectName("lblProyectoActual");
+    statusBar()->addPermanentWidget(lblProyecto_);
+    statusBar()->setSizeGripEnabled(true);
+
+    principal_ = new frmPrincipal(rootFolder, registry, this);
+    principalWindow_ = area_->addSubWindow(principal_, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                                                           | Qt::WindowMinimizeButtonHint);
+    principalWindow_->setObjectName("frmPrincipalVentana");
+    principalWindow_->move(8, 8);
+    principal_->show();
+
+    connect(principal_, &frmPrincipal::leaveRequested, this, &QWidget::close);
+    connect(principal_, &frmPrincipal::projectOpened, this, [this](const QString& folder) {
+        lblProyecto_->setText(QString("Proyecto: %1  (%2)").arg(QDir(folder).dirName(), QDir::toNativeSeparators(folder)));
+    });
+    connect(principal_, &frmPrincipal::projectClosed, this,
+            [this] { lblProyecto_->setText("Ningún proyecto abierto"); });
+
+    registry_.setHost([this](QWidget* w) { showChild(w); }, [this](QWidget* w) { raiseChild(w); });
+    buildMenus();
+
+    QSize size(1180, 780);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    resize(size);
+    area_->setActiveSubWindow(principalWindow_);
+}
+
+mdiPrincipal::~mdiPrincipal() { registry_.setHost(nullptr, nullptr); }
+
+void mdiPrincipal::buildMenus()
+{
+    QMenu* ventana = menuBar()->addMenu("&Ventana");
+    ventana->addAction("&Principal", this, [this] { area_->setActiveSubWindow(principalWindow_); });
+    ventana->addSeparator();
+    ventana->addAction("&Cascada", area_, &QMdiArea::cascadeSubWindows);
+    ventana->addAction("&Mosaico", area_, &QMdiArea::tileSubWindows);
+    QMenu* ayuda = menuBar()->addMenu("A&yuda");
+    ayuda->addAction("&Contenido", this, [this] { principal_->showHelp(); });
+}
+
+void mdiPrincipal::showChild(QWidget* window)
+{
+    QMdiSubWindow* sub = area_->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    // A window that closes itself (its own exit button) takes its frame with it.
+    connect(window, &QObject::destroyed, sub, [sub] { sub->close(); });
+    window->show();
+    sub->show();
+    area_->setActiveSubWindow(sub);
+}
+
+void mdiPrincipal::raiseChild(QWidget* window)
+{
+    auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+    if (!sub) {
+        window->show();
+        window->raise();
+        window->activateWindow();
+        return;
+    }
+    if (sub->isMinimized())
+        sub->showNormal();
+    sub->show();
+    area_->setActiveSubWindow(sub);
+}
+
+bool mdiPrincipal::closeEditors()
+{
+    for (QMdiSubWindow* sub : area_->subWindowList())
+        if (sub != principalWindow_ && !sub->close())
+            return false;
+    registry_.closeAll();
+    return true;
+}
+
+void mdiPrincipal::closeEvent(QCloseEvent* event)
+{
+    if (!ui::messages::confirmExit(this) || !closeEditors()) {
+        event->ignore();
+        return;
+    }
+    if (HelpViewer* help = HelpViewer::openViewer())
+        help->close();
+    event->accept();
+}
+
+} // namespace korvex::shell
