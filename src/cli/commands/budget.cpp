@@ -1,0 +1,45 @@
+// korvex budget PROJECT: the budget presentation on standard output.
+#include "budget/Presentation.h"
+#include "cli/CommandTable.h"
+#include "store/ProjectFolders.h"
+
+namespace korvex {
+
+namespace {
+
+constexpr const char* kUso = "budget PROJECT";
+
+int presentarPresupuesto(cli::CommandContext& context)
+{
+    if (context.args.size() != 1)
+        return cli::usage(context, kUso);
+    const QString folder = context.projectFolder(context.args.first());
+    const store::FolderResult abrir = store::checkOpenProject(folder, context.root);
+    if (!abrir.ok) {
+        context.err << abrir.message << "\n";
+        return cli::kRefused;
+    }
+    const budget::Presentacion p = budget::calcularPresentacion(folder);
+    if (!p.ok) {
+        context.err << p.message << "\n";
+        return cli::kRefused;
+    }
+    for (const budget::FilaPresentacion& f : p.filas)
+        context.out << QStringList{f.codigo, f.item, f.descripcion, f.unidad, f.cantidad,
+                                   f.precioUnitario, f.precioTotal}
+                           .join('\t')
+                    << "\n";
+    context.out << "Subtotal\t" << p.subtotalTexto << "\n";
+    context.out << (p.conIva ? "IVA 12%\t" : "IVA 0%\t") << p.ivaTexto << "\n";
+    context.out << "Total\t" << p.totalTexto << "\n";
+    return cli::kOk;
+}
+
+} // namespace
+
+void commands_budget(cli::CommandTable& table)
+{
+    table.add("budget", kUso, presentarPresupuesto);
+}
+
+} // namespace korvex

@@ -1,0 +1,91 @@
+#pragma once
+// A project in a temporary root with helpers to write its header, items and analysis lines
+// directly through the store, and to read them back.
+
+#include "TestProject.h"
+#include "store/Database.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+namespace korvex::testing {
+
+class BudgetProject : public ::testing::Test {
+protected:
+    BudgetProject() : folder(root.newProject("Obra")), db(root.open(folder)) {}
+
+    void header(double costosIndirectos = 0, double otrosIndirectos = 0, bool iva = false,
+                bool herramienta = false, const QString& proyecto = "Escuela Fiscal")
+    {
+        db.execute("INSERT INTO Proyecto (Proyecto, CostosIndirectos, OtrosIndirectos, IVA, Herramienta) "
+                   "VALUES (?, ?, ?, ?, ?)",
+                   {proyecto, costosIndirectos, otrosIndirectos, iva, herramienta});
+    }
+
+    void item(const QString& codigo, const QString& itemPres, const QString& descripcion,
+              const QString& unidad, double cantidad)
+    {
+        db.execute("INSERT INTO Presupuesto (CodigoPres, ItemPres, DescripcionPres, UnidadPres, CantidadPres) "
+                   "VALUES (?, ?, ?, ?, ?)",
+                   {codigo, itemPres, descripcion, unidad, cantidad});
+    }
+
+    // One line of each kind for the item; the material priced at precio.
+    void lines(const QString& codigo, const QString& itemPres, double precio = 1)
+    {
+        db.execute("INSERT INTO Materiales (CodigoPres, ItemPres, DescripcionMat, UnidadMat, CantidadMat, "
+                   "PrecioUniMat) VALUES (?, ?, ?, ?, ?, ?)",
+                   {codigo, itemPres, "Cemento", "saco", 1.0, precio});
+        db.execute("INSERT INTO Maquinaria (CodigoPres, ItemPres, DescripcionMaq, HorasMaq, RendimientoMaq, "
+                   "CostoMaq) VALUES (?, ?, ?, ?, ?, ?)",
+                   {codigo, itemPres, "Concretera", 1.0, 1.0, 0.0});
+        db.execute("INSERT INTO ManoObra (CodigoPres, ItemPres, DescripcionMan, CategoriaMan, HorasMan, "
+                   "RendimientoMan, SalarioMan) VALUES (?, ?, ?, ?, ?, ?, ?)",
+                   {codigo, itemPres, "Peon", "E2", 1.0, 1.0, 0.0});
+        db.execute("INSERT INTO Transporte (CodigoPres, ItemPres, DescripcionTran, UnidadTran, CantidadTran, "
+                   "PrecioTran) VALUES (?, ?, ?, ?, ?, ?)",
+                   {codigo, itemPres, "Cemento", "saco", 1.0, 0.0});
+    }
+
+    int count(const QString& table, const QString& codigo, const QString& itemPres)
+    {
+        return db.openRecordSet("SELECT * FROM " + table + " WHERE CodigoPres = ? and ItemPres = ?",
+                                {codigo, itemPres})
+            .recordCount();
+    }
+
+    // Lines of the item in all four tables.
+    int lineCount(const QString& codigo, const QString& itemPres)
+    {
+        int n = 0;
+        for (const char* table : {"Materiales", "Maquinaria", "ManoObra", "Transporte"})
+            n += count(table, codigo, itemPres);
+        return n;
+    }
+
+    double materialPrice(const QString& codigo, const QString& itemPres)
+    {
+        auto rs = db.openRecordSet("SELECT * FROM Materiales WHERE CodigoPres = ? and ItemPres = ?",
+                                   {codigo, itemPres});
+        return rs.eof() ? -1 : rs.number("PrecioUniMat");
+    }
+
+    // "code/item" of every stored item in budget order.
+    QStringList storedItems()
+    {
+        QStringList out;
+        auto rs = db.openRecordSet("SELECT * FROM Presupuesto ORDER BY Indice");
+        for (; !rs.eof(); rs.moveNext())
+            out << rs.text("CodigoPres") + "/" + rs.text("ItemPres");
+        return out;
+    }
+
+    TempRoot root;
+    QString folder;
+    store::Database db;
+    FailureGuard guard;
+};
+
+} // namespace korvex::testing

@@ -1,0 +1,477 @@
+// The budget windows driven as a person drives them: keys and cells.
+#include "BudgetFixture.h"
+#include "FakeMessages.h"
+
+#include "budget/ProjectData.h"
+#include "budget/frmAnalisis.h"
+#include "budget/frmDatosPresupuesto.h"
+#include "budget/frmDescripcion.h"
+#include "budget/frmPresPresu.h"
+#include "ui/Grid.h"
+#include "ui/WindowRegistry.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <memory>
+
+using namespace korvex;
+using namespace korvex::budget;
+
+namespace {
+
+void showActive(QWidget* w)
+{
+    w->show();
+    QApplication::setActiveWindow(w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+}
+
+// Keys go where the focus is, as they do for a person: the first character typed on the grid
+// opens the cell editor, the rest go into it.
+void type(const QString& text)
+{
+    for (const QChar c : text)
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+}
+
+void key(Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); }
+
+class WindowTest : public korvex::testing::BudgetProject {
+protected:
+    ui::WindowContext context() const
+    {
+        ui::WindowContext c;
+        c.projectFolder = folder;
+        c.rootFolder = root.root();
+        return c;
+    }
+
+    template <typename T> T* find(QWidget* w, const char* name)
+    {
+        T* found = w->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    QString focusName() const
+    {
+        QWidget* f = QApplication::focusWidget();
+        return f ? f->objectName() : QString();
+    }
+
+    korvex::testing::FakeMessages messages;
+};
+
+// ---- Project data -----------------------------------------------------------------------
+
+TEST_F(WindowTest, ProjectDataBoxesCycleWithTheKeysAndF9SavesFromAnyBox)
+{
+    auto w = std::make_unique<frmDescripcion>(context());
+    showActive(w.get());
+    EXPECT_EQ(w->windowTitle(), "Descripcion del Proyecto");
+    EXPECT_EQ(find<QLineEdit>(w.get(), "txtFecha")->text(), fechaDeHoy());
+    EXPECT_TRUE(find<QRadioButton>(w.get(), "Option2")->isChecked());
+    EXPECT_TRUE(find<QRadioButton>(w.get(), "Option4")->isChecked());
+
+    find<QLineEdit>(w.get(), "txtInstitucion")->setFocus();
+    type("Colegio");
+    key(Qt::Key_Return);
+    EXPECT_EQ(focusName(), "txtProyecto");
+    key(Qt::Key_Down);
+    EXPECT_EQ(focusName(), "txtUbicacion");
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    EXPECT_EQ(focusName(), "txtCiudad");
+    type("Loja");
+    key(Qt::Key_Enter);
+    EXPECT_EQ(focusName(), "txtInstitucion");
+
+    find<QLineEdit>(w.get(), "txtCostInd")->setFocus();
+    type("12,5");
+    key(Qt::Key_Return);
+    EXPECT_EQ(focusName(), "txtElaborado"); // the other percentage is not in the cycle
+
+    QTest::mouseClick(find<QRadioButton>(w.get(), "Option1"), Qt::LeftButton);
+    QTest::mouseClick(find<QRadioButton>(w.get(), "Option3"), Qt::LeftButton);
+    EXPECT_FALSE(find<QRadioButton>(w.get(), "Option2")->isChecked());
+    QTest::mouseClick(find<QRadioButton>(w.get(), "Option4"), Qt::LeftButton);
+    EXPECT_FALSE(find<QRadioButton>(w.get(), "Option3")->isChecked());
+    EXPECT_TRUE(find<QRadioButton>(w.get(), "Option1")->isChecked());
+
+    find<QLineEdit>(w.get(), "txtFecha")->setFocus();
+    key(Qt::Key_F9);
+    EXPECT_EQ(focusName(), "txtFecha");
+    EXPECT_EQ(messages.count(), 0);
+    auto rs = db.openRecordSet("SELECT * FROM Proyecto");
+    ASSERT_EQ(rs.recordCount(), 1);
+    EXPECT_EQ(rs.text("Institucion"), "Colegio");
+    EXPECT_EQ(rs.text("Ciudad"), "Loja");
+    EXPECT_DOUBLE_EQ(rs.number("CostosIndirectos"), 12.5);
+    EXPECT_TRUE(rs.boolean("IVA"));
+    EXPECT_FALSE(rs.boolean("Herramienta"));
+
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+
+    frmDescripcion again(context());
+    EXPECT_EQ(find<QLineEdit>(&again, "txtCostInd")->text(), "12.5");
+    EXPECT_EQ(find<QLineEdit>(&again, "txtOtrosInd")->text(), "");
+    EXPECT_TRUE(find<QRadioButton>(&again, "Option1")->isChecked());
+}
+
+TEST_F(WindowTest, ProjectDataShowsADatabaseFailureAndKeepsTheRecord)
+{
+    header(10);
+    frmDescripcion w(context());
+    find<QLineEdit>(&w, "txtCostInd")->setText("50");
+    store::testing::failAfterWrites(0);
+    EXPECT_FALSE(w.grabar());
+    store::testing::failAfterWrites(-1);
+    EXPECT_EQ(messages.count(), 1);
+    EXPECT_FALSE(messages.lastText().isEmpty());
+    EXPECT_DOUBLE_EQ(db.openRecordSet("SELECT * FROM Proyecto").number("CostosIndirectos"), 10);
+}
+
+// ---- Budget items editor ----------------------------------------------------------------
+
+class ItemsEditorTest : public WindowTest {
+protected:
+    frmDatosPresupuesto* open()
+    {
+        window.reset(new frmDatosPresupuesto(context()));
+        showActive(window.get());
+        grid = find<ui::Grid>(window.get(), "msfgDatosPres");
+        grid->setFocus();
+        return window.get();
+    }
+
+    // Types one row from column 0, confirming every cell with Enter; an empty cell is passed
+    // over with the arrow key of the grid.
+    void typeRow(const QStringList& cells)
+    {
+        for (const QString& cell : cells) {
+            if (cell.isEmpty()) {
+                key(Qt::Key_Right);
+                continue;
+            }
+            type(cell);
+            key(Qt::Key_Return);
+        }
+    }
+
+    QString cell(int r, int c) const { return grid->text(r, c); }
+    QLineEdit* editor() { return find<QLineEdit>(window.get(), "txtIngreso"); }
+
+    std::unique_ptr<frmDatosPresupuesto> window;
+    ui::Grid* grid = nullptr;
+};
+
+TEST_F(ItemsEditorTest, TypingInsertingMovingDeletingAndSavingWithTheKeyboardOnly)
+{
+    open();
+    EXPECT_EQ(grid->rows(), 200);
+    EXPECT_EQ(grid->row(), 1);
+    EXPECT_EQ(grid->col(), 0);
+    typeRow({"A1", "1", "Excavacion", "m3", "1234,567"});
+    EXPECT_EQ(grid->row(), 2);
+    EXPECT_EQ(grid->col(), 0);
+    typeRow({"A2", "2", "Hormigon f'c = 210", "m3", "abc"});
+    typeRow({"A3", "3", "Enlucido", "m2", "1.5"});
+    EXPECT_EQ(cell(1, 4), "1,234.57");
+    EXPECT_EQ(cell(2, 4), "0.00");
+    EXPECT_EQ(cell(3, 4), "1.50");
+    EXPECT_EQ(grid->alignment(1, 0), Qt::AlignCenter);
+
+    grid->setCell(2, 0);
+    key(Qt::Key_F2);
+    EXPECT_EQ(cell(2, 0), "");
+    EXPECT_EQ(cell(3, 0), "A2");
+    typeRow({"B1", "", "Relleno", "m3", "2"});
+    grid->setCell(4, 0); // A3
+    key(Qt::Key_F8);
+    type("x"); // no typing while a move is pending
+    EXPECT_TRUE(editor()->isHidden());
+    grid->setCell(1, 2);
+    key(Qt::Key_Return);
+    EXPECT_EQ(grid->row(), 1);
+    for (int r = 1; r <= 4; ++r)
+        EXPECT_EQ(cell(r, 0), QStringList({"A3", "A1", "B1", "A2"}).at(r - 1));
+
+    grid->setCell(2, 0);
+    key(Qt::Key_F10);
+    EXPECT_EQ(grid->row(), 1);
+    EXPECT_EQ(cell(2, 0), "B1");
+
+    key(Qt::Key_F9);
+    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+    EXPECT_EQ(storedItems(), QStringList({"A3/3", "B1/", "A2/2"}));
+    EXPECT_EQ(find<QLabel>(window.get(), "lblEstado")->text(), "3 rubros grabados");
+
+    key(Qt::Key_Escape); // nothing changed since the save: no question
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(messages.count(), 0);
+
+    open();
+    EXPECT_EQ(cell(1, 0), "A3");
+    EXPECT_EQ(cell(1, 4), "1.50");
+    EXPECT_EQ(cell(3, 2), "Hormigon f'c = 210");
+}
+
+TEST_F(ItemsEditorTest, F12EditsTheTextInPlaceAndDeleteEmptiesTheCell)
+{
+    item("A1", "1", "Excavacion", "m3", 2);
+    open();
+    grid->setCell(1, 2);
+    key(Qt::Key_F12);
+    ASSERT_FALSE(editor()->isHidden());
+    EXPECT_EQ(editor()->text(), "Excavacion");
+    key(Qt::Key_Home);
+    key(Qt::Key_Right); // moves the caret, not the cell
+    EXPECT_FALSE(editor()->isHidden());
+    type("X");
+    key(Qt::Key_Escape);
+    EXPECT_EQ(cell(1, 2), "Excavacion");
+    EXPECT_FALSE(window->hoja().modificada());
+
+    key(Qt::Key_F12);
+    key(Qt::Key_Home);
+    type("Gran ");
+    key(Qt::Key_Return);
+    EXPECT_EQ(cell(1, 2), "Gran Excavacion");
+    EXPECT_EQ(grid->col(), 3);
+
+    key(Qt::Key_Delete);
+    EXPECT_EQ(cell(1, 3), "");
+    grid->setCell(2, 2);
+    key(Qt::Key_F12); // an empty cell does not open
+    EXPECT_TRUE(editor()->isHidden());
+}
+
+TEST_F(ItemsEditorTest, ClosingWithUnsavedChangesAsks)
+{
+    item("A1", "1", "Excavacion", "m3", 2);
+    open();
+    grid->setCell(1, 2);
+    type("Zanja");
+    key(Qt::Key_Return);
+
+    messages.answer(ui::MessageAnswer::Cancel);
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(messages.lastText(), "¿Desea grabar los cambios?");
+
+    messages.answer(ui::MessageAnswer::No);
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(db.openRecordSet("SELECT * FROM Presupuesto").text("DescripcionPres"), "Excavacion");
+
+    open();
+    grid->setCell(1, 2);
+    type("Zanja");
+    key(Qt::Key_Return);
+    messages.clear();
+    messages.answer(ui::MessageAnswer::Yes);
+    QTest::mouseClick(find<QPushButton>(window.get(), "cmdSalir"), Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(messages.count(), 1);
+    EXPECT_EQ(db.openRecordSet("SELECT * FROM Presupuesto").text("DescripcionPres"), "Zanja");
+}
+
+TEST_F(ItemsEditorTest, AFailedSaveShowsWhatFailedAndKeepsTheWindowAndTheProject)
+{
+    item("A1", "1", "Excavacion", "m3", 2);
+    lines("A1", "1", 3);
+    open();
+    grid->setCell(1, 0);
+    type("B1");
+    key(Qt::Key_Return);
+    store::testing::failAfterWrites(2);
+    key(Qt::Key_F9);
+    store::testing::failAfterWrites(-1);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_FALSE(messages.lastText().isEmpty());
+    EXPECT_EQ(storedItems(), QStringList({"A1/1"}));
+    EXPECT_EQ(lineCount("A1", "1"), 4);
+
+    // Closing still offers to save; a failing save keeps the window open.
+    store::testing::failAfterWrites(0);
+    messages.answer(ui::MessageAnswer::Yes);
+    window->close();
+    store::testing::failAfterWrites(-1);
+    EXPECT_TRUE(window->isVisible());
+
+    QTest::mouseClick(find<QPushButton>(window.get(), "cmdGrabar"), Qt::LeftButton);
+    EXPECT_EQ(storedItems(), QStringList({"B1/1"}));
+    EXPECT_EQ(lineCount("B1", "1"), 4);
+    EXPECT_EQ(focusName(), "msfgDatosPres");
+}
+
+TEST_F(ItemsEditorTest, ButtonsActOnTheCurrentRowAndGiveTheFocusBack)
+{
+    for (int i = 1; i <= 3; ++i)
+        item(QString("A%1").arg(i), "1", "Rubro", "u", 1);
+    open();
+    grid->setCell(3, 0);
+    QTest::mouseClick(find<QPushButton>(window.get(), "cmdMover"), Qt::LeftButton);
+    EXPECT_EQ(focusName(), "msfgDatosPres");
+    grid->setCell(1, 0);
+    key(Qt::Key_Return);
+    EXPECT_EQ(cell(1, 0), "A3");
+    grid->setCell(2, 0);
+    QTest::mouseClick(find<QPushButton>(window.get(), "cmdInsertar"), Qt::LeftButton);
+    EXPECT_EQ(cell(2, 0), "");
+    QTest::mouseClick(find<QPushButton>(window.get(), "cmdSuprimir"), Qt::LeftButton);
+    EXPECT_EQ(cell(2, 0), "A1");
+    grid->setCell(2, 0);
+    QTest::mouseClick(find<QPushButton>(window.get(), "cmdSuprimir"), Qt::LeftButton);
+    key(Qt::Key_F9);
+    EXPECT_EQ(storedItems(), QStringList({"A3/1", "A2/1"}));
+}
+
+// ---- Budget presentation ------------------------------------------------------------------
+
+TEST_F(WindowTest, PresentationShowsThePricedBudgetAndItsTotals)
+{
+    header(0, 0, true, false, "Escuela Fiscal");
+    item("A1", "1", "Excavacion", "m3", 3);
+    lines("A1", "1", 12.34);
+    item("A2", "2", "Replantillo", "m2", 0.5);
+    lines("A2", "2", 5.25);
+    auto w = std::make_unique<frmPresPresu>(context());
+    showActive(w.get());
+    auto* grid = find<ui::Grid>(w.get(), "msfgPresupuesto");
+    EXPECT_EQ(grid->rows(), 3);
+    EXPECT_EQ(grid->text(0, 5), "PRECIO UNIT.");
+    EXPECT_EQ(grid->text(1, 6), "37.02");
+    EXPECT_EQ(grid->text(2, 4), "0.50");
+    EXPECT_EQ(grid->text(2, 6), "2.63");
+    EXPECT_EQ(grid->alignment(1, 6) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    EXPECT_EQ(find<QLabel>(w.get(), "lblProyecto")->text(), "Escuela Fiscal");
+    EXPECT_EQ(find<QLabel>(w.get(), "lblIndirectos")->text(), "0 %");
+    EXPECT_EQ(find<QLabel>(w.get(), "lblTotalPres")->text(), "39.65");
+    EXPECT_EQ(find<QLabel>(w.get(), "lblIVA2")->text(), "IVA    12%");
+    EXPECT_EQ(find<QLabel>(w.get(), "lblIVA")->text(), "4.76");
+    EXPECT_EQ(find<QLabel>(w.get(), "lblTotalPres2")->text(), "44.41");
+    EXPECT_EQ(messages.count(), 0);
+    grid->setFocus();
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(WindowTest, PresentationWithoutHeaderSaysSoAndShowsNothing)
+{
+    item("A1", "1", "Excavacion", "m3", 3);
+    frmPresPresu w(context());
+    EXPECT_EQ(messages.lastText(), "Debe Ingresar primero los datos del Proyecto");
+    auto* grid = find<ui::Grid>(&w, "msfgPresupuesto");
+    EXPECT_EQ(grid->text(1, 0), "");
+    EXPECT_EQ(find<QLabel>(&w, "lblTotalPres")->text(), "");
+}
+
+// ---- Item picker --------------------------------------------------------------------------
+
+// Stands in for the analysis editor: remembers every item it was opened or reopened for.
+class FakeAnalysisEditor : public QLabel, public ui::ReopenableWindow {
+public:
+    explicit FakeAnalysisEditor(const ui::WindowContext& context) { reopen(context); }
+    void reopen(const ui::WindowContext& context) override
+    {
+        opened().append(context.arguments.value("txtCod").toString() + "/"
+                        + context.arguments.value("txtItem").toString());
+    }
+    static QStringList& opened()
+    {
+        static QStringList items;
+        return items;
+    }
+};
+
+class PickerTest : public WindowTest {
+protected:
+    PickerTest()
+    {
+        ui::WindowRegistry::instance().clear();
+        FakeAnalysisEditor::opened().clear();
+    }
+    ~PickerTest() override { ui::WindowRegistry::instance().clear(); }
+
+    void registerEditor()
+    {
+        ui::WindowRegistry::instance().registerWindow(
+            "frmMateriales", [](const ui::WindowContext& c) { return new FakeAnalysisEditor(c); });
+    }
+
+    frmAnalisis* open()
+    {
+        picker.reset(new frmAnalisis(context()));
+        showActive(picker.get());
+        grid = find<ui::Grid>(picker.get(), "msfgAnalisis");
+        return picker.get();
+    }
+
+    std::unique_ptr<frmAnalisis> picker;
+    ui::Grid* grid = nullptr;
+};
+
+TEST_F(PickerTest, ListsItemsInBudgetOrderAndHandsTheChosenOneToTheEditor)
+{
+    registerEditor();
+    item("Z9", "1", "Excavacion", "m3", 0);
+    item("A1", "2", "Hormigon", "m3", 1);
+    item("M5", "3", "Enlucido", "m2", 1);
+    open();
+    EXPECT_EQ(grid->rows(), 4);
+    EXPECT_EQ(grid->text(1, 0), "Z9");
+    EXPECT_EQ(grid->text(2, 0), "A1");
+    EXPECT_EQ(grid->row(), 1);
+    EXPECT_EQ(focusName(), "msfgAnalisis");
+
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    EXPECT_EQ(find<QLineEdit>(picker.get(), "txtCod")->text(), "A1");
+    EXPECT_EQ(find<QLineEdit>(picker.get(), "txtItem")->text(), "2");
+    EXPECT_EQ(FakeAnalysisEditor::opened(), QStringList({"A1/2"}));
+
+    // Back to the picker for the next item: the open editor takes it.
+    grid->setFocus();
+    grid->setCell(3, 2);
+    QTest::mouseClick(find<QPushButton>(picker.get(), "cmdSeleccionar"), Qt::LeftButton);
+    EXPECT_EQ(FakeAnalysisEditor::opened(), QStringList({"A1/2", "M5/3"}));
+    EXPECT_EQ(find<QLineEdit>(picker.get(), "txtCod")->text(), "M5");
+
+    // Items changed meanwhile are listed when the picker is come back to.
+    item("B1", "4", "Nuevo", "u", 1);
+    picker->recargar();
+    EXPECT_EQ(grid->rows(), 5);
+    EXPECT_EQ(grid->row(), 3);
+    ui::WindowRegistry::instance().closeAll();
+}
+
+TEST_F(PickerTest, AnEmptyProjectShowsOnlyTheHeaderAndEnterDoesNothing)
+{
+    registerEditor();
+    open();
+    EXPECT_EQ(grid->rows(), 1);
+    grid->setFocus();
+    key(Qt::Key_Return);
+    EXPECT_TRUE(FakeAnalysisEditor::opened().isEmpty());
+    EXPECT_EQ(find<QLineEdit>(picker.get(), "txtCod")->text(), "");
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(picker->isVisible());
+}
+
+TEST_F(PickerTest, WithoutTheAnalysisEditorItSaysSo)
+{
+    item("A1", "1", "Excavacion", "m3", 1);
+    open();
+    picker->seleccionar();
+    EXPECT_EQ(find<QLabel>(picker.get(), "lblEstado")->text(), "El editor de análisis no está disponible");
+}
+
+} // namespace
