@@ -1,0 +1,37 @@
+#pragma once
+// Reading an item's analysis for the editor: the project header, the item's own record and its
+// lines of the four kinds, each kind sorted by description.
+
+#include "analysis/AnalysisPricing.h"
+#include "analysis/AnalysisSheet.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace korvex::store {
+class Database;
+}
+
+namespace korvex::analysis {
+
+struct BudgetItem {
+    QString code;        // CodigoPres
+    QString item;        // ItemPres
+    QString description; // DescripcionPres
+    QString unit;        // UnidadPres
+};
+
+// Throw store::StoreError.
+ProjectHeader loadProjectHeader(store::Database& db);
+std::optional<BudgetItem> loadBudgetItem(store::Database& db, const QString& code, const QString& item);
+
+// Fills the sheet with the item's lines: the typed columns in their formats (prices and amounts
+// blank) and the hidden copy with the same cells plus the stored price. The sheet is cleared
+// first and left unmodified. Throws store::StoreError.
+void loadAnalysisLines(store::Database& db, const QString& code, const QString& item, AnalysisSheet& sheet);
+
+// "El rubro CODE / ITEM no existe en el proyecto" for messages and the batch command.
+QString missingItemMessage(const QString& code, const QString& item);
+
+} // namespace korvex::analysis

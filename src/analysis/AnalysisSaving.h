@@ -1,0 +1,43 @@
+#pragma once
+// Saving an analysis (F9): the item's lines of the four kinds are replaced by the lines of the
+// editor, all in one transaction, so that a failure leaves the stored analysis as it was.
+//
+// Prices are never typed, so saving decides them: a line that was in the analysis when it was
+// loaded keeps its stored price (from the hidden copy); a new line takes the project price of its
+// resource from the other items' lines; a resource new to the project is stored at 0.
+
+#include "analysis/AnalysisSheet.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+namespace korvex::store {
+class Database;
+}
+
+namespace korvex::analysis {
+
+// The resources that occur twice in a kind, for the question before saving (only the first line
+// of each is stored). Empty when there are none.
+struct RepeatedResources {
+    std::array<QStringList, 4> names; // by kindIndex
+    bool any() const;
+    QString message() const; // the "Advertencia" text naming each repeated resource
+};
+RepeatedResources findRepeatedResources(const AnalysisSheet& sheet);
+
+struct SaveOutcome {
+    bool ok = false;
+    QString message;                 // on failure: what failed, for the message box
+    std::array<int, 4> stored{};     // lines written per kind
+    int total() const { return stored[0] + stored[1] + stored[2] + stored[3]; }
+};
+
+// Writes the four kinds in the order materials, equipment, labour, transport in one transaction.
+// Lines without a resource are skipped, a repeated resource keeps its first line, empty numbers
+// are stored as 0. Never throws: a store failure rolls everything back and is reported.
+SaveOutcome saveAnalysis(store::Database& db, const QString& code, const QString& item, const AnalysisSheet& sheet);
+
+} // namespace korvex::analysis

@@ -1,0 +1,181 @@
+// Loading and pricing an analysis as the editor does on opening and F5, against a real project.
+#include "AnalysisFixture.h"
+
+#include "analysis/AnalysisLoading.h"
+#include "analysis/AnalysisPricing.h"
+#include "analysis/AnalysisText.h"
+
+#include <gtest/gtest.h>
+
+using namespace korvex;
+using korvex::testing::AnalysisProject;
+using namespace korvex::analysis;
+
+namespace {
+
+AnalysisTotals priceSheet(AnalysisProject& p, AnalysisSheet& sheet, const ProjectHeader& header)
+{
+    return computeAnalysis(sheet, lookupProjectPrices(p.db, sheet), header);
+}
+
+} // namespace
+
+TEST(AnalysisPricing, WorkedExampleGivesTheEditorsUnitPrice)
+{
+    AnalysisProject p;
+    p.setHeader(20, 5, true);
+    p.addItem("A1", "1", "Hormigón simple");
+    p.addMaterial("A1", "1", "Cemento", "kg", 2, 10);
+    p.addLabour("A1", "1", "Peón", "E2", 8, 0.5, 3);
+
+    const auto priced = priceItem(p.db, "A1", "1");
+    ASSERT_TRUE(priced);
+    const AnalysisTotals& t = priced->totals;
+    EXPECT_DOUBLE_EQ(t.subtotal(Kind::Material), 20.00);
+    EXPECT_DOUBLE_EQ(t.subtotal(Kind::Labour), 12.00);
+    EXPECT_TRUE(t.withTools);
+    EXPECT_DOUBLE_EQ(t.tools, 0.60);
+    EXPECT_DOUBLE_EQ(t.direct, 32.60);
+    EXPECT_DOUBLE_EQ(t.indirect, 6.52);
+    EXPECT_DOUBLE_EQ(t.otherIndirect, 1.63);
+    EXPECT_DOUBLE_EQ(t.unitPrice, 40.75);
+    const LineTable& labour = priced->sheet.lines(Kind::Labour);
+    EXPECT_EQ(labour.cell(1, 2), "8.00");
+    EXPECT_EQ(labour.cell(1, 3), "3.00");
+    EXPECT_EQ(labour.cell(1, 4), "24.00");
+    EXPECT_EQ(labour.cell(1, 5), "0.500");
+    EXPECT_EQ(labour.cell(1, 6), "12.00");
+    EXPECT_EQ(indirectCaption(priced->header), "COSTOS INDIRECTOS    20 %");
+}
+
+TEST(AnalysisPricing, LoadingSortsByDescriptionAndLeavesPricesBlankWithStoredPricesInTheCopy)
+{
+    AnalysisProject p;
+    p.addItem("A1", "1", "Mampostería");
+    p.addMaterial("A1", "1", "Ripio", "m3", 0.95, 18.5);
+    p.addMaterial("A1", "1", "Arena", "m3", 0.65, 13.475);
+    p.addEquipment("A1", "1", "Herramienta menor", 1, 0.8, 0.5);
+
+    AnalysisSheet sheet;
+    loadAnalysisLines(p.db, "A1", "1", sheet);
+    const LineTable& materials = sheet.lines(Kind::Material);
+    EXPECT_EQ(materials.description(1), "Arena");
+    EXPECT_EQ(materials.description(2), "Ripio");
+    EXPECT_EQ(materials.cell(1, 2), "0.650");
+    EXPECT_EQ(materials.cell(1, 3), "");
+    EXPECT_EQ(materials.cell(1, 4), "");
+    EXPECT_EQ(sheet.loaded(Kind::Material).cell(1, 3), "13.48"); // kept at the precision shown
+    EXPECT_EQ(sheet.lines(Kind::Equipment).cell(1, 1), "1.00");
+    EXPECT_EQ(sheet.lines(Kind::Equipment).cell(1, 4), "0.800");
+    EXPECT_EQ(sheet.loaded(Kind::Equipment).cell(1, 2), "0.50");
+    EXPECT_FALSE(sheet.isModified());
+}
+
+TEST(AnalysisPricing, LinesTakeTheFirstProjectPriceOfTheirResourceWhateverTheirOwn)
+{
+    AnalysisProject p;
+    p.addItem("A1", "1", "Contrapiso");
+    p.addItem("B2", "1", "Enlucido");
+    p.addMaterial("B2", "1", "Cemento", "kg", 1, 0.18);  // stored first: the project price
+    p.addMaterial("A1", "1", "Cemento", "kg", 50, 0.15); // the item's own line, priced otherwise
+    p.addMaterial("B2", "1", "Cemento", "saco", 1, 7.9);
+    p.addEquipment("B2", "1", "Concretera 1 saco", 1, 1, 4.25);
+    p.addMaterial("A1", "1", "Aditivo nuevo", "l", 2, 0); // nowhere else: priced at its own 0
+
+    AnalysisSheet sheet;
+    loadAnalysisLines(p.db, "A1", "1", sheet);
+    // Typed in other letter case, and equipment by its description alone.
+    sheet.assign(Kind::Material, {3, 0}, "CEMENTO");
+    sheet.assign(Kind::Material, {3, 1}, "Saco");
+    sheet.assign(Kind::Material, {3, 2}, "");
+    sheet.lines(Kind::Material).setCell(3, 2, ""); // an empty quantity on a priced line
+    sheet.assign(Kind::Equipment, {1, 0}, "concretera 1 SACO");
+    sheet.assign(Kind::Equipment, {1, 1}, "2");
+    sheet.assign(Kind::Material, {4, 0}, "Piedra bola"); // no line anywhere: stays unpriced
+    sheet.assign(Kind::Material, {4, 2}, "3");
+
+    const AnalysisTotals t = priceSheet(p, sheet, ProjectHeader{});
+    const LineTable& m = sheet.lines(Kind::Material);
+    EXPECT_EQ(m.description(2), "Cemento");
+    EXPECT_EQ(m.cell(2, 3), "0.18");
+    EXPECT_EQ(m.cell(2, 4), "9.00");
+    EXPECT_EQ(m.cell(1, 3), "0.00");
+    EXPECT_EQ(m.cell(3, 2), "0.00");
+    EXPECT_EQ(m.cell(3, 3), "7.90");
+    EXPECT_EQ(m.cell(3, 4), "0.00");
+    EXPECT_EQ(m.cell(4, 3), "");
+    EXPECT_EQ(m.cell(4, 4), "");
+    EXPECT_EQ(sheet.lines(Kind::Equipment).cell(1, 2), "4.25");
+    EXPECT_EQ(sheet.lines(Kind::Equipment).cell(1, 4), "0.00"); // empty yield of a priced line
+    EXPECT_DOUBLE_EQ(t.subtotal(Kind::Material), 9.00);
+    EXPECT_DOUBLE_EQ(t.subtotal(Kind::Equipment), 0);
+    // Without a project header: no allowance, no indirect costs.
+    EXPECT_FALSE(t.withTools);
+    EXPECT_DOUBLE_EQ(t.direct, 9.00);
+    EXPECT_DOUBLE_EQ(t.indirect, 0);
+    EXPECT_DOUBLE_EQ(t.unitPrice, 9.00);
+    EXPECT_EQ(t.pricedLines, 4);
+}
+
+TEST(AnalysisPricing, EditorRoundsQuantityTimesRateBeforeTheYieldAndIndirectsToCents)
+{
+    AnalysisProject p;
+    p.setHeader(15, 0, false);
+    p.addItem("E1", "1", "Excavación");
+    // 1 x 2.675 = 2.675 rounds to 2.68 before the yield: 2.68 x 3 = 8.04, where the stored
+    // unit price rounds the whole product (8.025 -> 8.03).
+    p.addEquipment("E1", "1", "Retroexcavadora", 1, 3, 2.675);
+    p.addMaterial("E1", "1", "Agua", "m3", 1, 1.97);
+
+    const auto priced = priceItem(p.db, "E1", "1");
+    ASSERT_TRUE(priced);
+    EXPECT_EQ(priced->sheet.lines(Kind::Equipment).cell(1, 3), "2.68");
+    EXPECT_EQ(priced->sheet.lines(Kind::Equipment).cell(1, 5), "8.04");
+    EXPECT_DOUBLE_EQ(priced->totals.direct, 10.01);
+    // 15 % of 10.01 = 1.5015: two decimals here (1.50), where the stored price keeps three.
+    EXPECT_DOUBLE_EQ(priced->totals.indirect, 1.50);
+    EXPECT_DOUBLE_EQ(priced->totals.unitPrice, 11.51);
+    EXPECT_FALSE(priced->totals.withTools);
+}
+
+TEST(AnalysisPricing, QuotesAndLinesBeyondTheDesignRowsArePricedLikeAnyOther)
+{
+    AnalysisProject p;
+    p.addItem("H'1", "1", "Hormigón f'c = 210 kg/cm2");
+    p.addMaterial("Z", "9", "Hormigón f'c = 210 kg/cm2", "m3", 1, 95.5);
+    AnalysisSheet sheet;
+    for (int row = 1; row <= 59; ++row)
+        sheet.assign(Kind::Material, {row, 0}, QString("Material sin precio %1").arg(row));
+    sheet.assign(Kind::Material, {60, 0}, "Hormigón f'c = 210 kg/cm2");
+    sheet.assign(Kind::Material, {60, 1}, "m3");
+    sheet.assign(Kind::Material, {60, 2}, "2");
+    const AnalysisTotals t = priceSheet(p, sheet, ProjectHeader{});
+    EXPECT_EQ(sheet.lines(Kind::Material).cell(60, 4), "191.00");
+    EXPECT_DOUBLE_EQ(t.subtotal(Kind::Material), 191.0);
+}
+
+TEST(AnalysisPricing, AnalysisTextShowsEachKindAndTheTotals)
+{
+    AnalysisProject p;
+    p.setHeader(20, 5, true, "Casa Comunal");
+    p.addItem("A1", "1", "Hormigón simple", "m3");
+    p.addMaterial("A1", "1", "Cemento", "kg", 2, 10);
+    p.addTransport("A1", "1", "Cemento", "kg", 2, 0.05);
+    p.addLabour("A1", "1", "Peón", "E2", 8, 0.5, 3);
+    const auto priced = priceItem(p.db, "A1", "1");
+    ASSERT_TRUE(priced);
+    const QStringList lines = analysisText(priced->item, priced->header, priced->sheet, priced->totals).split('\n');
+    EXPECT_EQ(lines[0], "Proyecto  :\tCasa Comunal");
+    EXPECT_TRUE(lines.contains("A. MATERIALES\tUNIDAD\tCANTIDAD\tPRECIO UNIT.\tSUBTOTAL"));
+    EXPECT_TRUE(lines.contains("Cemento\tkg\t2.000\t10.00\t20.00"));
+    EXPECT_TRUE(lines.contains("Subtotal Materiales\t20.00"));
+    EXPECT_TRUE(lines.contains("Peón\tE2\t8.00\t3.00\t24.00\t0.500\t12.00"));
+    EXPECT_TRUE(lines.contains("Subtotal Equipo\t0.00"));
+    EXPECT_TRUE(lines.contains("Cemento\tkg\t2.000\t0.05\t0.10"));
+    EXPECT_TRUE(lines.contains("E. Herramientas Manuales (5% Mano de Obra)\t0.60"));
+    EXPECT_TRUE(lines.contains("COSTOS DIRECTOS  (A+B+C+D+E)\t32.70"));
+    EXPECT_TRUE(lines.contains("COSTOS INDIRECTOS    20 %\t6.54"));
+    EXPECT_TRUE(lines.contains("OTROS INDIRECTOS\t1.64"));
+    EXPECT_TRUE(lines.contains("PRECIO UNITARIO\t40.88"));
+    EXPECT_FALSE(priceItem(p.db, "A1", "2"));
+}

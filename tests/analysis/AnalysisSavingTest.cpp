@@ -1,0 +1,182 @@
+// Saving an analysis: which price each line is stored with, what is skipped, and all or nothing.
+#include "AnalysisFixture.h"
+
+#include "analysis/AnalysisLoading.h"
+#include "analysis/AnalysisSaving.h"
+
+#include <gtest/gtest.h>
+
+using namespace korvex;
+using korvex::testing::AnalysisProject;
+using namespace korvex::analysis;
+
+namespace {
+
+const QStringList kMatFields = {"DescripcionMat", "UnidadMat", "CantidadMat", "PrecioUniMat"};
+const QStringList kMaqFields = {"DescripcionMaq", "HorasMaq", "RendimientoMaq", "CostoMaq"};
+const QStringList kManFields = {"DescripcionMan", "CategoriaMan", "HorasMan", "RendimientoMan", "SalarioMan"};
+const QStringList kTranFields = {"DescripcionTran", "UnidadTran", "CantidadTran", "PrecioTran"};
+
+// Item A1 with one line of every kind, and item B2 whose lines give project prices.
+class SavingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        p.addItem("A1", "1", "Contrapiso");
+        p.addItem("B2", "1", "Enlucido");
+        p.addMaterial("A1", "1", "Cemento", "kg", 50, 0.1575);
+        p.addMaterial("A1", "1", "Arena", "m3", 0.0654, 13.5);
+        p.addEquipment("A1", "1", "Concretera", 1, 0.8, 4.5);
+        p.addLabour("A1", "1", "Peón", "E2", 2, 0.8, 3.6);
+        p.addTransport("A1", "1", "Cemento", "kg", 50, 0.01);
+        p.addTransport("A1", "1", "Arena", "m3", 0.0654, 0.025);
+        p.addMaterial("B2", "1", "Cemento", "kg", 20, 0.18);
+        p.addMaterial("B2", "1", "Cemento", "KG", 1, 0.99); // same resource, later line
+        p.addMaterial("B2", "1", "Cal", "saco", 1, 5.25);
+        p.addEquipment("B2", "1", "Andamio", 1, 1, 0.75);
+        p.addLabour("B2", "1", "Albañil", "D2", 1, 1, 3.65);
+        loadAnalysisLines(p.db, "A1", "1", sheet);
+    }
+
+    QStringList stored(const QString& table, const QStringList& fields) { return p.lines(table, "A1", "1", fields); }
+
+    AnalysisProject p;
+    AnalysisSheet sheet;
+};
+
+} // namespace
+
+TEST_F(SavingTest, SavingWithoutEditsKeepsLinesAndPricesAtTheShownPrecision)
+{
+    const QStringList otherItemBefore = p.lines("Materiales", "B2", "1", kMatFields);
+    const SaveOutcome outcome = saveAnalysis(p.db, "A1", "1", sheet);
+    ASSERT_TRUE(outcome.ok) << outcome.message.toStdString();
+    EXPECT_EQ(outcome.total(), 6);
+    EXPECT_EQ(stored("Materiales", kMatFields),
+              (QStringList{"DescripcionMat=Arena|UnidadMat=m3|CantidadMat=0.065|PrecioUniMat=13.5",
+                           "DescripcionMat=Cemento|UnidadMat=kg|CantidadMat=50|PrecioUniMat=0.16"}));
+    EXPECT_EQ(stored("Maquinaria", kMaqFields),
+              QStringList{"DescripcionMaq=Concretera|HorasMaq=1|RendimientoMaq=0.8|CostoMaq=4.5"});
+    EXPECT_EQ(stored("ManoObra", kManFields),
+              QStringList{"DescripcionMan=Peón|CategoriaMan=E2|HorasMan=2|RendimientoMan=0.8|SalarioMan=3.6"});
+    EXPECT_EQ(stored("Transporte", kTranFields),
+              (QStringList{"DescripcionTran=Arena|UnidadTran=m3|CantidadTran=0.065|PrecioTran=0.03",
+                           "DescripcionTran=Cemento|UnidadTran=kg|CantidadTran=50|PrecioTran=0.01"}));
+    EXPECT_EQ(p.lines("Materiales", "B2", "1", kMatFields), otherItemBefore);
+}
+
+TEST_F(SavingTest, NewAndRenamedLinesTakeTheProjectPriceOrZero)
+{
+    sheet.assign(Kind::Material, {3, 0}, "Cal");
+    sheet.assign(Kind::Material, {3, 1}, "saco");
+    sheet.assign(Kind::Material, {3, 2}, "0,5");
+    sheet.assign(Kind::Material, {4, 0}, "Piedra bola");
+    sheet.assign(Kind::Material, {4, 1}, "m3");
+    // Renaming the loaded "Cemento kg" in other letter case makes it a new line: it takes the
+    // first project price of the resource from another item (0.18), not its own former price.
+    sheet.assign(Kind::Material, {2, 0}, "CEMENTO");
+    // Equipment is matched against the loaded lines in upper case: it keeps its rate.
+    sheet.assign(Kind::Equipment, {1, 0}, "CONCRETERA");
+    sheet.assign(Kind::Equipment, {2, 0}, "Andamio");
+    sheet.assign(Kind::Labour, {1, 1}, "D2"); // Peón D2: known nowhere
+    sheet.assign(Kind::Labour, {2, 0}, "Albañil", "D2");
+
+    const SaveOutcome outcome = saveAnalysis(p.db, "A1", "1", sheet);
+    ASSERT_TRUE(outcome.ok) << outcome.message.toStdString();
+    EXPECT_EQ(stored("Materiales", {"DescripcionMat", "UnidadMat", "PrecioUniMat"}),
+              (QStringList{"DescripcionMat=Arena|UnidadMat=m3|PrecioUniMat=13.5",
+                           "DescripcionMat=CEMENTO|UnidadMat=kg|PrecioUniMat=0.18",
+                           "DescripcionMat=Cal|UnidadMat=saco|PrecioUniMat=5.25",
+                           "DescripcionMat=Piedra bola|UnidadMat=m3|PrecioUniMat=0"}));
+    EXPECT_EQ(stored("Maquinaria", {"DescripcionMaq", "CostoMaq"}),
+              (QStringList{"DescripcionMaq=CONCRETERA|CostoMaq=4.5", "DescripcionMaq=Andamio|CostoMaq=0.75"}));
+    EXPECT_EQ(stored("ManoObra", {"DescripcionMan", "CategoriaMan", "SalarioMan"}),
+              (QStringList{"DescripcionMan=Peón|CategoriaMan=D2|SalarioMan=0",
+                           "DescripcionMan=Albañil|CategoriaMan=D2|SalarioMan=3.65"}));
+    // Transport followed the materials: the renamed and new transport lines are new to the project.
+    EXPECT_EQ(stored("Transporte", kTranFields),
+              (QStringList{"DescripcionTran=Arena|UnidadTran=m3|CantidadTran=0.065|PrecioTran=0.03",
+                           "DescripcionTran=CEMENTO|UnidadTran=kg|CantidadTran=50|PrecioTran=0",
+                           "DescripcionTran=Cal|UnidadTran=saco|CantidadTran=0.5|PrecioTran=0",
+                           "DescripcionTran=Piedra bola|UnidadTran=m3|CantidadTran=0|PrecioTran=0"}));
+}
+
+TEST_F(SavingTest, RepeatedResourcesKeepTheFirstLineAndAreNamedBeforeSaving)
+{
+    sheet.assign(Kind::Material, {4, 0}, "arena");
+    sheet.assign(Kind::Material, {4, 1}, "M3");
+    sheet.assign(Kind::Material, {4, 2}, "9");
+    const RepeatedResources repeated = findRepeatedResources(sheet);
+    ASSERT_TRUE(repeated.any());
+    EXPECT_EQ(repeated.names[kindIndex(Kind::Material)], QStringList{"arena (M3)"});
+    EXPECT_TRUE(repeated.message().contains("Materiales: arena (M3)"));
+
+    ASSERT_TRUE(saveAnalysis(p.db, "A1", "1", sheet).ok);
+    EXPECT_EQ(stored("Materiales", {"DescripcionMat", "CantidadMat"}),
+              (QStringList{"DescripcionMat=Arena|CantidadMat=0.065", "DescripcionMat=Cemento|CantidadMat=50"}));
+}
+
+TEST_F(SavingTest, EmptyRowsAndEmptyNumbersDoNotStopOrBreakTheSave)
+{
+    // Lines below an empty row are saved; a line typed without numbers stores zeros.
+    sheet.lines(Kind::Labour).setCell(5, 0, "Maestro de obra");
+    sheet.lines(Kind::Labour).setCell(5, 1, "C1");
+    sheet.lines(Kind::Equipment).setCell(7, 0, "Vibrador");
+    // Emptying every transport line removes them all.
+    sheet.lines(Kind::Transport).clear();
+
+    ASSERT_TRUE(saveAnalysis(p.db, "A1", "1", sheet).ok);
+    EXPECT_EQ(stored("ManoObra", kManFields).last(),
+              "DescripcionMan=Maestro de obra|CategoriaMan=C1|HorasMan=0|RendimientoMan=0|SalarioMan=0");
+    EXPECT_EQ(stored("Maquinaria", kMaqFields).last(),
+              "DescripcionMaq=Vibrador|HorasMaq=0|RendimientoMaq=0|CostoMaq=0");
+    EXPECT_TRUE(stored("Transporte", kTranFields).isEmpty());
+}
+
+TEST_F(SavingTest, AFailureAnywhereLeavesTheStoredAnalysisAsItWas)
+{
+    korvex::testing::FailureGuard guard;
+    sheet.assign(Kind::Material, {3, 0}, "Cal", "saco");
+    sheet.assign(Kind::Labour, {2, 0}, "Albañil", "D2");
+    const QStringList before = p.all("Materiales", kMatFields) + p.all("Maquinaria", kMaqFields) +
+                               p.all("ManoObra", kManFields) + p.all("Transporte", kTranFields);
+    // Fail at every write in turn (4 deletes, 9 new lines) until the save gets through.
+    int writes = 0;
+    for (;; ++writes) {
+        ASSERT_LT(writes, 100);
+        store::testing::failAfterWrites(writes);
+        const SaveOutcome outcome = saveAnalysis(p.db, "A1", "1", sheet);
+        store::testing::failAfterWrites(-1);
+        if (outcome.ok)
+            break;
+        EXPECT_TRUE(outcome.message.contains("No se pudo grabar el análisis")) << outcome.message.toStdString();
+        const QStringList after = p.all("Materiales", kMatFields) + p.all("Maquinaria", kMaqFields) +
+                                  p.all("ManoObra", kManFields) + p.all("Transporte", kTranFields);
+        EXPECT_EQ(after, before) << "failure after " << writes << " writes";
+    }
+    EXPECT_GE(writes, 13);
+    EXPECT_EQ(stored("ManoObra", {"DescripcionMan"}).last(), "DescripcionMan=Albañil");
+}
+
+TEST(AnalysisSaving, QuotesAndManyLinesAreStoredAndFoundAgain)
+{
+    AnalysisProject p;
+    p.addItem("H'1", "1'", "Hormigón f'c = 210 kg/cm2");
+    p.addMaterial("Z", "9", "Tubo 1/2\" PVC", "m", 1, 2.4);
+    AnalysisSheet sheet;
+    for (int row = 1; row <= 60; ++row) {
+        sheet.assign(Kind::Material, {row, 0}, QString("Tubo 1/2\" PVC %1").arg(row, 2, 10, QChar('0')));
+        sheet.assign(Kind::Material, {row, 1}, "m");
+        sheet.assign(Kind::Material, {row, 2}, "1");
+    }
+    sheet.assign(Kind::Material, {61, 0}, "Tubo 1/2\" PVC", "m");
+    sheet.assign(Kind::Labour, {1, 0}, "Maestro 'A'", "C'1");
+    ASSERT_TRUE(saveAnalysis(p.db, "H'1", "1'", sheet).ok);
+
+    AnalysisSheet reloaded;
+    loadAnalysisLines(p.db, "H'1", "1'", reloaded);
+    EXPECT_EQ(reloaded.lines(Kind::Material).lastUsedRow(), 61);
+    EXPECT_EQ(reloaded.lines(Kind::Transport).lastUsedRow(), 61);
+    EXPECT_EQ(reloaded.lines(Kind::Labour).cell(1, 1), "C'1");
+    EXPECT_EQ(p.lines("Materiales", "H'1", "1'", {"PrecioUniMat"}).last(), "PrecioUniMat=2.4");
+}

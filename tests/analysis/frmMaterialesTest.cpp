@@ -1,0 +1,6 @@
+// The analysis editor window driven through typed keys.
+#include "AnalysisFixture.h"
+
+#include "analysis/frmMateriales.h"
+
+#include <gtest/gtest.h>
