@@ -82,7 +82,11 @@ std::vector<QVariant> boundValues(const dialect::Translation& t, const QVariantL
     values.reserve(t.params.size());
     for (const auto& p : t.params) {
         const QVariant& raw = p.userIndex >= 0 ? params[p.userIndex] : p.literal;
-        values.push_back(dialect::convertValue(raw, p.target, p.field));
+        // A compared value is not rounded or range-checked like one stored into the field.
+        FieldType type = p.target;
+        if (!p.writes && (type == FieldType::Integer || type == FieldType::Long || type == FieldType::Counter))
+            type = FieldType::Double;
+        values.push_back(dialect::convertValue(raw, type, p.field));
     }
     return values;
 }

@@ -415,7 +415,8 @@ private:
 
     QString expectAlias()
     {
-        if (peek().type == Tok::String)
+        const Token& t = peek();
+        if (t.type == Tok::String || t.type == Tok::Word || t.type == Tok::Quoted)
             return next().text;
         return expectName("un alias");
     }
@@ -895,11 +896,12 @@ private:
         return int(out_.collations.size()) - 1;
     }
 
-    int emitParam(const Expr* e, FieldType target, const QString& field)
+    int emitParam(const Expr* e, FieldType target, const QString& field, bool writes = false)
     {
         ParamSlot p;
         p.target = target;
         p.field = field;
+        p.writes = writes;
         if (e->k == Expr::K::Param)
             p.userIndex = e->param;
         else if (e->k == Expr::K::Number)
@@ -1015,17 +1017,17 @@ private:
 
     // Emits a value that meets a field of the given type, converting it when it is bound.
     void emitOperand(const Expr& e, const Scope& scope, FieldType target, const QString& field,
-                     std::vector<int>* valueParams, bool* allValues)
+                     std::vector<int>* valueParams, bool* allValues, bool writes = false)
     {
         if (isValue(&e) && target != FieldType::Unknown
-            && (e.k != Expr::K::Number || target == FieldType::Text)) {
-            const int p = emitParam(&e, target, field);
+            && (e.k != Expr::K::Number || target == FieldType::Text || (writes && target != FieldType::Double))) {
+            const int p = emitParam(&e, target, field, writes);
             if (valueParams)
                 valueParams->push_back(p);
             return;
         }
         if (e.k == Expr::K::Param || e.k == Expr::K::String) {
-            const int p = emitParam(&e, target, field);
+            const int p = emitParam(&e, target, field, writes);
             if (valueParams)
                 valueParams->push_back(p);
             return;
@@ -1344,6 +1346,8 @@ private:
                 put(" AS " + bracket(item.alias.isEmpty() ? resolve(scope, *item.expr).field : item.alias));
             } else if (!item.alias.isEmpty()) {
                 put(" AS " + bracket(item.alias));
+            } else if (item.expr->k == Expr::K::Column) {
+                put(" AS " + bracket(resolve(scope, *item.expr).field));
             }
         }
         if (editable) {
@@ -1475,7 +1479,7 @@ private:
         for (size_t i = 0; i < st.values.size(); ++i) {
             if (i)
                 put(", ");
-            emitOperand(*st.values[i], scope, st.columns[i]->type, st.columns[i]->name, nullptr, nullptr);
+            emitOperand(*st.values[i], scope, st.columns[i]->type, st.columns[i]->name, nullptr, nullptr, true);
         }
         put(")");
     }
@@ -1489,7 +1493,7 @@ private:
             if (i)
                 put(", ");
             put(bracket(st.columns[i]->name) + " = ");
-            emitOperand(*st.values[i], scope, st.columns[i]->type, st.columns[i]->name, nullptr, nullptr);
+            emitOperand(*st.values[i], scope, st.columns[i]->type, st.columns[i]->name, nullptr, nullptr, true);
         }
         if (st.where) {
             put(" WHERE ");

@@ -27,6 +27,7 @@ struct ParamSlot {
     QVariant literal;
     FieldType target = FieldType::Unknown; // the type of the field the value meets
     QString field;                         // that field, for messages
+    bool writes = false;                   // stored into the field (INSERT, UPDATE), not compared
 };
 
 // A place in the SQL that takes " COLLATE KNOCASE" when the comparison needs it: always for

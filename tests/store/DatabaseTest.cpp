@@ -1,19 +1,245 @@
+// Handles, record sets, transactions and the file checks of project databases.
 #include "TestProject.h"
 
 #include "store/Database.h"
+#include "store/ProjectFolders.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
 using korvex::store::Database;
+using korvex::store::RecordSet;
+using korvex::store::StoreError;
+using korvex::store::Transaction;
+using korvex::testing::FailureGuard;
 using korvex::testing::TempRoot;
 
-TEST(Smoke, InsertAndRead)
+namespace {
+
+int count(Database& db, const QString& table)
+{
+    return db.openRecordSet("SELECT * FROM " + table).recordCount();
+}
+
+QString openError(const QString& path, const QString& connect = korvex::store::kConnectString)
+{
+    try {
+        Database::open(path, connect);
+    } catch (const StoreError& e) {
+        return e.message();
+    }
+    return {};
+}
+
+TEST(Database, HandlesOnOneFileSeeEachOtherAndShareTransactions)
 {
     TempRoot root;
-    Database db = root.open(root.newProject("Obra"));
-    EXPECT_EQ(db.execute("INSERT INTO Presupuesto (CodigoPres, ItemPres, CantidadPres) VALUES ('A', '1', '1,234.50')"), 1);
-    auto rs = db.openRecordSet("SELECT * FROM presupuesto WHERE codigopres = 'a'");
-    ASSERT_EQ(rs.recordCount(), 1);
-    EXPECT_DOUBLE_EQ(rs.number("CantidadPres"), 1234.5);
-    EXPECT_EQ(rs.value("Indice").toInt(), 1);
+    const QString folder = root.newProject();
+    Database window = root.open(folder);
+    Database engine = Database::open(korvex::store::projectDatabasePath(folder));
+    window.execute("INSERT INTO Grupos (Grupo) VALUES ('G1')");
+    EXPECT_EQ(count(engine, "Grupos"), 1);
+
+    {
+        Transaction save(window);
+        engine.execute("INSERT INTO Grupos (Grupo) VALUES ('G2')");
+        {
+            Transaction inner(engine);
+            window.execute("INSERT INTO Grupos (Grupo) VALUES ('G3')");
+            inner.commit();
+        }
+        EXPECT_EQ(count(window, "Grupos"), 3);
+        // no commit: everything done through both handles is undone
+    }
+    EXPECT_EQ(count(engine, "Grupos"), 1);
+
+    {
+        Transaction save(engine);
+        window.execute("INSERT INTO Grupos (Grupo) VALUES ('G4')");
+        {
+            Transaction inner(window);
+            window.execute("INSERT INTO Grupos (Grupo) VALUES ('G5')");
+            inner.rollback();
+        }
+        save.commit();
+    }
+    EXPECT_EQ(count(window, "Grupos"), 2);
+    window.close();
+    EXPECT_FALSE(window.isOpen());
+    EXPECT_THROW(window.execute("DELETE * FROM Grupos"), StoreError);
+    EXPECT_EQ(count(engine, "Grupos"), 2);
 }
+
+TEST(Database, InjectedFailureLeavesTheDataAsTheyWere)
+{
+    FailureGuard guard;
+    TempRoot root;
+    Database db = root.open(root.newProject());
+    db.execute("INSERT INTO Grupos (Grupo) VALUES ('antes')");
+    korvex::store::testing::failAfterWrites(2);
+    try {
+        Transaction save(db);
+        db.execute("DELETE * FROM Grupos");
+        RecordSet rs = db.openRecordSet("SELECT * FROM Grupos");
+        rs.addNew();
+        rs.setValue("Grupo", "nuevo 1");
+        rs.update();
+        rs.addNew();
+        rs.setValue("Grupo", "nuevo 2");
+        rs.update(); // third write: fails
+        save.commit();
+        FAIL() << "the injected failure did not happen";
+    } catch (const StoreError&) {
+    }
+    RecordSet after = db.openRecordSet("SELECT * FROM Grupos");
+    ASSERT_EQ(after.recordCount(), 1);
+    EXPECT_EQ(after.text("Grupo"), "antes");
+    db.execute("DELETE * FROM Grupos"); // the failure fires once
+    EXPECT_EQ(count(db, "Grupos"), 0);
+}
+
+TEST(Database, RecordSetsAddEditAndKeepTheirSnapshot)
+{
+    TempRoot root;
+    Database db = root.open(root.newProject());
+    RecordSet items = db.openRecordSet("SELECT * FROM Presupuesto");
+    EXPECT_TRUE(items.eof());
+    EXPECT_EQ(items.recordCount(), 0);
+    for (const char* code : {"A", "B", "C"}) {
+        items.addNew();
+        items.setValue("codigopres", code);
+        items.setValue("CantidadPres", "1,5");
+        items.update();
+    }
+    EXPECT_EQ(items.value("Indice").toInt(), 3); // the written record shows its stored values
+    EXPECT_DOUBLE_EQ(items.number("CantidadPres"), 1.5);
+    EXPECT_TRUE(items.isNull("GruposPres"));
+    EXPECT_EQ(items.text("GruposPres"), "");
+    EXPECT_THROW(items.setValue("Indice", 7), StoreError);
+    EXPECT_THROW(items.value("NoCampo"), StoreError);
+
+    RecordSet ordered = db.openRecordSet("SELECT * FROM Presupuesto ORDER BY Indice");
+    QStringList codes;
+    for (; !ordered.eof(); ordered.moveNext())
+        codes << ordered.text("CodigoPres") + ordered.text("Indice");
+    EXPECT_EQ(codes, QStringList({"A1", "B2", "C3"}));
+    EXPECT_THROW(ordered.value("CodigoPres"), StoreError); // past the end
+    ordered.moveFirst();
+    ordered.moveNext();
+    ordered.edit();
+    ordered.setValue("GruposPres", "Obra gris");
+    EXPECT_EQ(ordered.text("GruposPres"), "Obra gris");
+    ordered.update();
+    db.execute("DELETE * FROM Presupuesto WHERE CodigoPres = 'C'");
+    EXPECT_EQ(ordered.recordCount(), 3); // a snapshot
+    EXPECT_EQ(db.openRecordSet("SELECT GruposPres FROM Presupuesto WHERE Indice = 2").text("gruposPRES"), "Obra gris");
+
+    // A field list of one table is editable too; grouped and distinct queries are not.
+    RecordSet prices = db.openRecordSet("SELECT TotalPres FROM Presupuesto WHERE CodigoPres = 'a'");
+    prices.edit();
+    prices.setValue("TotalPres", 12.25);
+    prices.update();
+    EXPECT_DOUBLE_EQ(db.openRecordSet("SELECT * FROM Presupuesto WHERE Indice = 1").number("TotalPres"), 12.25);
+    RecordSet groups = db.openRecordSet("SELECT DISTINCT GruposPres FROM Presupuesto");
+    EXPECT_THROW(groups.addNew(), StoreError);
+    EXPECT_THROW(items.update(), StoreError); // no addNew / edit pending
+    items.close();
+    EXPECT_TRUE(items.eof());
+    EXPECT_THROW(items.value("Indice"), StoreError);
+
+    // Counter values keep increasing after the table is emptied.
+    db.execute("DELETE * FROM Presupuesto");
+    db.execute("INSERT INTO Presupuesto (CodigoPres) VALUES ('D')");
+    EXPECT_EQ(db.openRecordSet("SELECT Indice FROM Presupuesto").value("Indice").toInt(), 4);
+}
+
+TEST(Database, RecordsWithoutOrderComeInStoredOrder)
+{
+    TempRoot root;
+    Database db = root.open(root.newProject());
+    Transaction t(db);
+    for (int i = 0; i < 30; ++i)
+        db.execute("INSERT INTO Materiales (CodigoPres, ItemPres, DescripcionMat) VALUES ('A', ?, ?)",
+                   {QString::number(29 - i), QString::number(i)});
+    t.commit();
+    RecordSet rs = db.openRecordSet("SELECT * FROM Materiales WHERE CodigoPres = 'A'");
+    for (int i = 0; !rs.eof(); rs.moveNext(), ++i)
+        EXPECT_EQ(rs.text("DescripcionMat"), QString::number(i));
+}
+
+TEST(Database, UnreadableFilesGiveClearErrors)
+{
+    TempRoot root;
+    const QString folder = root.newProject();
+    const QString path = korvex::store::projectDatabasePath(folder);
+
+    EXPECT_TRUE(openError(folder + "/otro.mdb").startsWith("No se encuentra la base de datos"));
+    EXPECT_TRUE(openError(folder).startsWith("No se encuentra la base de datos")); // a folder
+    EXPECT_TRUE(openError(path, ";pwd=1234").contains("contraseña no es válida"));
+    EXPECT_TRUE(openError(path, "").contains("contraseña no es válida"));
+
+    QFile text(folder + "/texto.mdb");
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write(QByteArray(5000, 'x'));
+    text.close();
+    EXPECT_TRUE(openError(text.fileName()).contains("no es una base de datos de proyecto"));
+    QFile empty(folder + "/vacio.mdb");
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    EXPECT_FALSE(openError(empty.fileName()).isEmpty());
+
+    // A file damaged after its first page: the error comes when the damaged part is read.
+    Database db = Database::open(path);
+    {
+        Transaction t(db);
+        for (int i = 0; i < 500; ++i)
+            db.execute("INSERT INTO Materiales (DescripcionMat) VALUES (?)", {QString(200, QChar('a' + i % 26))});
+        t.commit();
+    }
+    db.close();
+    const QString copy = folder + "/danado.mdb";
+    ASSERT_TRUE(QFile::copy(path, copy));
+    QFile damaged(copy);
+    ASSERT_TRUE(damaged.open(QIODevice::ReadWrite));
+    damaged.seek(damaged.size() / 2);
+    damaged.write(QByteArray(4096, '\x5a'));
+    damaged.close();
+    try {
+        Database bad = Database::open(copy);
+        bad.openRecordSet("SELECT * FROM Materiales WHERE DescripcionMat like 'z*'");
+        ADD_FAILURE() << "a damaged file was read without error";
+    } catch (const StoreError& e) {
+        EXPECT_FALSE(e.message().isEmpty());
+    }
+}
+
+TEST(Database, AFileReplacedOnDiskIsOpenedAfresh)
+{
+    TempRoot root;
+    const QString folder = root.newProject("Obra");
+    Database db = root.open(folder);
+    db.execute("INSERT INTO Grupos (Grupo) VALUES ('viejo')");
+    db.close();
+    ASSERT_TRUE(korvex::store::deleteProject(folder, root.root()).ok);
+    root.newProject("Obra");
+    Database again = root.open(folder);
+    EXPECT_EQ(count(again, "Grupos"), 0);
+}
+
+TEST(Database, ReadNumberText)
+{
+    using korvex::store::readNumberText;
+    EXPECT_DOUBLE_EQ(*readNumberText("1.234,56"), 1234.56);
+    EXPECT_DOUBLE_EQ(*readNumberText("1,234.56"), 1234.56);
+    EXPECT_DOUBLE_EQ(*readNumberText("12,5"), 12.5);
+    EXPECT_DOUBLE_EQ(*readNumberText("1.234.567"), 1234.567);
+    EXPECT_DOUBLE_EQ(*readNumberText("1,234,567.8"), 1234567.8);
+    EXPECT_DOUBLE_EQ(*readNumberText(" -3,5 "), -3.5);
+    EXPECT_DOUBLE_EQ(*readNumberText("0"), 0);
+    EXPECT_DOUBLE_EQ(*readNumberText("+.5"), 0.5);
+    for (const char* bad : {"", "  ", "abc", "1e5", "1 2", "--1", ",", "-", "12a"})
+        EXPECT_FALSE(readNumberText(bad).has_value()) << bad;
+}
+
+} // namespace
