@@ -42,10 +42,11 @@ QString totalMecanicoFormula(const CrewReportFigures& figures)
 
 namespace {
 
+// The outer columns carry their own names so that every engine reports them under those names.
 const char* const kLabourTotals =
-    " SELECT ManoObra.DescripcionMan, ManoObra.CategoriaMan, "
+    " SELECT ManoObra.DescripcionMan AS DescripcionMan, ManoObra.CategoriaMan AS CategoriaMan, "
     "SUM(ManoObra.RendimientoMan * ManoObra.HorasMan*Presupuesto.CantidadPres) AS TotalMan, "
-    "ManoObra.SalarioMan "
+    "ManoObra.SalarioMan AS SalarioMan "
     " FROM [SELECT ManoObra.RendimientoMan , ManoObra.DescripcionMan, ManoObra.CategoriaMan, "
     "ManoObra.HorasMan, ManoObra.SalarioMan, Presupuesto.CantidadPres "
     " FROM ManoObra INNER JOIN Presupuesto ON (ManoObra.ItemPres = Presupuesto.ItemPres) AND "

@@ -10,9 +10,10 @@ namespace korvex::formula {
 
 namespace {
 
+// The outer columns carry their own names so that every engine reports them under those names.
 const char* const kMaterialTotals =
-    "SELECT Materiales.DescripcionMat, Materiales.UnidadMat, "
-    "Sum(Materiales.CantidadMat * Presupuesto.CantidadPres) AS TotalMat, Materiales.PreciouniMat"
+    "SELECT Materiales.DescripcionMat AS DescripcionMat, Materiales.UnidadMat AS UnidadMat, "
+    "Sum(Materiales.CantidadMat * Presupuesto.CantidadPres) AS TotalMat, Materiales.PreciouniMat AS PrecioUniMat"
     " FROM [SELECT Materiales.DescripcionMat, Materiales.UnidadMat, Materiales.CantidadMat, "
     "Materiales.PrecioUniMat, Presupuesto.CantidadPres FROM Materiales INNER JOIN Presupuesto ON "
     "(Materiales.ItemPres = Presupuesto.ItemPres) AND (Materiales.CodigoPres = Presupuesto.CodigoPres)]."

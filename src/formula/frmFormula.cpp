@@ -53,7 +53,7 @@ frmFormula::frmFormula(const ui::WindowContext& context, QWidget* parent)
     IniciarGrilla();
     setUpEditor();
     CalcularFormula();
-    if (loaded_)
+    if (loaded_ && sheet_.puedeGrabarse())
         GrabarFormula();
 }
 

@@ -18,10 +18,10 @@ TEST(LastDigitCorrection, LeavesAnExactSumAndMovesOneThousandthOtherwise)
     EXPECT_EQ(low, (std::vector<Thousandths>{334, 333, 333}));
 
     // 1.002: one correction only, on the first of the largest, leaving 1.001.
-    std::vector<Thousandths> high{400, 501, 501, 100};
+    std::vector<Thousandths> high{300, 351, 351};
     const Correction down = correctLastDigit(high);
     EXPECT_EQ(down.row, 1);
-    EXPECT_EQ(high, (std::vector<Thousandths>{400, 500, 501, 100}));
+    EXPECT_EQ(high, (std::vector<Thousandths>{300, 350, 351}));
     EXPECT_EQ(sum(high), 1001);
 
     // A zero coefficient is the smallest below 1.000 and takes the thousandth.

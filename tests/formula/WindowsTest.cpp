@@ -1,0 +1,236 @@
+#include "FakeMessages.h"
+#include "ProjectFixture.h"
+#include "formula/frmCuadrilla.h"
+#include "formula/frmFormula.h"
+#include "formula/frmSimbolos.h"
+#include "ui/Grid.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace korvex;
+using namespace korvex::formula;
+using korvex::testing::FailureGuard;
+using korvex::testing::FakeMessages;
+using korvex::testing::FormulaProject;
+
+namespace {
+
+void fillSample(FormulaProject& p)
+{
+    p.item("1", 10);
+    p.material("1", "Cemento", "kg", 5, 0.20);
+    p.material("1", "Arena", "m3", 0.5, 12);
+    p.equipment("1", "Concretera", 1, 0.5, 4);
+    p.labour("1", "Peon", "E2", 2, 0.5, 3);
+    p.transport("1", "Arena", "m3", 0.5, 2);
+}
+
+template <typename Window>
+std::unique_ptr<Window> openWindow(FormulaProject& p)
+{
+    auto window = std::make_unique<Window>(ui::WindowContext{p.folder(), p.root(), nullptr, {}});
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    return window;
+}
+
+ui::Grid* grid(QWidget& w, const char* name) { return w.findChild<ui::Grid*>(name); }
+QLineEdit* txtIngreso(QWidget& w) { return w.findChild<QLineEdit*>("txtIngreso"); }
+QString label(QWidget& w, const char* name) { return w.findChild<QLabel*>(name)->text(); }
+bool warningShown(QWidget& w) { return !w.findChild<QLabel*>("lblAvisoCoeficiente")->isHidden(); }
+
+void typeInto(ui::Grid* g, int row, int col, const QString& text, QWidget& window)
+{
+    g->setFocus();
+    g->setCell(row, col);
+    QTest::keyClicks(g, text.left(1));
+    QTest::keyClicks(txtIngreso(window), text.mid(1));
+    QTest::keyClick(txtIngreso(window), Qt::Key_Return);
+}
+
+QString storedSymbol(FormulaProject& p, const QString& description)
+{
+    auto rs = p.db().openRecordSet("SELECT Simbolo FROM SimbolosMat WHERE DescripcionMat = ?", {description});
+    return rs.eof() ? QString("<none>") : rs.text("Simbolo");
+}
+
+} // namespace
+
+TEST(frmSimbolos, TypedSymbolsAreSavedWithF9AndOnlySymbolRowsTakeThem)
+{
+    FormulaProject p;
+    fillSample(p);
+    FakeMessages messages;
+    auto w = openWindow<frmSimbolos>(p);
+    ui::Grid* g = grid(*w, "msfgSimbolos");
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->text(0, 3), "% C.DIR.");
+    EXPECT_EQ(g->text(1, 1), "Arena");
+    EXPECT_EQ(g->text(3, 1), separatorText());
+    EXPECT_EQ(g->text(9, 1), "Mano de Obra");
+
+    typeInto(g, 1, 0, " a'1 ", *w);
+    EXPECT_EQ(g->text(1, 0), "a'1");
+    EXPECT_EQ(g->alignment(1, 0) & Qt::AlignHCenter, Qt::AlignHCenter);
+    EXPECT_EQ(g->row(), 2);
+
+    g->setCell(3, 0); // the separator takes no symbol
+    QTest::keyClick(g, Qt::Key_X);
+    EXPECT_TRUE(txtIngreso(*w)->isHidden());
+    g->setCell(2, 1); // nor does a description
+    QTest::keyClick(g, Qt::Key_X);
+    EXPECT_TRUE(txtIngreso(*w)->isHidden());
+
+    typeInto(g, 9, 0, "B", *w);
+    EXPECT_TRUE(w->hasUnsavedChanges());
+    QTest::keyClick(g, Qt::Key_F9);
+    EXPECT_FALSE(w->hasUnsavedChanges());
+    EXPECT_EQ(messages.count(), 0);
+    EXPECT_EQ(p.count("SimbolosMat"), 8);
+    EXPECT_EQ(storedSymbol(p, "Arena"), "a'1");
+    EXPECT_EQ(storedSymbol(p, "Mano de Obra"), "B");
+    EXPECT_EQ(storedSymbol(p, "Cemento"), "");
+    EXPECT_FALSE(label(*w, "lblEstado").isEmpty());
+}
+
+TEST(frmSimbolos, WarnsWhenATwelfthSymbolIsTyped)
+{
+    FormulaProject p;
+    p.item("1", 1);
+    for (int i = 0; i < 12; ++i)
+        p.material("1", QString("Material %1").arg(i, 2, 10, QChar('0')), "u", 1, 1);
+    FakeMessages messages;
+    auto w = openWindow<frmSimbolos>(p);
+    ui::Grid* g = grid(*w, "msfgSimbolos");
+    for (int i = 0; i < 11; ++i)
+        typeInto(g, i + 1, 0, QString(QChar('A' + i)), *w);
+    typeInto(g, 12, 0, "a", *w); // the same as A
+    QApplication::processEvents();
+    EXPECT_EQ(messages.count(), 0);
+
+    typeInto(g, 12, 0, "Z", *w);
+    QApplication::processEvents();
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.lastTitle(), "Advertencia");
+    EXPECT_TRUE(messages.lastText().contains("\"Z\""));
+    EXPECT_EQ(g->text(12, 0), "Z"); // kept, so symbols can be moved about before reducing them
+}
+
+TEST(frmSimbolos, ClosingWithChangesAsksAndAFailedSaveKeepsTheWindowAndTheTable)
+{
+    FormulaProject p;
+    fillSample(p);
+    FailureGuard guard;
+    FakeMessages messages;
+    auto w = openWindow<frmSimbolos>(p);
+    ui::Grid* g = grid(*w, "msfgSimbolos");
+    w->findChild<QPushButton*>("cmdGrabar")->click();
+    typeInto(g, 1, 0, "A", *w);
+
+    messages.answer(ui::MessageAnswer::Cancel);
+    EXPECT_FALSE(w->close());
+    EXPECT_EQ(messages.lastText(), "¿Desea grabar los cambios?");
+
+    store::testing::failAfterWrites(2);
+    messages.answer(ui::MessageAnswer::Yes);
+    EXPECT_FALSE(w->close());
+    store::testing::failAfterWrites(-1);
+    EXPECT_TRUE(messages.lastText().startsWith("No se grabaron los simbolos"));
+    EXPECT_EQ(storedSymbol(p, "Arena"), "");
+    EXPECT_EQ(p.count("SimbolosMat"), 8);
+
+    messages.answer(ui::MessageAnswer::Yes);
+    EXPECT_TRUE(w->close());
+    EXPECT_EQ(storedSymbol(p, "Arena"), "A");
+}
+
+TEST(frmFormula, OpeningComputesAndStoresTheFormulaAndDescriptionsAreKept)
+{
+    FormulaProject p;
+    fillSample(p);
+    p.symbol("M", "Arena", 60, "m3");
+    p.symbol("B", "Mano de Obra", 40);
+    FakeMessages messages;
+    {
+        auto w = openWindow<frmFormula>(p);
+        EXPECT_EQ(messages.count(), 0);
+        EXPECT_EQ(p.count("SimbolosDesc"), 2);
+        ui::Grid* g = grid(*w, "msfgSimbolos");
+        EXPECT_EQ(g->text(1, 0), "B");
+        EXPECT_EQ(g->text(1, 3), "0.400");
+        EXPECT_EQ(label(*w, "lblTotCoeficiente"), "1.000");
+        EXPECT_FALSE(warningShown(*w));
+        EXPECT_EQ(g->row(), 1);
+        EXPECT_EQ(g->col(), 1);
+
+        typeInto(g, 2, 1, "Arena \"fina\" d'Or", *w);
+        EXPECT_TRUE(w->hasUnsavedChanges());
+        QTest::keyClick(g, Qt::Key_F9);
+        EXPECT_FALSE(w->hasUnsavedChanges());
+    }
+    auto again = openWindow<frmFormula>(p);
+    EXPECT_EQ(grid(*again, "msfgSimbolos")->text(2, 1), "Arena \"fina\" d'Or");
+}
+
+TEST(frmFormula, ASumOtherThanOneIsShownInRed)
+{
+    FormulaProject p;
+    fillSample(p);
+    p.symbol("A", "Arena", 50.1, "m3");
+    p.symbol("B", "Mano de Obra", 50.1);
+    FakeMessages messages;
+    auto w = openWindow<frmFormula>(p);
+    EXPECT_EQ(label(*w, "lblTotCoeficiente"), "1.001");
+    EXPECT_TRUE(warningShown(*w));
+    EXPECT_EQ(label(*w, "lblAvisoCoeficiente"), "La suma de coeficientes no es 1.000");
+}
+
+TEST(frmFormula, MoreThanElevenSymbolsWarnAndSaveNothing)
+{
+    FormulaProject p;
+    fillSample(p);
+    for (int i = 0; i < 13; ++i)
+        p.symbol(QString(QChar('A' + i)), QString("Material %1").arg(i), 100.0 / 13, "u");
+    p.add("SimbolosDesc", {{"Simbolo", "X"}, {"DescripcionSim", "de antes"}});
+    FakeMessages messages;
+    auto w = openWindow<frmFormula>(p);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.lastTitle(), "Advertencia");
+    EXPECT_TRUE(messages.lastText().contains("L, M"));
+    EXPECT_EQ(p.count("SimbolosDesc"), 1);
+
+    EXPECT_FALSE(w->GrabarFormula());
+    EXPECT_EQ(messages.count(), 2);
+    EXPECT_EQ(p.count("SimbolosDesc"), 1);
+}
+
+TEST(frmCuadrilla, ShowsLabourAndTheMechanicAndClosesWithEsc)
+{
+    FormulaProject p;
+    fillSample(p);
+    FakeMessages messages;
+    auto w = openWindow<frmCuadrilla>(p);
+    ui::Grid* g = grid(*w, "msfgCuadrilla");
+    EXPECT_EQ(g->text(1, 0), "Peon");
+    EXPECT_EQ(g->text(1, 2), "30.00");
+    EXPECT_EQ(g->text(2, 0), "Mecanico de Mantenimiento");
+    EXPECT_EQ(g->text(2, 1), "MEP I");
+    EXPECT_EQ(g->text(2, 2), "3.30"); // 11 % of equipment 20 and transport 10
+    EXPECT_EQ(label(*w, "lblTotSimbolo"), "33.30");
+    EXPECT_EQ(label(*w, "lblTotCoeficiente"), "1.000");
+    EXPECT_FALSE(warningShown(*w));
+
+    g->setFocus();
+    QTest::keyClick(g, Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(messages.count(), 0);
+}
