@@ -1,6 +1,456 @@
-// The analysis editor window driven through typed keys.
+// The analysis editor window driven through typed keys, as an estimator uses it.
 #include "AnalysisFixture.h"
+#include "FakeMessages.h"
 
 #include "analysis/frmMateriales.h"
+#include "ui/Grid.h"
+#include "ui/WindowRegistry.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace korvex;
+using namespace korvex::analysis;
+using korvex::testing::AnalysisProject;
+using korvex::testing::FakeMessages;
+
+namespace korvex {
+void wiring_analysis(ui::WindowRegistry& registry);
+}
+
+namespace {
+
+const QStringList kMatFields = {"DescripcionMat", "UnidadMat", "CantidadMat", "PrecioUniMat"};
+const QStringList kManFields = {"DescripcionMan", "CategoriaMan", "HorasMan", "RendimientoMan", "SalarioMan"};
+
+class EditorTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        p.setHeader(20, 5, true);
+        p.addItem("A1", "1", "Hormigón simple f'c = 180 kg/cm2", "m3");
+        p.addItem("B2", "1", "Enlucido vertical", "m2");
+        p.addMaterial("B2", "1", "Cemento", "kg", 8, 10);
+        p.addMaterial("B2", "1", "Cemento", "saco", 1, 7.9);
+        p.addMaterial("B2", "1", "Arena fina", "m3", 0.02, 14);
+        p.addMaterial("B2", "1", "Aditivo f'c alto", "l", 0.1, 4.2);
+        p.addEquipment("B2", "1", "Andamio metálico", 1, 1, 0.75);
+        p.addEquipment("B2", "1", "Herramienta menor", 1, 1, 0.5);
+        p.addLabour("B2", "1", "Peón", "E2", 1, 1, 3);
+        p.addLabour("B2", "1", "Albañil", "D2", 1, 1, 3.65);
+    }
+
+    frmMateriales& open(const QString& code, const QString& item)
+    {
+        window.reset(new frmMateriales(context(code, item)));
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        grid("msfgMateriales")->setFocus();
+        return *window;
+    }
+
+    ui::WindowContext context(const QString& code, const QString& item) const
+    {
+        ui::WindowContext c;
+        c.projectFolder = p.folder;
+        c.rootFolder = p.root.root();
+        c.arguments = {{"txtCod", code}, {"txtItem", item}};
+        return c;
+    }
+
+    ui::Grid* grid(const QString& name) const { return window->findChild<ui::Grid*>(name); }
+    QLineEdit* editor() const { return window->findChild<QLineEdit*>("txtIngreso"); }
+    ui::Grid* list() const { return window->findChild<ui::Grid*>("msfgIngreso"); }
+    QLabel* label(const QString& name) const { return window->findChild<QLabel*>(name); }
+    QString text(const QString& name) const { return label(name)->text(); }
+    bool listShown() const { return list() && list()->isVisible(); }
+
+    // Keys go where the focus is, as they do for a person at the keyboard.
+    static void press(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
+    static void type(const QString& keys)
+    {
+        for (const QChar c : keys)
+            QTest::keyClicks(QApplication::focusWidget(), QString(c));
+    }
+    // Types a value into the current cell and confirms it with Enter.
+    static void enter(const QString& keys)
+    {
+        type(keys);
+        press(Qt::Key_Return);
+    }
+
+    FakeMessages messages;
+    AnalysisProject p;
+    std::unique_ptr<frmMateriales> window;
+};
+
+} // namespace
+
+TEST_F(EditorTest, WorkedExampleFromTheKeyboardAloneGivesTheUnitPrice)
+{
+    open("A1", "1");
+    EXPECT_EQ(text("lblRubro"), "Hormigón simple f'c = 180 kg/cm2");
+    EXPECT_EQ(text("lblCodigo"), "A1");
+    EXPECT_EQ(text("lblUnidad"), "m3");
+    EXPECT_EQ(text("lblProyecto"), "Edificio Central");
+    EXPECT_EQ(text("Label9"), "COSTOS INDIRECTOS    20 %");
+    EXPECT_EQ(text("lblPU"), "");
+
+    ui::Grid* materials = grid("msfgMateriales");
+    ui::Grid* transport = grid("msfgTransporte");
+    type("cem");
+    ASSERT_TRUE(listShown());
+    ASSERT_EQ(list()->rows(), 2); // one row per unit the description is used with
+    EXPECT_EQ(list()->text(0, 0), "Cemento");
+    EXPECT_EQ(list()->text(1, 1), "saco");
+    // The list hangs right under the editor, as wide as it.
+    EXPECT_EQ(list()->x(), editor()->x());
+    EXPECT_EQ(list()->y(), editor()->y() + editor()->height());
+    EXPECT_EQ(list()->width(), editor()->width());
+    press(Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), list());
+    press(Qt::Key_Return);
+    EXPECT_EQ(materials->text(1, 0), "Cemento");
+    EXPECT_EQ(materials->text(1, 1), "kg");
+    EXPECT_EQ(transport->text(1, 0), "Cemento");
+    EXPECT_EQ(transport->text(1, 1), "kg");
+    EXPECT_EQ(materials->col(), 2); // the next stop after a pick is the quantity
+    enter("2");
+    EXPECT_EQ(materials->text(1, 2), "2.000");
+    EXPECT_EQ(transport->text(1, 2), "2.000");
+    EXPECT_EQ(materials->row(), 2);
+    EXPECT_EQ(materials->col(), 0);
+
+    press(Qt::Key_F1);
+    press(Qt::Key_F1);
+    ui::Grid* labour = grid("msfgManoObra");
+    ASSERT_TRUE(labour->isVisible());
+    type("pe");
+    ASSERT_TRUE(listShown());
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    EXPECT_EQ(labour->text(1, 0), "Peón");
+    EXPECT_EQ(labour->text(1, 1), "E2");
+    enter("8");
+    enter("0,5");
+    EXPECT_EQ(labour->text(1, 2), "8.00");
+    EXPECT_EQ(labour->text(1, 5), "0.500");
+    EXPECT_EQ(labour->row(), 2);
+
+    press(Qt::Key_F5);
+    EXPECT_EQ(labour->text(1, 3), "3.00");
+    EXPECT_EQ(labour->text(1, 4), "24.00");
+    EXPECT_EQ(labour->text(1, 6), "12.00");
+    EXPECT_EQ(materials->text(1, 4), "20.00");
+    EXPECT_EQ(text("lblSubtotal"), "12.00");
+    EXPECT_TRUE(label("lblHerrMan")->isVisible());
+    EXPECT_EQ(text("lblHerrMan"), "0.60");
+    EXPECT_EQ(text("lblDirectos"), "32.60");
+    EXPECT_EQ(text("lblIndirectos"), "6.52");
+    EXPECT_EQ(text("lblOtrosInd"), "1.63");
+    EXPECT_EQ(text("lblPU"), "40.75");
+
+    press(Qt::Key_F9);
+    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+    EXPECT_EQ(p.lines("Materiales", "A1", "1", kMatFields),
+              QStringList{"DescripcionMat=Cemento|UnidadMat=kg|CantidadMat=2|PrecioUniMat=10"});
+    EXPECT_EQ(p.lines("ManoObra", "A1", "1", kManFields),
+              QStringList{"DescripcionMan=Peón|CategoriaMan=E2|HorasMan=8|RendimientoMan=0.5|SalarioMan=3"});
+    EXPECT_EQ(p.lines("Transporte", "A1", "1", {"DescripcionTran", "CantidadTran", "PrecioTran"}),
+              QStringList{"DescripcionTran=Cemento|CantidadTran=2|PrecioTran=0"});
+    EXPECT_TRUE(text("lblEstado").contains("grabado")) << text("lblEstado").toStdString();
+    EXPECT_FALSE(window->isModified());
+}
+
+TEST_F(EditorTest, EquipmentListCarriesDescriptionsOnlyAndQuotesAreLookedUp)
+{
+    open("A1", "1");
+    ui::Grid* materials = grid("msfgMateriales");
+    type("aditivo f'");
+    ASSERT_TRUE(listShown());
+    EXPECT_EQ(list()->rows(), 1);
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    EXPECT_EQ(materials->text(1, 0), "Aditivo f'c alto");
+    EXPECT_EQ(materials->text(1, 1), "l");
+
+    press(Qt::Key_F1);
+    ui::Grid* equipment = grid("msfgMaquinaria");
+    type("H");
+    ASSERT_TRUE(listShown());
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    EXPECT_EQ(equipment->text(1, 0), "Herramienta menor");
+    EXPECT_EQ(equipment->text(1, 1), "");
+    EXPECT_EQ(equipment->col(), 1); // no unit to fill: the next stop is the quantity
+    enter("1");
+    enter("abc"); // a yield that is not a number
+    EXPECT_EQ(equipment->text(1, 1), "1.00");
+    EXPECT_EQ(equipment->text(1, 4), "0.00");
+
+    // Typing on, past every match, leaves the list as it was; Esc drops the typing.
+    type("Zz");
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(editor()->isVisible());
+    EXPECT_EQ(equipment->text(2, 0), "");
+    EXPECT_EQ(QApplication::focusWidget(), equipment);
+}
+
+TEST_F(EditorTest, ExistingCellsKeepArrowsForTheCaretAndFocusLossDropsTyping)
+{
+    p.addMaterial("A1", "1", "Arena", "m3", 0.5, 13);
+    open("A1", "1");
+    ui::Grid* materials = grid("msfgMateriales");
+    press(Qt::Key_F12);
+    ASSERT_TRUE(editor()->isVisible());
+    EXPECT_EQ(editor()->text(), "Arena");
+    press(Qt::Key_Left);
+    press(Qt::Key_Left);
+    type(" ");
+    EXPECT_EQ(editor()->text(), "Are na");
+    EXPECT_TRUE(editor()->isVisible());
+    EXPECT_EQ(materials->col(), 0);
+    // The lookup runs on the edited text: Down goes into the list when one is shown.
+    editor()->selectAll();
+    type("Ar");
+    ASSERT_TRUE(listShown());
+    press(Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), list());
+    press(Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), editor());
+    EXPECT_TRUE(listShown());
+    press(Qt::Key_Escape);
+    EXPECT_EQ(materials->text(1, 0), "Arena");
+
+    // Clicking elsewhere while typing, with no list open, drops the typing.
+    materials->setCell(1, 2);
+    materials->setFocus();
+    type("7");
+    ASSERT_TRUE(editor()->isVisible());
+    window->findChild<QPushButton*>("cmdCambiar")->setFocus(Qt::MouseFocusReason);
+    EXPECT_FALSE(editor()->isVisible());
+    EXPECT_EQ(materials->text(1, 2), "0.500");
+    EXPECT_FALSE(window->isModified());
+}
+
+TEST_F(EditorTest, InsertAndDeleteAreMirroredIntoTransportWhichHasNoneOfItsOwn)
+{
+    p.addMaterial("A1", "1", "Arena fina", "m3", 0.02, 14);
+    p.addMaterial("A1", "1", "Cemento", "kg", 8, 10);
+    p.addTransport("A1", "1", "Arena fina", "m3", 0.02, 1);
+    p.addTransport("A1", "1", "Cemento", "kg", 8, 0.02);
+    open("A1", "1");
+    ui::Grid* materials = grid("msfgMateriales");
+    ui::Grid* transport = grid("msfgTransporte");
+
+    materials->setCell(2, 1);
+    press(Qt::Key_F2);
+    EXPECT_EQ(materials->row(), 2);
+    EXPECT_EQ(materials->col(), 0);
+    EXPECT_TRUE(materials->isRowEmpty(2));
+    EXPECT_TRUE(transport->isRowEmpty(2));
+    EXPECT_EQ(materials->text(3, 0), "Cemento");
+    EXPECT_EQ(transport->text(3, 0), "Cemento");
+
+    materials->setCell(1, 0);
+    press(Qt::Key_F10);
+    EXPECT_EQ(materials->text(2, 0), "Cemento");
+    EXPECT_EQ(transport->text(2, 0), "Cemento");
+    EXPECT_TRUE(transport->isRowEmpty(1));
+    EXPECT_EQ(materials->row(), 1);
+
+    for (int i = 0; i < 3; ++i)
+        press(Qt::Key_F1);
+    ASSERT_TRUE(transport->isVisible());
+    transport->setCell(2, 0);
+    press(Qt::Key_F2);
+    press(Qt::Key_F10);
+    type("x"); // the transport grid takes no typing
+    EXPECT_FALSE(editor()->isVisible());
+    window->findChild<QPushButton*>("cmdSuprimir")->click();
+    window->findChild<QPushButton*>("cmdInsertar")->click();
+    EXPECT_EQ(transport->text(2, 0), "Cemento");
+    EXPECT_TRUE(transport->isRowEmpty(1));
+    EXPECT_EQ(QApplication::focusWidget(), transport);
+}
+
+TEST_F(EditorTest, ChangingGridsCyclesTitlesCaptionsAndSubtotals)
+{
+    p.addMaterial("A1", "1", "Cemento", "kg", 2, 10);
+    p.addEquipment("A1", "1", "Andamio metálico", 2, 1, 0.75);
+    open("A1", "1");
+    EXPECT_EQ(window->windowTitle(), "Materiales");
+    EXPECT_EQ(text("Label1"), "Ingreso de Materiales");
+    press(Qt::Key_F5);
+    EXPECT_EQ(text("lblSubtotal"), "20.00");
+
+    struct Step {
+        const char* grid;
+        const char* title;
+        const char* heading;
+        const char* caption;
+        const char* subtotal;
+    };
+    const Step steps[] = {
+        {"msfgMaquinaria", "Maquinaria", "Ingreso de Maquinaria", "Subtotal Equipo", "1.50"},
+        {"msfgManoObra", "Mano de Obra", "Ingreso de Mano de Obra", "Subtotal Mano de Obra", "0.00"},
+        {"msfgTransporte", "Transporte", "Ingreso de Transporte", "Subtotal Transporte", "0.00"},
+        {"msfgMateriales", "Materiales", "Ingreso de Materiales", "Subtotal Materiales", "20.00"},
+    };
+    for (const Step& step : steps) {
+        press(Qt::Key_F1);
+        EXPECT_TRUE(grid(step.grid)->isVisible()) << step.grid;
+        EXPECT_EQ(QApplication::focusWidget(), grid(step.grid));
+        EXPECT_EQ(window->windowTitle(), step.title);
+        EXPECT_EQ(text("Label1"), step.heading);
+        EXPECT_EQ(text("Label7"), step.caption);
+        EXPECT_EQ(text("lblSubtotal"), step.subtotal);
+        int shown = 0;
+        for (const char* name : {"msfgMateriales", "msfgMaquinaria", "msfgManoObra", "msfgTransporte"})
+            shown += grid(name)->isVisible() ? 1 : 0;
+        EXPECT_EQ(shown, 1);
+    }
+    // The hidden copies hold the lines as loaded with their stored prices.
+    EXPECT_EQ(grid("msfgMaqui2")->text(1, 2), "0.75");
+    EXPECT_FALSE(grid("msfgMaqui2")->isVisible());
+}
+
+TEST_F(EditorTest, RepeatedResourcesAreNamedAndSavedOnlyWhenTheUserAgrees)
+{
+    open("A1", "1");
+    enter("Cemento");
+    enter("kg");
+    enter("1");
+    enter("cemento");
+    enter("KG");
+    enter("3");
+    messages.answer(ui::MessageAnswer::No);
+    press(Qt::Key_F9);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.lastTitle(), "Advertencia");
+    EXPECT_TRUE(messages.lastText().contains("cemento (KG)")) << messages.lastText().toStdString();
+    EXPECT_TRUE(p.lines("Materiales", "A1", "1", kMatFields).isEmpty());
+    EXPECT_TRUE(window->isModified());
+
+    messages.answer(ui::MessageAnswer::Yes);
+    window->findChild<QPushButton*>("cmdGrabar")->click();
+    EXPECT_EQ(p.lines("Materiales", "A1", "1", {"DescripcionMat", "CantidadMat", "PrecioUniMat"}),
+              QStringList{"DescripcionMat=Cemento|CantidadMat=1|PrecioUniMat=10"});
+    EXPECT_EQ(QApplication::focusWidget(), grid("msfgMateriales"));
+}
+
+TEST_F(EditorTest, AFailedSaveSaysSoAndLeavesTheStoredAnalysisAsItWas)
+{
+    korvex::testing::FailureGuard guard;
+    p.addMaterial("A1", "1", "Arena fina", "m3", 0.02, 14);
+    p.addLabour("A1", "1", "Peón", "E2", 1, 1, 3);
+    open("A1", "1");
+    grid("msfgMateriales")->setCell(2, 0);
+    enter("Cemento");
+    enter("saco");
+    enter("1");
+    const QStringList before = p.all("Materiales", kMatFields) + p.all("ManoObra", kManFields);
+    store::testing::failAfterWrites(4);
+    press(Qt::Key_F9);
+    store::testing::failAfterWrites(-1);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.lastText().contains("No se pudo grabar")) << messages.lastText().toStdString();
+    EXPECT_EQ(p.all("Materiales", kMatFields) + p.all("ManoObra", kManFields), before);
+    EXPECT_TRUE(window->isModified());
+
+    press(Qt::Key_F9);
+    EXPECT_EQ(p.lines("Materiales", "A1", "1", {"DescripcionMat", "PrecioUniMat"}).last(),
+              "DescripcionMat=Cemento|PrecioUniMat=7.9");
+}
+
+TEST_F(EditorTest, GridsGrowBeyondFortyNineLinesAndEveryLineIsPricedAndStored)
+{
+    {
+        store::Transaction batch(p.db);
+        for (int i = 1; i <= kDesignRows; ++i)
+            p.addMaterial("A1", "1", QString("Material %1").arg(i, 2, 10, QChar('0')), "u", 1, 1);
+        batch.commit();
+    }
+    open("A1", "1");
+    ui::Grid* materials = grid("msfgMateriales");
+    materials->setCell(kDesignRows, 0);
+    press(Qt::Key_Down);
+    EXPECT_EQ(materials->row(), kDesignRows + 1);
+    enter("Cemento");
+    enter("kg");
+    enter("2");
+    EXPECT_EQ(materials->row(), kDesignRows + 2);
+    press(Qt::Key_F5);
+    EXPECT_EQ(materials->text(kDesignRows + 1, 4), "20.00");
+    EXPECT_EQ(text("lblSubtotal"), "69.00");
+    press(Qt::Key_F9);
+    EXPECT_EQ(p.lines("Materiales", "A1", "1", {"DescripcionMat"}).size(), kDesignRows + 1);
+
+    // Inserting at the top of a full grid pushes every line down; none is lost.
+    materials->setCell(1, 0);
+    press(Qt::Key_F2);
+    EXPECT_EQ(materials->text(kDesignRows + 2, 0), "Cemento");
+}
+
+TEST_F(EditorTest, UnsavedChangesAreAskedAboutOnClosingAndOnChoosingAnotherItem)
+{
+    p.addMaterial("A1", "1", "Arena fina", "m3", 0.02, 14);
+    open("A1", "1");
+    EXPECT_TRUE(window->close()); // nothing changed: closes at once
+    EXPECT_EQ(messages.count(), 0);
+
+    open("A1", "1");
+    enter("Cemento");
+    messages.answer(ui::MessageAnswer::Cancel);
+    press(Qt::Key_Escape);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.lastText(), "¿Desea grabar los cambios?");
+    EXPECT_TRUE(window->isVisible());
+
+    // Choosing another item asks too; No drops the edits and loads it.
+    messages.answer(ui::MessageAnswer::No);
+    window->reopen(context("B2", "1"));
+    EXPECT_EQ(messages.count(), 2);
+    EXPECT_EQ(window->itemCode(), "B2");
+    EXPECT_EQ(grid("msfgMateriales")->text(1, 0), "Aditivo f'c alto");
+    EXPECT_EQ(p.lines("Materiales", "A1", "1", {"DescripcionMat"}).size(), 1);
+
+    // An item that does not exist is refused without losing the one on show.
+    window->reopen(context("ZZ", "9"));
+    EXPECT_EQ(messages.lastTitle(), "Error");
+    EXPECT_EQ(window->itemCode(), "B2");
+
+    window->reopen(context("A1", "1"));
+    grid("msfgMateriales")->setCell(2, 0);
+    enter("Cemento");
+    enter("kg");
+    messages.answer(ui::MessageAnswer::Yes);
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(messages.lastText(), "¿Desea grabar los cambios?");
+    EXPECT_EQ(p.lines("Materiales", "A1", "1", {"DescripcionMat"}).size(), 2);
+}
+
+TEST_F(EditorTest, TheItemPickerOpensTheEditorThroughTheRegistryOnceForEachItem)
+{
+    ui::WindowRegistry& registry = ui::WindowRegistry::instance();
+    registry.clear();
+    wiring_analysis(registry);
+    QWidget* first = registry.openWindow("frmMateriales", context("A1", "1"));
+    ASSERT_NE(first, nullptr);
+    QWidget* again = registry.openWindow("frmMateriales", context("B2", "1"));
+    EXPECT_EQ(again, first);
+    EXPECT_EQ(static_cast<frmMateriales*>(again)->itemCode(), "B2");
+    registry.closeAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(registry.openWindow("frmMateriales", context("ZZ", "1")), nullptr);
+    EXPECT_EQ(messages.lastTitle(), "Error");
+    registry.clear();
+}
