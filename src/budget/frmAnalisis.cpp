@@ -34,7 +34,13 @@ frmAnalisis::frmAnalisis(const ui::WindowContext& context, QWidget* parent)
         msfgAnalisis_->setRows(1);
         ui::messages::failure(this, error.message());
     }
-    msfgAnalisis_->setCell(1, 0);
+    ponerCursor(1);
+}
+
+// Row 0 when there is no item: moving onto a missing row would add one.
+void frmAnalisis::ponerCursor(int fila)
+{
+    msfgAnalisis_->setCell(msfgAnalisis_->rows() > 1 ? fila : 0, 0);
 }
 
 void frmAnalisis::construir()
@@ -128,7 +134,7 @@ void frmAnalisis::recargar()
             break;
         }
     }
-    grid.setCell(fila, 0);
+    ponerCursor(fila);
 }
 
 void frmAnalisis::seleccionar()
@@ -157,7 +163,7 @@ void frmAnalisis::showEvent(QShowEvent* event)
     if (mostrada_)
         return;
     mostrada_ = true;
-    msfgAnalisis_->setCell(1, 0);
+    ponerCursor(1);
     msfgAnalisis_->setFocus(Qt::OtherFocusReason);
     if (auto* marco = qobject_cast<QMdiSubWindow*>(parentWidget())) {
         connect(marco, &QMdiSubWindow::aboutToActivate, this, [this] {

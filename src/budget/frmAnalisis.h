@@ -37,6 +37,7 @@ protected:
 private:
     void construir();
     void cargar();
+    void ponerCursor(int fila);
 
     ui::WindowContext context_;
     store::Database db_;
