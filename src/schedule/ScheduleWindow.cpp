@@ -1,13 +1,19 @@
 #include "schedule/ScheduleWindow.h"
 
+#include "ui/Grid.h"
 #include "ui/Messages.h"
 
 #include <QCloseEvent>
 #include <QFont>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace korvex::schedule {
 
@@ -48,6 +54,23 @@ QPushButton* ScheduleWindow::addButton(const QString& name, const QString& capti
     button->setMinimumWidth(button->sizeHint().width() + 16);
     buttons_->addWidget(button);
     return button;
+}
+
+void ScheduleWindow::fitWidth(const ui::Grid* grid, int height)
+{
+    // Margins, the grid's frame and its vertical scroll bar.
+    int width = grid->horizontalHeader()->length() + 20 + 2 * grid->frameWidth() +
+                style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
+    if (const QScreen* screen = this->screen())
+        width = std::min(width, screen->availableGeometry().width() - 40);
+    resize(width, height);
+}
+
+void ScheduleWindow::widenToContents(ui::Grid* grid, int col)
+{
+    const int design = grid->columnWidth(col);
+    grid->resizeColumnToContents(col);
+    grid->setColumnWidth(col, std::max(design, grid->columnWidth(col) + 8));
 }
 
 void ScheduleWindow::setStatus(const QString& text) { status_->setText(text); }

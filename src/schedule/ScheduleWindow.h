@@ -18,6 +18,10 @@ class QLabel;
 class QPushButton;
 class QVBoxLayout;
 
+namespace korvex::ui {
+class Grid;
+}
+
 namespace korvex::schedule {
 
 class ScheduleWindow : public QWidget {
@@ -45,6 +49,11 @@ protected:
     void setStatus(const QString& text);
 
     void setDirty(bool dirty = true) { dirty_ = dirty; }
+    // Opens wide enough to show the grid's columns whole, as far as the screen allows.
+    void fitWidth(const ui::Grid* grid, int height);
+    // Widens a column of names to its longest text (never narrower than its design width), as
+    // the system font may be larger than the one the widths were drawn for.
+    static void widenToContents(ui::Grid* grid, int col);
     // Saves; shows its own messages. True when the data were stored.
     virtual bool save() = 0;
     // A save's failure: what failed, the database's words, and that nothing was changed.

@@ -5,6 +5,7 @@
 #include "ui/Grid.h"
 #include "ui/Messages.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,13 +42,16 @@ public:
             QStyledItemDelegate::paint(painter, option, index);
             return;
         }
-        QStyleOptionViewItem empty = option;
-        initStyleOption(&empty, index);
-        empty.text.clear();
-        QStyledItemDelegate::paint(painter, empty, index);
+        // The cell as usual (background, selection, grid) without its dashes, then the bar.
+        QStyleOptionViewItem plain = option;
+        initStyleOption(&plain, index);
+        plain.text.clear();
+        const QWidget* widget = option.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &plain, painter, widget);
 
         const QRect cell = option.rect;
-        const int height = std::max(4, cell.height() / 2);
+        const int height = std::max(6, cell.height() * 3 / 5);
         const int width = cell.width() * int(text.size()) / kMaxSemanas;
         const QRect bar(cell.left(), cell.top() + (cell.height() - height) / 2, width, height);
         painter->save();
@@ -105,6 +109,8 @@ frmCronograma::frmCronograma(const ui::WindowContext& context)
     totales_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     totales_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     totales_->setFocusPolicy(Qt::NoFocus);
+    totales_->setSelectionMode(QAbstractItemView::NoSelection);
+    totales_->clearSelection();
     body()->addWidget(totales_);
     // The totals scroll sideways with the schedule, so each amount stays under its period.
     connect(grid_->horizontalScrollBar(), &QScrollBar::valueChanged, totales_->horizontalScrollBar(),
@@ -156,7 +162,7 @@ frmCronograma::frmCronograma(const ui::WindowContext& context)
     IniciarGrilla();
     IniciarTotales();
     LlenarGrilla();
-    resize(1180, 640);
+    fitWidth(grid_, 660);
 }
 
 GrupoCrono* frmCronograma::groupAt(int row)

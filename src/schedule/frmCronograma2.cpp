@@ -62,6 +62,8 @@ frmCronograma2::frmCronograma2(const ui::WindowContext& context)
     totales_->setObjectName("msfgTotales");
     totales_->setFixedCols(1);
     totales_->setFocusPolicy(Qt::NoFocus);
+    totales_->setSelectionMode(QAbstractItemView::NoSelection);
+    totales_->clearSelection();
     totales_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     totales_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     body()->addWidget(totales_);
@@ -114,7 +116,7 @@ frmCronograma2::frmCronograma2(const ui::WindowContext& context)
     IniciarGrilla();
     crono_ = CargarCronoItems(db());
     LlenarGrilla();
-    resize(1280, 660);
+    fitWidth(grid_, 680);
 }
 
 ItemCrono* frmCronograma2::itemAt(int row)

@@ -65,7 +65,7 @@ frmGrupos::frmGrupos(const ui::WindowContext& context)
     ui::hookWheel(this);
     IniciarGrilla();
     LlenarGrilla();
-    resize(980, 560);
+    fitWidth(grid_, 560);
 }
 
 void frmGrupos::IniciarGrilla()
@@ -88,6 +88,7 @@ void frmGrupos::LlenarGrilla()
         for (int c : {kColGrupo, kColItem, kColUnidad})
             grid_->setAlignment(r, c, Qt::AlignCenter);
     }
+    widenToContents(grid_, kColGrupo);
     grid_->setCell(items_.empty() ? 0 : 1, kColGrupo);
     setDirty(false);
     setStatus(QString("%1 rubros").arg(items_.size()));

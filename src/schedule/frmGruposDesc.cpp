@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace korvex::schedule {
@@ -31,7 +32,7 @@ frmGruposDesc::frmGruposDesc(const ui::WindowContext& context)
     auto* caption = new QLabel("Total =", this);
     lblTotal_ = new QLabel(this);
     lblTotal_->setObjectName("lblTotal");
-    lblTotal_->setMinimumWidth(ui::twipsToPixels(1800, this));
+    lblTotal_->setFixedWidth(ui::twipsToPixels(1800, this));
     lblTotal_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QFont bold = lblTotal_->font();
     bold.setBold(true);
@@ -39,7 +40,8 @@ frmGruposDesc::frmGruposDesc(const ui::WindowContext& context)
     lblTotal_->setFont(bold);
     totalRow->addWidget(caption);
     totalRow->addWidget(lblTotal_);
-    totalRow->addSpacing(ui::twipsToPixels(1800, this));
+    // Under the PRECIO TOTAL column: the ORDEN column and the scroll bar to its right.
+    totalRow->addSpacing(ui::twipsToPixels(1800, this) + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
     body()->addLayout(totalRow);
 
     QPushButton* grabar = addButton("cmdGrabar", "Grabar (F9)");
@@ -88,7 +90,7 @@ frmGruposDesc::frmGruposDesc(const ui::WindowContext& context)
 
     IniciarGrilla();
     LlenarGrilla();
-    resize(1000, 600);
+    fitWidth(grid_, 600);
 }
 
 bool frmGruposDesc::isGroupRow(int row) const
@@ -117,6 +119,7 @@ void frmGruposDesc::LlenarGrilla()
         grid_->setText(r, kColOrden, g.orden ? QString::number(*g.orden) : QString());
         grid_->setAlignment(r, kColOrden, Qt::AlignCenter);
     }
+    widenToContents(grid_, kColGrupo);
     lblTotal_->setText(engine::FormatoGrupo(resumen_.total));
     grid_->setCell(1, kColGrupo);
     setDirty(false);

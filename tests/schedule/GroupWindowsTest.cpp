@@ -75,7 +75,6 @@ TEST(frmGruposWindow, TypingGroupsIntoTheGridAndSaving)
     EXPECT_EQ(p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo"}), QStringList({"Acabados", "Obra", "Obra d'Agua"}));
     EXPECT_TRUE(window->findChild<QLabel*>("lblEstado")->text().startsWith("Grabado"));
     EXPECT_FALSE(window->hasUnsavedChanges());
-    screenshot(window.get(), "frmGrupos.png");
 }
 
 TEST(frmGruposWindow, ClosingWithUnsavedChangesAsksFirst)
@@ -182,7 +181,6 @@ TEST(frmGruposDescWindow, DescriptionsOrdersAndTotals)
     QTest::keyClick(grid, Qt::Key_F9);
     EXPECT_EQ(p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo", "DescripcionGru", "TotalGrupo", "OrdenGru"}),
               QStringList({"Acab\tAcabados \"finos\"\t4.5\t3", "Obra\tObra gruessa\t50\t1", "Vacío\t\t0\t0"}));
-    screenshot(window.get(), "frmGruposDesc.png");
 }
 
 TEST(ScheduleWiring, TheFourWindowsOpenByClassName)

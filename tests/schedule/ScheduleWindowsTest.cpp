@@ -101,7 +101,6 @@ TEST(frmCronogramaWindow, BarsPercentagesAndTotals)
     EXPECT_EQ(partial, QStringList({"144.48", "216.72", "14.40", "33.60"}));
     EXPECT_EQ(totals->text(2, 4), "409.20");
     EXPECT_EQ(totals->text(2, 5), "");
-    screenshot(window.get(), "frmCronograma.png");
 
     QTest::keyClicks(window->findChild<QLineEdit*>("txtPeriodo"), "Mensual");
     window->findChild<QPushButton*>("cmdGrabar")->click();
@@ -222,7 +221,6 @@ TEST(frmCronograma2Window, QuantitiesMoneyAndWhatIsLeft)
     EXPECT_EQ(totals->text(3, 6), "550.00"); // the last cumulative investment is the budget
     EXPECT_EQ(totals->text(4, 6), "77.28");
     EXPECT_EQ(totals->text(2, 9), "");
-    screenshot(window.get(), "frmCronograma2.png");
 
     // A calculation with fewer columns leaves nothing of the earlier one behind.
     grid->setCell(1, 5);
