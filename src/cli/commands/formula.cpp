@@ -15,12 +15,14 @@ namespace {
 const char* const kFormulaUsage = "formula PROJECT [--symbols]";
 const char* const kCrewUsage = "crew PROJECT";
 
-// The project folder of the argument, or empty after printing the refusal.
+// The project folder of the argument, or empty after printing the refusal the main window gives
+// (the root folder with its template is no project either).
 QString openableProject(cli::CommandContext& context, const QString& argument)
 {
     const QString folder = context.projectFolder(argument);
-    if (!store::isProjectFolder(folder)) {
-        context.err << "La Carpeta seleccionada NO contiene ningun proyecto\n";
+    const store::FolderResult check = store::checkOpenProject(folder, context.root);
+    if (!check.ok) {
+        context.err << check.message << '\n';
         context.err.flush();
         return {};
     }
