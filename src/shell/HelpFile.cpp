@@ -20,7 +20,7 @@ QString folded(const QString& text)
 
 QString attribute(const QString& attributes, const QString& name)
 {
-    const QRegularExpression pattern(name + R"(\s*=\s*"([^"]*)")");
+    const QRegularExpression pattern(name + R"re(\s*=\s*"([^"]*)")re");
     return pattern.match(attributes).captured(1).trimmed();
 }
 

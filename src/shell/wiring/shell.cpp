@@ -23,6 +23,8 @@ void recalculateBudget(const ui::WindowContext& context)
     if (!result.ok) {
         if (result.title.isEmpty() || result.title == "Error")
             ui::messages::error(context.mainWindow, result.message);
+        else if (result.title == "Advertencia")
+            ui::messages::warning(context.mainWindow, result.message);
         else
             ui::messageService().show(context.mainWindow, result.title, result.message, ui::MessageButtons::Ok,
                                       ui::MessageIcon::Warning);

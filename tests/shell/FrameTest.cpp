@@ -1,0 +1,142 @@
+#include "FakeMessages.h"
+#include "TestProject.h"
+#include "shell/Desktop.h"
+#include "shell/FolderLists.h"
+#include "shell/frmPresentacion.h"
+#include "shell/frmPrincipal.h"
+#include "shell/mdiPrincipal.h"
+#include "ui/WindowRegistry.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace korvex;
+
+namespace {
+
+shell::mdiPrincipal* findFrame()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* frame = qobject_cast<shell::mdiPrincipal*>(widget); frame && frame->isVisible())
+            return frame;
+    return nullptr;
+}
+
+// A window that keeps itself open once, as an editor does when the user cancels its save question.
+class StubbornWindow : public QWidget {
+public:
+    int refusals = 1;
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        if (refusals-- > 0)
+            event->ignore();
+        else
+            event->accept();
+    }
+};
+
+} // namespace
+
+TEST(Frame, StartUpScreenContinuesToTheFrameWithTheMainWindow)
+{
+    korvex::testing::TempRoot temp;
+    ui::WindowRegistry registry;
+    QPointer<shell::frmPresentacion> splash = shell::startDesktop(temp.root(), registry);
+    ASSERT_TRUE(splash);
+    EXPECT_EQ(splash->findChild<QLabel*>("lblProducto")->text(), "Korvex");
+    EXPECT_EQ(splash->findChild<QLabel*>("lblContinuar")->text(), "(Presione una tecla para continuar)");
+    EXPECT_EQ(findFrame(), nullptr);
+
+    QTest::keyClick(splash, Qt::Key_Space);
+    QTest::keyClick(splash, Qt::Key_Space); // a second key does not open a second frame
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(splash);
+    shell::mdiPrincipal* frame = findFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->windowTitle(), "Korvex");
+    EXPECT_EQ(frame->principal()->windowTitle(), "Principal");
+    EXPECT_EQ(frame->mdiArea()->subWindowList().size(), 1);
+    EXPECT_TRUE(frame->principal()->modoAbrir());
+
+    korvex::testing::FakeMessages messages;
+    frame->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(findFrame(), nullptr);
+    registry.clear();
+}
+
+TEST(Frame, ExitQuestionNoKeepsEverythingAndYesClosesEveryWindow)
+{
+    korvex::testing::TempRoot temp;
+    korvex::testing::FakeMessages messages;
+    ui::WindowRegistry registry;
+    const QString project = temp.newProject("Obra");
+    registry.registerWindow("frmGrupos", [](const ui::WindowContext&) { return new QWidget; });
+    registry.registerWindow("frmSimbolos", [](const ui::WindowContext&) { return new StubbornWindow; });
+
+    auto* frame = new shell::mdiPrincipal(temp.root(), registry);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->show();
+    shell::frmPrincipal* principal = frame->principal();
+    ASSERT_TRUE(principal->folderList()->setPath(project));
+    principal->openSelectedFolder();
+    principal->layOutTab(3);
+    principal->runTabButton("cmdGrupos");
+    principal->runTabButton("cmdGrupos");
+    EXPECT_EQ(frame->mdiArea()->subWindowList().size(), 2); // one copy, inside the frame
+    QPointer<QWidget> grupos = registry.findWindow("frmGrupos");
+    ASSERT_TRUE(grupos);
+    EXPECT_EQ(frame->mdiArea()->activeSubWindow()->widget(), grupos.data());
+
+    messages.answer(ui::MessageAnswer::No);
+    QTest::mouseClick(principal->findChild<QPushButton*>("cmdSalir"), Qt::LeftButton);
+    EXPECT_EQ(messages.lastTitle(), "Salir...?");
+    EXPECT_EQ(messages.lastText(), "En Realidad Desea Salir de Korvex...?");
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_FALSE(principal->modoAbrir());
+    EXPECT_TRUE(grupos);
+
+    // An editor that keeps itself open keeps the program open too.
+    principal->layOutTab(2);
+    principal->runTabButton("cmdSimbolos");
+    messages.answer(ui::MessageAnswer::Yes);
+    QTest::keyClick(principal->tabStrip(), Qt::Key_Escape);
+    EXPECT_TRUE(frame->isVisible());
+
+    QPointer<shell::mdiPrincipal> watched = frame;
+    messages.answer(ui::MessageAnswer::Yes);
+    frame->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(watched);
+    EXPECT_FALSE(grupos);
+    EXPECT_EQ(registry.findWindow("frmSimbolos"), nullptr);
+    registry.clear();
+}
+
+TEST(Frame, AnEditorClosingItselfTakesItsSubWindowAlong)
+{
+    korvex::testing::TempRoot temp;
+    ui::WindowRegistry registry;
+    registry.registerWindow("frmGrupos", [](const ui::WindowContext&) { return new QWidget; });
+    shell::mdiPrincipal frame(temp.root(), registry);
+    frame.show();
+    QWidget* grupos = registry.openWindow("frmGrupos", frame.principal()->context());
+    ASSERT_EQ(frame.mdiArea()->subWindowList().size(), 2);
+    grupos->close(); // its own exit button
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(frame.mdiArea()->subWindowList().size(), 1);
+    EXPECT_EQ(registry.findWindow("frmGrupos"), nullptr);
+    EXPECT_NE(registry.openWindow("frmGrupos", {}), nullptr);
+    registry.clear();
+}

@@ -1,0 +1,172 @@
+#include "ShellFixture.h"
+
+#include "store/Database.h"
+#include "store/ProjectFolders.h"
+#include "ui/Grid.h"
+
+#include <QLabel>
+#include <QTabBar>
+
+#include <set>
+
+namespace korvex {
+void wiring_shell(ui::WindowRegistry& registry);
+}
+
+using namespace korvex;
+using korvex::testing::ShellTest;
+
+namespace {
+
+QString status(shell::frmPrincipal& principal) { return principal.findChild<QLabel*>("lblEstado")->text(); }
+
+void clickTab(QTabBar* tabs, int index)
+{
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
+}
+
+} // namespace
+
+TEST_F(ShellTest, StartsWithNoProjectAndEveryTabButtonHidden)
+{
+    EXPECT_EQ(principal->windowTitle(), "Principal");
+    EXPECT_TRUE(principal->modoAbrir());
+    EXPECT_TRUE(korvex::store::samePath(dir1()->path(), temp.root()));
+    EXPECT_FALSE(principal->tabStrip()->isEnabled());
+    EXPECT_EQ(button("cmdAbrir")->text(), "Abrir Proyecto (F3)");
+    EXPECT_TRUE(visibleTabButtons().isEmpty());
+
+    const auto& specs = shell::frmPrincipal::tabButtonSpecs();
+    EXPECT_EQ(specs.size(), 49);
+    std::set<QString> names;
+    for (const auto& spec : specs)
+        names.insert(spec.name);
+    EXPECT_EQ(names.size(), 49u);
+    EXPECT_EQ(button("cmdCorregir")->text(), " Corregir");
+    EXPECT_EQ(button("cmdHelp")->text(), "Ayuda (F1)");
+    EXPECT_EQ(button("cmdSalir")->text(), "Salir (Esc)");
+    EXPECT_EQ(principal->findChild<QLabel*>("lblEdicion")->text(), "Edición");
+    EXPECT_EQ(principal->findChild<QLabel*>("lblImpresion")->text(), "Impresión");
+    QStringList captions;
+    for (int i = 0; i < principal->tabStrip()->count(); ++i)
+        captions.append(principal->tabStrip()->tabText(i));
+    EXPECT_EQ(captions, QStringList({"Presupuesto", "Reajuste", "Cronograma", "Presupuesto", "Reajuste", "Cronograma"}));
+}
+
+TEST_F(ShellTest, TabButtonsAppearOnlyWhenATabIsChosenAndFollowItsRow)
+{
+    openProject(temp.newProject("Obra"));
+    QTabBar* tabs = principal->tabStrip();
+    EXPECT_TRUE(tabs->isEnabled());
+    EXPECT_TRUE(tabs->hasFocus());
+    EXPECT_EQ(button("cmdAbrir")->text(), "Cerrar Proyecto (F3)");
+    EXPECT_TRUE(visibleTabButtons().isEmpty()); // nothing until a tab is chosen
+
+    clickTab(tabs, 1);
+    EXPECT_EQ(visibleTabButtons(), QStringList({"cmdSimbolos", "cmdCuadrilla", "cmdFormula"}));
+
+    QTest::keyClick(tabs, Qt::Key_Right);
+    EXPECT_EQ(tabs->currentIndex(), 2);
+    EXPECT_EQ(visibleTabButtons(),
+              QStringList({"cmdGrupos", "cmdDescripcion", "cmdComponentes", "cmdCrono", "cmdCrono2"}));
+    EXPECT_FALSE(button("cmdComponentes")->isEnabled()); // no action of its own
+    QTest::keyClick(tabs, Qt::Key_Down);
+    EXPECT_TRUE(button("cmdGrupos")->hasFocus());
+
+    clickTab(tabs, 0);
+    EXPECT_EQ(visibleTabButtons().size(), 13);
+    EXPECT_FALSE(button("cmdCalcular")->isEnabled());
+    EXPECT_FALSE(button("cmdCopiarAna")->isEnabled());
+    EXPECT_TRUE(button("cmdCalculo")->isEnabled());
+    // Any key released on Buscar sends the focus back to the first button.
+    button("cmdBuscar")->setFocus();
+    QTest::keyClick(button("cmdBuscar"), Qt::Key_Shift);
+    EXPECT_TRUE(button("cmdDatosPres")->hasFocus());
+
+    // Format buttons shown by a report group button go away with another tab.
+    clickTab(tabs, 3);
+    EXPECT_EQ(visibleTabButtons().size(), 6);
+    principal->toggleFormatButtons({"cmdFormatoPres1", "cmdFormatoPres2", "cmdFormatoPres3", "cmdFormatoPresC"});
+    EXPECT_TRUE(principal->isFormatButtonVisible("cmdFormatoPresC"));
+    EXPECT_EQ(visibleTabButtons().size(), 10);
+    principal->showFormatButtons({"cmdFormatoAna1", "cmdDatosPres"}); // not a format button: ignored
+    EXPECT_FALSE(principal->isFormatButtonVisible("cmdFormatoPresC"));
+    EXPECT_TRUE(principal->isFormatButtonVisible("cmdFormatoAna1"));
+    EXPECT_FALSE(button("cmdDatosPres")->isVisible());
+    QTest::keyClick(tabs, Qt::Key_Right);
+    EXPECT_FALSE(principal->isFormatButtonVisible("cmdFormatoAna1"));
+    EXPECT_EQ(visibleTabButtons(), QStringList({"cmdSimboloR", "cmdFormulaR", "cmdCuadrillaR"}));
+
+    principal->closeProject();
+    EXPECT_TRUE(visibleTabButtons().isEmpty());
+    EXPECT_FALSE(tabs->isEnabled());
+}
+
+TEST_F(ShellTest, ButtonsOpenOneCopyOfTheirWindowOrSayItIsNotThereYet)
+{
+    const QString project = temp.newProject("Obra");
+    int made = 0;
+    QString folderSeen;
+    registry.registerWindow("frmGrupos", [&](const ui::WindowContext& context) {
+        ++made;
+        folderSeen = context.projectFolder;
+        return new QWidget;
+    });
+    registry.registerWindow("frmCorregir", [](const ui::WindowContext&) {
+        auto* window = new QWidget;
+        auto* grid = new ui::Grid(10, 2, window);
+        grid->setObjectName("msfgMateriales");
+        grid->hide();
+        return window;
+    });
+    QString mode;
+    registry.registerButton("cmdCopiarPrecios",
+                            [&](const ui::WindowContext& c) { mode = c.arguments.value("txtOpcion").toString(); });
+    openProject(project);
+    clickTab(principal->tabStrip(), 2);
+
+    QTest::mouseClick(button("cmdGrupos"), Qt::LeftButton);
+    QTest::mouseClick(button("cmdGrupos"), Qt::LeftButton);
+    EXPECT_EQ(made, 1);
+    EXPECT_TRUE(store::samePath(folderSeen, project));
+    QWidget* grupos = registry.findWindow("frmGrupos");
+    ASSERT_NE(grupos, nullptr);
+    EXPECT_TRUE(grupos->isVisible());
+
+    QTest::mouseClick(button("cmdCrono"), Qt::LeftButton);
+    EXPECT_EQ(status(*principal), "Disponible próximamente");
+
+    clickTab(principal->tabStrip(), 0);
+    QTest::mouseClick(button("cmdCopiarPrecios"), Qt::LeftButton);
+    EXPECT_EQ(mode, "0");
+    QTest::mouseClick(button("cmdCorregir"), Qt::LeftButton);
+    auto* materiales = registry.findWindow("frmCorregir")->findChild<ui::Grid*>("msfgMateriales");
+    EXPECT_FALSE(materiales->isHidden());
+    EXPECT_EQ(materiales->row(), 1);
+    EXPECT_EQ(materiales->col(), 0);
+    registry.closeAll();
+}
+
+TEST_F(ShellTest, BudgetCalculationRefusesAProjectWithoutDataAndReportsTheCount)
+{
+    korvex::wiring_shell(registry);
+    const QString project = temp.newProject("Obra");
+    openProject(project);
+    clickTab(principal->tabStrip(), 0);
+
+    QTest::mouseClick(button("cmdCalculo"), Qt::LeftButton);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.lastText(), "Debe ingresar primero los datos del Proyecto");
+
+    {
+        store::Database db = temp.open(project);
+        db.execute("INSERT INTO Proyecto (Proyecto, CostosIndirectos, OtrosIndirectos, Herramienta) VALUES (?, ?, ?, ?)",
+                   {"Obra", 20.0, 0.0, false});
+        db.execute("INSERT INTO Presupuesto (CodigoPres, ItemPres, DescripcionPres, UnidadPres, CantidadPres) "
+                   "VALUES (?, ?, ?, ?, ?)",
+                   {"A", "1", "Hormigón 'f'c=210'", "m3", 2.0});
+    }
+    QTest::mouseClick(button("cmdCalculo"), Qt::LeftButton);
+    EXPECT_EQ(messages.count(), 1);
+    EXPECT_EQ(status(*principal), "Presupuesto recalculado: 1 rubro(s)");
+}
