@@ -31,18 +31,34 @@ QString barraSemanas(int weeks)
 
 namespace {
 
-void leerDetalle(store::Database& db, GrupoCrono& grupo, int& periodos)
+struct Periodo {
+    int periodo = 0;
+    int semanas = 0;
+    double porcentaje = 0;
+};
+
+// Every schedule row, by group name as the database compares names, in stored order.
+QHash<QString, QList<Periodo>> leerDetalle(store::Database& db)
 {
-    store::RecordSet rs = db.openRecordSet("SELECT * FROM DetalleGrupo WHERE Grupo = ?", {grupo.grupo});
+    QHash<QString, QList<Periodo>> rows;
+    store::RecordSet rs = db.openRecordSet("SELECT * FROM DetalleGrupo");
     for (; !rs.eof(); rs.moveNext()) {
-        const int p = int(rs.number("PeriodoGru"));
+        rows[comparableText(rs.text("Grupo"))].append(
+            {int(rs.number("PeriodoGru")), int(rs.number("SemanasGru")), rs.number("PorcentajeGru")});
+    }
+    return rows;
+}
+
+void mostrarDetalle(const QList<Periodo>& rows, GrupoCrono& grupo, int& periodos)
+{
+    for (const Periodo& row : rows) {
+        const int p = row.periodo;
         if (p < 1 || p > kPeriodos)
             continue; // no column to show it in; the next save drops it
         periodos = std::max(periodos, p);
-        const int weeks = int(rs.number("SemanasGru"));
-        if (weeks >= 1 && weeks <= kMaxSemanas)
-            grupo.semanas[p - 1] = weeks;
-        const QString percent = textoPorcentaje(rs.number("PorcentajeGru"));
+        if (row.semanas >= 1 && row.semanas <= kMaxSemanas)
+            grupo.semanas[p - 1] = row.semanas;
+        const QString percent = textoPorcentaje(row.porcentaje);
         if (!percent.isEmpty())
             grupo.porcentajes[p - 1] = percent;
     }
@@ -59,13 +75,14 @@ Cronograma CargarCronograma(store::Database& db)
     if (!header.eof())
         crono.periodoTipo = header.text("Periodotipo");
 
+    const QHash<QString, QList<Periodo>> detail = leerDetalle(db);
     store::RecordSet rs = db.openRecordSet("SELECT * FROM Grupos ORDER BY OrdenGru");
     for (; !rs.eof(); rs.moveNext()) {
         GrupoCrono grupo;
         grupo.grupo = rs.text("Grupo");
         grupo.descripcion = rs.text("DescripcionGru");
         grupo.orden = int(rs.number("OrdenGru"));
-        leerDetalle(db, grupo, crono.periodos);
+        mostrarDetalle(detail.value(comparableText(grupo.grupo)), grupo, crono.periodos);
         crono.grupos.push_back(grupo);
     }
     return crono;
@@ -180,14 +197,23 @@ ResultadoGrabar GrabarCronograma(store::Database& db, const Cronograma& crono)
         db.execute("DELETE * FROM DetalleGrupo");
         grabarPeriodoTipo(db, crono.periodoTipo);
         ResultadoGrabar result;
+        // The order each group has now: another window may have changed it, or deleted the group.
+        QHash<QString, int> orders;
+        store::RecordSet groups = db.openRecordSet("SELECT * FROM Grupos");
+        for (; !groups.eof(); groups.moveNext()) {
+            const QString key = comparableText(groups.text("Grupo"));
+            if (!orders.contains(key))
+                orders.insert(key, int(groups.number("OrdenGru")));
+        }
+
         store::RecordSet detail = db.openRecordSet("SELECT * FROM DetalleGrupo");
         for (const GrupoCrono& grupo : crono.grupos) {
-            store::RecordSet found = db.openRecordSet("SELECT * FROM Grupos WHERE Grupo = ?", {grupo.grupo});
-            if (found.eof()) {
+            const auto order = orders.constFind(comparableText(grupo.grupo));
+            if (order == orders.constEnd()) {
                 ++result.omitidos;
                 continue;
             }
-            result.registros += grabarDetalle(detail, grupo, int(found.number("OrdenGru")));
+            result.registros += grabarDetalle(detail, grupo, *order);
         }
         transaction.commit();
         return result;

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <exception>
 
 namespace korvex::schedule {
 
@@ -108,8 +109,10 @@ QWidget* ScheduleWindow::guard(const std::function<QWidget*()>& make)
         return make();
     } catch (const store::StoreError& error) {
         ui::messages::failure(nullptr, error.message());
-        return nullptr;
+    } catch (const std::exception& error) {
+        ui::messages::failure(nullptr, QString::fromUtf8(error.what()));
     }
+    return nullptr;
 }
 
 } // namespace korvex::schedule

@@ -208,3 +208,26 @@ TEST(ScheduleWiring, TheFourWindowsOpenByClassName)
     EXPECT_EQ(messages.count(), 1);
     registry.clear();
 }
+
+TEST(frmGruposDescWindow, MoreGroupsThanTheDesignRowsAreAllShownAndSaved)
+{
+    FakeMessages messages;
+    ScheduleProject p;
+    {
+        store::Transaction fill(p.db);
+        for (int i = 1; i <= 230; ++i)
+            p.group(QString("G%1").arg(i, 3, 10, QChar('0')), {}, i);
+        fill.commit();
+    }
+    auto window = std::make_unique<frmGruposDesc>(contextFor(p));
+    showActive(window.get());
+    ui::Grid* grid = gridOf(window.get(), "msfgGruposD");
+    ASSERT_EQ(grid->rows(), 231);
+    grid->setCell(230, 1);
+    typeInto(grid, editorOf(window.get()), "Último");
+    QTest::keyClick(editorOf(window.get()), Qt::Key_Return);
+    EXPECT_EQ(grid->row(), 230);
+    window->findChild<QPushButton*>("cmdGrabar")->click();
+    EXPECT_EQ(p.rows("SELECT * FROM Grupos WHERE Grupo = ?", {"DescripcionGru"}, {"G230"}), QStringList({"Último"}));
+    EXPECT_EQ(messages.count(), 0);
+}

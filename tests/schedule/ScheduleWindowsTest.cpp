@@ -251,3 +251,49 @@ TEST(frmCronograma2Window, WithoutProjectDataTheStoredPricesStand)
     EXPECT_EQ(messages.lastText(), "Debe ingresar primero los datos del Proyecto");
     EXPECT_EQ(gridOf(window.get(), "msfgCrono")->text(1, 3), "32.50");
 }
+
+TEST(ScheduleWindowsCapacity, HundredsOfGroupsAndItemsAreAllShownAndSaved)
+{
+    FakeMessages messages;
+    ScheduleProject p;
+    p.header();
+    {
+        store::Transaction fill(p.db);
+        for (int i = 1; i <= 130; ++i) {
+            const QString name = QString("G%1").arg(i, 3, 10, QChar('0'));
+            p.group(name, "Grupo " + name, i);
+            p.detail(name, 1, 100, 1, i);
+            p.item(QString("C%1").arg(i), "1", "Rubro " + name, 2, name, 10);
+        }
+        fill.commit();
+    }
+
+    auto schedule = std::make_unique<frmCronograma>(contextFor(p));
+    showActive(schedule.get());
+    ui::Grid* grid = gridOf(schedule.get(), "msfgCrono");
+    EXPECT_EQ(grid->rows(), 261);
+    EXPECT_EQ(grid->text(260, 0), "Grupo G130");
+    grid->setCell(260, 2);
+    grid->setFocus();
+    QTest::keyClicks(grid, "--");
+    schedule->findChild<QPushButton*>("cmdGrabar")->click();
+    EXPECT_EQ(p.count("SELECT * FROM DetalleGrupo"), 131);
+    EXPECT_EQ(p.rows("SELECT * FROM DetalleGrupo WHERE Grupo = ? AND PeriodoGru = 2", {"PorcentajeGru", "SemanasGru"},
+                     {"G130"}),
+              QStringList({"0\t2"}));
+    schedule.reset();
+
+    auto items = std::make_unique<frmCronograma2>(contextFor(p));
+    showActive(items.get());
+    grid = gridOf(items.get(), "msfgCrono");
+    EXPECT_EQ(grid->rows(), 261);
+    EXPECT_EQ(grid->text(259, 0), "Rubro G130");
+    grid->setCell(259, 9);
+    typeInto(grid, editorOf(items.get()), "2");
+    QTest::keyClick(editorOf(items.get()), Qt::Key_Return);
+    EXPECT_EQ(grid->row(), 259);
+    EXPECT_EQ(grid->text(259, 10), "0.00");
+    items->findChild<QPushButton*>("cmdGrabar")->click();
+    EXPECT_EQ(p.count("SELECT * FROM CronoValores"), 130);
+    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+}
