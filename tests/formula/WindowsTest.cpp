@@ -153,6 +153,27 @@ TEST(frmSimbolos, ClosingWithChangesAsksAndAFailedSaveKeepsTheWindowAndTheTable)
     EXPECT_EQ(storedSymbol(p, "Arena"), "A");
 }
 
+TEST(frmSimbolos, GridGrowsPastItsDesignRowsAndEveryLineIsSaved)
+{
+    FormulaProject p;
+    p.item("1", 1);
+    {
+        store::Transaction t(p.db());
+        for (int i = 0; i < 230; ++i)
+            p.material("1", QString("Material %1").arg(i, 3, 10, QChar('0')), "u", 1, 1);
+        t.commit();
+    }
+    FakeMessages messages;
+    auto w = openWindow<frmSimbolos>(p);
+    ui::Grid* g = grid(*w, "msfgSimbolos");
+    EXPECT_EQ(g->text(230, 1), "Material 229");
+    EXPECT_EQ(g->text(237, 1), "Mano de Obra");
+    typeInto(g, 230, 0, "Z", *w);
+    EXPECT_TRUE(w->GrabarSimbolos());
+    EXPECT_EQ(p.count("SimbolosMat"), 236);
+    EXPECT_EQ(storedSymbol(p, "Material 229"), "Z");
+}
+
 TEST(frmFormula, OpeningComputesAndStoresTheFormulaAndDescriptionsAreKept)
 {
     FormulaProject p;
@@ -232,5 +253,27 @@ TEST(frmCuadrilla, ShowsLabourAndTheMechanicAndClosesWithEsc)
     g->setFocus();
     QTest::keyClick(g, Qt::Key_Escape);
     EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(messages.count(), 0);
+}
+
+namespace korvex {
+void wiring_formula(ui::WindowRegistry& registry);
+}
+
+TEST(Wiring, OpensTheThreeWindowsByClassName)
+{
+    FormulaProject p;
+    fillSample(p);
+    FakeMessages messages;
+    ui::WindowRegistry registry;
+    wiring_formula(registry);
+    const ui::WindowContext context{p.folder(), p.root(), nullptr, {}};
+    for (const char* name : {"frmSimbolos", "frmFormula", "frmCuadrilla"}) {
+        QWidget* window = registry.openWindow(name, context);
+        ASSERT_NE(window, nullptr) << name;
+        EXPECT_EQ(window->metaObject()->className(), QString("korvex::formula::") + name);
+        EXPECT_EQ(registry.findWindow(name), window);
+    }
+    registry.closeAll();
     EXPECT_EQ(messages.count(), 0);
 }
