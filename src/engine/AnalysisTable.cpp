@@ -27,18 +27,18 @@ ReportLine reportLineOf(TipoRecurso kind, const store::RecordSet& line)
 {
     switch (kind) {
     case TipoRecurso::Material:
-        return {line.value("DescripcionMat"), line.value("UnidadMat"), line.value("CantidadMat"),
-                line.value("PrecioUniMat"), {}};
+        return {line.value(QStringLiteral("DescripcionMat")), line.value(QStringLiteral("UnidadMat")), line.value(QStringLiteral("CantidadMat")),
+                line.value(QStringLiteral("PrecioUniMat")), {}};
     case TipoRecurso::Equipo:
-        return {line.value("DescripcionMaq"), {}, line.value("HorasMaq"), line.value("CostoMaq"),
-                line.value("RendimientoMaq")};
+        return {line.value(QStringLiteral("DescripcionMaq")), {}, line.value(QStringLiteral("HorasMaq")), line.value(QStringLiteral("CostoMaq")),
+                line.value(QStringLiteral("RendimientoMaq"))};
     case TipoRecurso::ManoObra:
-        return {line.value("DescripcionMan"), line.value("CategoriaMan"), line.value("HorasMan"),
-                line.value("SalarioMan"), line.value("RendimientoMan")};
+        return {line.value(QStringLiteral("DescripcionMan")), line.value(QStringLiteral("CategoriaMan")), line.value(QStringLiteral("HorasMan")),
+                line.value(QStringLiteral("SalarioMan")), line.value(QStringLiteral("RendimientoMan"))};
     case TipoRecurso::Transporte: break;
     }
-    return {line.value("DescripcionTran"), line.value("UnidadTran"), line.value("CantidadTran"),
-            line.value("PrecioTran"), {}};
+    return {line.value(QStringLiteral("DescripcionTran")), line.value(QStringLiteral("UnidadTran")), line.value(QStringLiteral("CantidadTran")),
+            line.value(QStringLiteral("PrecioTran")), {}};
 }
 
 int tipoOf(TipoRecurso kind)
@@ -57,10 +57,10 @@ LinesByItem linesOfAllItems(store::Database& db, TipoRecurso kind)
     LinesByItem byItem;
     auto lines = db.openRecordSet("SELECT * FROM " + detail::tableOf(kind));
     detail::rewind(lines);
-    detail::ItemKey key;
+    detail::ItemRuns runs(byItem);
     for (; !lines.eof(); lines.moveNext())
-        if (detail::lineKeyOf(lines, key))
-            byItem[key].push_back(reportLineOf(kind, lines));
+        if (std::vector<ReportLine>* itemLines = runs.entryOf(lines))
+            itemLines->push_back(reportLineOf(kind, lines));
     return byItem;
 }
 
@@ -125,8 +125,8 @@ ResultadoInfoAnalisis LlenarInfoAnalisis(const QString& projectFolder)
         detail::rewind(items);
         for (; !items.eof(); items.moveNext()) {
             const detail::ItemKey key = detail::itemKeyOf(items);
-            const QVariant codigo = items.value("CodigoPres");
-            const QVariant item = items.value("ItemPres");
+            const QVariant codigo = items.value(QStringLiteral("CodigoPres"));
+            const QVariant item = items.value(QStringLiteral("ItemPres"));
             for (std::size_t i = 0; i < detail::kKinds.size(); ++i) {
                 const TipoRecurso kind = detail::kKinds[i];
                 const std::vector<ReportLine>& kindLines = linesOf(lines[i], key);

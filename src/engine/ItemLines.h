@@ -44,9 +44,37 @@ inline void rewind(store::RecordSet& records)
 }
 // The key of the current Presupuesto record (a Null code is looked up as "").
 ItemKey itemKeyOf(const store::RecordSet& record);
-// The key of the current line record; false for a line whose code or number is Null, which a
-// query by value never finds.
-bool lineKeyOf(const store::RecordSet& record, ItemKey& key);
+// Deals the lines of a stored-order scan out to their items' entries of map. Lines of one item
+// usually follow each other, so the item is looked up once per run of lines.
+template <typename Map>
+class ItemRuns {
+public:
+    explicit ItemRuns(Map& map) : map_(map) {}
+
+    // The entry of the current line's item; nullptr for a line whose code or number is Null,
+    // which a query by value never finds.
+    typename Map::mapped_type* entryOf(const store::RecordSet& line)
+    {
+        static const QString codigoField = QStringLiteral("CodigoPres");
+        static const QString itemField = QStringLiteral("ItemPres");
+        const QVariant codigo = line.value(codigoField);
+        const QVariant item = line.value(itemField);
+        if (codigo.isNull() || item.isNull())
+            return nullptr;
+        if (!entry_ || codigo != lastCodigo_ || item != lastItem_) {
+            entry_ = &map_[ItemKey{foldText(codigo.toString()), foldText(item.toString())}];
+            lastCodigo_ = codigo;
+            lastItem_ = item;
+        }
+        return entry_;
+    }
+
+private:
+    Map& map_;
+    QVariant lastCodigo_;
+    QVariant lastItem_;
+    typename Map::mapped_type* entry_ = nullptr;
+};
 
 // The four kinds of resource lines and their tables.
 inline constexpr std::array<TipoRecurso, 4> kKinds = {TipoRecurso::Material, TipoRecurso::Equipo,

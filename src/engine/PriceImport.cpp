@@ -16,24 +16,28 @@ namespace {
 // How a kind's resource is known and priced.
 struct PricedKind {
     TipoRecurso kind;
-    const char* description;
-    const char* second; // unit or category; nullptr where the description alone is the key
-    const char* price;
+    QString description;
+    QString second; // unit or category; empty where the description alone is the key
+    QString price;
 };
 
-constexpr std::array<PricedKind, 4> kPricedKinds = {{
-    {TipoRecurso::Material, "DescripcionMat", "UnidadMat", "PrecioUniMat"},
-    {TipoRecurso::Equipo, "DescripcionMaq", nullptr, "CostoMaq"},
-    {TipoRecurso::ManoObra, "DescripcionMan", "CategoriaMan", "SalarioMan"},
-    {TipoRecurso::Transporte, "DescripcionTran", "UnidadTran", "PrecioTran"},
-}};
+const std::array<PricedKind, 4>& pricedKinds()
+{
+    static const std::array<PricedKind, 4> kinds = {{
+        {TipoRecurso::Material, QStringLiteral("DescripcionMat"), QStringLiteral("UnidadMat"), QStringLiteral("PrecioUniMat")},
+        {TipoRecurso::Equipo, QStringLiteral("DescripcionMaq"), QString(), QStringLiteral("CostoMaq")},
+        {TipoRecurso::ManoObra, QStringLiteral("DescripcionMan"), QStringLiteral("CategoriaMan"), QStringLiteral("SalarioMan")},
+        {TipoRecurso::Transporte, QStringLiteral("DescripcionTran"), QStringLiteral("UnidadTran"), QStringLiteral("PrecioTran")},
+    }};
+    return kinds;
+}
 
 // The resource key of a line, folded as "=" compares. A looked-up value that is Null stands for
 // "" (what an empty field gives when typed into a query); a stored Null is never found.
 bool resourceKey(const PricedKind& kind, const store::RecordSet& line, bool lookingUp, detail::ItemKey& key)
 {
     const QVariant description = line.value(kind.description);
-    const QVariant second = kind.second ? line.value(kind.second) : QVariant(QStringLiteral(""));
+    const QVariant second = kind.second.isEmpty() ? QVariant(QStringLiteral("")) : line.value(kind.second);
     if (!lookingUp && (description.isNull() || second.isNull()))
         return false;
     key.codigo = detail::foldText(description.toString());
@@ -98,8 +102,8 @@ ResultadoImportacion ImportarPrecios(const QString& projectFolder, const QString
         int* counts[] = {&result.materiales, &result.equipo, &result.manoObra, &result.transporte};
 
         store::Transaction transaction(target);
-        for (std::size_t i = 0; i < kPricedKinds.size(); ++i)
-            *counts[i] = applyPrices(target, kPricedKinds[i], firstPrices(source, kPricedKinds[i]));
+        for (std::size_t i = 0; i < pricedKinds().size(); ++i)
+            *counts[i] = applyPrices(target, pricedKinds()[i], firstPrices(source, pricedKinds()[i]));
         transaction.commit();
         return result;
     } catch (const store::StoreError& error) {

@@ -20,12 +20,12 @@ std::vector<PrecioItem> priceItems(store::Database& db, store::RecordSet& items,
     detail::rewind(items);
     for (; !items.eof(); items.moveNext()) {
         PrecioItem p;
-        p.indice = static_cast<int>(items.number("Indice"));
-        p.codigoPres = items.text("CodigoPres");
-        p.itemPres = items.text("ItemPres");
-        p.descripcionPres = items.text("DescripcionPres");
-        p.unidadPres = items.text("UnidadPres");
-        p.cantidadPres = items.number("CantidadPres");
+        p.indice = static_cast<int>(items.number(QStringLiteral("Indice")));
+        p.codigoPres = items.text(QStringLiteral("CodigoPres"));
+        p.itemPres = items.text(QStringLiteral("ItemPres"));
+        p.descripcionPres = items.text(QStringLiteral("DescripcionPres"));
+        p.unidadPres = items.text(QStringLiteral("UnidadPres"));
+        p.cantidadPres = items.number(QStringLiteral("CantidadPres"));
         const auto found = subtotals.find(detail::itemKeyOf(items));
         const Subtotales s = found == subtotals.end() ? Subtotales{} : found->second;
         p.costoDirectoSinHerramienta = CalcularCostoDirecto(s);
@@ -60,7 +60,7 @@ ResultadoRecalculo RecalcularPresupuesto(const QString& projectFolder)
         detail::rewind(items);
         for (const PrecioItem& price : prices) {
             items.edit();
-            items.setValue("TotalPres", price.precio.precioUnitario);
+            items.setValue(QStringLiteral("TotalPres"), price.precio.precioUnitario);
             items.update();
             items.moveNext();
         }

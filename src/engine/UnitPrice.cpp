@@ -76,8 +76,12 @@ QString foldText(const QString& text)
             ascii = false;
             break;
         }
-    if (ascii)
-        return text.toLower();
+    if (ascii) {
+        for (const QChar c : text)
+            if (c >= u'A' && c <= u'Z')
+                return text.toLower();
+        return text; // already folded: no copy
+    }
     QList<uint> codePoints = text.toUcs4();
     for (uint& c : codePoints) {
         if (c < 0x80) {
@@ -92,18 +96,7 @@ QString foldText(const QString& text)
 
 ItemKey itemKeyOf(const store::RecordSet& record)
 {
-    return {foldText(record.text("CodigoPres")), foldText(record.text("ItemPres"))};
-}
-
-bool lineKeyOf(const store::RecordSet& record, ItemKey& key)
-{
-    const QVariant codigo = record.value("CodigoPres");
-    const QVariant item = record.value("ItemPres");
-    if (codigo.isNull() || item.isNull())
-        return false;
-    key.codigo = foldText(codigo.toString());
-    key.item = foldText(item.toString());
-    return true;
+    return {foldText(record.text(QStringLiteral("CodigoPres"))), foldText(record.text(QStringLiteral("ItemPres")))};
 }
 
 QString tableOf(TipoRecurso kind)
@@ -120,12 +113,12 @@ QString tableOf(TipoRecurso kind)
 double lineAmount(TipoRecurso kind, const store::RecordSet& line)
 {
     switch (kind) {
-    case TipoRecurso::Material: return ImporteMaterial(line.number("CantidadMat"), line.number("PrecioUniMat"));
+    case TipoRecurso::Material: return ImporteMaterial(line.number(QStringLiteral("CantidadMat")), line.number(QStringLiteral("PrecioUniMat")));
     case TipoRecurso::Equipo:
-        return ImporteEquipo(line.number("HorasMaq"), line.number("CostoMaq"), line.number("RendimientoMaq"));
+        return ImporteEquipo(line.number(QStringLiteral("HorasMaq")), line.number(QStringLiteral("CostoMaq")), line.number(QStringLiteral("RendimientoMaq")));
     case TipoRecurso::ManoObra:
-        return ImporteManoObra(line.number("HorasMan"), line.number("SalarioMan"), line.number("RendimientoMan"));
-    case TipoRecurso::Transporte: return ImporteTransporte(line.number("PrecioTran"), line.number("CantidadTran"));
+        return ImporteManoObra(line.number(QStringLiteral("HorasMan")), line.number(QStringLiteral("SalarioMan")), line.number(QStringLiteral("RendimientoMan")));
+    case TipoRecurso::Transporte: return ImporteTransporte(line.number(QStringLiteral("PrecioTran")), line.number(QStringLiteral("CantidadTran")));
     }
     return 0;
 }
@@ -145,30 +138,33 @@ double& subtotalOf(Subtotales& s, TipoRecurso kind)
     return s.transporte;
 }
 
-QString amountFields(TipoRecurso kind)
+// The product of a line's figures, as written in its line amount; the database multiplies the
+// same doubles in the same order, so only the rounding is left to do per line.
+QString productExpression(TipoRecurso kind)
 {
     switch (kind) {
-    case TipoRecurso::Material: return QStringLiteral("CantidadMat, PrecioUniMat");
-    case TipoRecurso::Equipo: return QStringLiteral("HorasMaq, CostoMaq, RendimientoMaq");
-    case TipoRecurso::ManoObra: return QStringLiteral("HorasMan, SalarioMan, RendimientoMan");
+    case TipoRecurso::Material: return QStringLiteral("CantidadMat * PrecioUniMat");
+    case TipoRecurso::Equipo: return QStringLiteral("(HorasMaq * CostoMaq) * RendimientoMaq");
+    case TipoRecurso::ManoObra: return QStringLiteral("(HorasMan * SalarioMan) * RendimientoMan");
     case TipoRecurso::Transporte: break;
     }
-    return QStringLiteral("PrecioTran, CantidadTran");
+    return QStringLiteral("PrecioTran * CantidadTran");
 }
 
 } // namespace
 
 SubtotalMap subtotalsOfAllItems(store::Database& db)
 {
+    static const QString productField = QStringLiteral("Producto");
     SubtotalMap subtotals;
-    ItemKey key;
     for (const TipoRecurso kind : kKinds) {
-        auto lines = db.openRecordSet("SELECT CodigoPres, ItemPres, " + amountFields(kind) + " FROM " + tableOf(kind));
+        auto lines = db.openRecordSet("SELECT CodigoPres, ItemPres, " + productExpression(kind) + " AS Producto FROM "
+                                      + tableOf(kind));
         rewind(lines);
-        for (; !lines.eof(); lines.moveNext()) {
-            if (lineKeyOf(lines, key))
-                subtotalOf(subtotals[key], kind) += lineAmount(kind, lines);
-        }
+        ItemRuns runs(subtotals);
+        for (; !lines.eof(); lines.moveNext())
+            if (Subtotales* s = runs.entryOf(lines))
+                subtotalOf(*s, kind) += Redondear(lines.number(productField), 2);
     }
     return subtotals;
 }
@@ -193,9 +189,9 @@ std::optional<DatosIndirectos> readHeader(store::Database& db)
         return std::nullopt;
     header.moveFirst();
     DatosIndirectos datos;
-    datos.costosIndirectos = header.number("CostosIndirectos");
-    datos.otrosIndirectos = header.number("OtrosIndirectos");
-    datos.herramienta = header.boolean("Herramienta");
+    datos.costosIndirectos = header.number(QStringLiteral("CostosIndirectos"));
+    datos.otrosIndirectos = header.number(QStringLiteral("OtrosIndirectos"));
+    datos.herramienta = header.boolean(QStringLiteral("Herramienta"));
     return datos;
 }
 

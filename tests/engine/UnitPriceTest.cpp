@@ -160,6 +160,7 @@ TEST_F(UnitPrice, BudgetScansAgreeWithQueriesPerItem)
     material(quoted, "1'", quoted, "m", 6, 1.455);
     material("ZZ", "9", "Huérfano", "u", 1, 100); // no such item
     db.execute("INSERT INTO Materiales (ItemPres, CantidadMat, PrecioUniMat) VALUES ('1', 1, 50)");
+    material("A-01", "1", "Agua", "m3", 0.01, 1.2); // the item again after other items' lines
 
     const std::vector<PrecioItem> all = PreciosUnitarios(folder);
     ASSERT_EQ(all.size(), 5u);
@@ -169,7 +170,7 @@ TEST_F(UnitPrice, BudgetScansAgreeWithQueriesPerItem)
         EXPECT_EQ(p.precio.subtotales.materiales, one.precio.subtotales.materiales);
         EXPECT_EQ(p.costoDirectoSinHerramienta, CostoDirecto(folder, p.codigoPres, p.itemPres));
     }
-    EXPECT_EQ(all[0].precio.subtotales.materiales, 2.65 + 0.47);
+    EXPECT_EQ(all[0].precio.subtotales.materiales, 2.65 + 0.47 + 0.01);
     EXPECT_EQ(all[0].precio.precioUnitario, all[4].precio.precioUnitario);
     EXPECT_EQ(all[2].precio.subtotales.materiales, 1.67);
     EXPECT_EQ(all[3].precio.subtotales.transporte, 0.75);
