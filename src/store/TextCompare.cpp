@@ -23,26 +23,40 @@ char32_t fold(char32_t c)
 }
 
 // Primary sort weight: accented Latin letters weigh as their base letter, ñ just after n.
-uint32_t weightOfFolded(char32_t f)
+uint32_t computeWeight(char32_t f)
 {
     if (f < 0x80)
         return f << 8;
     if (f == 0xF1) // ñ
         return ('n' << 8) | 0x80;
-    if (f < 0x250) {
-        static const std::array<uint32_t, 0x250> table = [] {
-            std::array<uint32_t, 0x250> t{};
-            for (char32_t c = 0x80; c < 0x250; ++c) {
-                const QString d = QChar::decomposition(c);
-                const char32_t base = d.isEmpty() ? 0 : d.at(0).unicode();
-                const char32_t lower = base < 0x80 ? fold(base) : 0;
-                t[c] = (lower >= 'a' && lower <= 'z') ? (lower << 8) : (c << 8);
-            }
-            return t;
-        }();
-        return table[f];
-    }
-    return f << 8;
+    const QString d = QChar::decomposition(f);
+    const char32_t base = d.isEmpty() ? 0 : d.at(0).unicode();
+    const char32_t lower = base < 0x80 ? fold(base) : 0;
+    return (lower >= 'a' && lower <= 'z') ? (lower << 8) : (f << 8);
+}
+
+struct Folded {
+    char32_t letter; // folded code point
+    uint32_t weight; // primary weight
+};
+
+// Latin letters are looked up in a table; the rest of Unicode is computed.
+constexpr char32_t kTableSize = 0x250;
+
+Folded folded(char32_t c)
+{
+    static const std::array<Folded, kTableSize> table = [] {
+        std::array<Folded, kTableSize> t{};
+        for (char32_t i = 0; i < kTableSize; ++i) {
+            const char32_t f = fold(i);
+            t[i] = {f, computeWeight(f)};
+        }
+        return t;
+    }();
+    if (c < kTableSize)
+        return table[c];
+    const char32_t f = fold(c);
+    return {f, computeWeight(f)};
 }
 
 // Decodes one UTF-8 sequence; malformed bytes count as one code point each, so that no input
@@ -84,8 +98,8 @@ int compareFrom(const unsigned char* a, const unsigned char* ae, const unsigned 
     const unsigned char* pa = a;
     const unsigned char* pb = b;
     while (pa < ae && pb < be) {
-        const uint32_t wa = weightOfFolded(fold(nextCodePoint(pa, ae)));
-        const uint32_t wb = weightOfFolded(fold(nextCodePoint(pb, be)));
+        const uint32_t wa = folded(nextCodePoint(pa, ae)).weight;
+        const uint32_t wb = folded(nextCodePoint(pb, be)).weight;
         if (wa != wb)
             return wa < wb ? -1 : 1;
     }
@@ -95,8 +109,8 @@ int compareFrom(const unsigned char* a, const unsigned char* ae, const unsigned 
     pa = a;
     pb = b;
     while (pa < ae && pb < be) {
-        const char32_t fa = fold(nextCodePoint(pa, ae));
-        const char32_t fb = fold(nextCodePoint(pb, be));
+        const char32_t fa = folded(nextCodePoint(pa, ae)).letter;
+        const char32_t fb = folded(nextCodePoint(pb, be)).letter;
         if (fa != fb)
             return fa < fb ? -1 : 1;
     }
@@ -110,7 +124,7 @@ std::vector<char32_t> foldedCodePoints(const QString& s)
     std::vector<char32_t> out;
     out.reserve(s.size());
     for (char32_t c : s.toUcs4())
-        out.push_back(fold(c));
+        out.push_back(folded(c).letter);
     return out;
 }
 
