@@ -13,13 +13,13 @@ using korvex::testing::TempRoot;
 
 namespace {
 
-struct Run {
+struct CommandRun {
     int code;
     QString out;
     QString err;
 };
 
-Run korvexRun(const QString& root, QStringList args)
+CommandRun korvexRun(const QString& root, QStringList args)
 {
     QString out;
     QString err;
@@ -40,11 +40,11 @@ Run korvexRun(const QString& root, QStringList args)
 TEST(BatchCommands, RecalcTotalsImportAndDemo)
 {
     TempRoot root;
-    Run demo = korvexRun(root.root(), {"demo"});
+    CommandRun demo = korvexRun(root.root(), {"demo"});
     ASSERT_EQ(demo.code, 0) << demo.err.toStdString();
     EXPECT_TRUE(demo.out.contains("15 rubros"));
 
-    const Run recalc = korvexRun(root.root(), {"recalc", "Ejemplo"});
+    const CommandRun recalc = korvexRun(root.root(), {"recalc", "Ejemplo"});
     ASSERT_EQ(recalc.code, 0) << recalc.err.toStdString();
     const QStringList lines = recalc.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 15);
@@ -53,7 +53,7 @@ TEST(BatchCommands, RecalcTotalsImportAndDemo)
     const auto prices = PreciosUnitarios(root.root() + "/Ejemplo");
     EXPECT_EQ(lines[0].split('\t')[3], formatNumber(prices[0].precio.precioUnitario, "0.00"));
 
-    const Run totals = korvexRun(root.root(), {"totals", "Ejemplo"});
+    const CommandRun totals = korvexRun(root.root(), {"totals", "Ejemplo"});
     ASSERT_EQ(totals.code, 0);
     const QStringList names = totals.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(names.size(), 4);
@@ -63,15 +63,15 @@ TEST(BatchCommands, RecalcTotalsImportAndDemo)
     EXPECT_EQ(korvexRun(root.root(), {"import-prices", "Ejemplo", "Ejemplo"}).err.trimmed(), kOrigenIgualDestino);
     EXPECT_EQ(korvexRun(root.root(), {"import-prices", "Ejemplo", root.root()}).code, 1);
     root.newProject("Vacio");
-    const Run import = korvexRun(root.root(), {"import-prices", "Vacio", "Ejemplo"});
+    const CommandRun import = korvexRun(root.root(), {"import-prices", "Vacio", "Ejemplo"});
     EXPECT_EQ(import.code, 0) << import.err.toStdString();
-    const Run empty = korvexRun(root.root(), {"recalc", "Vacio"});
+    const CommandRun empty = korvexRun(root.root(), {"recalc", "Vacio"});
     EXPECT_EQ(empty.code, 1);
     EXPECT_EQ(empty.err.trimmed(), kSinDatosProyecto);
 
     EXPECT_EQ(korvexRun(root.root(), {"demo", "X", "--items", "abc"}).code, 2);
     EXPECT_EQ(korvexRun(root.root(), {"demo", "Ejemplo"}).code, 1);
-    const Run big = korvexRun(root.root(), {"demo", "Grande", "--items", "10"});
+    const CommandRun big = korvexRun(root.root(), {"demo", "Grande", "--items", "10"});
     EXPECT_EQ(big.code, 0);
     EXPECT_TRUE(big.out.contains("10 rubros\t200 lineas"));
 }
