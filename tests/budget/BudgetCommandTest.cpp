@@ -30,10 +30,12 @@ TEST_F(BudgetCommand, PrintsThePricedBudgetInBudgetOrder)
     lines("Z1", "1", 12.34);
     item("A1", "2", "Hormigon f'c = 210 kg/cm2", "m3", 0.5);
     lines("A1", "2", 5.25);
+    item("B1", "3", "Muro\tde ladrillo", "m2", 0);
     ASSERT_EQ(run({"budget", "Obra"}), 0) << err.toStdString();
     EXPECT_EQ(out,
               "Z1\t1\tExcavacion\tm3\t3.00\t12.34\t37.02\n"
               "A1\t2\tHormigon f'c = 210 kg/cm2\tm3\t0.50\t5.25\t2.63\n"
+              "B1\t3\tMuro de ladrillo\tm2\t0.00\t0.00\t0.00\n"
               "Subtotal\t39.65\n"
               "IVA 12%\t4.76\n"
               "Total\t44.41\n");
