@@ -60,6 +60,8 @@ FolderList::FolderList(QWidget* parent) : QTreeWidget(parent)
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setExpandsOnDoubleClick(false);
+    // The chain of folders is always open: no expand arrows to suggest otherwise.
+    setStyleSheet("QTreeView::branch { image: none; border-image: none; }");
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         setPath(item->data(0, kPathRole).toString());
     });

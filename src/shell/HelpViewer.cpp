@@ -71,6 +71,9 @@ HelpViewer::HelpViewer(HelpFile file, QWidget* parent)
     txtBuscar_->setPlaceholderText("Buscar un tema...");
     txtBuscar_->setClearButtonEnabled(true);
     lstTemas_->setObjectName("lstTemas");
+    lstTemas_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lstTemas_->setTextElideMode(Qt::ElideRight);
+    lstTemas_->setStyleSheet("QListWidget::item { padding: 3px 4px; }");
     txtTema_->setObjectName("txtTema");
     txtTema_->setOpenLinks(false);
     txtTema_->document()->setDefaultStyleSheet(kStyle);
@@ -93,7 +96,7 @@ HelpViewer::HelpViewer(HelpFile file, QWidget* parent)
     splitter->addWidget(left);
     splitter->addWidget(txtTema_);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({250, 620});
+    splitter->setSizes({290, 610});
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdContenido);
@@ -123,7 +126,7 @@ HelpViewer::HelpViewer(HelpFile file, QWidget* parent)
     });
     connect(cmdCerrar, &QPushButton::clicked, this, &QWidget::close);
 
-    resize(900, 620);
+    resize(940, 640);
     setFile(file_);
 }
 

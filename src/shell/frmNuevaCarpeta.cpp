@@ -26,7 +26,7 @@ frmNuevaCarpeta::frmNuevaCarpeta(const QString& parentFolder, const QString& roo
     bold.setBold(true);
     ask->setFont(bold);
     txtNuevaCarpeta_->setObjectName("txtNuevaCarpeta");
-    txtNuevaCarpeta_->setMinimumWidth(380);
+    txtNuevaCarpeta_->setMinimumWidth(460);
     txtNuevaCarpeta_->installEventFilter(this);
     auto* where = new QLabel("Su nuevo proyecto sera creado en " + QDir::toNativeSeparators(parentFolder), this);
     where->setObjectName("lblUbicacion");

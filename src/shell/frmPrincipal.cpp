@@ -162,8 +162,7 @@ QWidget* frmPrincipal::buildFolderPanel()
     carpetas->setBuddy(dir1_);
     lblCarpeta_ = new QLabel(box);
     lblCarpeta_->setObjectName("lblCarpeta");
-    lblCarpeta_->setWordWrap(true);
-    lblCarpeta_->setMaximumWidth(290);
+    lblCarpeta_->setFixedWidth(270);
     QFont small = lblCarpeta_->font();
     small.setPointSizeF(small.pointSizeF() * 0.9);
     lblCarpeta_->setFont(small);
@@ -191,9 +190,9 @@ QWidget* frmPrincipal::buildFolderPanel()
     connect(drive1_, &DriveList::driveChosen, this, &frmPrincipal::chooseDrive);
     connect(dir1_, &FolderList::pathChanged, this, [this](const QString& path) {
         carpetaActual_ = path;
-        lblCarpeta_->setText(QDir::toNativeSeparators(path));
+        showFolderPath(path);
     });
-    lblCarpeta_->setText(QDir::toNativeSeparators(dir1_->path()));
+    showFolderPath(dir1_->path());
     dir1_->installEventFilter(this);
     return box;
 }
@@ -243,6 +242,11 @@ QWidget* frmPrincipal::buildTabPanel()
     frame->setFixedSize(2 * kPanelMargin + kPanelColumns * kButtonWidth + (kPanelColumns - 1) * kColumnGap,
                         2 * kPanelMargin + kPanelRows * kButtonHeight + (kPanelRows - 1) * kRowGap);
     createTabButtons(frame);
+    lblIndicacion_ = new QLabel(frame);
+    lblIndicacion_->setObjectName("lblIndicacion");
+    lblIndicacion_->setAlignment(Qt::AlignCenter);
+    lblIndicacion_->setGeometry(frame->rect());
+    lblIndicacion_->setStyleSheet("color: palette(mid);");
     layout->addWidget(frame);
     layout->addStretch();
     return panel;
@@ -325,6 +329,7 @@ void frmPrincipal::openSelectedFolder()
     tabChosen_ = false;
     carpetaActual_ = folder;
     applyModoAbrir();
+    updateHint();
     tabOpciones_->setFocus();
     updateProjectLabel();
     showStatus(QString());
@@ -414,12 +419,25 @@ void frmPrincipal::layOutTab(int tabIndex)
         if (kButtonsWithoutAction.contains(spec.name))
             button->setEnabled(registry_.hasButton(spec.name));
     }
+    updateHint();
 }
 
 void frmPrincipal::hideAllTabButtons()
 {
     for (QPushButton* button : std::as_const(buttons_))
         button->hide();
+    updateHint();
+}
+
+void frmPrincipal::updateHint()
+{
+    if (!lblIndicacion_)
+        return;
+    if (modoAbrir_)
+        lblIndicacion_->setText("Abra un proyecto para trabajar con él.");
+    else
+        lblIndicacion_->setText("Elija una pestaña para ver sus opciones.");
+    lblIndicacion_->setVisible(modoAbrir_ || !tabChosen_);
 }
 
 void frmPrincipal::focusFirstButtonOfTab()
@@ -487,6 +505,13 @@ bool frmPrincipal::isFormatButtonVisible(const QString& name) const
 {
     const QPushButton* button = buttons_.value(name);
     return button && formatButtonNames().contains(name) && !button->isHidden();
+}
+
+void frmPrincipal::showFolderPath(const QString& path)
+{
+    const QString native = QDir::toNativeSeparators(path);
+    lblCarpeta_->setText(lblCarpeta_->fontMetrics().elidedText(native, Qt::ElideMiddle, lblCarpeta_->width()));
+    lblCarpeta_->setToolTip(native);
 }
 
 void frmPrincipal::updateProjectLabel()

@@ -100,6 +100,8 @@ private:
     bool handleTabStripKeyRelease(QKeyEvent* event);
     void showFolderResultMessage(const QString& title, const QString& message);
     void updateProjectLabel();
+    void showFolderPath(const QString& path);
+    void updateHint();
 
     QString root_;
     ui::WindowRegistry& registry_;
@@ -118,6 +120,7 @@ private:
     QLabel* lblEstado_ = nullptr;
     QLabel* lblProyecto_ = nullptr;
     QLabel* lblCarpeta_ = nullptr;
+    QLabel* lblIndicacion_ = nullptr;
     QHash<QString, QPushButton*> buttons_;
 };
 
