@@ -39,12 +39,3 @@ TEST(LastDigitCorrection, HandlesNoRowsNegativeAndWholeCoefficients)
     std::vector<Thousandths> allAtOne{1000};
     EXPECT_FALSE(correctLastDigit(allAtOne).applied());
 }
-
-TEST(Thousandths, RoundTripTheDisplayedValuesExactly)
-{
-    EXPECT_EQ(toThousandths(0.333), 333);
-    EXPECT_EQ(toThousandths(0.1 + 0.2), 300);
-    EXPECT_EQ(toCents(1234.5), 123450);
-    EXPECT_DOUBLE_EQ(fromThousandths(334), 0.334);
-    EXPECT_DOUBLE_EQ(fromCents(-5), -0.05);
-}
