@@ -372,6 +372,8 @@ void RecordSet::Impl::write()
     bindAll(st, values);
     countWrite();
     stepToEnd(db, st, sql);
+    if (mode == Mode::Edit && sqlite3_changes(db) == 0)
+        throw StoreError(QStringLiteral("El registro que se modificaba ya no existe en la tabla %1").arg(table->name));
     const qint64 rowId = mode == Mode::Add ? sqlite3_last_insert_rowid(db) : rowIds[position];
     std::vector<QVariant> row = reread(rowId);
     if (mode == Mode::Add) {

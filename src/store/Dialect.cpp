@@ -804,6 +804,7 @@ struct ScopeColumn {
     QString name;
     FieldType type = FieldType::Unknown;
     QString originTable;
+    bool stored = true; // a stored field (text compared with its NOCASE), not an expression
 };
 
 struct ScopeSource {
@@ -821,6 +822,7 @@ struct Resolved {
     QString sql;
     FieldType type = FieldType::Unknown;
     QString field;
+    bool stored = false;
 };
 
 QString bracket(const QString& name)
@@ -926,7 +928,7 @@ private:
             return s.columns;
         std::vector<ScopeColumn> cols;
         for (const auto& f : s.table->fields)
-            cols.push_back({f.name, f.type, s.table->name});
+            cols.push_back({f.name, f.type, s.table->name, true});
         return cols;
     }
 
@@ -938,7 +940,7 @@ private:
                     continue;
                 for (const auto& c : columnsOf(s))
                     if (c.name.compare(name, Qt::CaseInsensitive) == 0)
-                        return Resolved{bracket(s.ref) + "." + bracket(c.name), c.type, c.name};
+                        return Resolved{bracket(s.ref) + "." + bracket(c.name), c.type, c.name, c.stored};
                 failHere(QStringLiteral("No existe el campo %1.%2").arg(qualifier, name));
             }
             // The outer query of a derived table names its columns with the inner table's name.
@@ -948,7 +950,7 @@ private:
                 for (const auto& c : s.columns)
                     if (c.originTable.compare(qualifier, Qt::CaseInsensitive) == 0
                         && c.name.compare(name, Qt::CaseInsensitive) == 0)
-                        return Resolved{bracket(s.ref) + "." + bracket(c.name), c.type, c.name};
+                        return Resolved{bracket(s.ref) + "." + bracket(c.name), c.type, c.name, c.stored};
             }
             return std::nullopt;
         }
@@ -961,7 +963,7 @@ private:
                     failHere(QStringLiteral("El campo %1 es ambiguo").arg(name));
                 const QString sql = scope.sources.size() == 1 ? bracket(c.name)
                                                               : bracket(s.ref) + "." + bracket(c.name);
-                found = Resolved{sql, c.type, c.name};
+                found = Resolved{sql, c.type, c.name, c.stored};
                 break;
             }
         }
@@ -1039,6 +1041,7 @@ private:
 
     struct Side {
         bool column = false;
+        bool stored = false;
         FieldType type = FieldType::Unknown;
         QString field;
     };
@@ -1048,8 +1051,10 @@ private:
         Side s;
         s.type = typeOf(e, scope);
         if (e.k == Expr::K::Column) {
+            const Resolved r = resolve(scope, e);
             s.column = true;
-            s.field = resolve(scope, e).field;
+            s.stored = r.stored;
+            s.field = r.field;
         }
         return s;
     }
@@ -1065,7 +1070,7 @@ private:
         put("(");
         if (sa.column && isValue(&b) && !sb.column) {
             emitExpr(a, scope);
-            const int slot = text ? addSlot(!equality) : -1;
+            const int slot = text ? addSlot(!equality || !sa.stored) : -1;
             put(" " + e.name + " ");
             std::vector<int> ps;
             emitOperand(b, scope, sa.type, sa.field, &ps, nullptr);
@@ -1077,7 +1082,7 @@ private:
             put(" " + e.name + " ");
             emitExpr(b, scope);
             if (text)
-                out_.collations[addSlot(!equality)].params = ps;
+                out_.collations[addSlot(!equality || !sb.stored)].params = ps;
         } else {
             emitOperand(a, scope, sb.column ? sb.type : FieldType::Unknown, sb.field, nullptr, nullptr);
             if (text)
@@ -1095,7 +1100,7 @@ private:
         put("(");
         emitExpr(left, scope);
         const bool text = s.type == FieldType::Text;
-        const int slot = text ? addSlot(false) : -1;
+        const int slot = text ? addSlot(!s.stored) : -1;
         put(e.flag ? " NOT IN (" : " IN (");
         if (e.sub) {
             emitSubSelect(*e.sub, scope);
@@ -1111,7 +1116,7 @@ private:
             }
             if (slot >= 0) {
                 out_.collations[slot].params = ps;
-                out_.collations[slot].always = !allValues;
+                out_.collations[slot].always = out_.collations[slot].always || !allValues;
             }
         }
         put("))");
@@ -1282,9 +1287,11 @@ private:
             }
             ScopeColumn c;
             c.type = typeOf(*item.expr, scope);
+            c.stored = false;
             if (item.expr->k == Expr::K::Column) {
                 const Resolved r = resolve(scope, *item.expr);
                 c.name = r.field;
+                c.stored = r.stored;
                 c.originTable = item.expr->qualifier;
                 if (c.originTable.isEmpty()) {
                     for (const auto& s : scope.sources)

@@ -83,6 +83,9 @@ TEST_F(StoreCommands, SqlPrintsRecordsAndCounts)
     EXPECT_EQ(r.out, "DescripcionMat\tCantidadMat\tPrecioUniMat\tItemPres\nTubo 1/2\" PVC d'agua\t1234.5\t45.3\t1\n");
     r = korvex(root(), {"sql", "Obra", "SELECT Proyecto, IVA, Herramienta, CostosIndirectos FROM Proyecto"});
     EXPECT_EQ(r.out, "Proyecto\tIVA\tHerramienta\tCostosIndirectos\nx\t-1\t0\t\n");
+    korvex(root(), {"sql", "Obra", "UPDATE Proyecto SET Ciudad = ?, CostosIndirectos = 0.1, OtrosIndirectos = 1000000", "a\tb\nc"});
+    r = korvex(root(), {"sql", "Obra", "SELECT Ciudad, CostosIndirectos, OtrosIndirectos, 0.1 + 0.2 AS s FROM Proyecto"});
+    EXPECT_EQ(r.out, "Ciudad\tCostosIndirectos\tOtrosIndirectos\ts\na\\tb\\nc\t0.1\t1000000\t0.30000000000000004\n");
 }
 
 TEST_F(StoreCommands, SqlFromStandardInputIsAllOrNothing)
@@ -98,6 +101,7 @@ TEST_F(StoreCommands, SqlFromStandardInputIsAllOrNothing)
     r = korvex(root(), {"sql", "Obra", "-"},
                "DELETE * FROM Grupos\nINSERT INTO Grupos (Grupo, OrdenGru) VALUES ('G3', 99999)\n");
     EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
     EXPECT_TRUE(r.err.contains("OrdenGru")) << r.err.toStdString();
     EXPECT_EQ(korvex(root(), {"sql", "Obra", "SELECT Count(*) AS n FROM Grupos"}).out, "n\n2\n");
 }

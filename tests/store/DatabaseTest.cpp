@@ -133,6 +133,10 @@ TEST(Database, RecordSetsAddEditAndKeepTheirSnapshot)
     ordered.update();
     db.execute("DELETE * FROM Presupuesto WHERE CodigoPres = 'C'");
     EXPECT_EQ(ordered.recordCount(), 3); // a snapshot
+    ordered.moveNext();
+    ordered.edit();
+    ordered.setValue("GruposPres", "x");
+    EXPECT_THROW(ordered.update(), StoreError); // its record was deleted meanwhile
     EXPECT_EQ(db.openRecordSet("SELECT GruposPres FROM Presupuesto WHERE Indice = 2").text("gruposPRES"), "Obra gris");
 
     // A field list of one table is editable too; grouped and distinct queries are not.
@@ -225,6 +229,21 @@ TEST(Database, AFileReplacedOnDiskIsOpenedAfresh)
     root.newProject("Obra");
     Database again = root.open(folder);
     EXPECT_EQ(count(again, "Grupos"), 0);
+}
+
+TEST(Database, ManyFilesOpenInTurn)
+{
+    TempRoot root;
+    QStringList folders;
+    for (int i = 0; i < 12; ++i) {
+        folders << root.newProject(QString("P%1").arg(i));
+        Database db = root.open(folders.last());
+        db.execute("INSERT INTO Grupos (Grupo) VALUES (?)", {QString::number(i)});
+    }
+    for (int i = 0; i < 12; ++i) {
+        Database db = root.open(folders[i]);
+        EXPECT_EQ(db.openRecordSet("SELECT Grupo FROM Grupos").text("Grupo"), QString::number(i));
+    }
 }
 
 TEST(Database, ReadNumberText)

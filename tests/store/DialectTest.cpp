@@ -276,6 +276,22 @@ TEST_F(Dialect, FurtherForms)
     EXPECT_EQ(rs.text("Tipo"), "caro");
     EXPECT_EQ(db.openRecordSet("SELECT Count(*) AS n, Max(PrecioUniMat) AS top FROM Materiales").number("top"), 12);
     EXPECT_EQ(db.execute("INSERT INTO InfoAnalisis (CodigoPres, ItemPres, Tipo) SELECT CodigoPres, ItemPres, 4 FROM Presupuesto"), 3);
+    // A computed text column of a derived table is compared without regard to case too.
+    EXPECT_EQ(db.openRecordSet("SELECT u FROM [SELECT UCase(DescripcionMat) AS u FROM Materiales]. AS [x] WHERE u = 'arena'").recordCount(), 2);
+}
+
+TEST(DialectTranslation, EqualityWithAsciiValuesKeepsTheStoredIndexUsable)
+{
+    using namespace korvex::store::dialect;
+    const Translation t = translate("SELECT * FROM Materiales WHERE CodigoPres = ? and ItemPres = '1' and DescripcionMat = ? ORDER BY UnidadMat");
+    ASSERT_EQ(t.params.size(), 3u);
+    const QString ascii = t.sql({QString("A"), QString("1"), QString("Cemento")});
+    EXPECT_TRUE(ascii.contains("WHERE ((([CodigoPres] = ?) AND ([ItemPres] = ?)) AND ([DescripcionMat] = ?))")) << ascii.toStdString();
+    const QString accented = t.sql({QString("A"), QString("1"), QString("Ñandú")});
+    EXPECT_TRUE(accented.contains("[DescripcionMat] COLLATE KNOCASE = ?")) << accented.toStdString();
+    EXPECT_TRUE(accented.contains("ORDER BY [UnidadMat] COLLATE KNOCASE")) << accented.toStdString();
+    EXPECT_TRUE(t.editable);
+    EXPECT_EQ(t.table, "Materiales");
 }
 
 } // namespace
