@@ -30,11 +30,9 @@ QStringList codes(const HojaPresupuesto& hoja)
 
 TEST(BudgetSheet, QuantitiesAreShownAndKeptWithTwoDecimals)
 {
-    EXPECT_EQ(cantidadMostrada("1.5"), "1.50");
-    EXPECT_EQ(cantidadMostrada("abc"), "0.00");
-    EXPECT_EQ(cantidadMostrada(""), "0.00");
-    EXPECT_EQ(cantidadMostrada("1234,567"), "1,234.57");
-    EXPECT_EQ(cantidadMostrada("1.234.567,5"), "1,234,567.50");
+    for (const auto& [typed, shown] : {std::pair{"1.5", "1.50"}, {"abc", "0.00"}, {"", "0.00"},
+                                       {"1234,567", "1,234.57"}, {"1.234.567,5", "1,234,567.50"}})
+        EXPECT_EQ(cantidadMostrada(typed), shown) << typed;
 
     HojaPresupuesto hoja;
     hoja.escribir(1, kColCantidad, "2,345");
@@ -115,11 +113,6 @@ TEST(BudgetSheet, GrowsInsteadOfPushingItemsOut)
     EXPECT_EQ(hoja.celda(hoja.filas() - 1, kColCodigo), QString("C%1").arg(kFilasMinimas));
     hoja.escribir(hoja.filas(), kColCodigo, "Z");
     EXPECT_EQ(hoja.items(), kFilasMinimas + 1);
-    EXPECT_TRUE(hoja.fila(hoja.filas()).enBlanco());
-
-    hoja.suprimir(1);
-    hoja.suprimir(1);
-    EXPECT_EQ(hoja.celda(1, kColCodigo), "C1");
     EXPECT_TRUE(hoja.fila(hoja.filas()).enBlanco());
 }
 
@@ -342,20 +335,6 @@ TEST_F(BudgetSave, AnEmptyProjectLoadsEmptyAndAnEmptiedGridEmptiesTheBudget)
     ASSERT_TRUE(save(hoja).ok);
     EXPECT_TRUE(storedItems().isEmpty());
     EXPECT_EQ(allLines(), 0);
-}
-
-TEST_F(BudgetSave, MoreItemsThanTheDesignRowsAreAllSaved)
-{
-    HojaPresupuesto hoja;
-    for (int r = 1; r <= 450; ++r) {
-        hoja.escribir(r, kColCodigo, QString("R%1").arg(r));
-        hoja.escribir(r, kColCantidad, "1");
-    }
-    ASSERT_TRUE(save(hoja).ok);
-    const QStringList stored = storedItems();
-    ASSERT_EQ(stored.size(), 450);
-    EXPECT_EQ(stored.first(), "R1/");
-    EXPECT_EQ(stored.last(), "R450/");
 }
 
 } // namespace
