@@ -603,6 +603,11 @@ void frmPrincipal::keyPressEvent(QKeyEvent* event)
         showHelp();
         return;
     }
+    // The caption "Abrir / Cerrar Proyecto (F3)" promises the key wherever the focus is.
+    if (event->key() == Qt::Key_F3 && event->modifiers() == Qt::NoModifier) {
+        modoAbrir_ ? openSelectedFolder() : closeProject();
+        return;
+    }
     QWidget::keyPressEvent(event);
 }
 

@@ -97,8 +97,10 @@ void Grid::setRows(int rows)
 {
     rows = std::clamp(rows, fixedRows_, kMaxRows);
     setRowCount(rows - fixedRows_);
-    if (row_ >= rows)
+    if (row_ >= rows) {
         row_ = std::max(rows - 1, 0);
+        moveSelectionToCurrent();
+    }
 }
 
 int Grid::cols() const { return columnCount(); }

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTextEdit>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -19,14 +20,15 @@ constexpr const char* kHookedProperty = "korvexWheelHooked";
 
 class WheelFilter : public QObject {
 public:
-    static WheelFilter& instance()
+    // One filter per application object, parented to it so it goes away with it.
+    static void ensureInstalled()
     {
-        static auto* filter = [] {
-            auto* f = new WheelFilter;
-            qApp->installEventFilter(f);
-            return f;
-        }();
-        return *filter;
+        static QPointer<WheelFilter> filter;
+        if (!filter) {
+            filter = new WheelFilter;
+            filter->setParent(qApp);
+            qApp->installEventFilter(filter);
+        }
     }
 
 protected:
@@ -63,7 +65,7 @@ void hookWheel(QWidget* window)
 {
     if (!window || !qApp)
         return;
-    WheelFilter::instance();
+    WheelFilter::ensureInstalled();
     window->setProperty(kHookedProperty, true);
 }
 

@@ -55,6 +55,14 @@ TEST_F(ShellTest, EnterOpensTheHighlightedFolderAndClosingReturnsToTheRoot)
     EXPECT_EQ(button("cmdAbrir")->text(), "Abrir Proyecto (F3)");
     EXPECT_TRUE(dir1()->isEnabled());
     EXPECT_TRUE(dir1()->hasFocus());
+
+    // F3 opens from the folder list and closes from the tab strip.
+    ASSERT_TRUE(dir1()->setPath(project));
+    QTest::keyClick(dir1(), Qt::Key_F3);
+    EXPECT_FALSE(principal->modoAbrir());
+    QTest::keyClick(principal->tabStrip(), Qt::Key_F3);
+    EXPECT_TRUE(principal->modoAbrir());
+    EXPECT_EQ(messages.count(), 0);
 }
 
 TEST_F(ShellTest, NewProjectDialogRefusesEmptyAndUsedNamesAndTrimsBlanks)
