@@ -19,7 +19,7 @@ constexpr double mm(double value) { return value * kDotsPerMm; }
 
 // Geometry and colours of the printed page, chosen for legibility on paper and on screen.
 const double kCellPadX = mm(1.0);
-const double kCellPadY = mm(0.55);
+const double kCellPadY = mm(0.42);
 const double kBarHeight = mm(2.4);
 constexpr double kThinLine = 3;
 constexpr double kRuleLine = 5;
@@ -48,8 +48,9 @@ class Composer;
 // One record of a row set, with the records joined to it.
 class RowScope : public Scope {
 public:
-    RowScope(const Scope* parent, const RowSet& rows, const RowSet::Ref& ref, const QSet<QString>& dataNames)
-        : Scope(parent), rows_(rows), ref_(ref), dataNames_(dataNames)
+    RowScope(const Scope* parent, const RowSet& rows, const RowSet::Ref& ref, const QSet<QString>& dataNames,
+             int number = 0)
+        : Scope(parent), rows_(rows), ref_(ref), dataNames_(dataNames), number_(number)
     {
     }
     std::optional<Value> field(const QString& name) const { return lookup(name); }
@@ -77,8 +78,11 @@ protected:
                 return std::nullopt;
         }
         const int column = rows_.set->column(name);
-        if (column < 0)
+        if (column < 0) {
+            if (number_ > 0 && name == QLatin1String("rownumber"))
+                return Value(static_cast<double>(number_));
             return std::nullopt;
+        }
         return rows_.set->rows[static_cast<std::size_t>(ref_.row)][static_cast<std::size_t>(column)];
     }
 
@@ -86,6 +90,7 @@ private:
     const RowSet& rows_;
     const RowSet::Ref& ref_;
     const QSet<QString>& dataNames_;
+    int number_; // RowNumber: the row's place in the table or records printed, from 1
 };
 
 // A group of rows for aggregates; its plain names read the first row of the group.
@@ -111,7 +116,7 @@ protected:
     bool rows(const std::function<void(const Scope&)>& visit) const override
     {
         for (const int member : members_) {
-            RowScope row(parent(), rows_, rows_.refs[static_cast<std::size_t>(member)], dataNames_);
+            RowScope row(parent(), rows_, rows_.refs[static_cast<std::size_t>(member)], dataNames_, member + 1);
             visit(row);
         }
         return true;
@@ -311,7 +316,12 @@ const DataSet& Composer::dataset(const QString& name)
     if (!spec && key != QLatin1String("proyecto"))
         throw TemplateError(QStringLiteral("no existe la consulta «%1»").arg(name));
     std::shared_ptr<DataSet> result;
-    if (spec && !spec->from.isEmpty()) {
+    if (spec && spec->isLiteral()) {
+        result = std::make_shared<DataSet>();
+        for (const QString& column : spec->columns)
+            result->addColumn(column);
+        result->rows = spec->rows;
+    } else if (spec && !spec->from.isEmpty()) {
         result = derive(*spec);
     } else {
         const QString sql = spec ? spec->sql : QStringLiteral("SELECT * FROM Proyecto");
@@ -344,6 +354,7 @@ std::unique_ptr<DataSet> Composer::derive(const DataSpec& spec)
     RowSource source;
     source.data = spec.from;
     source.where = spec.where;
+    source.joins = spec.joins;
     RowSet rows = rowsFor(source, global_);
     auto out = std::make_unique<DataSet>();
     if (spec.groupBy.empty()) {
@@ -628,7 +639,10 @@ void Composer::blocks(const std::vector<Block>& list, Context& context, std::vec
 
 void Composer::block(const Block& block, Context& context, std::vector<Band>& out)
 {
-    if (!block.visible.isEmpty() && !block.visible.evaluate(*context.scope).truthy())
+    // Blocks with rows of their own decide on those rows ("count() > 0").
+    const bool ownRows = block.source.isSet()
+        && (block.type == Block::Type::Fields || block.type == Block::Type::Summary || block.type == Block::Type::Text);
+    if (!ownRows && !block.visible.isEmpty() && !block.visible.evaluate(*context.scope).truthy())
         return;
     switch (block.type) {
     case Block::Type::Table:
@@ -695,8 +709,8 @@ Band Composer::titleBand(const QString& text)
 {
     Band band;
     const FontSpec spec = scaled(base_, 1.12, true);
-    const QRectF box(left_, mm(1.6), right_ - left_, 0);
-    band.height = mm(1.6) + placeLines(band.items, wrap(text, spec, box.width()), spec, box, Align::Left) + mm(0.8);
+    const QRectF box(left_, mm(1.2), right_ - left_, 0);
+    band.height = mm(1.2) + placeLines(band.items, wrap(text, spec, box.width()), spec, box, Align::Left) + mm(0.5);
     band.keepWithNext = true;
     return band;
 }
@@ -763,9 +777,10 @@ Band Composer::rowBand(const Block& block, const std::vector<double>& widths, co
             p.lines = wrap(cells[i].text, spec, available);
         }
         p.spec = spec;
-        double used = p.lines.size() * lineHeight(spec);
+        const bool blank = cells[i].text.isEmpty();
+        double used = blank ? 0 : p.lines.size() * lineHeight(spec);
         if (cells[i].bar >= 0)
-            used += kBarHeight + mm(0.6);
+            used += kBarHeight + (blank ? mm(0.3) : mm(0.6));
         height = std::max(height, used);
         placed.push_back(std::move(p));
     }
@@ -932,7 +947,7 @@ void Composer::table(const Block& block, Context& context, std::vector<Band>& ou
 
     for (int r = 0; r < static_cast<int>(rows.refs.size()); ++r) {
         const RowSet::Ref& ref = rows.refs[static_cast<std::size_t>(r)];
-        RowScope row(context.scope, rows, ref, dataNames_);
+        RowScope row(context.scope, rows, ref, dataNames_, r + 1);
         if (block.group.isSet()) {
             const QString key = block.group.by.evaluate(row).key();
             if (!inGroup || key != currentGroup) {
@@ -991,15 +1006,21 @@ void Composer::table(const Block& block, Context& context, std::vector<Band>& ou
 
     const bool anySum = std::any_of(block.columns.begin(), block.columns.end(),
                                     [](const ColumnSpec& column) { return column.sum; });
-    if (anySum && !rows.refs.empty()) {
+    if (anySum && block.grandTotal && !rows.refs.empty()) {
         const QString label = block.totalLabel.isEmpty() ? QStringLiteral("TOTAL") : textOf(block.totalLabel, *context.scope);
         Band band = totalBand(block, widths, label, sumCells(totals), kHeaderFill, kRuleLine);
         band.repeat = repeat;
         out.push_back(std::move(band));
     }
     AggregateScope all(context.scope, rows, allMembers(rows), dataNames_);
-    for (const TotalRowSpec& spec : block.totals) {
+    for (std::size_t t = 0; t < block.totals.size(); ++t) {
+        const TotalRowSpec& spec = block.totals[t];
         std::vector<Cell> cells(block.columns.size());
+        for (std::size_t i = 0; i < block.columns.size(); ++i) {
+            const auto& columnTotals = block.columns[i].totals;
+            if (t < columnTotals.size() && !columnTotals[t].isEmpty())
+                cells[i].text = cellText(block.columns[i], columnTotals[t].evaluate(all));
+        }
         for (const auto& [id, expression] : spec.values) {
             for (std::size_t i = 0; i < block.columns.size(); ++i) {
                 if (block.columns[i].id.compare(id, Qt::CaseInsensitive) == 0)
@@ -1019,7 +1040,7 @@ void Composer::records(const Block& block, Context& context, std::vector<Band>& 
     const RowSet rows = rowsFor(block.source, *context.scope);
     const double bodyHeight = bodyBottom_ - bodyTop_;
     for (std::size_t r = 0; r < rows.refs.size(); ++r) {
-        RowScope row(context.scope, rows, rows.refs[r], dataNames_);
+        RowScope row(context.scope, rows, rows.refs[r], dataNames_, static_cast<int>(r) + 1);
         VarScope vars(&row);
         Context inner{&vars, &vars, context.repeat};
         if (!block.continuation.isEmpty()) {
@@ -1035,6 +1056,8 @@ void Composer::records(const Block& block, Context& context, std::vector<Band>& 
         blocks(block.body, inner, out);
         if (first == out.size())
             continue;
+        // A record that starts on a page of its own is not a continuation.
+        out[first].repeat = context.repeat;
         if (block.pageBreak == QLatin1String("each") && r > 0)
             out[first].breakBefore = true;
         if (block.keepTogether) {
@@ -1061,6 +1084,8 @@ void Composer::fields(const Block& block, Context& context, std::vector<Band>& o
         rows = std::make_unique<RowSet>(rowsFor(block.source, *context.scope));
         aggregate = std::make_unique<AggregateScope>(context.scope, *rows, allMembers(*rows), dataNames_);
         scope = aggregate.get();
+        if (!block.visible.isEmpty() && !block.visible.evaluate(*scope).truthy())
+            return;
     }
     const int columns = block.fieldColumns;
     const double cellWidth = (right_ - left_) / columns;
@@ -1109,6 +1134,8 @@ void Composer::summary(const Block& block, Context& context, std::vector<Band>& 
         rows = std::make_unique<RowSet>(rowsFor(block.source, *context.scope));
         aggregate = std::make_unique<AggregateScope>(context.scope, *rows, allMembers(*rows), dataNames_);
         scope = aggregate.get();
+        if (!block.visible.isEmpty() && !block.visible.evaluate(*scope).truthy())
+            return;
     }
     struct Line {
         QString label;
@@ -1164,6 +1191,8 @@ void Composer::text(const Block& block, Context& context, std::vector<Band>& out
         rows = std::make_unique<RowSet>(rowsFor(block.source, *context.scope));
         aggregate = std::make_unique<AggregateScope>(context.scope, *rows, allMembers(*rows), dataNames_);
         scope = aggregate.get();
+        if (!block.visible.isEmpty() && !block.visible.evaluate(*scope).truthy())
+            return;
     }
     const QString content = textOf(block.text, *scope);
     FontSpec spec = block.fontSize > 0 ? font(block.fontSize, block.bold, block.italic)
@@ -1188,9 +1217,11 @@ void Composer::signatures(const Block& block, Context& context, std::vector<Band
 {
     if (block.items.empty())
         return;
+    if (!out.empty())
+        out.back().keepWithNext = true; // a signature is never alone on a page
     Band band;
     const double slot = (right_ - left_) / static_cast<double>(block.items.size());
-    const double lineY = mm(18);
+    const double lineY = mm(14);
     double height = lineY;
     for (std::size_t i = 0; i < block.items.size(); ++i) {
         const double x = left_ + slot * static_cast<double>(i);
@@ -1227,7 +1258,7 @@ void Composer::headerOfPage()
         const QString institution = field("institucion");
         const QString project = field("proyecto");
         if (!institution.isEmpty()) {
-            const FontSpec spec = font(report_.fontSize + 4, true);
+            const FontSpec spec = font(report_.fontSize + 3.5, true);
             y += placeLines(page, wrap(institution.toUpper(), spec, width), spec, QRectF(left_, y, width, 0), Align::Center);
         }
         if (!project.isEmpty()) {

@@ -316,7 +316,7 @@ const QHash<QString, FunctionInfo>& functions()
         {QStringLiteral("repeat"), {2, 2, false}},   {QStringLiteral("sum"), {1, 1, true}},
         {QStringLiteral("count"), {0, 1, true}},     {QStringLiteral("avg"), {1, 1, true}},
         {QStringLiteral("min"), {1, -1, true}},      {QStringLiteral("max"), {1, -1, true}},
-        {QStringLiteral("list"), {1, 2, true}},
+        {QStringLiteral("list"), {1, 2, true}},      {QStringLiteral("inwords"), {1, 1, false}},
     };
     return table;
 }
@@ -446,6 +446,84 @@ private:
 
 double divide(double a, double b) { return b == 0 ? 0 : a / b; }
 
+// In a comparison Null counts as 0 or "", as it does in arithmetic: an empty period is not > 0.
+int ordered(const Value& a, const Value& b)
+{
+    const auto blank = [](const Value& other) { return other.isText() ? Value(QString()) : Value(0.0); };
+    if (a.isNull() && b.isNull())
+        return 0;
+    return Value::compare(a.isNull() ? blank(b) : a, b.isNull() ? blank(a) : b);
+}
+
+// 0 to 999 in Spanish words; apocope gives "un" / "veintiún" before "mil" and "millones".
+QString hundredsInWords(int n, bool apocope)
+{
+    static const char* const units[] = {"", "uno", "dos", "tres", "cuatro", "cinco", "seis", "siete", "ocho", "nueve",
+                                        "diez", "once", "doce", "trece", "catorce", "quince", "dieciséis", "diecisiete",
+                                        "dieciocho", "diecinueve", "veinte", "veintiuno", "veintidós", "veintitrés",
+                                        "veinticuatro", "veinticinco", "veintiséis", "veintisiete", "veintiocho",
+                                        "veintinueve"};
+    static const char* const tens[] = {"", "", "", "treinta", "cuarenta", "cincuenta", "sesenta", "setenta", "ochenta",
+                                       "noventa"};
+    static const char* const hundreds[] = {"", "ciento", "doscientos", "trescientos", "cuatrocientos", "quinientos",
+                                           "seiscientos", "setecientos", "ochocientos", "novecientos"};
+    if (n == 100)
+        return QStringLiteral("cien");
+    QStringList words;
+    if (n >= 100)
+        words.append(QString::fromUtf8(hundreds[n / 100]));
+    const int rest = n % 100;
+    QString last;
+    if (rest > 0 && rest < 30) {
+        last = QString::fromUtf8(units[rest]);
+    } else if (rest >= 30) {
+        last = QString::fromUtf8(tens[rest / 10]);
+        if (rest % 10)
+            last += QStringLiteral(" y ") + QString::fromUtf8(units[rest % 10]);
+    }
+    if (apocope && last.endsWith(QLatin1String("veintiuno")))
+        last = last.left(last.size() - 9) + QStringLiteral("veintiún");
+    else if (apocope && last.endsWith(QLatin1String("uno")))
+        last.chop(1);
+    if (!last.isEmpty())
+        words.append(last);
+    return words.join(QLatin1Char(' '));
+}
+
+QString integerInWords(qint64 n)
+{
+    if (n == 0)
+        return QStringLiteral("cero");
+    QStringList words;
+    const qint64 millions = n / 1000000;
+    const int thousands = static_cast<int>((n / 1000) % 1000);
+    const int units = static_cast<int>(n % 1000);
+    if (millions == 1)
+        words.append(QStringLiteral("un millón"));
+    else if (millions > 1)
+        words.append((millions < 1000 ? hundredsInWords(static_cast<int>(millions), true) : integerInWords(millions))
+                     + QStringLiteral(" millones"));
+    if (thousands == 1)
+        words.append(QStringLiteral("mil"));
+    else if (thousands > 1)
+        words.append(hundredsInWords(thousands, true) + QStringLiteral(" mil"));
+    if (units > 0)
+        words.append(hundredsInWords(units, false));
+    return words.join(QLatin1Char(' '));
+}
+
+// An amount as written on a bid: "treinta y seis mil ochocientos nueve con 72/100".
+QString amountInWords(double value)
+{
+    const double rounded = engine::Redondear(std::fabs(value), 2);
+    if (!std::isfinite(rounded) || rounded >= 1e15)
+        return QString();
+    const qint64 whole = static_cast<qint64>(std::floor(rounded));
+    const int cents = static_cast<int>(std::lround((rounded - static_cast<double>(whole)) * 100)) % 100;
+    const QString sign = value < 0 && rounded > 0 ? QStringLiteral("menos ") : QString();
+    return sign + integerInWords(whole) + QStringLiteral(" con %1/100").arg(cents, 2, 10, QLatin1Char('0'));
+}
+
 Value Evaluator::eval(const ExprNode& node, const Scope& scope) const
 {
     const auto arg = [&](int i) { return eval(*node.args[static_cast<std::size_t>(i)], scope); };
@@ -486,13 +564,13 @@ Value Evaluator::eval(const ExprNode& node, const Scope& scope) const
         return Value(Value::compare(a, b) != 0);
     }
     case Op::Lt:
-        return Value(Value::compare(arg(0), arg(1)) < 0);
+        return Value(ordered(arg(0), arg(1)) < 0);
     case Op::Le:
-        return Value(Value::compare(arg(0), arg(1)) <= 0);
+        return Value(ordered(arg(0), arg(1)) <= 0);
     case Op::Gt:
-        return Value(Value::compare(arg(0), arg(1)) > 0);
+        return Value(ordered(arg(0), arg(1)) > 0);
     case Op::Ge:
-        return Value(Value::compare(arg(0), arg(1)) >= 0);
+        return Value(ordered(arg(0), arg(1)) >= 0);
     case Op::And:
         return Value(arg(0).truthy() && arg(1).truthy());
     case Op::Or:
@@ -550,6 +628,8 @@ Value Evaluator::call(const ExprNode& node, const Scope& scope) const
         return Value(std::fabs(arg(0).toNumber()));
     if (f == QLatin1String("floor"))
         return Value(std::floor(arg(0).toNumber()));
+    if (f == QLatin1String("inwords"))
+        return Value(amountInWords(arg(0).toNumber()));
     if (f == QLatin1String("repeat")) {
         const int times = static_cast<int>(std::clamp(arg(1).toNumber(), 0.0, 1000.0));
         return Value(arg(0).toText().repeated(times));
@@ -582,6 +662,26 @@ Value Evaluator::call(const ExprNode& node, const Scope& scope) const
     return aggregate(node, scope);
 }
 
+// A row of an aggregate seen together with the scope the aggregate was evaluated in, so that a
+// loop variable of sumof() is known inside sum().
+class Overlay : public Scope {
+public:
+    Overlay(const Scope& row, const Scope& outer) : Scope(nullptr), row_(row), outer_(outer) {}
+
+protected:
+    std::optional<Value> lookup(const QString& name) const override
+    {
+        if (auto value = row_.find(name))
+            return value;
+        return outer_.find(name);
+    }
+    bool rows(const std::function<void(const Scope&)>& visit) const override { return row_.forEachRow(visit); }
+
+private:
+    const Scope& row_;
+    const Scope& outer_;
+};
+
 Value Evaluator::aggregate(const ExprNode& node, const Scope& scope) const
 {
     const QString& f = node.name;
@@ -595,7 +695,8 @@ Value Evaluator::aggregate(const ExprNode& node, const Scope& scope) const
             ++counted;
             return;
         }
-        const Value v = eval(*inner, row);
+        const Overlay both(row, scope);
+        const Value v = eval(*inner, both);
         if (f == QLatin1String("count")) {
             if (!v.isNull())
                 ++counted;

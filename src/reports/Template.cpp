@@ -235,13 +235,9 @@ QStringList withSource(QStringList keys)
     return keys;
 }
 
-RowSource readSource(const Node& node)
+std::vector<JoinSpec> readJoins(const Node& node)
 {
-    RowSource source;
-    source.data = node.string(QStringLiteral("data"));
-    source.link = node.pairs(QStringLiteral("link"));
-    source.where = node.expression(QStringLiteral("where"));
-    source.sort = node.sort(QStringLiteral("sort"));
+    std::vector<JoinSpec> result;
     const QJsonArray joins = node.array(QStringLiteral("join"));
     for (int i = 0; i < joins.size(); ++i) {
         const QString where = node.at(QStringLiteral("join")) + QStringLiteral("[%1]").arg(i);
@@ -253,8 +249,19 @@ RowSource readSource(const Node& node)
         spec.on = join.pairs(QStringLiteral("on"));
         if (spec.data.isEmpty() || spec.on.empty())
             fail(where, QStringLiteral("una unión necesita \"data\" y \"on\""));
-        source.joins.push_back(std::move(spec));
+        result.push_back(std::move(spec));
     }
+    return result;
+}
+
+RowSource readSource(const Node& node)
+{
+    RowSource source;
+    source.data = node.string(QStringLiteral("data"));
+    source.link = node.pairs(QStringLiteral("link"));
+    source.where = node.expression(QStringLiteral("where"));
+    source.sort = node.sort(QStringLiteral("sort"));
+    source.joins = readJoins(node);
     if (!source.data.isEmpty() || source.link.empty())
         return source;
     fail(node.where(), QStringLiteral("\"link\" necesita \"data\""));
@@ -266,7 +273,7 @@ void readColumn(const QJsonObject& object, const QString& where, const Constants
     Node node(object, where,
               {QStringLiteral("id"), QStringLiteral("caption"), QStringLiteral("value"), QStringLiteral("bar"),
                QStringLiteral("format"), QStringLiteral("width"), QStringLiteral("align"), QStringLiteral("sum"),
-               QStringLiteral("bold"), QStringLiteral("wrap"), QStringLiteral("repeat")},
+               QStringLiteral("bold"), QStringLiteral("wrap"), QStringLiteral("repeat"), QStringLiteral("totals")},
               constants);
     if (node.has(QStringLiteral("repeat"))) {
         if (constants)
@@ -301,6 +308,19 @@ void readColumn(const QJsonObject& object, const QString& where, const Constants
     column.sum = node.boolean(QStringLiteral("sum"), false);
     column.bold = node.boolean(QStringLiteral("bold"), false);
     column.wrap = node.boolean(QStringLiteral("wrap"), true);
+    const QJsonArray totals = node.array(QStringLiteral("totals"));
+    for (int i = 0; i < totals.size(); ++i) {
+        const QString at = node.at(QStringLiteral("totals")) + QStringLiteral("[%1]").arg(i);
+        if (totals[i].isNull()) {
+            column.totals.emplace_back();
+            continue;
+        }
+        if (!totals[i].isString())
+            fail(at, QStringLiteral("se esperaba una expresión o null y hay %1").arg(typeName(totals[i])));
+        column.totals.push_back(totals[i].toString().trimmed().isEmpty()
+                                    ? Expression()
+                                    : Expression::parse(totals[i].toString(), at, constants));
+    }
     if (column.value.isEmpty() && column.bar.isEmpty())
         fail(where, QStringLiteral("una columna necesita \"value\""));
     if (column.sum && column.id.isEmpty())
@@ -320,7 +340,7 @@ Block readBlock(const QJsonObject& object, const QString& where)
                   withSource({QStringLiteral("title"), QStringLiteral("columns"), QStringLiteral("group"),
                               QStringLiteral("totals"), QStringLiteral("totalLabel"), QStringLiteral("export"),
                               QStringLiteral("empty"), QStringLiteral("hideEmpty"), QStringLiteral("header"),
-                              QStringLiteral("zebra")}));
+                              QStringLiteral("zebra"), QStringLiteral("grandTotal")}));
         block.type = Block::Type::Table;
         block.source = readSource(node);
         if (!block.source.isSet())
@@ -365,10 +385,18 @@ Block readBlock(const QJsonObject& object, const QString& where)
             }
             block.totals.push_back(std::move(spec));
         }
+        for (std::size_t i = 0; i < block.columns.size(); ++i) {
+            if (block.columns[i].totals.size() > block.totals.size())
+                fail(node.at(QStringLiteral("columns")),
+                     QStringLiteral("una columna da %1 valores en \"totals\" y la tabla tiene %2 filas de totales")
+                         .arg(block.columns[i].totals.size())
+                         .arg(block.totals.size()));
+        }
         block.totalLabel = node.text(QStringLiteral("totalLabel"));
         block.exports = node.assignments(QStringLiteral("export"));
         block.emptyText = node.text(QStringLiteral("empty"));
         block.hideEmpty = node.boolean(QStringLiteral("hideEmpty"), false);
+        block.grandTotal = node.boolean(QStringLiteral("grandTotal"), true);
         block.showHeader = node.boolean(QStringLiteral("header"), true);
         block.zebra = node.boolean(QStringLiteral("zebra"), false);
     } else if (type == QLatin1String("records")) {
@@ -491,12 +519,31 @@ DataSpec readData(const QString& name, const QJsonValue& value, const QString& w
         spec.sql = value.toString();
     } else if (value.isObject()) {
         Node node(value.toObject(), where,
-                  {QStringLiteral("sql"), QStringLiteral("from"), QStringLiteral("where"), QStringLiteral("groupBy"),
-                   QStringLiteral("fields"), QStringLiteral("sort")});
+                  {QStringLiteral("sql"), QStringLiteral("from"), QStringLiteral("join"), QStringLiteral("where"),
+                   QStringLiteral("groupBy"), QStringLiteral("fields"), QStringLiteral("sort"), QStringLiteral("columns"),
+                   QStringLiteral("rows")});
         spec.sql = node.string(QStringLiteral("sql"));
         spec.from = node.string(QStringLiteral("from"));
-        if (spec.sql.isEmpty() == spec.from.isEmpty())
-            fail(where, QStringLiteral("se necesita \"sql\" o \"from\" (uno de los dos)"));
+        const QJsonArray columns = node.array(QStringLiteral("columns"));
+        for (int i = 0; i < columns.size(); ++i) {
+            if (!columns[i].isString() || columns[i].toString().isEmpty())
+                fail(node.at(QStringLiteral("columns")), QStringLiteral("los nombres de columna deben ser textos"));
+            spec.columns.append(columns[i].toString());
+        }
+        const QJsonArray rows = node.array(QStringLiteral("rows"));
+        for (int i = 0; i < rows.size(); ++i) {
+            const QString at = node.at(QStringLiteral("rows")) + QStringLiteral("[%1]").arg(i);
+            if (!rows[i].isArray() || rows[i].toArray().size() != columns.size())
+                fail(at, QStringLiteral("cada fila debe ser una lista de %1 valores").arg(columns.size()));
+            std::vector<Value> row;
+            for (const QJsonValue& cell : rows[i].toArray())
+                row.push_back(Value::fromVariant(cell.toVariant()));
+            spec.rows.push_back(std::move(row));
+        }
+        const int kinds = (spec.sql.isEmpty() ? 0 : 1) + (spec.from.isEmpty() ? 0 : 1) + (spec.columns.isEmpty() ? 0 : 1);
+        if (kinds != 1)
+            fail(where, QStringLiteral("se necesita uno y solo uno de \"sql\", \"from\" o \"columns\" con \"rows\""));
+        spec.joins = readJoins(node);
         spec.where = node.expression(QStringLiteral("where"));
         for (const SortKey& key : node.sort(QStringLiteral("groupBy")))
             spec.groupBy.push_back(key.expression);
@@ -530,6 +577,10 @@ void checkReferences(const ReportTemplate& report)
     for (const DataSpec& spec : report.data) {
         if (!spec.from.isEmpty() && !report.findData(spec.from))
             fail(spec.location, QStringLiteral("\"from\" nombra la consulta «%1», que no existe").arg(spec.from));
+        for (const JoinSpec& join : spec.joins) {
+            if (!report.findData(join.data))
+                fail(spec.location, QStringLiteral("la unión nombra la consulta «%1», que no existe").arg(join.data));
+        }
         names.insert(spec.name.toLower());
     }
     // Derived queries must not read themselves in a circle.

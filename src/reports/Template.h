@@ -24,21 +24,25 @@ struct SortKey {
 };
 
 // A named query of the template: SQL in the store's dialect, or rows derived from another query.
-struct DataSpec {
-    QString name;
-    QString sql;
-    QString from;                     // derived: the query it reads
-    Expression where;                 // derived: keep rows where this is true
-    std::vector<Expression> groupBy;  // derived: one row per distinct combination
-    std::vector<Assignment> fields;   // derived: computed columns (aggregates over the group)
-    std::vector<SortKey> sort;
-    QString location;
-};
-
 struct JoinSpec {
     QString data;
     QString alias;
     std::vector<std::pair<QString, Expression>> on; // joined field = expression of the row
+};
+
+struct DataSpec {
+    QString name;
+    QString sql;
+    QString from;                     // derived: the query it reads
+    std::vector<JoinSpec> joins;      // derived: records of other queries joined to each row
+    Expression where;                 // derived: keep rows where this is true
+    std::vector<Expression> groupBy;  // derived: one row per distinct combination
+    std::vector<Assignment> fields;   // derived: computed columns (aggregates over the group)
+    std::vector<SortKey> sort;
+    QStringList columns;              // literal: fixed rows written in the template
+    std::vector<std::vector<Value>> rows;
+    bool isLiteral() const { return !columns.isEmpty(); }
+    QString location;
 };
 
 // The rows a block prints: a query, narrowed to the records of the enclosing record (link),
@@ -64,6 +68,7 @@ struct ColumnSpec {
     bool sum = false;     // summed in group footers and in the totals row
     bool bold = false;
     bool wrap = true;
+    std::vector<Expression> totals; // this column's cell of each row of the table's "totals"
 };
 
 struct TotalRowSpec {
@@ -111,6 +116,7 @@ struct Block {
     std::vector<Assignment> exports;
     Expression emptyText;
     bool hideEmpty = false;
+    bool grandTotal = true; // the TOTAL row of the summed columns
     bool showHeader = true;
     bool zebra = false;
 

@@ -89,11 +89,18 @@ TEST(Expression, TextsComparisonsAndFormats)
     EXPECT_TRUE(number("'10' = 10"));         // a text holding a number compares as the number
     EXPECT_TRUE(number("not (1 > 2) and 3 >= 3 or false"));
     EXPECT_TRUE(number("null = ''"));
+    EXPECT_FALSE(number("null > 0"));  // an empty field is not above zero
+    EXPECT_TRUE(number("null < 1"));
     EXPECT_EQ(text("format(1234.5, '###,##0.00')"), "1,234.50");
     EXPECT_EQ(text("format(5.5, '###,#00.00')"), "05.50");
     EXPECT_EQ(text("format(null, '###,##0.00')"), "");
     EXPECT_EQ(text("upper(trim('  peón '))"), "PEÓN");
     EXPECT_EQ(text("repeat('-', 3)"), "---");
+    EXPECT_EQ(text("inwords(36809.72)"), "treinta y seis mil ochocientos nueve con 72/100");
+    EXPECT_EQ(text("inwords(21001100.05)"), "veintiún millones mil cien con 05/100");
+    EXPECT_EQ(text("inwords(1)"), "uno con 00/100");
+    EXPECT_EQ(text("inwords(0.5)"), "cero con 50/100");
+    EXPECT_EQ(text("inwords(251315.999)"), "doscientos cincuenta y un mil trescientos dieciséis con 00/100");
     EXPECT_EQ(text("iif(1 > 0, 'sí', desconocido)"), "sí"); // the branch not taken is not evaluated
 }
 
