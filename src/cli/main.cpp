@@ -7,10 +7,34 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_UNIX
+#include <QDir>
+#include <QFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #ifdef KORVEX_HAVE_DESKTOP
 #include "shell/Desktop.h"
 
 #include <QGuiApplication>
+#endif
+
+#ifdef Q_OS_UNIX
+// Batch runs from scripts often have no XDG_RUNTIME_DIR; without one the GUI application warns on
+// standard error, where only the command's own messages belong. Use the folder Qt would fall back to.
+static void provideRuntimeFolder()
+{
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    const QString folder = QDir::tempPath() + QStringLiteral("/runtime-%1").arg(::getuid());
+    const QByteArray path = QFile::encodeName(folder);
+    ::mkdir(path.constData(), 0700);
+    struct stat st {};
+    if (::stat(path.constData(), &st) == 0 && st.st_uid == ::getuid() && (st.st_mode & 0777) == 0700)
+        qputenv("XDG_RUNTIME_DIR", path);
+}
 #endif
 
 int main(int argc, char** argv)
@@ -27,6 +51,9 @@ int main(int argc, char** argv)
     // Batch commands that render (reports to PDF) need fonts and paint devices, not a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef Q_OS_UNIX
+    provideRuntimeFolder();
+#endif
     QGuiApplication app(argc, argv);
 #else
     QCoreApplication app(argc, argv);
