@@ -122,7 +122,7 @@ QTreeWidgetItem* FolderList::addFolderItem(QTreeWidgetItem* parent, const QStrin
     item->setData(0, kPathRole, folder);
     item->setToolTip(0, QDir::toNativeSeparators(folder));
     item->setIcon(0, style()->standardIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon));
-    if (store::isProjectFolder(folder)) {
+    if (store::isProjectFolder(folder) && !(root_.size() && store::samePath(folder, root_))) {
         QFont bold = font();
         bold.setBold(true);
         item->setFont(0, bold);

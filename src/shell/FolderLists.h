@@ -25,6 +25,8 @@ public:
     // The folder under the highlight, or the path when nothing is highlighted.
     QString highlightedPath() const;
     bool highlight(const QString& folder);
+    // The root folder holds the template database but is no project: it is not drawn as one.
+    void setRootFolder(const QString& root) { root_ = root; }
 
 signals:
     void pathChanged(const QString& path);
@@ -34,6 +36,7 @@ private:
     QTreeWidgetItem* addFolderItem(QTreeWidgetItem* parent, const QString& folder, const QString& label, bool open);
 
     QString path_;
+    QString root_;
 };
 
 // The file-system roots: drive letters on Windows; "/" and the mounted data volumes elsewhere.

@@ -153,6 +153,7 @@ bool HelpViewer::showTopic(const QString& id)
         return false;
     currentId_ = id;
     txtTema_->setHtml(topic->html);
+    txtTema_->moveCursor(QTextCursor::Start);
     for (int i = 0; i < lstTemas_->count(); ++i)
         if (lstTemas_->item(i)->data(Qt::UserRole).toString() == id) {
             lstTemas_->blockSignals(true);

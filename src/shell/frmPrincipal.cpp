@@ -158,6 +158,7 @@ QWidget* frmPrincipal::buildFolderPanel()
     auto* carpetas = new QLabel("&Carpetas:", box);
     dir1_ = new FolderList(box);
     dir1_->setObjectName("Dir1");
+    dir1_->setRootFolder(root_);
     dir1_->setMinimumSize(270, 250);
     carpetas->setBuddy(dir1_);
     lblCarpeta_ = new QLabel(box);

@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QStyleFactory>
 #include <QTabBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
@@ -45,8 +44,10 @@ int main(int argc, char** argv)
     outputFolder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString("screenshots");
     QDir().mkpath(outputFolder);
 
-    QTemporaryDir temp;
-    const QString root = QDir(temp.path()).filePath("Korvex");
+    // A fixed place, so the paths shown are the same on every run.
+    QDir scratch(QDir::temp().filePath("korvex-capturas"));
+    scratch.removeRecursively();
+    const QString root = scratch.filePath("Korvex");
     store::layOutRootFolder(root);
     for (const char* name : {"Edificio Central", "Escuela Fiscal", "Puente Norte"})
         store::createProject(root, name, root);
@@ -94,5 +95,6 @@ int main(int argc, char** argv)
         help->close();
     }
     registry.clear();
+    scratch.removeRecursively();
     return 0;
 }
