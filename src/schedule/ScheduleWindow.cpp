@@ -8,6 +8,8 @@
 #include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -101,6 +103,23 @@ void ScheduleWindow::closeEvent(QCloseEvent* event)
     }
     db_.close();
     event->accept();
+}
+
+void ScheduleWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (fitted_)
+        return;
+    fitted_ = true;
+    // Inside the frame, the window opens within the frame's work area; its grids scroll.
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (sub && sub->mdiArea()) {
+        const QSize room = sub->mdiArea()->viewport()->size();
+        if (sub->width() > room.width() || sub->height() > room.height()) {
+            sub->resize(sub->size().boundedTo(room));
+            sub->move(0, 0);
+        }
+    }
 }
 
 QWidget* ScheduleWindow::guard(const std::function<QWidget*()>& make)

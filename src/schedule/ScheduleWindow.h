@@ -13,6 +13,7 @@
 
 class QBoxLayout;
 class QCloseEvent;
+class QShowEvent;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
@@ -60,6 +61,7 @@ protected:
     void showSaveFailure(const QString& what, const QString& description);
 
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     static QWidget* guard(const std::function<QWidget*()>& make);
@@ -70,6 +72,7 @@ private:
     QHBoxLayout* buttons_ = nullptr;
     QLabel* status_ = nullptr;
     bool dirty_ = false;
+    bool fitted_ = false;
 };
 
 } // namespace korvex::schedule
