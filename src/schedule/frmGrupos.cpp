@@ -36,7 +36,8 @@ frmGrupos::frmGrupos(const ui::WindowContext& context)
     ui::CellEditRules rules;
     rules.columns = {kColGrupo};
     rules.centredColumns = {kColGrupo};
-    rules.canType = [this](int row, int col) { return col == kColGrupo && !grid_->text(row, kColItem).isEmpty(); };
+    // Every item row takes a group, an item without number included.
+    rules.canType = [this](int row, int col) { return col == kColGrupo && row >= 1 && row <= int(items_.size()); };
     rules.keyAction = [](ui::EditorKey key, bool existing, int, int) {
         if (key == ui::EditorKey::Enter)
             return ui::KeyAction::Commit;
