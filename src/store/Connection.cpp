@@ -5,21 +5,18 @@
 #include "store/TextCompare.h"
 
 #define SQLITE_HAS_CODEC 1
-#include <sqlite3.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
+#include <fcntl.h>
 #include <map>
 #include <mutex>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace korvex::store {
 
@@ -37,8 +34,7 @@ struct Registry {
     quint64 clock = 0;
 };
 
-Registry& registry()
-{
+Registry& registry() {
     static Registry* r = new Registry; // never destroyed: connections may outlive static teardown
     return *r;
 }
@@ -46,10 +42,11 @@ Registry& registry()
 constexpr size_t kIdleConnectionsKept = 8;
 constexpr int kStatementCacheSize = 256;
 
-QString nativePath(const QString& path) { return QDir::toNativeSeparators(path); }
+QString nativePath(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
 
-QString translateSqliteMessage(const QString& msg)
-{
+QString translateSqliteMessage(const QString& msg) {
     struct Rule {
         const char* prefix;
         const char* spanish;
@@ -69,21 +66,30 @@ QString translateSqliteMessage(const QString& msg)
     return QStringLiteral("Error de la base de datos: %1").arg(msg);
 }
 
-QString describe(sqlite3* db, int rc)
-{
+QString describe(sqlite3* db, int rc) {
     switch (rc & 0xff) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: return QStringLiteral("La base de datos está en uso por otro proceso");
-    case SQLITE_READONLY: return QStringLiteral("La base de datos es de sólo lectura");
-    case SQLITE_FULL: return QStringLiteral("No queda espacio en el disco");
+    case SQLITE_LOCKED:
+        return QStringLiteral("La base de datos está en uso por otro proceso");
+    case SQLITE_READONLY:
+        return QStringLiteral("La base de datos es de sólo lectura");
+    case SQLITE_FULL:
+        return QStringLiteral("No queda espacio en el disco");
     case SQLITE_CORRUPT:
-    case SQLITE_NOTADB: return QStringLiteral("La base de datos está dañada o no es una base de datos de proyecto");
-    case SQLITE_IOERR: return QStringLiteral("Error de lectura o escritura en la base de datos");
-    case SQLITE_CONSTRAINT: return QStringLiteral("El registro no cumple las reglas de la tabla");
-    case SQLITE_CANTOPEN: return QStringLiteral("No se puede abrir la base de datos");
-    case SQLITE_TOOBIG: return QStringLiteral("El valor es demasiado grande");
-    case SQLITE_NOMEM: return QStringLiteral("No hay memoria suficiente");
-    default: break;
+    case SQLITE_NOTADB:
+        return QStringLiteral("La base de datos está dañada o no es una base de datos de proyecto");
+    case SQLITE_IOERR:
+        return QStringLiteral("Error de lectura o escritura en la base de datos");
+    case SQLITE_CONSTRAINT:
+        return QStringLiteral("El registro no cumple las reglas de la tabla");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("No se puede abrir la base de datos");
+    case SQLITE_TOOBIG:
+        return QStringLiteral("El valor es demasiado grande");
+    case SQLITE_NOMEM:
+        return QStringLiteral("No hay memoria suficiente");
+    default:
+        break;
     }
     const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     return translateSqliteMessage(msg);
@@ -91,8 +97,7 @@ QString describe(sqlite3* db, int rc)
 
 std::atomic<int> g_writesBeforeFailure{-1};
 
-QString passwordFromParts(const QString& connect)
-{
+QString passwordFromParts(const QString& connect) {
     for (const QString& part : connect.split(';', Qt::SkipEmptyParts)) {
         const int eq = int(part.indexOf('='));
         if (eq > 0 && part.left(eq).trimmed().compare(QLatin1String("pwd"), Qt::CaseInsensitive) == 0)
@@ -101,16 +106,14 @@ QString passwordFromParts(const QString& connect)
     return {};
 }
 
-bool hasPlainSqliteHeader(const QString& path)
-{
+bool hasPlainSqliteHeader(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return false;
     return f.read(16) == QByteArray("SQLite format 3\0", 16);
 }
 
-void closeIdleBeyondLimit(Registry& r)
-{
+void closeIdleBeyondLimit(Registry& r) {
     std::vector<std::pair<quint64, FileId>> idle;
     for (const auto& [id, c] : r.connections)
         if (c.use_count() == 1)
@@ -124,18 +127,18 @@ void closeIdleBeyondLimit(Registry& r)
 
 } // namespace
 
-QString passwordOfConnect(const QString& connect) { return passwordFromParts(connect); }
+QString passwordOfConnect(const QString& connect) {
+    return passwordFromParts(connect);
+}
 
-void throwSqliteError(sqlite3* db, int rc, const QString& statement)
-{
+void throwSqliteError(sqlite3* db, int rc, const QString& statement) {
     QString message = describe(db, rc);
     if (!statement.trimmed().isEmpty())
         message += ": " + statement.trimmed();
     throw StoreError(message, statement);
 }
 
-void countWrite()
-{
+void countWrite() {
     int n = g_writesBeforeFailure.load();
     while (n >= 0) {
         if (g_writesBeforeFailure.compare_exchange_weak(n, n == 0 ? -1 : n - 1)) {
@@ -147,14 +150,15 @@ void countWrite()
 }
 
 namespace testing {
-void failAfterWrites(int n) { g_writesBeforeFailure.store(n < 0 ? -1 : n); }
+void failAfterWrites(int n) {
+    g_writesBeforeFailure.store(n < 0 ? -1 : n);
+}
 } // namespace testing
 
 // ---------------------------------------------------------------------------------------------
 
-std::shared_ptr<Connection> Connection::acquire(const QString& path, const QString& password)
-{
-    struct stat st{};
+std::shared_ptr<Connection> Connection::acquire(const QString& path, const QString& password) {
+    struct stat st {};
     const QByteArray local = QFile::encodeName(path);
     if (path.isEmpty() || ::stat(local.constData(), &st) != 0 || !S_ISREG(st.st_mode))
         throw StoreError(QStringLiteral("No se encuentra la base de datos %1").arg(nativePath(path)));
@@ -168,8 +172,9 @@ std::shared_ptr<Connection> Connection::acquire(const QString& path, const QStri
     }
     if (it != r.connections.end()) {
         if (it->second->password_ != password)
-            throw StoreError(QStringLiteral("No se puede abrir la base de datos %1: la contraseña no es válida")
-                                 .arg(nativePath(path)));
+            throw StoreError(
+                QStringLiteral("No se puede abrir la base de datos %1: la contraseña no es válida")
+                    .arg(nativePath(path)));
         it->second->lastUse_ = ++r.clock;
         return it->second;
     }
@@ -181,8 +186,7 @@ std::shared_ptr<Connection> Connection::acquire(const QString& path, const QStri
     return c;
 }
 
-void Connection::forgetUnder(const QString& folder)
-{
+void Connection::forgetUnder(const QString& folder) {
     const QString prefix = QDir::cleanPath(QFileInfo(folder).absoluteFilePath()) + "/";
     QString canonicalPrefix = QFileInfo(folder).canonicalFilePath();
     if (!canonicalPrefix.isEmpty())
@@ -198,14 +202,12 @@ void Connection::forgetUnder(const QString& folder)
     }
 }
 
-bool Connection::stillNamesFile() const
-{
-    struct stat st{};
+bool Connection::stillNamesFile() const {
+    struct stat st {};
     return fd_ >= 0 && ::fstat(fd_, &st) == 0 && st.st_nlink > 0;
 }
 
-void Connection::open(const QString& path, const QString& password)
-{
+void Connection::open(const QString& path, const QString& password) {
     path_ = QFileInfo(path).canonicalFilePath();
     if (path_.isEmpty())
         path_ = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
@@ -229,38 +231,46 @@ void Connection::open(const QString& path, const QString& password)
     sqlite3_exec(db_, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
 }
 
-void Connection::checkProjectDatabase()
-{
+void Connection::checkProjectDatabase() {
     sqlite3_stmt* st = nullptr;
     int rc = sqlite3_prepare_v2(db_, "SELECT name FROM sqlite_master WHERE type = 'table'", -1, &st, nullptr);
     QSet<QString> tables;
     if (rc == SQLITE_OK)
         while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-            tables.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))).toLower());
+            tables.insert(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))).toLower());
     sqlite3_finalize(st);
     const QString where = nativePath(path_);
     if (rc != SQLITE_DONE) {
         if ((rc & 0xff) == SQLITE_NOTADB || (rc & 0xff) == SQLITE_CORRUPT) {
             if (hasPlainSqliteHeader(path_))
-                throw StoreError(QStringLiteral("El archivo %1 no es una base de datos de proyecto: no está protegido con la contraseña de los proyectos").arg(where));
-            throw StoreError(QStringLiteral("No se puede abrir la base de datos %1: la contraseña no es válida o el archivo no es una base de datos de proyecto").arg(where));
+                throw StoreError(QStringLiteral("El archivo %1 no es una base de datos de proyecto: no está "
+                                                "protegido con la contraseña de los proyectos")
+                                     .arg(where));
+            throw StoreError(QStringLiteral("No se puede abrir la base de datos %1: la contraseña no es "
+                                            "válida o el archivo no es una base de datos de proyecto")
+                                 .arg(where));
         }
-        throw StoreError(QStringLiteral("No se puede abrir la base de datos %1: %2").arg(where, describe(db_, rc)));
+        throw StoreError(
+            QStringLiteral("No se puede abrir la base de datos %1: %2").arg(where, describe(db_, rc)));
     }
     for (const auto& t : schemaTables())
         if (!tables.contains(t.name.toLower()))
-            throw StoreError(QStringLiteral("El archivo %1 no es una base de datos de proyecto: le falta la tabla %2").arg(where, t.name));
+            throw StoreError(
+                QStringLiteral("El archivo %1 no es una base de datos de proyecto: le falta la tabla %2")
+                    .arg(where, t.name));
     rc = sqlite3_prepare_v2(db_, "PRAGMA user_version", -1, &st, nullptr);
     int version = 0;
     if (rc == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
         version = sqlite3_column_int(st, 0);
     sqlite3_finalize(st);
     if (version > kSchemaVersion)
-        throw StoreError(QStringLiteral("La base de datos %1 fue creada por una versión más reciente del programa").arg(where));
+        throw StoreError(
+            QStringLiteral("La base de datos %1 fue creada por una versión más reciente del programa")
+                .arg(where));
 }
 
-Connection::~Connection()
-{
+Connection::~Connection() {
     for (sqlite3_stmt* st : std::as_const(statements_))
         sqlite3_finalize(st);
     if (db_)
@@ -269,8 +279,7 @@ Connection::~Connection()
         ::close(fd_);
 }
 
-sqlite3_stmt* Connection::prepare(const QString& sql, const QString& statement)
-{
+sqlite3_stmt* Connection::prepare(const QString& sql, const QString& statement) {
     if (sqlite3_stmt* cached = statements_.value(sql)) {
         sqlite3_reset(cached);
         sqlite3_clear_bindings(cached);
@@ -292,8 +301,7 @@ sqlite3_stmt* Connection::prepare(const QString& sql, const QString& statement)
     return st;
 }
 
-void Connection::exec(const QString& sql)
-{
+void Connection::exec(const QString& sql) {
     char* error = nullptr;
     const int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &error);
     sqlite3_free(error);
@@ -301,8 +309,7 @@ void Connection::exec(const QString& sql)
         throwSqliteError(db_, rc);
 }
 
-QString Connection::beginSavepoint()
-{
+QString Connection::beginSavepoint() {
     static std::atomic<quint64> counter{0};
     const QString name = QStringLiteral("korvex_sp%1").arg(++counter);
     if (!savepoints_.empty() && sqlite3_get_autocommit(db_))
@@ -312,8 +319,7 @@ QString Connection::beginSavepoint()
     return name;
 }
 
-void Connection::releaseSavepoint(const QString& name)
-{
+void Connection::releaseSavepoint(const QString& name) {
     const auto it = std::find(savepoints_.begin(), savepoints_.end(), name);
     if (it == savepoints_.end())
         return; // an enclosing transaction already ended
@@ -325,8 +331,7 @@ void Connection::releaseSavepoint(const QString& name)
     savepoints_.erase(it, savepoints_.end());
 }
 
-void Connection::rollbackSavepoint(const QString& name)
-{
+void Connection::rollbackSavepoint(const QString& name) {
     const auto it = std::find(savepoints_.begin(), savepoints_.end(), name);
     if (it == savepoints_.end())
         return;
@@ -341,8 +346,7 @@ void Connection::rollbackSavepoint(const QString& name)
 
 // ---------------------------------------------------------------------------------------------
 
-std::shared_ptr<const dialect::Translation> translationOf(const QString& statement)
-{
+std::shared_ptr<const dialect::Translation> translationOf(const QString& statement) {
     static std::mutex mutex;
     static QHash<QString, std::shared_ptr<const dialect::Translation>> cache;
     {
@@ -358,8 +362,7 @@ std::shared_ptr<const dialect::Translation> translationOf(const QString& stateme
     return t;
 }
 
-void createDatabaseFile(const QString& path, const QString& password)
-{
+void createDatabaseFile(const QString& path, const QString& password) {
     const QString temporary = path + ".nuevo";
     QFile::remove(temporary);
     sqlite3* db = nullptr;
@@ -369,7 +372,8 @@ void createDatabaseFile(const QString& path, const QString& password)
         const QString message = describe(db, code);
         sqlite3_close_v2(db);
         QFile::remove(temporary);
-        throw StoreError(QStringLiteral("No se puede crear la base de datos %1: %2").arg(nativePath(path), message));
+        throw StoreError(
+            QStringLiteral("No se puede crear la base de datos %1: %2").arg(nativePath(path), message));
     };
     if (rc != SQLITE_OK)
         failWith(rc);

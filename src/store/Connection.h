@@ -7,10 +7,8 @@
 
 #include <QHash>
 #include <QString>
-
-#include <sys/types.h>
-
 #include <memory>
+#include <sys/types.h>
 #include <vector>
 
 struct sqlite3;

@@ -6,23 +6,18 @@
 #include "store/Schema.h"
 
 #define SQLITE_HAS_CODEC 1
-#include <sqlite3.h>
-
 #include <QHash>
-
 #include <cmath>
+#include <sqlite3.h>
 #include <utility>
 #include <vector>
 
 namespace korvex::store {
 
 StoreError::StoreError(const QString& message, const QString& statement)
-    : std::runtime_error(message.toStdString()), message_(message), statement_(statement)
-{
-}
+    : std::runtime_error(message.toStdString()), message_(message), statement_(statement) {}
 
-std::optional<double> readNumberText(const QString& text)
-{
+std::optional<double> readNumberText(const QString& text) {
     QString t = text.trimmed();
     QString sign;
     if (t.startsWith('-') || t.startsWith('+')) {
@@ -58,20 +53,21 @@ std::optional<double> readNumberText(const QString& text)
 
 namespace {
 
-[[noreturn]] void notOpen() { throw StoreError(QStringLiteral("La base de datos no está abierta")); }
+[[noreturn]] void notOpen() {
+    throw StoreError(QStringLiteral("La base de datos no está abierta"));
+}
 
 // Resets a cached statement when the work on it ends, however it ends.
 struct StatementUse {
     sqlite3_stmt* st;
-    ~StatementUse()
-    {
+    ~StatementUse() {
         sqlite3_reset(st);
         sqlite3_clear_bindings(st);
     }
 };
 
-std::vector<QVariant> boundValues(const dialect::Translation& t, const QVariantList& params, const QString& sql)
-{
+std::vector<QVariant> boundValues(const dialect::Translation& t, const QVariantList& params,
+                                  const QString& sql) {
     if (params.size() != t.userParamCount)
         throw StoreError(QStringLiteral("La instrucción espera %1 valores y recibió %2: %3")
                              .arg(t.userParamCount)
@@ -84,22 +80,24 @@ std::vector<QVariant> boundValues(const dialect::Translation& t, const QVariantL
         const QVariant& raw = p.userIndex >= 0 ? params[p.userIndex] : p.literal;
         // A compared value is not rounded or range-checked like one stored into the field.
         FieldType type = p.target;
-        if (!p.writes && (type == FieldType::Integer || type == FieldType::Long || type == FieldType::Counter))
+        if (!p.writes &&
+            (type == FieldType::Integer || type == FieldType::Long || type == FieldType::Counter))
             type = FieldType::Double;
         values.push_back(dialect::convertValue(raw, type, p.field));
     }
     return values;
 }
 
-void bindValue(sqlite3_stmt* st, int index, const QVariant& v)
-{
+void bindValue(sqlite3_stmt* st, int index, const QVariant& v) {
     if (!v.isValid() || v.isNull()) {
         sqlite3_bind_null(st, index);
         return;
     }
     switch (v.typeId()) {
     case QMetaType::Double:
-    case QMetaType::Float: sqlite3_bind_double(st, index, v.toDouble()); return;
+    case QMetaType::Float:
+        sqlite3_bind_double(st, index, v.toDouble());
+        return;
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
@@ -107,8 +105,12 @@ void bindValue(sqlite3_stmt* st, int index, const QVariant& v)
     case QMetaType::Short:
     case QMetaType::UShort:
     case QMetaType::Long:
-    case QMetaType::ULong: sqlite3_bind_int64(st, index, v.toLongLong()); return;
-    case QMetaType::Bool: sqlite3_bind_int(st, index, v.toBool() ? -1 : 0); return;
+    case QMetaType::ULong:
+        sqlite3_bind_int64(st, index, v.toLongLong());
+        return;
+    case QMetaType::Bool:
+        sqlite3_bind_int(st, index, v.toBool() ? -1 : 0);
+        return;
     default: {
         const QByteArray utf8 = v.toString().toUtf8();
         sqlite3_bind_text(st, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
@@ -116,14 +118,12 @@ void bindValue(sqlite3_stmt* st, int index, const QVariant& v)
     }
 }
 
-void bindAll(sqlite3_stmt* st, const std::vector<QVariant>& values)
-{
+void bindAll(sqlite3_stmt* st, const std::vector<QVariant>& values) {
     for (size_t i = 0; i < values.size(); ++i)
         bindValue(st, int(i) + 1, values[i]);
 }
 
-QVariant columnValue(sqlite3_stmt* st, int i)
-{
+QVariant columnValue(sqlite3_stmt* st, int i) {
     const int type = sqlite3_column_type(st, i);
     if (type == SQLITE_NULL)
         return QVariant();
@@ -147,19 +147,21 @@ QVariant columnValue(sqlite3_stmt* st, int i)
     case SQLITE_BLOB:
         return QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i));
     default:
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)), sqlite3_column_bytes(st, i));
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
+                                 sqlite3_column_bytes(st, i));
     }
 }
 
-int stepToEnd(sqlite3* db, sqlite3_stmt* st, const QString& sql)
-{
+int stepToEnd(sqlite3* db, sqlite3_stmt* st, const QString& sql) {
     const int rc = sqlite3_step(st);
     if (rc != SQLITE_DONE && rc != SQLITE_ROW)
         throwSqliteError(db, rc, sql);
     return rc;
 }
 
-QString foldKey(const QString& name) { return name.toCaseFolded(); }
+QString foldKey(const QString& name) {
+    return name.toCaseFolded();
+}
 
 } // namespace
 
@@ -171,31 +173,35 @@ Database::Database(Database&&) noexcept = default;
 Database& Database::operator=(Database&&) noexcept = default;
 Database::~Database() = default;
 
-Database Database::open(const QString& path, const QString& connect)
-{
+Database Database::open(const QString& path, const QString& connect) {
     Database db;
     db.connection_ = Connection::acquire(path, passwordOfConnect(connect));
     return db;
 }
 
-Database Database::openProject(const QString& projectFolder)
-{
+Database Database::openProject(const QString& projectFolder) {
     return open(projectDatabasePath(projectFolder));
 }
 
-bool Database::isOpen() const { return bool(connection_); }
+bool Database::isOpen() const {
+    return bool(connection_);
+}
 
-QString Database::path() const { return connection_ ? connection_->path() : QString(); }
+QString Database::path() const {
+    return connection_ ? connection_->path() : QString();
+}
 
-void Database::close() { connection_.reset(); }
+void Database::close() {
+    connection_.reset();
+}
 
-int Database::execute(const QString& sql, const QVariantList& params)
-{
+int Database::execute(const QString& sql, const QVariantList& params) {
     if (!connection_)
         notOpen();
     const auto t = translationOf(sql);
     if (t->kind == dialect::StatementKind::Select)
-        throw StoreError(QStringLiteral("Una consulta SELECT no se ejecuta; se abre como registros: %1").arg(sql.trimmed()),
+        throw StoreError(QStringLiteral("Una consulta SELECT no se ejecuta; se abre como registros: %1")
+                             .arg(sql.trimmed()),
                          sql);
     const auto values = boundValues(*t, params, sql);
     sqlite3_stmt* st = connection_->prepare(t->sql(values), sql);
@@ -209,15 +215,13 @@ int Database::execute(const QString& sql, const QVariantList& params)
 // ---------------------------------------------------------------------------------------------
 // Transaction
 
-Transaction::Transaction(Database& db) : connection_(db.connection_)
-{
+Transaction::Transaction(Database& db) : connection_(db.connection_) {
     if (!connection_)
         notOpen();
     savepoint_ = connection_->beginSavepoint();
 }
 
-Transaction::~Transaction()
-{
+Transaction::~Transaction() {
     if (done_)
         return;
     try {
@@ -227,16 +231,14 @@ Transaction::~Transaction()
     }
 }
 
-void Transaction::commit()
-{
+void Transaction::commit() {
     if (done_)
         return;
     connection_->releaseSavepoint(savepoint_);
     done_ = true;
 }
 
-void Transaction::rollback()
-{
+void Transaction::rollback() {
     if (done_)
         return;
     done_ = true;
@@ -252,8 +254,8 @@ struct RecordSet::Impl {
     std::shared_ptr<Connection> connection;
     QString sql;
     QStringList names;
-    QHash<QString, int> index;               // folded name -> column
-    std::vector<const FieldDef*> origin;     // the table field behind each column, if any
+    QHash<QString, int> index;           // folded name -> column
+    std::vector<const FieldDef*> origin; // the table field behind each column, if any
     std::vector<std::vector<QVariant>> rows;
     std::vector<qint64> rowIds;
     size_t position = 0;
@@ -264,25 +266,23 @@ struct RecordSet::Impl {
 
     bool hasCurrent() const { return position < rows.size(); }
 
-    int column(const QString& field) const
-    {
+    int column(const QString& field) const {
         const int c = index.value(foldKey(field), -1);
         if (c < 0)
-            throw StoreError(QStringLiteral("No existe el campo %1 en los registros de: %2").arg(field, sql.trimmed()),
-                             sql);
+            throw StoreError(
+                QStringLiteral("No existe el campo %1 en los registros de: %2").arg(field, sql.trimmed()),
+                sql);
         return c;
     }
 
-    const QVariant* changed(const FieldDef* f) const
-    {
+    const QVariant* changed(const FieldDef* f) const {
         for (const auto& [field, value] : changes)
             if (field == f)
                 return &value;
         return nullptr;
     }
 
-    QVariant value(const QString& field) const
-    {
+    QVariant value(const QString& field) const {
         const int c = column(field);
         if (mode != Mode::Browse && origin[size_t(c)])
             if (const QVariant* v = changed(origin[size_t(c)]))
@@ -294,16 +294,14 @@ struct RecordSet::Impl {
         return rows[position][size_t(c)];
     }
 
-    void requireEditable(const char* action) const
-    {
+    void requireEditable(const char* action) const {
         if (!editable || !table)
             throw StoreError(QStringLiteral("Los registros de esta consulta no se pueden modificar (%1): %2")
                                  .arg(QLatin1String(action), sql.trimmed()),
                              sql);
     }
 
-    const FieldDef* writableField(const QString& name) const
-    {
+    const FieldDef* writableField(const QString& name) const {
         const int c = index.value(foldKey(name), -1);
         const FieldDef* f = c >= 0 ? origin[size_t(c)] : nullptr;
         if (!f)
@@ -311,7 +309,8 @@ struct RecordSet::Impl {
         if (!f)
             throw StoreError(QStringLiteral("No existe el campo %1 en la tabla %2").arg(name, table->name));
         if (f->type == FieldType::Counter)
-            throw StoreError(QStringLiteral("El campo %1 lo asigna la base de datos y no se puede escribir").arg(f->name));
+            throw StoreError(
+                QStringLiteral("El campo %1 lo asigna la base de datos y no se puede escribir").arg(f->name));
         return f;
     }
 
@@ -319,8 +318,7 @@ struct RecordSet::Impl {
     std::vector<QVariant> reread(qint64 rowId) const;
 };
 
-std::vector<QVariant> RecordSet::Impl::reread(qint64 rowId) const
-{
+std::vector<QVariant> RecordSet::Impl::reread(qint64 rowId) const {
     const QString sql = QStringLiteral("SELECT * FROM [%1] WHERE rowid = ?").arg(table->name);
     sqlite3_stmt* st = connection->prepare(sql, sql);
     StatementUse use{st};
@@ -341,8 +339,7 @@ std::vector<QVariant> RecordSet::Impl::reread(qint64 rowId) const
     return row;
 }
 
-void RecordSet::Impl::write()
-{
+void RecordSet::Impl::write() {
     sqlite3* db = connection->handle();
     QString sql;
     std::vector<QVariant> values;
@@ -373,7 +370,8 @@ void RecordSet::Impl::write()
     countWrite();
     stepToEnd(db, st, sql);
     if (mode == Mode::Edit && sqlite3_changes(db) == 0)
-        throw StoreError(QStringLiteral("El registro que se modificaba ya no existe en la tabla %1").arg(table->name));
+        throw StoreError(
+            QStringLiteral("El registro que se modificaba ya no existe en la tabla %1").arg(table->name));
     const qint64 rowId = mode == Mode::Add ? sqlite3_last_insert_rowid(db) : rowIds[position];
     std::vector<QVariant> row = reread(rowId);
     if (mode == Mode::Add) {
@@ -390,13 +388,13 @@ RecordSet::RecordSet(RecordSet&&) noexcept = default;
 RecordSet& RecordSet::operator=(RecordSet&&) noexcept = default;
 RecordSet::~RecordSet() = default;
 
-RecordSet Database::openRecordSet(const QString& sql, const QVariantList& params)
-{
+RecordSet Database::openRecordSet(const QString& sql, const QVariantList& params) {
     if (!connection_)
         notOpen();
     const auto t = translationOf(sql);
     if (t->kind != dialect::StatementKind::Select)
-        throw StoreError(QStringLiteral("La instrucción no devuelve registros; ejecútela: %1").arg(sql.trimmed()), sql);
+        throw StoreError(
+            QStringLiteral("La instrucción no devuelve registros; ejecútela: %1").arg(sql.trimmed()), sql);
     const auto values = boundValues(*t, params, sql);
     sqlite3_stmt* st = connection_->prepare(t->sql(values), sql);
     StatementUse use{st};
@@ -418,7 +416,8 @@ RecordSet Database::openRecordSet(const QString& sql, const QVariantList& params
         const FieldDef* origin = nullptr;
         const char* table = sqlite3_column_table_name(st, i);
         const char* field = sqlite3_column_origin_name(st, i);
-        if (impl->table && table && field && impl->table->name.compare(QString::fromUtf8(table), Qt::CaseInsensitive) == 0)
+        if (impl->table && table && field &&
+            impl->table->name.compare(QString::fromUtf8(table), Qt::CaseInsensitive) == 0)
             origin = impl->table->field(QString::fromUtf8(field));
         impl->origin.push_back(origin);
     }
@@ -437,15 +436,20 @@ RecordSet Database::openRecordSet(const QString& sql, const QVariantList& params
 }
 
 namespace {
-[[noreturn]] void closedRecordSet() { throw StoreError(QStringLiteral("Los registros están cerrados")); }
+[[noreturn]] void closedRecordSet() {
+    throw StoreError(QStringLiteral("Los registros están cerrados"));
+}
 } // namespace
 
-int RecordSet::recordCount() const { return impl_ ? int(impl_->rows.size()) : 0; }
+int RecordSet::recordCount() const {
+    return impl_ ? int(impl_->rows.size()) : 0;
+}
 
-bool RecordSet::eof() const { return !impl_ || !impl_->hasCurrent(); }
+bool RecordSet::eof() const {
+    return !impl_ || !impl_->hasCurrent();
+}
 
-void RecordSet::moveFirst()
-{
+void RecordSet::moveFirst() {
     if (!impl_)
         closedRecordSet();
     impl_->mode = Impl::Mode::Browse;
@@ -453,8 +457,7 @@ void RecordSet::moveFirst()
     impl_->position = 0;
 }
 
-void RecordSet::moveNext()
-{
+void RecordSet::moveNext() {
     if (!impl_)
         closedRecordSet();
     impl_->mode = Impl::Mode::Browse;
@@ -463,25 +466,26 @@ void RecordSet::moveNext()
         ++impl_->position;
 }
 
-QStringList RecordSet::fieldNames() const { return impl_ ? impl_->names : QStringList(); }
+QStringList RecordSet::fieldNames() const {
+    return impl_ ? impl_->names : QStringList();
+}
 
-bool RecordSet::hasField(const QString& name) const { return impl_ && impl_->index.contains(foldKey(name)); }
+bool RecordSet::hasField(const QString& name) const {
+    return impl_ && impl_->index.contains(foldKey(name));
+}
 
-QVariant RecordSet::value(const QString& field) const
-{
+QVariant RecordSet::value(const QString& field) const {
     if (!impl_)
         closedRecordSet();
     return impl_->value(field);
 }
 
-bool RecordSet::isNull(const QString& field) const
-{
+bool RecordSet::isNull(const QString& field) const {
     const QVariant v = value(field);
     return !v.isValid() || v.isNull();
 }
 
-QString RecordSet::text(const QString& field) const
-{
+QString RecordSet::text(const QString& field) const {
     const QVariant v = value(field);
     if (!v.isValid() || v.isNull())
         return {};
@@ -492,8 +496,7 @@ QString RecordSet::text(const QString& field) const
     return v.toString();
 }
 
-double RecordSet::number(const QString& field) const
-{
+double RecordSet::number(const QString& field) const {
     const QVariant v = value(field);
     if (!v.isValid() || v.isNull())
         return 0;
@@ -504,10 +507,11 @@ double RecordSet::number(const QString& field) const
     return v.toDouble();
 }
 
-bool RecordSet::boolean(const QString& field) const { return number(field) != 0; }
+bool RecordSet::boolean(const QString& field) const {
+    return number(field) != 0;
+}
 
-void RecordSet::addNew()
-{
+void RecordSet::addNew() {
     if (!impl_)
         closedRecordSet();
     impl_->requireEditable("addNew");
@@ -515,8 +519,7 @@ void RecordSet::addNew()
     impl_->changes.clear();
 }
 
-void RecordSet::edit()
-{
+void RecordSet::edit() {
     if (!impl_)
         closedRecordSet();
     impl_->requireEditable("edit");
@@ -526,8 +529,7 @@ void RecordSet::edit()
     impl_->changes.clear();
 }
 
-void RecordSet::setValue(const QString& field, const QVariant& value)
-{
+void RecordSet::setValue(const QString& field, const QVariant& value) {
     if (!impl_)
         closedRecordSet();
     if (impl_->mode == Impl::Mode::Browse)
@@ -542,8 +544,7 @@ void RecordSet::setValue(const QString& field, const QVariant& value)
     impl_->changes.emplace_back(f, std::move(converted));
 }
 
-void RecordSet::update()
-{
+void RecordSet::update() {
     if (!impl_)
         closedRecordSet();
     if (impl_->mode == Impl::Mode::Browse)
@@ -553,6 +554,8 @@ void RecordSet::update()
     impl_->changes.clear();
 }
 
-void RecordSet::close() { impl_.reset(); }
+void RecordSet::close() {
+    impl_.reset();
+}
 
 } // namespace korvex::store

@@ -4,7 +4,6 @@
 #include "store/TextCompare.h"
 
 #include <QSet>
-
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -25,17 +24,19 @@ struct Token {
     int pos = 0;
 };
 
-[[noreturn]] void fail(const QString& what, const QString& statement)
-{
+[[noreturn]] void fail(const QString& what, const QString& statement) {
     throw StoreError(QStringLiteral("Instrucción SQL no válida (%1): %2").arg(what, statement.trimmed()),
                      statement);
 }
 
-bool isWordStart(QChar c) { return c.isLetter() || c == '_'; }
-bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == '_'; }
+bool isWordStart(QChar c) {
+    return c.isLetter() || c == '_';
+}
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == '_';
+}
 
-std::vector<Token> tokenize(const QString& s, const QString& statement)
-{
+std::vector<Token> tokenize(const QString& s, const QString& statement) {
     std::vector<Token> tokens;
     int i = 0;
     const int n = int(s.size());
@@ -137,7 +138,24 @@ std::vector<Token> tokenize(const QString& s, const QString& statement)
 struct Select;
 
 struct Expr {
-    enum class K { Column, String, Number, Param, Null, Bool, Unary, Binary, Call, CountStar, IsNull, In, Between, Like, Exists, Subquery };
+    enum class K {
+        Column,
+        String,
+        Number,
+        Param,
+        Null,
+        Bool,
+        Unary,
+        Binary,
+        Call,
+        CountStar,
+        IsNull,
+        In,
+        Between,
+        Like,
+        Exists,
+        Subquery
+    };
     K k;
     QString qualifier; // Column
     QString name;      // Column name, Call name, Unary / Binary operator
@@ -195,25 +213,22 @@ struct Statement {
 // ---------------------------------------------------------------------------------------------
 // Parser
 
-const QSet<QString>& reservedWords()
-{
+const QSet<QString>& reservedWords() {
     static const QSet<QString> words{
-        "SELECT", "FROM", "WHERE", "GROUP", "BY", "HAVING", "ORDER", "AND", "OR", "NOT", "INNER",
-        "LEFT", "RIGHT", "OUTER", "FULL", "CROSS", "JOIN", "ON", "AS", "ASC", "DESC", "LIKE", "IN",
-        "IS", "NULL", "BETWEEN", "DISTINCT", "DISTINCTROW", "TOP", "UNION", "SET", "VALUES", "INTO",
-        "INSERT", "UPDATE", "DELETE", "EXISTS", "TRUE", "FALSE", "MOD", "ALL"};
+        "SELECT",      "FROM",  "WHERE", "GROUP", "BY",     "HAVING", "ORDER",  "AND",     "OR",
+        "NOT",         "INNER", "LEFT",  "RIGHT", "OUTER",  "FULL",   "CROSS",  "JOIN",    "ON",
+        "AS",          "ASC",   "DESC",  "LIKE",  "IN",     "IS",     "NULL",   "BETWEEN", "DISTINCT",
+        "DISTINCTROW", "TOP",   "UNION", "SET",   "VALUES", "INTO",   "INSERT", "UPDATE",  "DELETE",
+        "EXISTS",      "TRUE",  "FALSE", "MOD",   "ALL"};
     return words;
 }
 
 class Parser {
 public:
     Parser(std::vector<Token> tokens, const QString& statement, int* paramCounter)
-        : tokens_(std::move(tokens)), statement_(statement), params_(paramCounter)
-    {
-    }
+        : tokens_(std::move(tokens)), statement_(statement), params_(paramCounter) {}
 
-    Statement parseStatement()
-    {
+    Statement parseStatement() {
         Statement st;
         if (acceptWord("SELECT")) {
             st.kind = StatementKind::Select;
@@ -236,8 +251,7 @@ public:
         return st;
     }
 
-    std::unique_ptr<Select> parseSubSelect()
-    {
+    std::unique_ptr<Select> parseSubSelect() {
         expectWord("SELECT");
         auto s = parseSelectBody();
         acceptSymbol(";");
@@ -252,84 +266,72 @@ private:
     QString statement_;
     int* params_;
 
-    const Token& peek(size_t ahead = 0) const
-    {
+    const Token& peek(size_t ahead = 0) const {
         const size_t i = std::min(at_ + ahead, tokens_.size() - 1);
         return tokens_[i];
     }
     const Token& next() { return tokens_[std::min(at_++, tokens_.size() - 1)]; }
 
-    bool isWord(const char* w, size_t ahead = 0) const
-    {
+    bool isWord(const char* w, size_t ahead = 0) const {
         const Token& t = peek(ahead);
         return t.type == Tok::Word && t.text.compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
     }
-    bool isSymbol(const char* s, size_t ahead = 0) const
-    {
+    bool isSymbol(const char* s, size_t ahead = 0) const {
         const Token& t = peek(ahead);
         return t.type == Tok::Symbol && t.text == QLatin1String(s);
     }
-    bool acceptWord(const char* w)
-    {
+    bool acceptWord(const char* w) {
         if (!isWord(w))
             return false;
         ++at_;
         return true;
     }
-    bool acceptSymbol(const char* s)
-    {
+    bool acceptSymbol(const char* s) {
         if (!isSymbol(s))
             return false;
         ++at_;
         return true;
     }
-    void expectWord(const char* w)
-    {
+    void expectWord(const char* w) {
         if (!acceptWord(w))
             fail(QStringLiteral("se esperaba %1 %2").arg(QLatin1String(w), where()), statement_);
     }
-    void expectSymbol(const char* s)
-    {
+    void expectSymbol(const char* s) {
         if (!acceptSymbol(s))
             fail(QStringLiteral("se esperaba «%1» %2").arg(QLatin1String(s), where()), statement_);
     }
-    QString where() const
-    {
+    QString where() const {
         const Token& t = peek();
         if (t.type == Tok::End)
             return QStringLiteral("al final");
         return QStringLiteral("en «%1»").arg(t.type == Tok::String ? "'" + t.text + "'" : t.text);
     }
-    [[noreturn]] void unexpected() const
-    {
+    [[noreturn]] void unexpected() const {
         fail(QStringLiteral("texto inesperado %1").arg(where()), statement_);
     }
 
-    bool isName(size_t ahead = 0) const
-    {
+    bool isName(size_t ahead = 0) const {
         const Token& t = peek(ahead);
         if (t.type == Tok::Quoted)
             return true;
         return t.type == Tok::Word && !reservedWords().contains(t.text.toUpper());
     }
-    QString expectName(const char* what)
-    {
+    QString expectName(const char* what) {
         if (!isName())
             fail(QStringLiteral("se esperaba %1 %2").arg(QLatin1String(what), where()), statement_);
         return next().text;
     }
 
-    const TableDef* expectTable()
-    {
+    const TableDef* expectTable() {
         const QString name = expectName("el nombre de una tabla");
         const TableDef* table = findTable(name);
         if (!table)
-            throw StoreError(QStringLiteral("No existe la tabla %1: %2").arg(name, statement_.trimmed()), statement_);
+            throw StoreError(QStringLiteral("No existe la tabla %1: %2").arg(name, statement_.trimmed()),
+                             statement_);
         return table;
     }
 
-    const FieldDef* expectField(const TableDef* table)
-    {
+    const FieldDef* expectField(const TableDef* table) {
         QString name = expectName("el nombre de un campo");
         if (acceptSymbol(".")) { // Table.Field
             if (!findTable(name) || findTable(name) != table)
@@ -345,8 +347,7 @@ private:
     }
 
     // SELECT is already read.
-    std::unique_ptr<Select> parseSelectBody()
-    {
+    std::unique_ptr<Select> parseSelectBody() {
         auto s = std::make_unique<Select>();
         if (acceptWord("DISTINCT") || acceptWord("DISTINCTROW"))
             s->distinct = true;
@@ -392,8 +393,7 @@ private:
         return s;
     }
 
-    SelectItem parseSelectItem()
-    {
+    SelectItem parseSelectItem() {
         SelectItem item;
         if (acceptSymbol("*")) {
             item.star = true;
@@ -413,23 +413,20 @@ private:
         return item;
     }
 
-    QString expectAlias()
-    {
+    QString expectAlias() {
         const Token& t = peek();
         if (t.type == Tok::String || t.type == Tok::Word || t.type == Tok::Quoted)
             return next().text;
         return expectName("un alias");
     }
 
-    void parseFromList(std::vector<Source>& from)
-    {
+    void parseFromList(std::vector<Source>& from) {
         parseJoined(from, from.empty() ? JoinType::First : JoinType::Comma);
         while (acceptSymbol(","))
             parseJoined(from, JoinType::Comma);
     }
 
-    void parseJoined(std::vector<Source>& from, JoinType firstJoin)
-    {
+    void parseJoined(std::vector<Source>& from, JoinType firstJoin) {
         parsePrimarySource(from, firstJoin);
         for (;;) {
             JoinType join;
@@ -456,15 +453,13 @@ private:
         }
     }
 
-    static bool looksLikeSelect(const QString& text)
-    {
+    static bool looksLikeSelect(const QString& text) {
         const QString t = text.trimmed();
-        return t.size() > 6 && t.left(6).compare(QLatin1String("SELECT"), Qt::CaseInsensitive) == 0
-            && !isWordChar(t[6]);
+        return t.size() > 6 && t.left(6).compare(QLatin1String("SELECT"), Qt::CaseInsensitive) == 0 &&
+               !isWordChar(t[6]);
     }
 
-    void parsePrimarySource(std::vector<Source>& from, JoinType join)
-    {
+    void parsePrimarySource(std::vector<Source>& from, JoinType join) {
         Source src;
         src.join = join;
         if (peek().type == Tok::Quoted && looksLikeSelect(peek().text)) {
@@ -492,15 +487,13 @@ private:
         from.push_back(std::move(src));
     }
 
-    void parseFromListInner(std::vector<Source>& from, JoinType join)
-    {
+    void parseFromListInner(std::vector<Source>& from, JoinType join) {
         parseJoined(from, join);
         while (acceptSymbol(","))
             parseJoined(from, JoinType::Comma);
     }
 
-    QString parseSourceAlias(bool required)
-    {
+    QString parseSourceAlias(bool required) {
         if (acceptWord("AS"))
             return expectName("un alias");
         if (isName())
@@ -510,8 +503,7 @@ private:
         return {};
     }
 
-    void parseDelete(Statement& st)
-    {
+    void parseDelete(Statement& st) {
         if (!acceptSymbol("*") && isName() && isSymbol(".", 1) && isSymbol("*", 2))
             at_ += 3;
         expectWord("FROM");
@@ -520,8 +512,7 @@ private:
             st.where = parseExpr();
     }
 
-    void parseInsert(Statement& st)
-    {
+    void parseInsert(Statement& st) {
         expectWord("INTO");
         st.table = expectTable();
         if (acceptSymbol("(")) {
@@ -540,8 +531,9 @@ private:
             } while (acceptSymbol(","));
             expectSymbol(")");
             if (st.values.size() != st.columns.size())
-                fail(QStringLiteral("hay %1 campos y %2 valores").arg(st.columns.size()).arg(st.values.size()),
-                     statement_);
+                fail(
+                    QStringLiteral("hay %1 campos y %2 valores").arg(st.columns.size()).arg(st.values.size()),
+                    statement_);
         } else if (acceptWord("SELECT")) {
             st.select = parseSelectBody();
         } else {
@@ -549,8 +541,7 @@ private:
         }
     }
 
-    void parseUpdate(Statement& st)
-    {
+    void parseUpdate(Statement& st) {
         st.table = expectTable();
         expectWord("SET");
         do {
@@ -565,8 +556,7 @@ private:
     // Expressions, lowest precedence first.
     ExprPtr parseExpr() { return parseOr(); }
 
-    ExprPtr binary(const QString& op, ExprPtr a, ExprPtr b)
-    {
+    ExprPtr binary(const QString& op, ExprPtr a, ExprPtr b) {
         auto e = std::make_unique<Expr>(Expr::K::Binary);
         e->name = op;
         e->args.push_back(std::move(a));
@@ -574,24 +564,21 @@ private:
         return e;
     }
 
-    ExprPtr parseOr()
-    {
+    ExprPtr parseOr() {
         auto e = parseAnd();
         while (acceptWord("OR"))
             e = binary("OR", std::move(e), parseAnd());
         return e;
     }
 
-    ExprPtr parseAnd()
-    {
+    ExprPtr parseAnd() {
         auto e = parseNot();
         while (acceptWord("AND"))
             e = binary("AND", std::move(e), parseNot());
         return e;
     }
 
-    ExprPtr parseNot()
-    {
+    ExprPtr parseNot() {
         if (acceptWord("NOT")) {
             auto e = std::make_unique<Expr>(Expr::K::Unary);
             e->name = "NOT";
@@ -601,8 +588,7 @@ private:
         return parseComparison();
     }
 
-    ExprPtr parseComparison()
-    {
+    ExprPtr parseComparison() {
         auto left = parseConcat();
         static const QStringList ops{"=", "<>", "<", ">", "<=", ">="};
         if (peek().type == Tok::Symbol && ops.contains(peek().text)) {
@@ -653,16 +639,14 @@ private:
         return left;
     }
 
-    ExprPtr parseConcat()
-    {
+    ExprPtr parseConcat() {
         auto e = parseAdd();
         while (acceptSymbol("&"))
             e = binary("&", std::move(e), parseAdd());
         return e;
     }
 
-    ExprPtr parseAdd()
-    {
+    ExprPtr parseAdd() {
         auto e = parseMul();
         for (;;) {
             if (acceptSymbol("+"))
@@ -674,8 +658,7 @@ private:
         }
     }
 
-    ExprPtr parseMul()
-    {
+    ExprPtr parseMul() {
         auto e = parseUnary();
         for (;;) {
             if (acceptSymbol("*"))
@@ -689,8 +672,7 @@ private:
         }
     }
 
-    ExprPtr parseUnary()
-    {
+    ExprPtr parseUnary() {
         if (isSymbol("-") || isSymbol("+")) {
             auto e = std::make_unique<Expr>(Expr::K::Unary);
             e->name = next().text;
@@ -700,8 +682,7 @@ private:
         return parsePrimary();
     }
 
-    ExprPtr parsePrimary()
-    {
+    ExprPtr parsePrimary() {
         const Token& t = peek();
         switch (t.type) {
         case Tok::Number: {
@@ -763,8 +744,7 @@ private:
         unexpected();
     }
 
-    ExprPtr parseColumn()
-    {
+    ExprPtr parseColumn() {
         auto e = std::make_unique<Expr>(Expr::K::Column);
         e->name = next().text;
         if (isSymbol(".") && isName(1)) {
@@ -775,8 +755,7 @@ private:
         return e;
     }
 
-    ExprPtr parseCall()
-    {
+    ExprPtr parseCall() {
         const QString name = next().text;
         expectSymbol("(");
         if (name.compare(QLatin1String("count"), Qt::CaseInsensitive) == 0 && acceptSymbol("*")) {
@@ -825,21 +804,18 @@ struct Resolved {
     bool stored = false;
 };
 
-QString bracket(const QString& name)
-{
+QString bracket(const QString& name) {
     QString n = name;
     n.remove(']');
     return "[" + n + "]";
 }
 
-bool isAggregate(const QString& lowerName)
-{
-    return lowerName == "sum" || lowerName == "count" || lowerName == "avg" || lowerName == "min"
-        || lowerName == "max";
+bool isAggregate(const QString& lowerName) {
+    return lowerName == "sum" || lowerName == "count" || lowerName == "avg" || lowerName == "min" ||
+           lowerName == "max";
 }
 
-bool containsAggregate(const Expr* e)
-{
+bool containsAggregate(const Expr* e) {
     if (!e)
         return false;
     if (e->k == Expr::K::CountStar || (e->k == Expr::K::Call && isAggregate(e->name)))
@@ -850,8 +826,7 @@ bool containsAggregate(const Expr* e)
     return false;
 }
 
-bool isValue(const Expr* e)
-{
+bool isValue(const Expr* e) {
     return e->k == Expr::K::String || e->k == Expr::K::Param || e->k == Expr::K::Number;
 }
 
@@ -859,8 +834,7 @@ class Translator {
 public:
     explicit Translator(const QString& statement) : statement_(statement) {}
 
-    Translation run(Statement& st, int userParams)
-    {
+    Translation run(Statement& st, int userParams) {
         out_.kind = st.kind;
         out_.userParamCount = userParams;
         switch (st.kind) {
@@ -888,8 +862,7 @@ private:
 
     void put(const QString& s) { current_ += s; }
 
-    int addSlot(bool always)
-    {
+    int addSlot(bool always) {
         out_.pieces << current_;
         current_.clear();
         CollationSlot slot;
@@ -898,8 +871,7 @@ private:
         return int(out_.collations.size()) - 1;
     }
 
-    int emitParam(const Expr* e, FieldType target, const QString& field, bool writes = false)
-    {
+    int emitParam(const Expr* e, FieldType target, const QString& field, bool writes = false) {
         ParamSlot p;
         p.target = target;
         p.field = field;
@@ -915,15 +887,13 @@ private:
         return int(out_.params.size()) - 1;
     }
 
-    [[noreturn]] void failHere(const QString& what) const
-    {
+    [[noreturn]] void failHere(const QString& what) const {
         throw StoreError(QStringLiteral("%1: %2").arg(what, statement_.trimmed()), statement_);
     }
 
     // ----- names
 
-    static std::vector<ScopeColumn> columnsOf(const ScopeSource& s)
-    {
+    static std::vector<ScopeColumn> columnsOf(const ScopeSource& s) {
         if (!s.table)
             return s.columns;
         std::vector<ScopeColumn> cols;
@@ -932,8 +902,8 @@ private:
         return cols;
     }
 
-    std::optional<Resolved> lookupIn(const Scope& scope, const QString& qualifier, const QString& name) const
-    {
+    std::optional<Resolved> lookupIn(const Scope& scope, const QString& qualifier,
+                                     const QString& name) const {
         if (!qualifier.isEmpty()) {
             for (const auto& s : scope.sources) {
                 if (s.ref.compare(qualifier, Qt::CaseInsensitive) != 0)
@@ -948,8 +918,8 @@ private:
                 if (s.table)
                     continue;
                 for (const auto& c : s.columns)
-                    if (c.originTable.compare(qualifier, Qt::CaseInsensitive) == 0
-                        && c.name.compare(name, Qt::CaseInsensitive) == 0)
+                    if (c.originTable.compare(qualifier, Qt::CaseInsensitive) == 0 &&
+                        c.name.compare(name, Qt::CaseInsensitive) == 0)
                         return Resolved{bracket(s.ref) + "." + bracket(c.name), c.type, c.name, c.stored};
             }
             return std::nullopt;
@@ -961,8 +931,8 @@ private:
                     continue;
                 if (found)
                     failHere(QStringLiteral("El campo %1 es ambiguo").arg(name));
-                const QString sql = scope.sources.size() == 1 ? bracket(c.name)
-                                                              : bracket(s.ref) + "." + bracket(c.name);
+                const QString sql =
+                    scope.sources.size() == 1 ? bracket(c.name) : bracket(s.ref) + "." + bracket(c.name);
                 found = Resolved{sql, c.type, c.name, c.stored};
                 break;
             }
@@ -970,8 +940,7 @@ private:
         return found;
     }
 
-    Resolved resolve(const Scope& scope, const Expr& e) const
-    {
+    Resolved resolve(const Scope& scope, const Expr& e) const {
         for (const Scope* s = &scope; s; s = s->parent)
             if (auto r = lookupIn(*s, e.qualifier, e.name))
                 return *r;
@@ -983,25 +952,30 @@ private:
 
     // ----- types
 
-    FieldType typeOf(const Expr& e, const Scope& scope) const
-    {
+    FieldType typeOf(const Expr& e, const Scope& scope) const {
         switch (e.k) {
-        case Expr::K::Column: return resolve(scope, e).type;
-        case Expr::K::String: return FieldType::Text;
-        case Expr::K::Number: return FieldType::Double;
-        case Expr::K::Bool: return FieldType::Boolean;
-        case Expr::K::CountStar: return FieldType::Long;
+        case Expr::K::Column:
+            return resolve(scope, e).type;
+        case Expr::K::String:
+            return FieldType::Text;
+        case Expr::K::Number:
+            return FieldType::Double;
+        case Expr::K::Bool:
+            return FieldType::Boolean;
+        case Expr::K::CountStar:
+            return FieldType::Long;
         case Expr::K::Binary:
             if (e.name == "&")
                 return FieldType::Text;
             if (e.name == "+" || e.name == "-" || e.name == "*" || e.name == "/" || e.name == "%")
                 return FieldType::Double;
             return FieldType::Boolean;
-        case Expr::K::Unary: return e.name == "NOT" ? FieldType::Boolean : typeOf(*e.args[0], scope);
+        case Expr::K::Unary:
+            return e.name == "NOT" ? FieldType::Boolean : typeOf(*e.args[0], scope);
         case Expr::K::Call: {
             const QString& n = e.name;
-            if (n == "ucase" || n == "lcase" || n == "trim" || n == "ltrim" || n == "rtrim" || n == "mid"
-                || n == "left")
+            if (n == "ucase" || n == "lcase" || n == "trim" || n == "ltrim" || n == "rtrim" || n == "mid" ||
+                n == "left")
                 return FieldType::Text;
             if (n == "count" || n == "len")
                 return FieldType::Long;
@@ -1011,7 +985,8 @@ private:
                 return typeOf(*e.args[1], scope);
             return FieldType::Double;
         }
-        default: return FieldType::Unknown;
+        default:
+            return FieldType::Unknown;
         }
     }
 
@@ -1019,10 +994,10 @@ private:
 
     // Emits a value that meets a field of the given type, converting it when it is bound.
     void emitOperand(const Expr& e, const Scope& scope, FieldType target, const QString& field,
-                     std::vector<int>* valueParams, bool* allValues, bool writes = false)
-    {
-        if (isValue(&e) && target != FieldType::Unknown
-            && (e.k != Expr::K::Number || target == FieldType::Text || (writes && target != FieldType::Double))) {
+                     std::vector<int>* valueParams, bool* allValues, bool writes = false) {
+        if (isValue(&e) && target != FieldType::Unknown &&
+            (e.k != Expr::K::Number || target == FieldType::Text ||
+             (writes && target != FieldType::Double))) {
             const int p = emitParam(&e, target, field, writes);
             if (valueParams)
                 valueParams->push_back(p);
@@ -1046,8 +1021,7 @@ private:
         QString field;
     };
 
-    Side sideOf(const Expr& e, const Scope& scope) const
-    {
+    Side sideOf(const Expr& e, const Scope& scope) const {
         Side s;
         s.type = typeOf(e, scope);
         if (e.k == Expr::K::Column) {
@@ -1059,8 +1033,7 @@ private:
         return s;
     }
 
-    void emitComparison(const Expr& e, const Scope& scope)
-    {
+    void emitComparison(const Expr& e, const Scope& scope) {
         const Expr& a = *e.args[0];
         const Expr& b = *e.args[1];
         const Side sa = sideOf(a, scope);
@@ -1093,8 +1066,7 @@ private:
         put(")");
     }
 
-    void emitIn(const Expr& e, const Scope& scope)
-    {
+    void emitIn(const Expr& e, const Scope& scope) {
         const Expr& left = *e.args[0];
         const Side s = sideOf(left, scope);
         put("(");
@@ -1122,8 +1094,7 @@ private:
         put("))");
     }
 
-    void emitBetween(const Expr& e, const Scope& scope)
-    {
+    void emitBetween(const Expr& e, const Scope& scope) {
         const Side s = sideOf(*e.args[0], scope);
         put("(");
         emitExpr(*e.args[0], scope);
@@ -1136,8 +1107,7 @@ private:
         put(")");
     }
 
-    void emitCall(const Expr& e, const Scope& scope)
-    {
+    void emitCall(const Expr& e, const Scope& scope) {
         const QString& n = e.name;
         const size_t argc = e.args.size();
         auto arg = [&](size_t i) { emitExpr(*e.args[i], scope); };
@@ -1196,24 +1166,35 @@ private:
         }
     }
 
-    void emitExpr(const Expr& e, const Scope& scope)
-    {
+    void emitExpr(const Expr& e, const Scope& scope) {
         switch (e.k) {
-        case Expr::K::Column: put(resolve(scope, e).sql); return;
+        case Expr::K::Column:
+            put(resolve(scope, e).sql);
+            return;
         case Expr::K::String:
-        case Expr::K::Param: emitParam(&e, FieldType::Unknown, {}); return;
-        case Expr::K::Number: put(e.text); return;
-        case Expr::K::Null: put("NULL"); return;
-        case Expr::K::Bool: put(e.flag ? "-1" : "0"); return;
-        case Expr::K::CountStar: put("count(*)"); return;
+        case Expr::K::Param:
+            emitParam(&e, FieldType::Unknown, {});
+            return;
+        case Expr::K::Number:
+            put(e.text);
+            return;
+        case Expr::K::Null:
+            put("NULL");
+            return;
+        case Expr::K::Bool:
+            put(e.flag ? "-1" : "0");
+            return;
+        case Expr::K::CountStar:
+            put("count(*)");
+            return;
         case Expr::K::Unary:
             put(e.name == "NOT" ? "(NOT " : "(" + e.name);
             emitExpr(*e.args[0], scope);
             put(")");
             return;
         case Expr::K::Binary:
-            if (e.name == "AND" || e.name == "OR" || e.name == "+" || e.name == "-" || e.name == "*"
-                || e.name == "/" || e.name == "%" || e.name == "&") {
+            if (e.name == "AND" || e.name == "OR" || e.name == "+" || e.name == "-" || e.name == "*" ||
+                e.name == "/" || e.name == "%" || e.name == "&") {
                 put("(");
                 emitExpr(*e.args[0], scope);
                 put(e.name == "&" ? " || " : " " + e.name + " ");
@@ -1223,7 +1204,9 @@ private:
                 emitComparison(e, scope);
             }
             return;
-        case Expr::K::Call: emitCall(e, scope); return;
+        case Expr::K::Call:
+            emitCall(e, scope);
+            return;
         case Expr::K::IsNull:
             put("(");
             emitExpr(*e.args[0], scope);
@@ -1236,8 +1219,12 @@ private:
             emitOperand(*e.args[1], scope, FieldType::Text, {}, nullptr, nullptr);
             put(")");
             return;
-        case Expr::K::In: emitIn(e, scope); return;
-        case Expr::K::Between: emitBetween(e, scope); return;
+        case Expr::K::In:
+            emitIn(e, scope);
+            return;
+        case Expr::K::Between:
+            emitBetween(e, scope);
+            return;
         case Expr::K::Exists:
             put("EXISTS (");
             emitSubSelect(*e.sub, scope);
@@ -1255,8 +1242,7 @@ private:
 
     void emitSubSelect(const Select& s, const Scope& outer) { emitSelect(s, &outer, false); }
 
-    Scope buildScope(const Select& s, const Scope* parent)
-    {
+    Scope buildScope(const Select& s, const Scope* parent) {
         Scope scope;
         scope.parent = parent;
         for (const auto& src : s.from) {
@@ -1270,15 +1256,14 @@ private:
         return scope;
     }
 
-    std::vector<ScopeColumn> derivedColumns(const Select& inner, const Scope* parent)
-    {
+    std::vector<ScopeColumn> derivedColumns(const Select& inner, const Scope* parent) {
         const Scope scope = buildScope(inner, parent);
         std::vector<ScopeColumn> cols;
         for (const auto& item : inner.items) {
             if (item.star) {
                 for (const auto& s : scope.sources) {
-                    if (!item.starQualifier.isEmpty()
-                        && s.ref.compare(item.starQualifier, Qt::CaseInsensitive) != 0)
+                    if (!item.starQualifier.isEmpty() &&
+                        s.ref.compare(item.starQualifier, Qt::CaseInsensitive) != 0)
                         continue;
                     for (const auto& c : columnsOf(s))
                         cols.push_back(c);
@@ -1309,15 +1294,13 @@ private:
         return cols;
     }
 
-    void emitTextKey(const Expr& e, const Scope& scope)
-    {
+    void emitTextKey(const Expr& e, const Scope& scope) {
         emitExpr(e, scope);
         if (e.k == Expr::K::Column && typeOf(e, scope) == FieldType::Text)
             addSlot(true);
     }
 
-    void emitSelect(const Select& s, const Scope* parent, bool top)
-    {
+    void emitSelect(const Select& s, const Scope* parent, bool top) {
         const Scope scope = buildScope(s, parent);
         bool aggregate = !s.groupBy.empty() || s.having;
         for (const auto& item : s.items)
@@ -1346,7 +1329,8 @@ private:
                 continue;
             }
             emitExpr(*item.expr, scope);
-            const bool textColumn = item.expr->k == Expr::K::Column && typeOf(*item.expr, scope) == FieldType::Text;
+            const bool textColumn =
+                item.expr->k == Expr::K::Column && typeOf(*item.expr, scope) == FieldType::Text;
             if (s.distinct && textColumn) {
                 // DISTINCT treats "Cemento" and "CEMENTO" as one value.
                 addSlot(true);
@@ -1389,8 +1373,7 @@ private:
             put(QStringLiteral(" LIMIT %1").arg(s.top));
     }
 
-    void emitOrder(const Select& s, const Scope& scope, bool editable)
-    {
+    void emitOrder(const Select& s, const Scope& scope, bool editable) {
         if (!s.orderBy.empty()) {
             put(" ORDER BY ");
             for (size_t i = 0; i < s.orderBy.size(); ++i) {
@@ -1425,15 +1408,21 @@ private:
         }
     }
 
-    void emitFrom(const Select& s, const Scope& scope, const Scope* parent)
-    {
+    void emitFrom(const Select& s, const Scope& scope, const Scope* parent) {
         for (size_t i = 0; i < s.from.size(); ++i) {
             const Source& src = s.from[i];
             switch (src.join) {
-            case JoinType::First: break;
-            case JoinType::Comma: put(", "); break;
-            case JoinType::Inner: put(" INNER JOIN "); break;
-            case JoinType::Left: put(" LEFT JOIN "); break;
+            case JoinType::First:
+                break;
+            case JoinType::Comma:
+                put(", ");
+                break;
+            case JoinType::Inner:
+                put(" INNER JOIN ");
+                break;
+            case JoinType::Left:
+                put(" LEFT JOIN ");
+                break;
             }
             if (src.table) {
                 put(bracket(src.table->name));
@@ -1451,15 +1440,13 @@ private:
         }
     }
 
-    Scope tableScope(const TableDef* table)
-    {
+    Scope tableScope(const TableDef* table) {
         Scope scope;
         scope.sources.push_back({table->name, table, {}});
         return scope;
     }
 
-    void emitDelete(const Statement& st)
-    {
+    void emitDelete(const Statement& st) {
         out_.table = st.table->name;
         const Scope scope = tableScope(st.table);
         put("DELETE FROM " + bracket(st.table->name));
@@ -1469,8 +1456,7 @@ private:
         }
     }
 
-    void emitInsert(const Statement& st)
-    {
+    void emitInsert(const Statement& st) {
         out_.table = st.table->name;
         put("INSERT INTO " + bracket(st.table->name) + " (");
         for (size_t i = 0; i < st.columns.size(); ++i)
@@ -1486,13 +1472,13 @@ private:
         for (size_t i = 0; i < st.values.size(); ++i) {
             if (i)
                 put(", ");
-            emitOperand(*st.values[i], scope, st.columns[i]->type, st.columns[i]->name, nullptr, nullptr, true);
+            emitOperand(*st.values[i], scope, st.columns[i]->type, st.columns[i]->name, nullptr, nullptr,
+                        true);
         }
         put(")");
     }
 
-    void emitUpdate(const Statement& st)
-    {
+    void emitUpdate(const Statement& st) {
         out_.table = st.table->name;
         const Scope scope = tableScope(st.table);
         put("UPDATE " + bracket(st.table->name) + " SET ");
@@ -1500,7 +1486,8 @@ private:
             if (i)
                 put(", ");
             put(bracket(st.columns[i]->name) + " = ");
-            emitOperand(*st.values[i], scope, st.columns[i]->type, st.columns[i]->name, nullptr, nullptr, true);
+            emitOperand(*st.values[i], scope, st.columns[i]->type, st.columns[i]->name, nullptr, nullptr,
+                        true);
         }
         if (st.where) {
             put(" WHERE ");
@@ -1512,8 +1499,7 @@ private:
 // ---------------------------------------------------------------------------------------------
 // Values
 
-std::optional<bool> readBooleanText(const QString& text)
-{
+std::optional<bool> readBooleanText(const QString& text) {
     const QString t = text.trimmed().toLower();
     if (t == "true" || t == "verdadero" || t == "si" || t == "sí" || t == "yes")
         return true;
@@ -1524,18 +1510,18 @@ std::optional<bool> readBooleanText(const QString& text)
     return std::nullopt;
 }
 
-[[noreturn]] void badValue(const QVariant& value, const QString& field, const QString& why)
-{
-    throw StoreError(QStringLiteral("El valor «%1» no es válido para el campo %2: %3")
-                         .arg(value.toString(), field, why));
+[[noreturn]] void badValue(const QVariant& value, const QString& field, const QString& why) {
+    throw StoreError(
+        QStringLiteral("El valor «%1» no es válido para el campo %2: %3").arg(value.toString(), field, why));
 }
 
-bool isNullValue(const QVariant& v) { return !v.isValid() || v.isNull(); }
+bool isNullValue(const QVariant& v) {
+    return !v.isValid() || v.isNull();
+}
 
 } // namespace
 
-QString Translation::sql(const std::vector<QVariant>& values) const
-{
+QString Translation::sql(const std::vector<QVariant>& values) const {
     QString out = pieces.value(0);
     for (size_t i = 0; i < collations.size(); ++i) {
         bool collate = collations[i].always;
@@ -1555,16 +1541,14 @@ QString Translation::sql(const std::vector<QVariant>& values) const
     return out;
 }
 
-Translation translate(const QString& statement)
-{
+Translation translate(const QString& statement) {
     int params = 0;
     Parser parser(tokenize(statement, statement), statement, &params);
     Statement st = parser.parseStatement();
     return Translator(statement).run(st, params);
 }
 
-QVariant convertValue(const QVariant& value, FieldType type, const QString& field)
-{
+QVariant convertValue(const QVariant& value, FieldType type, const QString& field) {
     if (isNullValue(value))
         return QVariant();
     const int id = value.typeId();

@@ -14,7 +14,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-
 #include <vector>
 
 namespace korvex::store::dialect {

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -22,8 +21,7 @@ const QString kNoProjectToOpen = QStringLiteral("La Carpeta seleccionada NO cont
 const QString kNoProjectToDelete = QStringLiteral("Esta carpeta no contiene ningun Proyecto");
 const QString kResourcePrefix = QStringLiteral(":/korvex/root");
 
-QString absoluteClean(const QString& path)
-{
+QString absoluteClean(const QString& path) {
     if (path.isEmpty())
         return {};
     QString p = path;
@@ -32,40 +30,55 @@ QString absoluteClean(const QString& path)
 }
 
 // The system's description of an errno value, in the language of the program.
-QString systemMessage(int error)
-{
+QString systemMessage(int error) {
     switch (error) {
     case EACCES:
-    case EPERM: return QStringLiteral("Permiso denegado");
-    case ENOENT: return QStringLiteral("No existe el archivo o el directorio");
-    case EEXIST: return QStringLiteral("El archivo ya existe");
-    case ENOTDIR: return QStringLiteral("No es un directorio");
-    case EISDIR: return QStringLiteral("Es un directorio");
-    case ENAMETOOLONG: return QStringLiteral("Nombre de archivo demasiado largo");
-    case ENOSPC: return QStringLiteral("No queda espacio en el dispositivo");
-    case EROFS: return QStringLiteral("Sistema de ficheros de sólo lectura");
-    case EBUSY: return QStringLiteral("Dispositivo o recurso ocupado");
-    case ENOTEMPTY: return QStringLiteral("El directorio no está vacío");
-    case EINVAL: return QStringLiteral("Argumento inválido");
-    case EIO: return QStringLiteral("Error de entrada/salida");
-    case ELOOP: return QStringLiteral("Demasiados niveles de enlaces simbólicos");
-    case EMLINK: return QStringLiteral("Demasiados enlaces");
-    case EDQUOT: return QStringLiteral("Cuota de disco excedida");
-    default: return QString::fromLocal8Bit(std::strerror(error));
+    case EPERM:
+        return QStringLiteral("Permiso denegado");
+    case ENOENT:
+        return QStringLiteral("No existe el archivo o el directorio");
+    case EEXIST:
+        return QStringLiteral("El archivo ya existe");
+    case ENOTDIR:
+        return QStringLiteral("No es un directorio");
+    case EISDIR:
+        return QStringLiteral("Es un directorio");
+    case ENAMETOOLONG:
+        return QStringLiteral("Nombre de archivo demasiado largo");
+    case ENOSPC:
+        return QStringLiteral("No queda espacio en el dispositivo");
+    case EROFS:
+        return QStringLiteral("Sistema de ficheros de sólo lectura");
+    case EBUSY:
+        return QStringLiteral("Dispositivo o recurso ocupado");
+    case ENOTEMPTY:
+        return QStringLiteral("El directorio no está vacío");
+    case EINVAL:
+        return QStringLiteral("Argumento inválido");
+    case EIO:
+        return QStringLiteral("Error de entrada/salida");
+    case ELOOP:
+        return QStringLiteral("Demasiados niveles de enlaces simbólicos");
+    case EMLINK:
+        return QStringLiteral("Demasiados enlaces");
+    case EDQUOT:
+        return QStringLiteral("Cuota de disco excedida");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
     }
 }
 
-QByteArray local(const QString& path) { return QFile::encodeName(path); }
+QByteArray local(const QString& path) {
+    return QFile::encodeName(path);
+}
 
-bool existsNoFollow(const QString& path)
-{
-    struct stat st{};
+bool existsNoFollow(const QString& path) {
+    struct stat st {};
     return ::lstat(local(path).constData(), &st) == 0;
 }
 
 // The existing file of that name in folder, letter case ignored, or "" when there is none.
-QString databaseFileIn(const QString& folder)
-{
+QString databaseFileIn(const QString& folder) {
     const QString exact = folder + "/" + kDatabaseFileName;
     if (QFileInfo(exact).isFile())
         return exact;
@@ -77,11 +90,10 @@ QString databaseFileIn(const QString& folder)
     return {};
 }
 
-bool isSystemFolder(const QString& folder)
-{
+bool isSystemFolder(const QString& folder) {
     static const QStringList windows{"C:/Windows", "C:/Archivos de Programa", "C:/WinNT", "C:/Program Files"};
-    static const QStringList linux{"/", "/home", "/usr", "/etc", "/var", "/tmp", "/root", "/bin",
-                                   "/boot", "/dev", "/lib", "/opt", "/proc", "/sbin", "/srv", "/sys"};
+    static const QStringList linux{"/",     "/home", "/usr", "/etc", "/var",  "/tmp",  "/root", "/bin",
+                                   "/boot", "/dev",  "/lib", "/opt", "/proc", "/sbin", "/srv",  "/sys"};
     for (const QString& s : windows + linux)
         if (samePath(folder, s))
             return true;
@@ -89,8 +101,7 @@ bool isSystemFolder(const QString& folder)
 }
 
 // True when path is root or lies above it: deleting it would delete the root folder.
-bool containsOrIs(const QString& folder, const QString& inner)
-{
+bool containsOrIs(const QString& folder, const QString& inner) {
     const QString a = absoluteClean(folder);
     const QString b = absoluteClean(inner);
     if (a.isEmpty() || b.isEmpty())
@@ -107,9 +118,8 @@ bool containsOrIs(const QString& folder, const QString& inner)
 
 // Removes everything under folder and the folder itself; a symbolic link is removed as a link,
 // never followed. Returns errno of the first failure, 0 on success.
-int removeTree(const QString& path)
-{
-    struct stat st{};
+int removeTree(const QString& path) {
+    struct stat st {};
     const QByteArray p = local(path);
     if (::lstat(p.constData(), &st) != 0)
         return errno == ENOENT ? 0 : errno;
@@ -128,20 +138,18 @@ int removeTree(const QString& path)
 }
 
 // Writes a missing shipped file of the root folder; files that exist are kept.
-void writeResource(const QString& resource, const QString& target)
-{
+void writeResource(const QString& resource, const QString& target) {
     if (existsNoFollow(target))
         return;
     QFile source(resource);
     QSaveFile out(target);
-    if (!source.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly) || out.write(source.readAll()) < 0
-        || !out.commit())
+    if (!source.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly) ||
+        out.write(source.readAll()) < 0 || !out.commit())
         throw StoreError(QStringLiteral("No se puede escribir %1: %2")
                              .arg(QDir::toNativeSeparators(target), out.errorString()));
 }
 
-void layOutResources(const QString& root)
-{
+void layOutResources(const QString& root) {
     QDirIterator it(kResourcePrefix, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -150,7 +158,8 @@ void layOutResources(const QString& root)
         const QString target = root + "/" + relative;
         if (it.fileInfo().isDir()) {
             if (!QDir().mkpath(target))
-                throw StoreError(QStringLiteral("No se puede crear la carpeta %1").arg(QDir::toNativeSeparators(target)));
+                throw StoreError(
+                    QStringLiteral("No se puede crear la carpeta %1").arg(QDir::toNativeSeparators(target)));
         } else if (it.fileName() == ".keep") {
             QDir().mkpath(QFileInfo(target).path()); // only keeps an empty folder in the sources
         } else {
@@ -160,10 +169,11 @@ void layOutResources(const QString& root)
     }
 }
 
-FolderResult systemFailure(int error) { return FolderResult::refusal(systemMessage(error)); }
+FolderResult systemFailure(int error) {
+    return FolderResult::refusal(systemMessage(error));
+}
 
-bool copyFile(const QString& from, const QString& to, int& error)
-{
+bool copyFile(const QString& from, const QString& to, int& error) {
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly)) {
         error = source.error() == QFileDevice::PermissionsError ? EACCES : ENOENT;
@@ -194,8 +204,7 @@ bool copyFile(const QString& from, const QString& to, int& error)
 
 } // namespace
 
-QString resolveRootFolder(const QString& rootOption)
-{
+QString resolveRootFolder(const QString& rootOption) {
     if (!rootOption.trimmed().isEmpty())
         return absoluteClean(rootOption.trimmed());
     const QString env = qEnvironmentVariable("KORVEX_ROOT");
@@ -208,36 +217,32 @@ QString resolveRootFolder(const QString& rootOption)
 #endif
 }
 
-void layOutRootFolder(const QString& root)
-{
+void layOutRootFolder(const QString& root) {
     if (root.isEmpty())
         throw StoreError(QStringLiteral("No se ha indicado la carpeta raíz"));
     if (!QDir().mkpath(root) || !QFileInfo(root).isDir())
-        throw StoreError(QStringLiteral("No se puede crear la carpeta raíz %1").arg(QDir::toNativeSeparators(root)));
+        throw StoreError(
+            QStringLiteral("No se puede crear la carpeta raíz %1").arg(QDir::toNativeSeparators(root)));
     if (databaseFileIn(root).isEmpty())
         createDatabaseFile(root + "/" + kDatabaseFileName, passwordOfConnect(kConnectString));
     layOutResources(root);
 }
 
-QString templateDatabasePath(const QString& root)
-{
+QString templateDatabasePath(const QString& root) {
     const QString found = databaseFileIn(root);
     return found.isEmpty() ? root + "/" + kDatabaseFileName : found;
 }
 
-QString projectDatabasePath(const QString& projectFolder)
-{
+QString projectDatabasePath(const QString& projectFolder) {
     const QString found = databaseFileIn(projectFolder);
     return found.isEmpty() ? projectFolder + "/" + kDatabaseFileName : found;
 }
 
-bool isProjectFolder(const QString& folder)
-{
+bool isProjectFolder(const QString& folder) {
     return !folder.isEmpty() && QFileInfo(folder).isDir() && !databaseFileIn(folder).isEmpty();
 }
 
-bool samePath(const QString& a, const QString& b)
-{
+bool samePath(const QString& a, const QString& b) {
     auto fold = [](const QString& p) {
         QString s = p.trimmed();
         s.replace('\\', '/');
@@ -258,15 +263,13 @@ bool samePath(const QString& a, const QString& b)
     return !ca.isEmpty() && ca.compare(cb, Qt::CaseInsensitive) == 0;
 }
 
-FolderResult checkOpenProject(const QString& folder, const QString& root)
-{
+FolderResult checkOpenProject(const QString& folder, const QString& root) {
     if (samePath(folder, root) || !isProjectFolder(folder))
         return FolderResult::refusal(kNoProjectToOpen, QStringLiteral("Error"));
     return FolderResult::success(absoluteClean(folder));
 }
 
-FolderResult createProject(const QString& parent, const QString& typedName, const QString& root)
-{
+FolderResult createProject(const QString& parent, const QString& typedName, const QString& root) {
     const QString name = typedName.trimmed();
     if (name.isEmpty())
         return FolderResult::refusal(QStringLiteral("Debe escribir un NOMBRE para el PROYECTO"),
@@ -275,7 +278,8 @@ FolderResult createProject(const QString& parent, const QString& typedName, cons
         return systemFailure(EINVAL);
     const QString folder = absoluteClean(parent) + "/" + name;
     if (name == "." || name == ".." || existsNoFollow(folder))
-        return FolderResult::refusal(QStringLiteral("El PROYECTO ") + typedName + QStringLiteral(" ya existe"),
+        return FolderResult::refusal(QStringLiteral("El PROYECTO ") + typedName +
+                                         QStringLiteral(" ya existe"),
                                      QStringLiteral("Advertencia"));
     const QString templatePath = templateDatabasePath(root);
     if (!QFileInfo(templatePath).isFile()) {
@@ -295,21 +299,18 @@ FolderResult createProject(const QString& parent, const QString& typedName, cons
     return FolderResult::success(folder);
 }
 
-FolderResult checkDeleteProject(const QString& folder, const QString& root)
-{
-    if (folder.trimmed().isEmpty() || containsOrIs(folder, root) || isSystemFolder(folder)
-        || containsOrIs(folder, QDir::homePath()) || !isProjectFolder(folder))
+FolderResult checkDeleteProject(const QString& folder, const QString& root) {
+    if (folder.trimmed().isEmpty() || containsOrIs(folder, root) || isSystemFolder(folder) ||
+        containsOrIs(folder, QDir::homePath()) || !isProjectFolder(folder))
         return FolderResult::refusal(kNoProjectToDelete);
     return FolderResult::success(absoluteClean(folder));
 }
 
-QString deleteQuestion(const QString& folder)
-{
+QString deleteQuestion(const QString& folder) {
     return QStringLiteral("Esta seguro que desea eliminar el Proyecto ") + QDir::toNativeSeparators(folder);
 }
 
-FolderResult deleteProject(const QString& folder, const QString& root)
-{
+FolderResult deleteProject(const QString& folder, const QString& root) {
     const FolderResult check = checkDeleteProject(folder, root);
     if (!check.ok)
         return check;
@@ -322,8 +323,7 @@ FolderResult deleteProject(const QString& folder, const QString& root)
     return FolderResult::success(path);
 }
 
-QStringList listProjects(const QString& root)
-{
+QStringList listProjects(const QString& root) {
     QStringList projects;
     const QDir dir(root);
     for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden))
@@ -334,8 +334,7 @@ QStringList listProjects(const QString& root)
     return projects;
 }
 
-QString projectFolderFromArgument(const QString& argument, const QString& root)
-{
+QString projectFolderFromArgument(const QString& argument, const QString& root) {
     const QString arg = argument.trimmed();
     if (arg.isEmpty())
         return {};

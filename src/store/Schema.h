@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
-
 #include <vector>
 
 namespace korvex::store {
@@ -32,10 +31,9 @@ const TableDef* findTable(QStringView name); // case-insensitive; nullptr when u
 // CREATE TABLE / CREATE INDEX statements of a new project database, in order.
 QStringList schemaStatements();
 
-inline bool isNumericType(FieldType t)
-{
-    return t == FieldType::Double || t == FieldType::Integer || t == FieldType::Long
-        || t == FieldType::Counter || t == FieldType::Boolean;
+inline bool isNumericType(FieldType t) {
+    return t == FieldType::Double || t == FieldType::Integer || t == FieldType::Long ||
+           t == FieldType::Counter || t == FieldType::Boolean;
 }
 
 } // namespace korvex::store

@@ -1,11 +1,9 @@
 #include "store/TextCompare.h"
 
-#include <sqlite3.h>
-
 #include <QChar>
 #include <QList>
-
 #include <array>
+#include <sqlite3.h>
 #include <vector>
 
 namespace korvex::store::text {
@@ -14,8 +12,7 @@ namespace {
 
 // A code point that is not ASCII never folds to ASCII, so that an ASCII text compares equal to
 // exactly the texts SQLite's NOCASE finds (the stored indexes use NOCASE).
-char32_t fold(char32_t c)
-{
+char32_t fold(char32_t c) {
     if (c < 0x80)
         return (c >= 'A' && c <= 'Z') ? c + 32 : c;
     const char32_t f = QChar::toCaseFolded(c);
@@ -23,8 +20,7 @@ char32_t fold(char32_t c)
 }
 
 // Primary sort weight: accented Latin letters weigh as their base letter, ñ just after n.
-uint32_t computeWeight(char32_t f)
-{
+uint32_t computeWeight(char32_t f) {
     if (f < 0x80)
         return f << 8;
     if (f == 0xF1) // ñ
@@ -43,8 +39,7 @@ struct Folded {
 // Latin letters are looked up in a table; the rest of Unicode is computed.
 constexpr char32_t kTableSize = 0x250;
 
-Folded folded(char32_t c)
-{
+Folded folded(char32_t c) {
     static const std::array<Folded, kTableSize> table = [] {
         std::array<Folded, kTableSize> t{};
         for (char32_t i = 0; i < kTableSize; ++i) {
@@ -61,8 +56,7 @@ Folded folded(char32_t c)
 
 // Decodes one UTF-8 sequence; malformed bytes count as one code point each, so that no input
 // can make the comparison read past its end.
-char32_t nextCodePoint(const unsigned char*& p, const unsigned char* end)
-{
+char32_t nextCodePoint(const unsigned char*& p, const unsigned char* end) {
     const unsigned char c = *p++;
     if (c < 0x80)
         return c;
@@ -92,8 +86,7 @@ char32_t nextCodePoint(const unsigned char*& p, const unsigned char* end)
 }
 
 int compareFrom(const unsigned char* a, const unsigned char* ae, const unsigned char* b,
-                const unsigned char* be)
-{
+                const unsigned char* be) {
     // Primary pass: letters without accents or case.
     const unsigned char* pa = a;
     const unsigned char* pb = b;
@@ -117,10 +110,11 @@ int compareFrom(const unsigned char* a, const unsigned char* ae, const unsigned 
     return 0;
 }
 
-inline unsigned char lowerAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+inline unsigned char lowerAscii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+}
 
-std::vector<char32_t> foldedCodePoints(const QString& s)
-{
+std::vector<char32_t> foldedCodePoints(const QString& s) {
     std::vector<char32_t> out;
     out.reserve(s.size());
     for (char32_t c : s.toUcs4())
@@ -128,12 +122,13 @@ std::vector<char32_t> foldedCodePoints(const QString& s)
     return out;
 }
 
-bool isDigit(char32_t c) { return c >= '0' && c <= '9'; }
+bool isDigit(char32_t c) {
+    return c >= '0' && c <= '9';
+}
 
 // Matches one "[...]" list starting after "["; advances i past "]". Returns false on a malformed
 // list (no closing "]"), which then matches nothing.
-bool matchList(const std::vector<char32_t>& p, size_t& i, char32_t c, bool& ok)
-{
+bool matchList(const std::vector<char32_t>& p, size_t& i, char32_t c, bool& ok) {
     bool negate = false;
     if (i < p.size() && p[i] == '!') {
         negate = true;
@@ -161,8 +156,7 @@ bool matchList(const std::vector<char32_t>& p, size_t& i, char32_t c, bool& ok)
     return found != negate;
 }
 
-bool matchAt(const std::vector<char32_t>& p, size_t pi, const std::vector<char32_t>& v, size_t vi)
-{
+bool matchAt(const std::vector<char32_t>& p, size_t pi, const std::vector<char32_t>& v, size_t vi) {
     // Iterative matching with one backtracking point for the last "*".
     size_t starP = SIZE_MAX;
     size_t starV = 0;
@@ -213,20 +207,18 @@ bool matchAt(const std::vector<char32_t>& p, size_t pi, const std::vector<char32
     return pi == p.size();
 }
 
-int sqliteCompare(void*, int la, const void* a, int lb, const void* b)
-{
+int sqliteCompare(void*, int la, const void* a, int lb, const void* b) {
     return compare(static_cast<const char*>(a), la, static_cast<const char*>(b), lb);
 }
 
-QString valueText(sqlite3_value* v)
-{
+QString valueText(sqlite3_value* v) {
     const auto* t = reinterpret_cast<const char*>(sqlite3_value_text(v));
     return QString::fromUtf8(t, sqlite3_value_bytes(v));
 }
 
-void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
-{
-    if (argc < 2 || sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (argc < 2 || sqlite3_value_type(argv[0]) == SQLITE_NULL ||
+        sqlite3_value_type(argv[1]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
         return;
     }
@@ -235,8 +227,7 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 
 } // namespace
 
-int compare(const char* a, int lengthA, const char* b, int lengthB)
-{
+int compare(const char* a, int lengthA, const char* b, int lengthB) {
     const auto* ua = reinterpret_cast<const unsigned char*>(a);
     const auto* ub = reinterpret_cast<const unsigned char*>(b);
     const int n = lengthA < lengthB ? lengthA : lengthB;
@@ -257,33 +248,29 @@ int compare(const char* a, int lengthA, const char* b, int lengthB)
     return compareFrom(ua + i, ua + lengthA, ub + i, ub + lengthB);
 }
 
-bool equalFolded(const QString& a, const QString& b)
-{
+bool equalFolded(const QString& a, const QString& b) {
     const QByteArray ua = a.toUtf8();
     const QByteArray ub = b.toUtf8();
     return compare(ua.constData(), int(ua.size()), ub.constData(), int(ub.size())) == 0;
 }
 
-bool likeMatch(const QString& pattern, const QString& value)
-{
+bool likeMatch(const QString& pattern, const QString& value) {
     return matchAt(foldedCodePoints(pattern), 0, foldedCodePoints(value), 0);
 }
 
-bool isAscii(const QString& s)
-{
+bool isAscii(const QString& s) {
     for (QChar c : s)
         if (c.unicode() >= 0x80)
             return false;
     return true;
 }
 
-int registerFunctions(sqlite3* db)
-{
+int registerFunctions(sqlite3* db) {
     int rc = sqlite3_create_collation_v2(db, kCollation, SQLITE_UTF8, nullptr, sqliteCompare, nullptr);
     if (rc != SQLITE_OK)
         return rc;
-    rc = sqlite3_create_function_v2(db, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                    likeFunction, nullptr, nullptr, nullptr);
+    rc = sqlite3_create_function_v2(db, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, likeFunction,
+                                    nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         return rc;
     return sqlite3_create_function_v2(db, "like", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,

@@ -1,12 +1,10 @@
 #include "TestProject.h"
-
 #include "cli/CommandTable.h"
 #include "store/Database.h"
 #include "store/ProjectFolders.h"
 
 #include <QDir>
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,8 +15,7 @@ struct Result {
     QString err;
 };
 
-Result korvex(const QString& root, QStringList args, const QString& input = {})
-{
+Result korvex(const QString& root, QStringList args, const QString& input = {}) {
     QString out, err, in = input;
     QTextStream o(&out), e(&err), i(&in);
     args.prepend(root);
@@ -35,8 +32,7 @@ protected:
     QString root() const { return dir.path() + "/raiz"; }
 };
 
-TEST_F(StoreCommands, InitLaysOutTheRootAndKeepsExistingFiles)
-{
+TEST_F(StoreCommands, InitLaysOutTheRootAndKeepsExistingFiles) {
     ASSERT_EQ(korvex(root(), {"init"}).code, 0);
     EXPECT_TRUE(QFile::exists(root() + "/Presupuesto.mdb"));
     EXPECT_TRUE(QFile::exists(root() + "/KORVEX.hlp"));
@@ -50,8 +46,7 @@ TEST_F(StoreCommands, InitLaysOutTheRootAndKeepsExistingFiles)
     EXPECT_EQ(help.readAll(), "propio");
 }
 
-TEST_F(StoreCommands, NewListDelete)
-{
+TEST_F(StoreCommands, NewListDelete) {
     EXPECT_EQ(korvex(root(), {"new", "  Obra Norte "}).code, 0);
     EXPECT_EQ(korvex(root(), {"new", "Casa"}).code, 0);
     const Result again = korvex(root(), {"new", "Casa"});
@@ -68,28 +63,36 @@ TEST_F(StoreCommands, NewListDelete)
     EXPECT_TRUE(QFile::exists(root() + "/Presupuesto.mdb"));
 }
 
-TEST_F(StoreCommands, SqlPrintsRecordsAndCounts)
-{
+TEST_F(StoreCommands, SqlPrintsRecordsAndCounts) {
     korvex(root(), {"new", "Obra"});
-    const QString insert = "INSERT INTO Materiales (CodigoPres, ItemPres, DescripcionMat, UnidadMat, CantidadMat, PrecioUniMat) "
-                           "VALUES (?, ?, ?, ?, ?, ?)";
-    Result r = korvex(root(), {"sql", "Obra", insert, "A", "1", "Tubo 1/2\" PVC d'agua", "m", "1,234.50", "45.3"});
+    const QString insert =
+        "INSERT INTO Materiales (CodigoPres, ItemPres, DescripcionMat, UnidadMat, CantidadMat, PrecioUniMat) "
+        "VALUES (?, ?, ?, ?, ?, ?)";
+    Result r =
+        korvex(root(), {"sql", "Obra", insert, "A", "1", "Tubo 1/2\" PVC d'agua", "m", "1,234.50", "45.3"});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, "1\n");
     korvex(root(), {"sql", "Obra", "INSERT INTO Proyecto (Proyecto, IVA) VALUES ('x', True)"});
 
-    r = korvex(root(), {"sql", "Obra", "SELECT DescripcionMat, CantidadMat, PrecioUniMat, ItemPres FROM Materiales WHERE DescripcionMat = ?",
+    r = korvex(root(), {"sql", "Obra",
+                        "SELECT DescripcionMat, CantidadMat, PrecioUniMat, ItemPres FROM Materiales WHERE "
+                        "DescripcionMat = ?",
                         "TUBO 1/2\" pvc D'AGUA"});
-    EXPECT_EQ(r.out, "DescripcionMat\tCantidadMat\tPrecioUniMat\tItemPres\nTubo 1/2\" PVC d'agua\t1234.5\t45.3\t1\n");
+    EXPECT_EQ(
+        r.out,
+        "DescripcionMat\tCantidadMat\tPrecioUniMat\tItemPres\nTubo 1/2\" PVC d'agua\t1234.5\t45.3\t1\n");
     r = korvex(root(), {"sql", "Obra", "SELECT Proyecto, IVA, Herramienta, CostosIndirectos FROM Proyecto"});
     EXPECT_EQ(r.out, "Proyecto\tIVA\tHerramienta\tCostosIndirectos\nx\t-1\t0\t\n");
-    korvex(root(), {"sql", "Obra", "UPDATE Proyecto SET Ciudad = ?, CostosIndirectos = 0.1, OtrosIndirectos = 1000000", "a\tb\nc"});
-    r = korvex(root(), {"sql", "Obra", "SELECT Ciudad, CostosIndirectos, OtrosIndirectos, 0.1 + 0.2 AS s FROM Proyecto"});
-    EXPECT_EQ(r.out, "Ciudad\tCostosIndirectos\tOtrosIndirectos\ts\na\\tb\\nc\t0.1\t1000000\t0.30000000000000004\n");
+    korvex(root(),
+           {"sql", "Obra",
+            "UPDATE Proyecto SET Ciudad = ?, CostosIndirectos = 0.1, OtrosIndirectos = 1000000", "a\tb\nc"});
+    r = korvex(root(), {"sql", "Obra",
+                        "SELECT Ciudad, CostosIndirectos, OtrosIndirectos, 0.1 + 0.2 AS s FROM Proyecto"});
+    EXPECT_EQ(r.out,
+              "Ciudad\tCostosIndirectos\tOtrosIndirectos\ts\na\\tb\\nc\t0.1\t1000000\t0.30000000000000004\n");
 }
 
-TEST_F(StoreCommands, SqlFromStandardInputIsAllOrNothing)
-{
+TEST_F(StoreCommands, SqlFromStandardInputIsAllOrNothing) {
     korvex(root(), {"new", "Obra"});
     Result r = korvex(root(), {"sql", "Obra", "-"},
                       "INSERT INTO Grupos (Grupo, OrdenGru) VALUES ('G1', 1)\n\n"
@@ -106,8 +109,7 @@ TEST_F(StoreCommands, SqlFromStandardInputIsAllOrNothing)
     EXPECT_EQ(korvex(root(), {"sql", "Obra", "SELECT Count(*) AS n FROM Grupos"}).out, "n\n2\n");
 }
 
-TEST_F(StoreCommands, RefusalsAndUsage)
-{
+TEST_F(StoreCommands, RefusalsAndUsage) {
     korvex(root(), {"init"});
     Result r = korvex(root(), {"sql", root(), "SELECT * FROM Materiales"});
     EXPECT_EQ(r.code, 1);

@@ -1,11 +1,10 @@
 // Handles, record sets, transactions and the file checks of project databases.
-#include "TestProject.h"
-
 #include "store/Database.h"
+
+#include "TestProject.h"
 #include "store/ProjectFolders.h"
 
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 using korvex::store::Database;
@@ -17,13 +16,11 @@ using korvex::testing::TempRoot;
 
 namespace {
 
-int count(Database& db, const QString& table)
-{
+int count(Database& db, const QString& table) {
     return db.openRecordSet("SELECT * FROM " + table).recordCount();
 }
 
-QString openError(const QString& path, const QString& connect = korvex::store::kConnectString)
-{
+QString openError(const QString& path, const QString& connect = korvex::store::kConnectString) {
     try {
         Database::open(path, connect);
     } catch (const StoreError& e) {
@@ -32,8 +29,7 @@ QString openError(const QString& path, const QString& connect = korvex::store::k
     return {};
 }
 
-TEST(Database, HandlesOnOneFileSeeEachOtherAndShareTransactions)
-{
+TEST(Database, HandlesOnOneFileSeeEachOtherAndShareTransactions) {
     TempRoot root;
     const QString folder = root.newProject();
     Database window = root.open(folder);
@@ -71,8 +67,7 @@ TEST(Database, HandlesOnOneFileSeeEachOtherAndShareTransactions)
     EXPECT_EQ(count(engine, "Grupos"), 2);
 }
 
-TEST(Database, InjectedFailureLeavesTheDataAsTheyWere)
-{
+TEST(Database, InjectedFailureLeavesTheDataAsTheyWere) {
     FailureGuard guard;
     TempRoot root;
     Database db = root.open(root.newProject());
@@ -99,8 +94,7 @@ TEST(Database, InjectedFailureLeavesTheDataAsTheyWere)
     EXPECT_EQ(count(db, "Grupos"), 0);
 }
 
-TEST(Database, RecordSetsAddEditAndKeepTheirSnapshot)
-{
+TEST(Database, RecordSetsAddEditAndKeepTheirSnapshot) {
     TempRoot root;
     Database db = root.open(root.newProject());
     RecordSet items = db.openRecordSet("SELECT * FROM Presupuesto");
@@ -137,14 +131,16 @@ TEST(Database, RecordSetsAddEditAndKeepTheirSnapshot)
     ordered.edit();
     ordered.setValue("GruposPres", "x");
     EXPECT_THROW(ordered.update(), StoreError); // its record was deleted meanwhile
-    EXPECT_EQ(db.openRecordSet("SELECT GruposPres FROM Presupuesto WHERE Indice = 2").text("gruposPRES"), "Obra gris");
+    EXPECT_EQ(db.openRecordSet("SELECT GruposPres FROM Presupuesto WHERE Indice = 2").text("gruposPRES"),
+              "Obra gris");
 
     // A field list of one table is editable too; grouped and distinct queries are not.
     RecordSet prices = db.openRecordSet("SELECT TotalPres FROM Presupuesto WHERE CodigoPres = 'a'");
     prices.edit();
     prices.setValue("TotalPres", 12.25);
     prices.update();
-    EXPECT_DOUBLE_EQ(db.openRecordSet("SELECT * FROM Presupuesto WHERE Indice = 1").number("TotalPres"), 12.25);
+    EXPECT_DOUBLE_EQ(db.openRecordSet("SELECT * FROM Presupuesto WHERE Indice = 1").number("TotalPres"),
+                     12.25);
     RecordSet groups = db.openRecordSet("SELECT DISTINCT GruposPres FROM Presupuesto");
     EXPECT_THROW(groups.addNew(), StoreError);
     EXPECT_THROW(items.update(), StoreError); // no addNew / edit pending
@@ -158,8 +154,7 @@ TEST(Database, RecordSetsAddEditAndKeepTheirSnapshot)
     EXPECT_EQ(db.openRecordSet("SELECT Indice FROM Presupuesto").value("Indice").toInt(), 4);
 }
 
-TEST(Database, RecordsWithoutOrderComeInStoredOrder)
-{
+TEST(Database, RecordsWithoutOrderComeInStoredOrder) {
     TempRoot root;
     Database db = root.open(root.newProject());
     Transaction t(db);
@@ -172,8 +167,7 @@ TEST(Database, RecordsWithoutOrderComeInStoredOrder)
         EXPECT_EQ(rs.text("DescripcionMat"), QString::number(i));
 }
 
-TEST(Database, UnreadableFilesGiveClearErrors)
-{
+TEST(Database, UnreadableFilesGiveClearErrors) {
     TempRoot root;
     const QString folder = root.newProject();
     const QString path = korvex::store::projectDatabasePath(folder);
@@ -198,7 +192,8 @@ TEST(Database, UnreadableFilesGiveClearErrors)
     {
         Transaction t(db);
         for (int i = 0; i < 500; ++i)
-            db.execute("INSERT INTO Materiales (DescripcionMat) VALUES (?)", {QString(200, QChar('a' + i % 26))});
+            db.execute("INSERT INTO Materiales (DescripcionMat) VALUES (?)",
+                       {QString(200, QChar('a' + i % 26))});
         t.commit();
     }
     db.close();
@@ -218,8 +213,7 @@ TEST(Database, UnreadableFilesGiveClearErrors)
     }
 }
 
-TEST(Database, AFileReplacedOnDiskIsOpenedAfresh)
-{
+TEST(Database, AFileReplacedOnDiskIsOpenedAfresh) {
     TempRoot root;
     const QString folder = root.newProject("Obra");
     Database db = root.open(folder);
@@ -231,8 +225,7 @@ TEST(Database, AFileReplacedOnDiskIsOpenedAfresh)
     EXPECT_EQ(count(again, "Grupos"), 0);
 }
 
-TEST(Database, ManyFilesOpenInTurn)
-{
+TEST(Database, ManyFilesOpenInTurn) {
     TempRoot root;
     QStringList folders;
     for (int i = 0; i < 12; ++i) {
@@ -246,8 +239,7 @@ TEST(Database, ManyFilesOpenInTurn)
     }
 }
 
-TEST(Database, ReadNumberText)
-{
+TEST(Database, ReadNumberText) {
     using korvex::store::readNumberText;
     EXPECT_DOUBLE_EQ(*readNumberText("1.234,56"), 1234.56);
     EXPECT_DOUBLE_EQ(*readNumberText("1,234.56"), 1234.56);

@@ -1,14 +1,12 @@
 // The root folder, and opening, creating and deleting project folders with their messages.
-#include "TestProject.h"
-
-#include "store/Database.h"
 #include "store/ProjectFolders.h"
+
+#include "TestProject.h"
+#include "store/Database.h"
 
 #include <QDir>
 #include <QFile>
-
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 namespace store = korvex::store;
@@ -19,21 +17,18 @@ namespace {
 const QString kOpenRefused = "La Carpeta seleccionada NO contiene ningun proyecto";
 const QString kDeleteRefused = "Esta carpeta no contiene ningun Proyecto";
 
-QByteArray bytesOf(const QString& path)
-{
+QByteArray bytesOf(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-void writeFile(const QString& path, const QByteArray& bytes = "x")
-{
+void writeFile(const QString& path, const QByteArray& bytes = "x") {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
 
-TEST(RootFolder, IsLaidOutWithTemplateAndShippedFiles)
-{
+TEST(RootFolder, IsLaidOutWithTemplateAndShippedFiles) {
     QTemporaryDir dir;
     const QString root = dir.path() + "/Korvex";
     store::layOutRootFolder(root);
@@ -44,9 +39,9 @@ TEST(RootFolder, IsLaidOutWithTemplateAndShippedFiles)
 
     // Every table of the template is empty, the schema version is recorded.
     store::Database db = store::Database::open(store::templateDatabasePath(root));
-    for (const char* table : {"Proyecto", "Presupuesto", "Materiales", "Maquinaria", "ManoObra", "Transporte", "Grupos",
-                              "DetalleGrupo", "Crono", "Crono2", "Crono3", "CronoValores", "SimbolosMat",
-                              "SimbolosDesc", "InfoAnalisis"})
+    for (const char* table : {"Proyecto", "Presupuesto", "Materiales", "Maquinaria", "ManoObra", "Transporte",
+                              "Grupos", "DetalleGrupo", "Crono", "Crono2", "Crono3", "CronoValores",
+                              "SimbolosMat", "SimbolosDesc", "InfoAnalisis"})
         EXPECT_EQ(db.openRecordSet(QString("SELECT * FROM ") + table).recordCount(), 0) << table;
     db.close();
 
@@ -64,12 +59,12 @@ TEST(RootFolder, IsLaidOutWithTemplateAndShippedFiles)
     EXPECT_EQ(store::resolveRootFolder(), QDir::homePath() + "/Korvex");
 }
 
-TEST(ProjectFolders, OpenRefusesTheRootAndFoldersWithoutDatabase)
-{
+TEST(ProjectFolders, OpenRefusesTheRootAndFoldersWithoutDatabase) {
     TempRoot root;
     const QString project = root.newProject("Obra");
     EXPECT_TRUE(store::checkOpenProject(project, root.root()).ok);
-    for (const QString& folder : {root.root(), root.root() + "/", root.root().toUpper(), project + "/sub", QString()}) {
+    for (const QString& folder :
+         {root.root(), root.root() + "/", root.root().toUpper(), project + "/sub", QString()}) {
         QDir().mkpath(project + "/sub");
         const auto r = store::checkOpenProject(folder, root.root());
         EXPECT_FALSE(r.ok) << folder.toStdString();
@@ -85,8 +80,7 @@ TEST(ProjectFolders, OpenRefusesTheRootAndFoldersWithoutDatabase)
     EXPECT_NO_THROW(store::Database::openProject(other));
 }
 
-TEST(ProjectFolders, CreateCopiesTheTemplate)
-{
+TEST(ProjectFolders, CreateCopiesTheTemplate) {
     TempRoot root;
     const auto made = store::createProject(root.root(), "  Obra Norte ", root.root());
     ASSERT_TRUE(made.ok) << made.message.toStdString();
@@ -127,15 +121,28 @@ TEST(ProjectFolders, CreateCopiesTheTemplate)
     EXPECT_EQ(store::listProjects(root.root()), QStringList({"Obra Norte"}));
 }
 
-TEST(ProjectFolders, DeleteRefusals)
-{
+TEST(ProjectFolders, DeleteRefusals) {
     TempRoot root;
     const QString project = root.newProject("Obra");
     QDir().mkpath(project + "/sub");
     QDir().mkpath(root.root() + "/Vacia");
-    const QStringList refused{root.root(), root.root() + "/", root.root().toUpper(), root.root() + "/.",
-                              project + "/sub", root.root() + "/Vacia", "/", "/tmp", "/usr", "/etc", "/var", "/home",
-                              QDir::homePath(), "C:\\Windows", "c:\\program files", QFileInfo(root.root()).path(), ""};
+    const QStringList refused{root.root(),
+                              root.root() + "/",
+                              root.root().toUpper(),
+                              root.root() + "/.",
+                              project + "/sub",
+                              root.root() + "/Vacia",
+                              "/",
+                              "/tmp",
+                              "/usr",
+                              "/etc",
+                              "/var",
+                              "/home",
+                              QDir::homePath(),
+                              "C:\\Windows",
+                              "c:\\program files",
+                              QFileInfo(root.root()).path(),
+                              ""};
     for (const QString& folder : refused) {
         const auto check = store::checkDeleteProject(folder, root.root());
         EXPECT_FALSE(check.ok) << folder.toStdString();
@@ -149,8 +156,7 @@ TEST(ProjectFolders, DeleteRefusals)
     EXPECT_EQ(store::deleteQuestion(project), "Esta seguro que desea eliminar el Proyecto " + project);
 }
 
-TEST(ProjectFolders, DeleteRemovesEverythingButNeverFollowsLinks)
-{
+TEST(ProjectFolders, DeleteRemovesEverythingButNeverFollowsLinks) {
     TempRoot root;
     const QString project = root.newProject("Obra");
     QTemporaryDir outside;
@@ -160,7 +166,9 @@ TEST(ProjectFolders, DeleteRemovesEverythingButNeverFollowsLinks)
     writeFile(project + "/solo lectura.txt");
     QFile::setPermissions(project + "/solo lectura.txt", QFileDevice::ReadOwner);
     QFile::setPermissions(project + "/fotos/viejas", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    ASSERT_EQ(::symlink(outside.path().toLocal8Bit().constData(), (project + "/enlace").toLocal8Bit().constData()), 0);
+    ASSERT_EQ(
+        ::symlink(outside.path().toLocal8Bit().constData(), (project + "/enlace").toLocal8Bit().constData()),
+        0);
     ASSERT_EQ(::symlink((outside.path() + "/precioso.txt").toLocal8Bit().constData(),
                         (project + "/fotos/archivo").toLocal8Bit().constData()),
               0);
@@ -181,8 +189,7 @@ TEST(ProjectFolders, DeleteRemovesEverythingButNeverFollowsLinks)
     EXPECT_TRUE(store::isProjectFolder(real));
 }
 
-TEST(ProjectFolders, ListAndArguments)
-{
+TEST(ProjectFolders, ListAndArguments) {
     TempRoot root;
     root.newProject("beta");
     root.newProject("Alfa");

@@ -6,16 +6,14 @@ namespace text = korvex::store::text;
 
 namespace {
 
-int cmp(const QString& a, const QString& b)
-{
+int cmp(const QString& a, const QString& b) {
     const QByteArray ua = a.toUtf8();
     const QByteArray ub = b.toUtf8();
     const int r = text::compare(ua.constData(), int(ua.size()), ub.constData(), int(ub.size()));
     return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
-TEST(TextCompare, FoldsCaseOfEveryLetterButKeepsAccents)
-{
+TEST(TextCompare, FoldsCaseOfEveryLetterButKeepsAccents) {
     EXPECT_EQ(cmp("Ñandú", "ñANDÚ"), 0);
     EXPECT_EQ(cmp("CEMENTO gris", "cemento GRIS"), 0);
     EXPECT_EQ(cmp("ÇÀÉÎÕÜ", "çàéîõü"), 0);
@@ -25,8 +23,7 @@ TEST(TextCompare, FoldsCaseOfEveryLetterButKeepsAccents)
     EXPECT_TRUE(text::equalFolded("Hormigón", "HORMIGÓN"));
 }
 
-TEST(TextCompare, OrdersAlphabetically)
-{
+TEST(TextCompare, OrdersAlphabetically) {
     EXPECT_EQ(cmp("árbol", "arco"), -1);
     EXPECT_EQ(cmp("Árbol", "arbol"), 1); // the accent decides only between otherwise equal words
     EXPECT_EQ(cmp("nube", "ñandú"), -1);
@@ -40,8 +37,7 @@ TEST(TextCompare, OrdersAlphabetically)
     EXPECT_NE(text::compare(bad, 2, good, 2), 0);
 }
 
-TEST(TextCompare, LikeWildcardsOfTheDialect)
-{
+TEST(TextCompare, LikeWildcardsOfTheDialect) {
     EXPECT_TRUE(text::likeMatch("cem*", "CEMENTO"));
     EXPECT_TRUE(text::likeMatch("*", ""));
     EXPECT_TRUE(text::likeMatch("ñan*", "Ñandú"));

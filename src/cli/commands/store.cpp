@@ -1,12 +1,10 @@
 // Batch commands of the project store: lay out the root folder, create, delete and list project
 // folders, and run statements of the query dialect on a project.
 #include "cli/CommandTable.h"
-
 #include "store/Database.h"
 #include "store/ProjectFolders.h"
 
 #include <QRegularExpression>
-
 #include <charconv>
 #include <cmath>
 
@@ -16,33 +14,34 @@ namespace {
 
 using cli::CommandContext;
 
-int refuse(CommandContext& c, const QString& message)
-{
+int refuse(CommandContext& c, const QString& message) {
     c.err << message << "\n";
     c.err.flush();
     return cli::kRefused;
 }
 
 // Shortest text that reads back as the same double; plain decimals for everyday magnitudes.
-QString shortestNumber(double d)
-{
+QString shortestNumber(double d) {
     if (d == 0)
         return QStringLiteral("0");
     char buffer[400];
     const double magnitude = std::fabs(d);
-    const auto format = magnitude >= 1e-6 && magnitude < 1e15 ? std::chars_format::fixed : std::chars_format::general;
+    const auto format =
+        magnitude >= 1e-6 && magnitude < 1e15 ? std::chars_format::fixed : std::chars_format::general;
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, d, format);
     return QString::fromLatin1(buffer, int(result.ptr - buffer));
 }
 
-QString fieldText(const QVariant& v)
-{
+QString fieldText(const QVariant& v) {
     if (!v.isValid() || v.isNull())
         return {};
     switch (v.typeId()) {
-    case QMetaType::Bool: return v.toBool() ? QStringLiteral("-1") : QStringLiteral("0");
-    case QMetaType::Double: return shortestNumber(v.toDouble());
-    default: break;
+    case QMetaType::Bool:
+        return v.toBool() ? QStringLiteral("-1") : QStringLiteral("0");
+    case QMetaType::Double:
+        return shortestNumber(v.toDouble());
+    default:
+        break;
     }
     QString s = v.toString();
     // One record per line: line breaks and tabs inside a text are written as escapes.
@@ -53,8 +52,7 @@ QString fieldText(const QVariant& v)
     return s;
 }
 
-bool isQuery(const QString& statement)
-{
+bool isQuery(const QString& statement) {
     static const QRegularExpression select(QStringLiteral("^\\s*\\(*\\s*select\\b"),
                                            QRegularExpression::CaseInsensitiveOption);
     return select.match(statement).hasMatch();
@@ -62,8 +60,7 @@ bool isQuery(const QString& statement)
 
 // Runs one statement and writes its result: a query as a header line and one line per record,
 // anything else as the number of records it touched.
-void runStatement(store::Database& db, const QString& statement, const QVariantList& values, QString& out)
-{
+void runStatement(store::Database& db, const QString& statement, const QVariantList& values, QString& out) {
     if (!isQuery(statement)) {
         out += QString::number(db.execute(statement, values)) + "\n";
         return;
@@ -79,8 +76,7 @@ void runStatement(store::Database& db, const QString& statement, const QVariantL
     }
 }
 
-int openProject(CommandContext& c, const QString& argument, store::Database& db)
-{
+int openProject(CommandContext& c, const QString& argument, store::Database& db) {
     const QString folder = c.projectFolder(argument);
     const store::FolderResult check = store::checkOpenProject(folder, c.root);
     if (!check.ok)
@@ -89,8 +85,7 @@ int openProject(CommandContext& c, const QString& argument, store::Database& db)
     return cli::kOk;
 }
 
-int sqlCommand(CommandContext& c)
-{
+int sqlCommand(CommandContext& c) {
     const QString usage = QStringLiteral("sql PROJECT STATEMENT [VALUE...] | sql PROJECT -");
     if (c.args.size() < 2)
         return cli::usage(c, usage);
@@ -118,16 +113,14 @@ int sqlCommand(CommandContext& c)
     return cli::kOk;
 }
 
-int initCommand(CommandContext& c)
-{
+int initCommand(CommandContext& c) {
     if (!c.args.isEmpty())
         return cli::usage(c, "init");
     c.out << c.root << "\n";
     return cli::kOk;
 }
 
-int newCommand(CommandContext& c)
-{
+int newCommand(CommandContext& c) {
     if (c.args.size() != 1)
         return cli::usage(c, "new NAME");
     const store::FolderResult result = store::createProject(c.root, c.args[0], c.root);
@@ -137,8 +130,7 @@ int newCommand(CommandContext& c)
     return cli::kOk;
 }
 
-int deleteCommand(CommandContext& c)
-{
+int deleteCommand(CommandContext& c) {
     const QString usage = QStringLiteral("delete PROJECT --yes");
     QStringList args = c.args;
     const bool confirmed = args.removeAll(QStringLiteral("--yes")) > 0;
@@ -151,8 +143,7 @@ int deleteCommand(CommandContext& c)
     return cli::kOk;
 }
 
-int listCommand(CommandContext& c)
-{
+int listCommand(CommandContext& c) {
     if (!c.args.isEmpty())
         return cli::usage(c, "list");
     for (const QString& name : store::listProjects(c.root))
@@ -162,8 +153,7 @@ int listCommand(CommandContext& c)
 
 } // namespace
 
-void commands_store(cli::CommandTable& table)
-{
+void commands_store(cli::CommandTable& table) {
     table.add("init", "init", initCommand);
     table.add("new", "new NAME", newCommand);
     table.add("delete", "delete PROJECT --yes", deleteCommand);

@@ -2,7 +2,6 @@
 // a project database inside a transaction that is rolled back, must end in a result or a
 // StoreError, never a crash. The texts are also compared and matched as like patterns.
 #include "TestProject.h"
-
 #include "store/Database.h"
 #include "store/Dialect.h"
 #include "store/TextCompare.h"
@@ -12,8 +11,7 @@
 
 namespace {
 
-korvex::store::Database& project()
-{
+korvex::store::Database& project() {
     static korvex::testing::TempRoot* root = new korvex::testing::TempRoot;
     static korvex::store::Database db = root->open(root->newProject("Fuzz"));
     return db;
@@ -21,8 +19,7 @@ korvex::store::Database& project()
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     const auto half = size / 2;
     korvex::store::text::compare(reinterpret_cast<const char*>(data), int(half),
