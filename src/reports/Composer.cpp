@@ -920,10 +920,10 @@ void Composer::table(const Block& block, Context& context, std::vector<Band>& ou
         }
         return engine::formatNumber(value.toNumber(), column.format);
     };
-    const auto sumCells = [&](const std::vector<double>& sums) {
+    const auto sumCells = [&](const std::vector<double>& sums, bool grand) {
         std::vector<Cell> cells(block.columns.size());
         for (std::size_t i = 0; i < block.columns.size(); ++i) {
-            if (block.columns[i].sum)
+            if (block.columns[i].sum && (!grand || block.columns[i].sumInTotal))
                 cells[i].text = cellText(block.columns[i], Value(sums[i]));
         }
         return cells;
@@ -939,7 +939,7 @@ void Composer::table(const Block& block, Context& context, std::vector<Band>& ou
         if (!inGroup || block.group.footer.isEmpty())
             return;
         AggregateScope group(context.scope, rows, groupMembers, dataNames_);
-        Band band = totalBand(block, widths, textOf(block.group.footer, group), sumCells(groupTotals), kGroupFill,
+        Band band = totalBand(block, widths, textOf(block.group.footer, group), sumCells(groupTotals, false), kGroupFill,
                               kThinLine);
         band.repeat = repeat;
         out.push_back(std::move(band));
@@ -1008,7 +1008,7 @@ void Composer::table(const Block& block, Context& context, std::vector<Band>& ou
                                     [](const ColumnSpec& column) { return column.sum; });
     if (anySum && block.grandTotal && !rows.refs.empty()) {
         const QString label = block.totalLabel.isEmpty() ? QStringLiteral("TOTAL") : textOf(block.totalLabel, *context.scope);
-        Band band = totalBand(block, widths, label, sumCells(totals), kHeaderFill, kRuleLine);
+        Band band = totalBand(block, widths, label, sumCells(totals, true), kHeaderFill, kRuleLine);
         band.repeat = repeat;
         out.push_back(std::move(band));
     }

@@ -305,7 +305,12 @@ void readColumn(const QJsonObject& object, const QString& where, const Constants
     column.width = node.number(QStringLiteral("width"), 10, 0.1, 1000);
     column.alignSet = node.has(QStringLiteral("align"));
     column.align = node.align(QStringLiteral("align"), column.format.isEmpty() ? Align::Left : Align::Right);
-    column.sum = node.boolean(QStringLiteral("sum"), false);
+    if (node.raw(QStringLiteral("sum")).toString() == QLatin1String("groups")) {
+        column.sum = true;
+        column.sumInTotal = false;
+    } else {
+        column.sum = node.boolean(QStringLiteral("sum"), false);
+    }
     column.bold = node.boolean(QStringLiteral("bold"), false);
     column.wrap = node.boolean(QStringLiteral("wrap"), true);
     const QJsonArray totals = node.array(QStringLiteral("totals"));

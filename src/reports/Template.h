@@ -66,6 +66,7 @@ struct ColumnSpec {
     Align align = Align::Left;
     bool alignSet = false;
     bool sum = false;     // summed in group footers and in the totals row
+    bool sumInTotal = true; // false: summed in group footers only ("sum": "groups")
     bool bold = false;
     bool wrap = true;
     std::vector<Expression> totals; // this column's cell of each row of the table's "totals"
