@@ -20,15 +20,15 @@ struct Detalle {
 
 // DetalleGrupo in OrdenGru order, records of equal order in the order they were stored (the
 // sort is stable, so the result does not depend on the database's sorting of ties).
-std::vector<Detalle> leerDetalleOrdenado(store::Database& db)
-{
+std::vector<Detalle> leerDetalleOrdenado(store::Database& db) {
     std::vector<Detalle> rows;
     store::RecordSet rs = db.openRecordSet("SELECT * FROM DetalleGrupo");
     for (; !rs.eof(); rs.moveNext()) {
         rows.push_back({rs.text("Grupo"), int(rs.number("PeriodoGru")), rs.value("SemanasGru"),
                         rs.value("PorcentajeGru"), int(rs.number("OrdenGru"))});
     }
-    std::stable_sort(rows.begin(), rows.end(), [](const Detalle& a, const Detalle& b) { return a.orden < b.orden; });
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const Detalle& a, const Detalle& b) { return a.orden < b.orden; });
     return rows;
 }
 
@@ -36,30 +36,24 @@ std::vector<Detalle> leerDetalleOrdenado(store::Database& db)
 class Registros {
 public:
     explicit Registros(store::Database& db)
-        : crono_(db.openRecordSet("SELECT * FROM Crono")),
-          crono2_(db.openRecordSet("SELECT * FROM Crono2")),
-          crono3_(db.openRecordSet("SELECT * FROM Crono3"))
-    {
-    }
+        : crono_(db.openRecordSet("SELECT * FROM Crono")), crono2_(db.openRecordSet("SELECT * FROM Crono2")),
+          crono3_(db.openRecordSet("SELECT * FROM Crono3")) {}
 
-    void nuevo(const QString& grupo)
-    {
+    void nuevo(const QString& grupo) {
         for (store::RecordSet* rs : {&crono_, &crono2_, &crono3_}) {
             rs->addNew();
             rs->setValue("Grupo", grupo);
         }
     }
 
-    void periodo(const Detalle& d)
-    {
+    void periodo(const Detalle& d) {
         const QString p = QString::number(d.periodo);
         crono_.setValue("Periodo" + p, true);
         crono2_.setValue("Periodo" + p + "S", d.semanas);
         crono3_.setValue("Periodo" + p + "P", d.porcentaje);
     }
 
-    void grabar()
-    {
+    void grabar() {
         for (store::RecordSet* rs : {&crono_, &crono2_, &crono3_})
             rs->update();
     }
@@ -72,8 +66,7 @@ private:
 
 } // namespace
 
-int LlenarTablasCrono(store::Database& db)
-{
+int LlenarTablasCrono(store::Database& db) {
     db.execute("DELETE * FROM Crono");
     db.execute("DELETE * FROM Crono2");
     db.execute("DELETE * FROM Crono3");
@@ -100,8 +93,7 @@ int LlenarTablasCrono(store::Database& db)
     return written;
 }
 
-ResultadoCrono LlenarTablasCrono(const QString& projectFolder)
-{
+ResultadoCrono LlenarTablasCrono(const QString& projectFolder) {
     try {
         store::Database db = store::Database::openProject(projectFolder);
         store::Transaction transaction(db);

@@ -8,8 +8,7 @@
 
 namespace korvex::schedule {
 
-std::vector<ItemGrupo> CargarGruposItems(store::Database& db)
-{
+std::vector<ItemGrupo> CargarGruposItems(store::Database& db) {
     std::vector<ItemGrupo> items;
     store::RecordSet rs = db.openRecordSet("SELECT * FROM Presupuesto ORDER BY Indice");
     for (; !rs.eof(); rs.moveNext()) {
@@ -21,8 +20,7 @@ std::vector<ItemGrupo> CargarGruposItems(store::Database& db)
 
 namespace {
 
-int asignarGrupos(store::Database& db, const std::vector<ItemGrupo>& rows)
-{
+int asignarGrupos(store::Database& db, const std::vector<ItemGrupo>& rows) {
     KeyIndex rowsByItem;
     for (int i = 0; i < int(rows.size()); ++i)
         rowsByItem.add(itemKey(rows[i].codigoPres, rows[i].itemPres), i);
@@ -46,8 +44,7 @@ int asignarGrupos(store::Database& db, const std::vector<ItemGrupo>& rows)
 
 // The names the items carry, each once (letter case ignored), spelled as the first item in
 // budget order spells it.
-QStringList nombresEnUso(store::Database& db)
-{
+QStringList nombresEnUso(store::Database& db) {
     QStringList names;
     QSet<QString> seen;
     store::RecordSet rs = db.openRecordSet("SELECT GruposPres FROM Presupuesto ORDER BY Indice");
@@ -61,16 +58,14 @@ QStringList nombresEnUso(store::Database& db)
     return names;
 }
 
-QSet<QString> comparables(const QStringList& names)
-{
+QSet<QString> comparables(const QStringList& names) {
     QSet<QString> set;
     for (const QString& name : names)
         set.insert(comparableText(name));
     return set;
 }
 
-int crearGrupos(store::Database& db, const QStringList& inUse)
-{
+int crearGrupos(store::Database& db, const QStringList& inUse) {
     store::RecordSet groups = db.openRecordSet("SELECT * FROM Grupos");
     QStringList existing;
     for (; !groups.eof(); groups.moveNext())
@@ -89,8 +84,7 @@ int crearGrupos(store::Database& db, const QStringList& inUse)
     return created;
 }
 
-int borrarGruposVacios(store::Database& db, const QStringList& inUse)
-{
+int borrarGruposVacios(store::Database& db, const QStringList& inUse) {
     const QSet<QString> used = comparables(inUse);
     QStringList unused;
     store::RecordSet groups = db.openRecordSet("SELECT Grupo FROM Grupos");
@@ -107,8 +101,7 @@ int borrarGruposVacios(store::Database& db, const QStringList& inUse)
 
 } // namespace
 
-ResultadoGrupos GrabarGrupos(store::Database& db, const std::vector<ItemGrupo>& rows)
-{
+ResultadoGrupos GrabarGrupos(store::Database& db, const std::vector<ItemGrupo>& rows) {
     try {
         store::Transaction transaction(db);
         ResultadoGrupos result;

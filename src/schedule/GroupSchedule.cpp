@@ -6,14 +6,12 @@
 #include "store/Database.h"
 
 #include <QHash>
-
 #include <algorithm>
 #include <cmath>
 
 namespace korvex::schedule {
 
-QString textoPorcentaje(double value)
-{
+QString textoPorcentaje(double value) {
     if (value == 0 || !std::isfinite(value))
         return {};
     QString text = QString::number(value, 'f', 10);
@@ -24,8 +22,7 @@ QString textoPorcentaje(double value)
     return text;
 }
 
-QString barraSemanas(int weeks)
-{
+QString barraSemanas(int weeks) {
     return weeks >= 1 && weeks <= kMaxSemanas ? QString(weeks, QChar('-')) : QString();
 }
 
@@ -38,8 +35,7 @@ struct Periodo {
 };
 
 // Every schedule row, by group name as the database compares names, in stored order.
-QHash<QString, QList<Periodo>> leerDetalle(store::Database& db)
-{
+QHash<QString, QList<Periodo>> leerDetalle(store::Database& db) {
     QHash<QString, QList<Periodo>> rows;
     store::RecordSet rs = db.openRecordSet("SELECT * FROM DetalleGrupo");
     for (; !rs.eof(); rs.moveNext()) {
@@ -49,8 +45,7 @@ QHash<QString, QList<Periodo>> leerDetalle(store::Database& db)
     return rows;
 }
 
-void mostrarDetalle(const QList<Periodo>& rows, GrupoCrono& grupo, int& periodos)
-{
+void mostrarDetalle(const QList<Periodo>& rows, GrupoCrono& grupo, int& periodos) {
     for (const Periodo& row : rows) {
         const int p = row.periodo;
         if (p < 1 || p > kPeriodos)
@@ -64,12 +59,13 @@ void mostrarDetalle(const QList<Periodo>& rows, GrupoCrono& grupo, int& periodos
     }
 }
 
-double porcentaje(const QString& text) { return engine::ConvertirNumeroOCero(text); }
+double porcentaje(const QString& text) {
+    return engine::ConvertirNumeroOCero(text);
+}
 
 } // namespace
 
-Cronograma CargarCronograma(store::Database& db)
-{
+Cronograma CargarCronograma(store::Database& db) {
     Cronograma crono;
     store::RecordSet header = db.openRecordSet("SELECT * FROM Proyecto");
     if (!header.eof())
@@ -88,8 +84,7 @@ Cronograma CargarCronograma(store::Database& db)
     return crono;
 }
 
-std::optional<int> GrupoConErrorDePorcentaje(const Cronograma& crono)
-{
+std::optional<int> GrupoConErrorDePorcentaje(const Cronograma& crono) {
     for (int g = 0; g < int(crono.grupos.size()); ++g) {
         double sum = 0;
         for (const QString& text : crono.grupos[g].porcentajes) {
@@ -102,14 +97,12 @@ std::optional<int> GrupoConErrorDePorcentaje(const Cronograma& crono)
     return std::nullopt;
 }
 
-QString MensajeErrorPorcentaje(const GrupoCrono& grupo)
-{
+QString MensajeErrorPorcentaje(const GrupoCrono& grupo) {
     const QString name = grupo.descripcion.isEmpty() ? grupo.grupo : grupo.descripcion;
     return "El Grupo " + name + " tiene un error en la suma de Porcentaje";
 }
 
-std::vector<double> CostosDirectosGrupos(const QString& projectFolder, const Cronograma& crono)
-{
+std::vector<double> CostosDirectosGrupos(const QString& projectFolder, const Cronograma& crono) {
     // The engine's figures carry no group: the items' groups are read beside them, by Indice.
     QHash<QString, double> costs;
     store::Database db = store::Database::openProject(projectFolder);
@@ -131,8 +124,7 @@ std::vector<double> CostosDirectosGrupos(const QString& projectFolder, const Cro
     return result;
 }
 
-TotalesPeriodo CalcularTotalesCrono(const Cronograma& crono, const std::vector<double>& costosGrupos)
-{
+TotalesPeriodo CalcularTotalesCrono(const Cronograma& crono, const std::vector<double>& costosGrupos) {
     TotalesPeriodo totals;
     const int periods = std::clamp(crono.periodos, 1, kPeriodos);
     for (int g = 0; g < int(crono.grupos.size()) && g < int(costosGrupos.size()); ++g) {
@@ -154,8 +146,7 @@ TotalesPeriodo CalcularTotalesCrono(const Cronograma& crono, const std::vector<d
 
 namespace {
 
-void grabarPeriodoTipo(store::Database& db, const QString& periodoTipo)
-{
+void grabarPeriodoTipo(store::Database& db, const QString& periodoTipo) {
     store::RecordSet header = db.openRecordSet("SELECT * FROM Proyecto");
     if (header.eof()) {
         if (periodoTipo.isEmpty())
@@ -168,8 +159,7 @@ void grabarPeriodoTipo(store::Database& db, const QString& periodoTipo)
     header.update();
 }
 
-int grabarDetalle(store::RecordSet& detail, const GrupoCrono& grupo, int orden)
-{
+int grabarDetalle(store::RecordSet& detail, const GrupoCrono& grupo, int orden) {
     int written = 0;
     for (int p = 0; p < kPeriodos; ++p) {
         const double percent = grupo.porcentajes[p].isEmpty() ? 0 : porcentaje(grupo.porcentajes[p]);
@@ -190,8 +180,7 @@ int grabarDetalle(store::RecordSet& detail, const GrupoCrono& grupo, int orden)
 
 } // namespace
 
-ResultadoGrabar GrabarCronograma(store::Database& db, const Cronograma& crono)
-{
+ResultadoGrabar GrabarCronograma(store::Database& db, const Cronograma& crono) {
     try {
         store::Transaction transaction(db);
         db.execute("DELETE * FROM DetalleGrupo");

@@ -5,7 +5,6 @@
 #include "schedule/SaveResult.h"
 
 #include <QString>
-
 #include <array>
 #include <optional>
 #include <vector>

@@ -12,25 +12,26 @@ namespace korvex::schedule {
 namespace {
 
 // The totals per group name (case folded) of the items of Presupuesto, in stored order.
-QHash<QString, double> totalesPorGrupo(store::Database& db)
-{
+QHash<QString, double> totalesPorGrupo(store::Database& db) {
     QHash<QString, double> totals;
     store::RecordSet rs = db.openRecordSet("SELECT * FROM Presupuesto ORDER BY Indice");
     for (; !rs.eof(); rs.moveNext()) {
         const QString grupo = rs.text("GruposPres");
         if (grupo.isEmpty())
             continue;
-        totals[comparableText(grupo)] += engine::Redondear(rs.number("cantidadpres") * rs.number("TotalPres"), 2);
+        totals[comparableText(grupo)] +=
+            engine::Redondear(rs.number("cantidadpres") * rs.number("TotalPres"), 2);
     }
     return totals;
 }
 
-double comoSeMuestra(double total) { return engine::ConvertirNumeroOCero(engine::FormatoGrupo(total)); }
+double comoSeMuestra(double total) {
+    return engine::ConvertirNumeroOCero(engine::FormatoGrupo(total));
+}
 
 } // namespace
 
-ResumenGrupos CargarResumenGrupos(store::Database& db)
-{
+ResumenGrupos CargarResumenGrupos(store::Database& db) {
     const QHash<QString, double> totals = totalesPorGrupo(db);
     ResumenGrupos resumen;
     store::RecordSet rs = db.openRecordSet("SELECT * FROM Grupos ORDER BY OrdenGru");
@@ -47,16 +48,14 @@ ResumenGrupos CargarResumenGrupos(store::Database& db)
     return resumen;
 }
 
-double TotalMostrado(const std::vector<GrupoResumen>& grupos)
-{
+double TotalMostrado(const std::vector<GrupoResumen>& grupos) {
     double total = 0;
     for (const GrupoResumen& g : grupos)
         total += comoSeMuestra(g.total);
     return total;
 }
 
-std::optional<int> OrdenDesdeTexto(const QString& text)
-{
+std::optional<int> OrdenDesdeTexto(const QString& text) {
     const std::optional<double> number = engine::ConvertirNumero(text);
     if (!number)
         return 0;
@@ -66,8 +65,7 @@ std::optional<int> OrdenDesdeTexto(const QString& text)
     return int(whole);
 }
 
-ResultadoGrabar GrabarDescripcionGrupos(store::Database& db, const std::vector<GrupoResumen>& grupos)
-{
+ResultadoGrabar GrabarDescripcionGrupos(store::Database& db, const std::vector<GrupoResumen>& grupos) {
     try {
         store::Transaction transaction(db);
         KeyIndex rowsByName;

@@ -11,24 +11,30 @@ namespace korvex::schedule {
 namespace {
 
 // A figure as it stands in its cell, read back: the windows sum and compare what they show.
-double comoPrecio(double value) { return engine::ConvertirNumeroOCero(engine::FormatoPrecio(value)); }
-double comoMoneda(double value) { return engine::ConvertirNumeroOCero(engine::FormatoMoneda(value)); }
+double comoPrecio(double value) {
+    return engine::ConvertirNumeroOCero(engine::FormatoPrecio(value));
+}
+double comoMoneda(double value) {
+    return engine::ConvertirNumeroOCero(engine::FormatoMoneda(value));
+}
 
 } // namespace
 
-double ItemCrono::precioTotal() const { return engine::Redondear(precioUnitario * cantidad, 2); }
+double ItemCrono::precioTotal() const {
+    return engine::Redondear(precioUnitario * cantidad, 2);
+}
 
-double ItemCrono::monto(double quantity) const { return engine::Redondear(quantity * precioUnitario, 2); }
+double ItemCrono::monto(double quantity) const {
+    return engine::Redondear(quantity * precioUnitario, 2);
+}
 
-std::optional<double> ItemCrono::montoColumna(int column) const
-{
+std::optional<double> ItemCrono::montoColumna(int column) const {
     if (column < 0 || column >= kColumnasDias || !cantidades[column])
         return std::nullopt;
     return monto(*cantidades[column]);
 }
 
-double ItemCrono::restante() const
-{
+double ItemCrono::restante() const {
     double scheduled = 0;
     for (const std::optional<double>& quantity : cantidades) {
         if (quantity)
@@ -37,8 +43,7 @@ double ItemCrono::restante() const
     return comoPrecio(cantidad) - scheduled;
 }
 
-CronoItems CargarCronoItems(store::Database& db)
-{
+CronoItems CargarCronoItems(store::Database& db) {
     CronoItems crono;
     KeyIndex byItem;
     store::RecordSet items = db.openRecordSet("SELECT * FROM Presupuesto ORDER BY Indice");
@@ -69,13 +74,11 @@ CronoItems CargarCronoItems(store::Database& db)
     return crono;
 }
 
-double CantidadDesdeTexto(const QString& text)
-{
+double CantidadDesdeTexto(const QString& text) {
     return engine::Redondear(engine::ConvertirNumeroOCero(text), 3);
 }
 
-EstadoRestante estadoRestante(double remaining)
-{
+EstadoRestante estadoRestante(double remaining) {
     // Sums of decimal fractions leave binary noise: 10.1 - 5.05 - 5.05 is nothing left, not a
     // tiny over-scheduling.
     if (std::abs(remaining) < 5e-7)
@@ -83,8 +86,7 @@ EstadoRestante estadoRestante(double remaining)
     return remaining < 0 ? EstadoRestante::Negativo : EstadoRestante::Positivo;
 }
 
-QColor colorRestante(EstadoRestante estado)
-{
+QColor colorRestante(EstadoRestante estado) {
     switch (estado) {
     case EstadoRestante::Negativo:
         return QColor(232, 3, 0);
@@ -96,8 +98,7 @@ QColor colorRestante(EstadoRestante estado)
     return QColor(0, 0, 255);
 }
 
-TotalesItems CalcularTotalesItems(const CronoItems& crono)
-{
+TotalesItems CalcularTotalesItems(const CronoItems& crono) {
     TotalesItems totals;
     for (int c = 0; c < kColumnasDias; ++c) {
         double sum = 0;
@@ -135,8 +136,7 @@ TotalesItems CalcularTotalesItems(const CronoItems& crono)
     return totals;
 }
 
-ResultadoGrabar GrabarCronoValores(store::Database& db, const CronoItems& crono)
-{
+ResultadoGrabar GrabarCronoValores(store::Database& db, const CronoItems& crono) {
     try {
         store::Transaction transaction(db);
         db.execute("DELETE * FROM CronoValores");

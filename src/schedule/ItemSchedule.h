@@ -7,7 +7,6 @@
 
 #include <QColor>
 #include <QString>
-
 #include <array>
 #include <optional>
 #include <vector>
@@ -19,15 +18,15 @@ class Database;
 namespace korvex::schedule {
 
 inline constexpr int kColumnasDias = 6; // 30, 60, ... 180 days
-inline constexpr const char* kCamposCronoValores[kColumnasDias] = {"Crono30C", "Crono60C", "Crono90C",
+inline constexpr const char* kCamposCronoValores[kColumnasDias] = {"Crono30C",  "Crono60C",  "Crono90C",
                                                                    "Crono120C", "Crono150C", "Crono180C"};
 
 struct ItemCrono {
     QString codigoPres;
     QString itemPres;
     QString descripcionPres;
-    double cantidad = 0;       // cantidadpres
-    double precioUnitario = 0; // TotalPres
+    double cantidad = 0;                                         // cantidadpres
+    double precioUnitario = 0;                                   // TotalPres
     std::array<std::optional<double>, kColumnasDias> cantidades; // scheduled; none when empty
 
     double precioTotal() const; // Redondear(TotalPres x cantidadpres, 2)

@@ -7,7 +7,6 @@
 #include <QHash>
 #include <QList>
 #include <QString>
-
 #include <optional>
 
 namespace korvex::schedule {

@@ -10,14 +10,12 @@
 namespace korvex::schedule {
 
 struct ResultadoGrabar : engine::Resultado {
-    int registros = 0;  // records written
-    int omitidos = 0;   // rows whose record no longer exists
+    int registros = 0; // records written
+    int omitidos = 0;  // rows whose record no longer exists
 };
 
 // A failed result carrying the error's description, for a message box with an OK button.
-template <class R = ResultadoGrabar>
-R fallo(const store::StoreError& error)
-{
+template <class R = ResultadoGrabar> R fallo(const store::StoreError& error) {
     R result;
     result.ok = false;
     result.message = error.message();

@@ -5,8 +5,8 @@
 
 #include <QCloseEvent>
 #include <QFont>
-#include <QHeaderView>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -14,15 +14,14 @@
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
-
 #include <algorithm>
 #include <exception>
 
 namespace korvex::schedule {
 
-ScheduleWindow::ScheduleWindow(const ui::WindowContext& context, const QString& caption, const QString& heading)
-    : context_(context), db_(store::Database::openProject(context.projectFolder))
-{
+ScheduleWindow::ScheduleWindow(const ui::WindowContext& context, const QString& caption,
+                               const QString& heading)
+    : context_(context), db_(store::Database::openProject(context.projectFolder)) {
     setWindowTitle(caption);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 8, 10, 8);
@@ -49,8 +48,7 @@ ScheduleWindow::ScheduleWindow(const ui::WindowContext& context, const QString& 
     layout->addLayout(buttons_);
 }
 
-QPushButton* ScheduleWindow::addButton(const QString& name, const QString& caption)
-{
+QPushButton* ScheduleWindow::addButton(const QString& name, const QString& caption) {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(name);
     button->setAutoDefault(false);
@@ -59,8 +57,7 @@ QPushButton* ScheduleWindow::addButton(const QString& name, const QString& capti
     return button;
 }
 
-void ScheduleWindow::fitWidth(const ui::Grid* grid, int height)
-{
+void ScheduleWindow::fitWidth(const ui::Grid* grid, int height) {
     // Margins, the grid's frame and its vertical scroll bar.
     int width = grid->horizontalHeader()->length() + 20 + 2 * grid->frameWidth() +
                 style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
@@ -69,23 +66,22 @@ void ScheduleWindow::fitWidth(const ui::Grid* grid, int height)
     resize(width, height);
 }
 
-void ScheduleWindow::widenToContents(ui::Grid* grid, int col)
-{
+void ScheduleWindow::widenToContents(ui::Grid* grid, int col) {
     const int design = grid->columnWidth(col);
     grid->resizeColumnToContents(col);
     grid->setColumnWidth(col, std::max(design, grid->columnWidth(col) + 8));
 }
 
-void ScheduleWindow::setStatus(const QString& text) { status_->setText(text); }
+void ScheduleWindow::setStatus(const QString& text) {
+    status_->setText(text);
+}
 
-void ScheduleWindow::showSaveFailure(const QString& what, const QString& description)
-{
+void ScheduleWindow::showSaveFailure(const QString& what, const QString& description) {
     ui::messages::failure(this, "No se pudo grabar " + what + ": " + description +
                                     "\nLos datos grabados no se han modificado.");
 }
 
-void ScheduleWindow::closeEvent(QCloseEvent* event)
-{
+void ScheduleWindow::closeEvent(QCloseEvent* event) {
     if (dirty_) {
         switch (ui::messages::askSaveChanges(this)) {
         case ui::MessageAnswer::Yes:
@@ -105,8 +101,7 @@ void ScheduleWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void ScheduleWindow::showEvent(QShowEvent* event)
-{
+void ScheduleWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (fitted_)
         return;
@@ -122,8 +117,7 @@ void ScheduleWindow::showEvent(QShowEvent* event)
     }
 }
 
-QWidget* ScheduleWindow::guard(const std::function<QWidget*()>& make)
-{
+QWidget* ScheduleWindow::guard(const std::function<QWidget*()>& make) {
     try {
         return make();
     } catch (const store::StoreError& error) {

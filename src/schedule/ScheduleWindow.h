@@ -8,7 +8,6 @@
 
 #include <QString>
 #include <QWidget>
-
 #include <functional>
 
 class QBoxLayout;
@@ -33,9 +32,7 @@ public:
 
     // Builds a window the way the registry's factories need: on a database error while loading,
     // the error's description is shown and nullptr returned.
-    template <class W>
-    static QWidget* create(const ui::WindowContext& context)
-    {
+    template <class W> static QWidget* create(const ui::WindowContext& context) {
         return guard([&]() -> QWidget* { return new W(context); });
     }
 

@@ -7,9 +7,9 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QHeaderView>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -23,8 +23,7 @@ namespace {
 constexpr int kAnchoDescripcion = 6500;
 constexpr int kAnchoPeriodo = 1200;
 
-bool isBarText(const QString& text)
-{
+bool isBarText(const QString& text) {
     return !text.isEmpty() && text.size() <= kMaxSemanas && text.count('-') == text.size();
 }
 
@@ -34,8 +33,8 @@ class BarDelegate : public QStyledItemDelegate {
 public:
     explicit BarDelegate(ui::Grid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         const int row = index.row() + grid_->fixedRows();
         const QString text = index.data(Qt::DisplayRole).toString();
         if (row % 2 == 1 || index.column() == 0 || !isBarText(text)) {
@@ -69,8 +68,7 @@ private:
 
 } // namespace
 
-QFont frmCronograma::fuenteBarra(const QFont& base)
-{
+QFont frmCronograma::fuenteBarra(const QFont& base) {
     QFont font = base;
     font.setPointSize(50);
     font.setStretch(QFont::UltraCondensed);
@@ -78,8 +76,7 @@ QFont frmCronograma::fuenteBarra(const QFont& base)
 }
 
 frmCronograma::frmCronograma(const ui::WindowContext& context)
-    : ScheduleWindow(context, "Cronograma Valorado de Trabajos", "Cronograma Valorado de Trabajos")
-{
+    : ScheduleWindow(context, "Cronograma Valorado de Trabajos", "Cronograma Valorado de Trabajos") {
     auto* top = new QHBoxLayout;
     auto* tipo = new QLabel("Tipo de Periodos", this);
     txtPeriodo_ = new QLineEdit(this);
@@ -165,16 +162,14 @@ frmCronograma::frmCronograma(const ui::WindowContext& context)
     fitWidth(grid_, 660);
 }
 
-GrupoCrono* frmCronograma::groupAt(int row)
-{
+GrupoCrono* frmCronograma::groupAt(int row) {
     const int g = (row - 1) / 2;
     if (row < 1 || g >= int(crono_.grupos.size()))
         return nullptr;
     return &crono_.grupos[g];
 }
 
-void frmCronograma::IniciarGrilla()
-{
+void frmCronograma::IniciarGrilla() {
     QStringList titles{"DESCRIPCION"};
     QList<int> widths{kAnchoDescripcion};
     for (int p = 1; p <= kPeriodos; ++p) {
@@ -184,8 +179,7 @@ void frmCronograma::IniciarGrilla()
     grid_->setHeader(titles, widths);
 }
 
-void frmCronograma::IniciarTotales()
-{
+void frmCronograma::IniciarTotales() {
     QStringList titles{""};
     QList<int> widths{kAnchoDescripcion};
     for (int p = 1; p <= kPeriodos; ++p) {
@@ -196,12 +190,12 @@ void frmCronograma::IniciarTotales()
     totales_->setText(1, 0, "TOTAL PARCIAL");
     totales_->setBold(1, 0, true);
     totales_->setText(2, 0, "TOTAL ACUMULADO");
-    const int height = totales_->horizontalHeader()->height() + 2 * totales_->verticalHeader()->defaultSectionSize() + 4;
+    const int height =
+        totales_->horizontalHeader()->height() + 2 * totales_->verticalHeader()->defaultSectionSize() + 4;
     totales_->setFixedHeight(height);
 }
 
-void frmCronograma::showBar(int row, int period)
-{
+void frmCronograma::showBar(int row, int period) {
     const GrupoCrono* grupo = groupAt(row);
     const QString bar = grupo ? barraSemanas(grupo->semanas[period - 1]) : QString();
     grid_->setText(row, period, bar);
@@ -211,8 +205,7 @@ void frmCronograma::showBar(int row, int period)
     }
 }
 
-void frmCronograma::LlenarGrilla()
-{
+void frmCronograma::LlenarGrilla() {
     grid_->clearData();
     grid_->setRows(std::max(kFilasDiseno, 2 * int(crono_.grupos.size()) + 1));
     for (int g = 0; g < int(crono_.grupos.size()); ++g) {
@@ -232,8 +225,7 @@ void frmCronograma::LlenarGrilla()
     setStatus(QString("%1 grupos").arg(crono_.grupos.size()));
 }
 
-void frmCronograma::commitPercentage(int row, int col, const QString& typed)
-{
+void frmCronograma::commitPercentage(int row, int col, const QString& typed) {
     GrupoCrono* grupo = groupAt(row);
     if (!grupo || col < 1 || col > kPeriodos)
         return;
@@ -251,8 +243,7 @@ void frmCronograma::commitPercentage(int row, int col, const QString& typed)
     setDirty();
 }
 
-void frmCronograma::onCharacter(const QString& text)
-{
+void frmCronograma::onCharacter(const QString& text) {
     const int row = grid_->row();
     const int col = grid_->col();
     GrupoCrono* grupo = groupAt(row);
@@ -266,8 +257,7 @@ void frmCronograma::onCharacter(const QString& text)
     setDirty();
 }
 
-void frmCronograma::onGridKey(int key, Qt::KeyboardModifiers)
-{
+void frmCronograma::onGridKey(int key, Qt::KeyboardModifiers) {
     switch (key) {
     case Qt::Key_Escape:
         close();
@@ -291,8 +281,7 @@ void frmCronograma::onGridKey(int key, Qt::KeyboardModifiers)
     }
 }
 
-bool frmCronograma::ValidarPorcentajes()
-{
+bool frmCronograma::ValidarPorcentajes() {
     editor_->cancel();
     if (const auto failing = GrupoConErrorDePorcentaje(crono_)) {
         ui::messages::warning(this, MensajeErrorPorcentaje(crono_.grupos[*failing]));
@@ -304,16 +293,14 @@ bool frmCronograma::ValidarPorcentajes()
     return true;
 }
 
-void frmCronograma::LimpiarTotales()
-{
+void frmCronograma::LimpiarTotales() {
     for (int p = 1; p <= kPeriodos; ++p) {
         totales_->setText(1, p, {});
         totales_->setText(2, p, {});
     }
 }
 
-void frmCronograma::CalcularTotales()
-{
+void frmCronograma::CalcularTotales() {
     LimpiarTotales();
     TotalesPeriodo totals;
     try {
@@ -333,8 +320,7 @@ void frmCronograma::CalcularTotales()
     }
 }
 
-bool frmCronograma::save()
-{
+bool frmCronograma::save() {
     editor_->cancel();
     crono_.periodoTipo = txtPeriodo_->text();
     const ResultadoGrabar result = GrabarCronograma(db(), crono_);

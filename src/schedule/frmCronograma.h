@@ -10,7 +10,7 @@ class QLineEdit;
 namespace korvex::ui {
 class CellEditor;
 class Grid;
-}
+} // namespace korvex::ui
 
 namespace korvex::schedule {
 
@@ -21,8 +21,8 @@ public:
 
     explicit frmCronograma(const ui::WindowContext& context);
 
-    bool save() override;            // GrabarCronograma
-    bool ValidarPorcentajes();       // the check, then the totals; false when a group fails
+    bool save() override;      // GrabarCronograma
+    bool ValidarPorcentajes(); // the check, then the totals; false when a group fails
     int periodos() const { return crono_.periodos; }
 
     // The bar style of a cell with weeks: what the grid shows as a thick bar.

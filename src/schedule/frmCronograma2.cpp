@@ -25,15 +25,20 @@ constexpr int kColumnas = 11;
 constexpr int kFilasTotales = 5;
 constexpr int kColumnasTotales = 10;
 
-int dayColumn(int index) { return frmCronograma2::kColPrimerDia + index; }
-bool isDayColumn(int col) { return col >= frmCronograma2::kColPrimerDia && col < dayColumn(kColumnasDias); }
-bool isQuantityRow(int row) { return row % 2 == 1; }
+int dayColumn(int index) {
+    return frmCronograma2::kColPrimerDia + index;
+}
+bool isDayColumn(int col) {
+    return col >= frmCronograma2::kColPrimerDia && col < dayColumn(kColumnasDias);
+}
+bool isQuantityRow(int row) {
+    return row % 2 == 1;
+}
 
 } // namespace
 
 frmCronograma2::frmCronograma2(const ui::WindowContext& context)
-    : ScheduleWindow(context, "Cronograma Nuevo", "Cronograma Valorado de Trabajos")
-{
+    : ScheduleWindow(context, "Cronograma Nuevo", "Cronograma Valorado de Trabajos") {
     auto* days = new QLabel("TIEMPO EN DIAS", this);
     days->setObjectName("lblTiempo");
     QFont bold = days->font();
@@ -87,7 +92,9 @@ frmCronograma2::frmCronograma2(const ui::WindowContext& context)
 
     editor_ = new ui::CellEditor(this);
     ui::CellEditRules rules;
-    rules.canType = [this](int row, int col) { return isQuantityRow(row) && isDayColumn(col) && itemAt(row); };
+    rules.canType = [this](int row, int col) {
+        return isQuantityRow(row) && isDayColumn(col) && itemAt(row);
+    };
     rules.canEditExisting = rules.canType;
     rules.commit = [this](ui::Grid&, int row, int col, const QString& text, const QString&) {
         AsignarCantidad(row, col, text);
@@ -119,16 +126,14 @@ frmCronograma2::frmCronograma2(const ui::WindowContext& context)
     fitWidth(grid_, 680);
 }
 
-ItemCrono* frmCronograma2::itemAt(int row)
-{
+ItemCrono* frmCronograma2::itemAt(int row) {
     const int i = (row - 1) / 2;
     if (row < 1 || i >= int(crono_.items.size()))
         return nullptr;
     return &crono_.items[i];
 }
 
-void frmCronograma2::IniciarGrilla()
-{
+void frmCronograma2::IniciarGrilla() {
     QStringList titles{"RUBRO", "CANTIDAD", "PRECIO UNIT.", "PRECIO TOTAL"};
     QList<int> widths{6500, 2700, 2800, 2800};
     for (int c = 0; c < kColumnasDias; ++c) {
@@ -143,21 +148,23 @@ void frmCronograma2::IniciarGrilla()
     for (int c : {kColPrecio, kColTotal, kColRestante})
         grid_->setFontSize(0, c, 6);
 
-    totales_->setHeader(QStringList(kColumnasTotales, QString()), {2800, 6500, 2700, 2800, 1200, 1200, 1200, 1200, 1200, 1200});
+    totales_->setHeader(QStringList(kColumnasTotales, QString()),
+                        {2800, 6500, 2700, 2800, 1200, 1200, 1200, 1200, 1200, 1200});
     totales_->setText(0, 0, "TOTAL");
     totales_->setFontSize(0, 0, 8);
-    const QStringList labels{"INVERSIÓN MENSUAL", "AVANCE PARCIAL EN %", "INVERSIÓN ACUMULADA", "AVANCE ACUMULADO EN %"};
+    const QStringList labels{"INVERSIÓN MENSUAL", "AVANCE PARCIAL EN %", "INVERSIÓN ACUMULADA",
+                             "AVANCE ACUMULADO EN %"};
     for (int r = 1; r <= labels.size(); ++r) {
         totales_->setText(r, 0, labels[r - 1]);
         totales_->setFontSize(r, 0, 7);
         totales_->setAlignment(r, 0, Qt::AlignLeft | Qt::AlignVCenter);
     }
-    const int height = totales_->horizontalHeader()->height() + 4 * totales_->verticalHeader()->defaultSectionSize() + 4;
+    const int height =
+        totales_->horizontalHeader()->height() + 4 * totales_->verticalHeader()->defaultSectionSize() + 4;
     totales_->setFixedHeight(height);
 }
 
-void frmCronograma2::showQuantity(int row, int index)
-{
+void frmCronograma2::showQuantity(int row, int index) {
     const ItemCrono* item = itemAt(row);
     const int col = dayColumn(index);
     const std::optional<double>& quantity = item->cantidades[index];
@@ -167,8 +174,7 @@ void frmCronograma2::showQuantity(int row, int index)
         grid_->setAlignment(r, col, Qt::AlignRight | Qt::AlignVCenter);
 }
 
-void frmCronograma2::LlenarGrilla()
-{
+void frmCronograma2::LlenarGrilla() {
     const int n = int(crono_.items.size());
     grid_->clearData();
     grid_->setRows(2 * n + 1);
@@ -198,14 +204,12 @@ void frmCronograma2::LlenarGrilla()
     setStatus(QString("%1 rubros").arg(n));
 }
 
-void frmCronograma2::CalcularRestantes()
-{
+void frmCronograma2::CalcularRestantes() {
     for (int r = 1; r < grid_->rows(); r += 2)
         CalcularRestante(r);
 }
 
-void frmCronograma2::CalcularRestante(int row)
-{
+void frmCronograma2::CalcularRestante(int row) {
     const ItemCrono* item = itemAt(row);
     if (!item)
         return;
@@ -214,8 +218,7 @@ void frmCronograma2::CalcularRestante(int row)
     grid_->setForeColor(row, kColRestante, colorRestante(estadoRestante(remaining)));
 }
 
-void frmCronograma2::AsignarCantidad(int row, int col, const QString& text)
-{
+void frmCronograma2::AsignarCantidad(int row, int col, const QString& text) {
     ItemCrono* item = itemAt(row);
     if (!item || !isDayColumn(col))
         return;
@@ -225,20 +228,20 @@ void frmCronograma2::AsignarCantidad(int row, int col, const QString& text)
     setDirty();
 }
 
-void frmCronograma2::onGridKey(int key, Qt::KeyboardModifiers)
-{
+void frmCronograma2::onGridKey(int key, Qt::KeyboardModifiers) {
     if (key == Qt::Key_Escape)
         close();
     else if (key == Qt::Key_F5)
         CalcularTotales();
 }
 
-void frmCronograma2::CalcularTotales()
-{
+void frmCronograma2::CalcularTotales() {
     editor_->cancel();
     const TotalesItems totals = CalcularTotalesItems(crono_);
     // Every cell is written or emptied, so no figure of an earlier calculation stays behind.
-    totales_->setText(3, kColTotal, totals.inversionAcumuladaAntes ? engine::FormatoMoneda(*totals.inversionAcumuladaAntes) : QString());
+    totales_->setText(3, kColTotal,
+                      totals.inversionAcumuladaAntes ? engine::FormatoMoneda(*totals.inversionAcumuladaAntes)
+                                                     : QString());
     totales_->setAlignment(3, kColTotal, Qt::AlignRight | Qt::AlignVCenter);
     for (int c = 0; c < kColumnasDias; ++c) {
         const int col = dayColumn(c);
@@ -251,8 +254,7 @@ void frmCronograma2::CalcularTotales()
     }
 }
 
-bool frmCronograma2::save()
-{
+bool frmCronograma2::save() {
     editor_->cancel();
     const ResultadoGrabar result = GrabarCronoValores(db(), crono_);
     if (!result.ok) {

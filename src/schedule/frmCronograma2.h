@@ -7,7 +7,7 @@
 namespace korvex::ui {
 class CellEditor;
 class Grid;
-}
+} // namespace korvex::ui
 
 namespace korvex::schedule {
 
@@ -24,8 +24,8 @@ public:
 
     explicit frmCronograma2(const ui::WindowContext& context);
 
-    bool save() override;      // GrabarCronoValores
-    void CalcularTotales();    // F5
+    bool save() override;   // GrabarCronoValores
+    void CalcularTotales(); // F5
 
 private:
     void IniciarGrilla();

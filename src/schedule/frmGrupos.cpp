@@ -18,8 +18,7 @@ constexpr int kColUnidad = 3;
 } // namespace
 
 frmGrupos::frmGrupos(const ui::WindowContext& context)
-    : ScheduleWindow(context, "Agrupacion de Rubros", "Agrupación de Rubros")
-{
+    : ScheduleWindow(context, "Agrupacion de Rubros", "Agrupación de Rubros") {
     grid_ = new ui::Grid(2, 4, this);
     grid_->setObjectName("msfgGrupos");
     body()->addWidget(grid_);
@@ -37,7 +36,9 @@ frmGrupos::frmGrupos(const ui::WindowContext& context)
     rules.columns = {kColGrupo};
     rules.centredColumns = {kColGrupo};
     // Every item row takes a group, an item without number included.
-    rules.canType = [this](int row, int col) { return col == kColGrupo && row >= 1 && row <= int(items_.size()); };
+    rules.canType = [this](int row, int col) {
+        return col == kColGrupo && row >= 1 && row <= int(items_.size());
+    };
     rules.keyAction = [](ui::EditorKey key, bool existing, int, int) {
         if (key == ui::EditorKey::Enter)
             return ui::KeyAction::Commit;
@@ -69,13 +70,11 @@ frmGrupos::frmGrupos(const ui::WindowContext& context)
     fitWidth(grid_, 560);
 }
 
-void frmGrupos::IniciarGrilla()
-{
+void frmGrupos::IniciarGrilla() {
     grid_->setHeader({"GRUPO", "ÍTEM", "DESCRIPCIÓN", "UNIDAD"}, {1000, 900, 6700, 1000});
 }
 
-void frmGrupos::LlenarGrilla()
-{
+void frmGrupos::LlenarGrilla() {
     items_ = CargarGruposItems(db());
     grid_->clearData();
     grid_->setRows(int(items_.size()) + 1);
@@ -95,24 +94,21 @@ void frmGrupos::LlenarGrilla()
     setStatus(QString("%1 rubros").arg(items_.size()));
 }
 
-void frmGrupos::onGridKey(int key, Qt::KeyboardModifiers)
-{
+void frmGrupos::onGridKey(int key, Qt::KeyboardModifiers) {
     if (key == Qt::Key_Escape)
         close();
     else if (key == Qt::Key_F9)
         save();
 }
 
-std::vector<ItemGrupo> frmGrupos::rowsFromGrid() const
-{
+std::vector<ItemGrupo> frmGrupos::rowsFromGrid() const {
     std::vector<ItemGrupo> rows = items_;
     for (int i = 0; i < int(rows.size()); ++i)
         rows[i].grupo = grid_->text(i + 1, kColGrupo);
     return rows;
 }
 
-bool frmGrupos::save()
-{
+bool frmGrupos::save() {
     editor_->cancel();
     const ResultadoGrupos result = GrabarGrupos(db(), rowsFromGrid());
     if (!result.ok) {
@@ -129,10 +125,11 @@ bool frmGrupos::save()
     } catch (const store::StoreError& error) {
         ui::messages::failure(this, error.message());
     }
-    setStatus(QString("Grabado: %1 rubros cambiados de grupo, %2 grupos nuevos, %3 grupos sin rubros eliminados")
-                  .arg(result.registros)
-                  .arg(result.gruposCreados)
-                  .arg(result.gruposBorrados));
+    setStatus(
+        QString("Grabado: %1 rubros cambiados de grupo, %2 grupos nuevos, %3 grupos sin rubros eliminados")
+            .arg(result.registros)
+            .arg(result.gruposCreados)
+            .arg(result.gruposBorrados));
     grid_->setFocus();
     return true;
 }

@@ -9,7 +9,7 @@
 namespace korvex::ui {
 class CellEditor;
 class Grid;
-}
+} // namespace korvex::ui
 
 namespace korvex::schedule {
 

@@ -21,8 +21,7 @@ constexpr int kColOrden = 3;
 } // namespace
 
 frmGruposDesc::frmGruposDesc(const ui::WindowContext& context)
-    : ScheduleWindow(context, "Descripción de Grupos y Subtotales", "Descripción de Grupos y Subtotales")
-{
+    : ScheduleWindow(context, "Descripción de Grupos y Subtotales", "Descripción de Grupos y Subtotales") {
     grid_ = new ui::Grid(kFilasDiseno, 4, this);
     grid_->setObjectName("msfgGruposD");
     body()->addWidget(grid_, 1);
@@ -41,7 +40,8 @@ frmGruposDesc::frmGruposDesc(const ui::WindowContext& context)
     totalRow->addWidget(caption);
     totalRow->addWidget(lblTotal_);
     // Under the PRECIO TOTAL column: the ORDEN column and the scroll bar to its right.
-    totalRow->addSpacing(ui::twipsToPixels(1800, this) + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
+    totalRow->addSpacing(ui::twipsToPixels(1800, this) + style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                         4);
     body()->addLayout(totalRow);
 
     QPushButton* grabar = addButton("cmdGrabar", "Grabar (F9)");
@@ -93,18 +93,15 @@ frmGruposDesc::frmGruposDesc(const ui::WindowContext& context)
     fitWidth(grid_, 600);
 }
 
-bool frmGruposDesc::isGroupRow(int row) const
-{
+bool frmGruposDesc::isGroupRow(int row) const {
     return row >= 1 && row <= int(resumen_.grupos.size()) && !grid_->text(row, kColGrupo).isEmpty();
 }
 
-void frmGruposDesc::IniciarGrilla()
-{
+void frmGruposDesc::IniciarGrilla() {
     grid_->setHeader({"GRUPO", "DESCRIPCION", "PRECIO TOTAL", "ORDEN"}, {1200, 6700, 1800, 1800});
 }
 
-void frmGruposDesc::LlenarGrilla()
-{
+void frmGruposDesc::LlenarGrilla() {
     resumen_ = CargarResumenGrupos(db());
     grid_->clearData();
     grid_->setRows(std::max(kFilasDiseno, int(resumen_.grupos.size()) + 1));
@@ -126,8 +123,7 @@ void frmGruposDesc::LlenarGrilla()
     setStatus(QString("%1 grupos").arg(resumen_.grupos.size()));
 }
 
-void frmGruposDesc::commitCell(int row, int col, const QString& text)
-{
+void frmGruposDesc::commitCell(int row, int col, const QString& text) {
     GrupoResumen& g = resumen_.grupos[row - 1];
     if (col == kColDescripcion) {
         g.descripcion = text;
@@ -145,16 +141,14 @@ void frmGruposDesc::commitCell(int row, int col, const QString& text)
     setDirty();
 }
 
-void frmGruposDesc::onGridKey(int key, Qt::KeyboardModifiers)
-{
+void frmGruposDesc::onGridKey(int key, Qt::KeyboardModifiers) {
     if (key == Qt::Key_Escape)
         close();
     else if (key == Qt::Key_F9)
         save();
 }
 
-bool frmGruposDesc::save()
-{
+bool frmGruposDesc::save() {
     editor_->cancel();
     const ResultadoGrabar result = GrabarDescripcionGrupos(db(), resumen_.grupos);
     if (!result.ok) {

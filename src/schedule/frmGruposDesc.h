@@ -9,7 +9,7 @@ class QLabel;
 namespace korvex::ui {
 class CellEditor;
 class Grid;
-}
+} // namespace korvex::ui
 
 namespace korvex::schedule {
 

@@ -1,14 +1,12 @@
 // The schedule windows as the frame opens them from the main window's third tab.
-#include "WindowTestSupport.h"
-
 #include "FakeMessages.h"
+#include "WindowTestSupport.h"
 #include "shell/FolderLists.h"
 #include "shell/frmPrincipal.h"
 #include "shell/mdiPrincipal.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
-
 #include <memory>
 
 using namespace korvex;
@@ -18,8 +16,7 @@ namespace korvex {
 void wireAllWindows(ui::WindowRegistry& registry);
 }
 
-TEST(ScheduleInFrame, TheThirdTabOpensEachWindowInsideTheFrame)
-{
+TEST(ScheduleInFrame, TheThirdTabOpensEachWindowInsideTheFrame) {
     FakeMessages messages;
     ScheduleProject p;
     p.header();
@@ -37,8 +34,10 @@ TEST(ScheduleInFrame, TheThirdTabOpensEachWindowInsideTheFrame)
     frame->principal()->layOutTab(3);
 
     const QSize room = frame->mdiArea()->viewport()->size();
-    for (const auto& [button, window] : {std::pair{"cmdGrupos", "frmGrupos"}, {"cmdDescripcion", "frmGruposDesc"},
-                                         {"cmdCrono", "frmCronograma"}, {"cmdCrono2", "frmCronograma2"}}) {
+    for (const auto& [button, window] : {std::pair{"cmdGrupos", "frmGrupos"},
+                                         {"cmdDescripcion", "frmGruposDesc"},
+                                         {"cmdCrono", "frmCronograma"},
+                                         {"cmdCrono2", "frmCronograma2"}}) {
         frame->principal()->runTabButton(button);
         QWidget* opened = registry.findWindow(window);
         ASSERT_NE(opened, nullptr) << window;

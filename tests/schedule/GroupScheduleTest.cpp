@@ -1,9 +1,9 @@
-#include "ScheduleTestData.h"
+#include "schedule/GroupSchedule.h"
 
+#include "ScheduleTestData.h"
 #include "engine/Engine.h"
 #include "engine/Numbers.h"
 #include "schedule/CronoTables.h"
-#include "schedule/GroupSchedule.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,7 @@ using korvex::testing::ScheduleProject;
 
 namespace {
 
-GrupoCrono grupoCon(const QString& name, const QString& descripcion, const QStringList& percentages)
-{
+GrupoCrono grupoCon(const QString& name, const QString& descripcion, const QStringList& percentages) {
     GrupoCrono g;
     g.grupo = name;
     g.descripcion = descripcion;
@@ -24,17 +23,18 @@ GrupoCrono grupoCon(const QString& name, const QString& descripcion, const QStri
     return g;
 }
 
-QString money(const std::optional<double>& value) { return value ? engine::FormatoGrupo(*value) : QString("-"); }
+QString money(const std::optional<double>& value) {
+    return value ? engine::FormatoGrupo(*value) : QString("-");
+}
 
-QStringList detail(ScheduleProject& p)
-{
-    return p.rows("SELECT * FROM DetalleGrupo", {"Grupo", "PeriodoGru", "PorcentajeGru", "SemanasGru", "OrdenGru"});
+QStringList detail(ScheduleProject& p) {
+    return p.rows("SELECT * FROM DetalleGrupo",
+                  {"Grupo", "PeriodoGru", "PorcentajeGru", "SemanasGru", "OrdenGru"});
 }
 
 } // namespace
 
-TEST(GroupSchedule, LoadingShowsEachGroupsPeriodsInOrder)
-{
+TEST(GroupSchedule, LoadingShowsEachGroupsPeriodsInOrder) {
     ScheduleProject p;
     p.db.execute("INSERT INTO Proyecto (Periodotipo) VALUES (?)", {"Mensual"});
     p.group("B", "Estructura", 2);
@@ -62,8 +62,7 @@ TEST(GroupSchedule, LoadingShowsEachGroupsPeriodsInOrder)
     EXPECT_EQ(barraSemanas(5), "");
 }
 
-TEST(GroupSchedule, PercentagesMustAddUpToAHundred)
-{
+TEST(GroupSchedule, PercentagesMustAddUpToAHundred) {
     Cronograma crono;
     crono.grupos = {grupoCon("A", "Obra gruesa", {"33.3", "33,3", "33.4"}),
                     grupoCon("B", "", {"25.49", "18.92", "17.93", "37.66"})};
@@ -71,7 +70,8 @@ TEST(GroupSchedule, PercentagesMustAddUpToAHundred)
 
     crono.grupos.push_back(grupoCon("C", "Acabados", {"50", "49.99"}));
     ASSERT_EQ(GrupoConErrorDePorcentaje(crono), 2);
-    EXPECT_EQ(MensajeErrorPorcentaje(crono.grupos[2]), "El Grupo Acabados tiene un error en la suma de Porcentaje");
+    EXPECT_EQ(MensajeErrorPorcentaje(crono.grupos[2]),
+              "El Grupo Acabados tiene un error en la suma de Porcentaje");
     // A group without description is named by its name.
     EXPECT_EQ(MensajeErrorPorcentaje(crono.grupos[1]), "El Grupo B tiene un error en la suma de Porcentaje");
 
@@ -79,19 +79,18 @@ TEST(GroupSchedule, PercentagesMustAddUpToAHundred)
     EXPECT_EQ(GrupoConErrorDePorcentaje(crono), 0);
 }
 
-TEST(GroupSchedule, TotalsPerPeriodFollowEachGroupsDirectCost)
-{
+TEST(GroupSchedule, TotalsPerPeriodFollowEachGroupsDirectCost) {
     ScheduleProject p;
     p.header(20, 5, true); // indirect costs and tools do not count in the schedule
     p.item("E1", "1", "Hormigón", 2.5, "Obra");
-    p.material("E1", "1", "Cemento", 2.5, 13.47);  // 33.68
-    p.labour("E1", "1", "Peón", 1, 3.05, 0.8);     // 2.44 -> direct cost 36.12
+    p.material("E1", "1", "Cemento", 2.5, 13.47); // 33.68
+    p.labour("E1", "1", "Peón", 1, 3.05, 0.8);    // 2.44 -> direct cost 36.12
     p.item("E2", "2", "Enlucido", 3, "Acab");
-    p.material("E2", "2", "Mortero", 1, 10.005);   // 10.01
+    p.material("E2", "2", "Mortero", 1, 10.005); // 10.01
     p.item("E3", "3", "Pintura", 2, "acab");
-    p.material("E3", "3", "Pintura", 0.333, 10);   // 3.33
+    p.material("E3", "3", "Pintura", 0.333, 10); // 3.33
     p.group("Obra", "Compartida", 1);
-    p.group("Acab", "Compartida", 2);              // the same description: still its own total
+    p.group("Acab", "Compartida", 2); // the same description: still its own total
     p.group("Vacío", {}, 3);
 
     Cronograma crono = CargarCronograma(p.db);
@@ -120,8 +119,7 @@ TEST(GroupSchedule, TotalsPerPeriodFollowEachGroupsDirectCost)
     EXPECT_EQ(money(totals.acumulado[6]), "126.99");
 }
 
-TEST(GroupSchedule, SavingWritesEachGroupUnderItsOwnName)
-{
+TEST(GroupSchedule, SavingWritesEachGroupUnderItsOwnName) {
     ScheduleProject p;
     p.group("A", "Igual", 3);
     p.group("B", "Igual", 4);
@@ -154,8 +152,7 @@ TEST(GroupSchedule, SavingWritesEachGroupUnderItsOwnName)
     EXPECT_EQ(reloaded.periodos, 12);
 }
 
-TEST(GroupSchedule, WithoutPeriodTypeNoHeaderIsMadeUp)
-{
+TEST(GroupSchedule, WithoutPeriodTypeNoHeaderIsMadeUp) {
     ScheduleProject p;
     p.group("A", "Obra", 1);
     Cronograma crono = CargarCronograma(p.db);
@@ -164,8 +161,7 @@ TEST(GroupSchedule, WithoutPeriodTypeNoHeaderIsMadeUp)
     EXPECT_EQ(p.count("SELECT * FROM Proyecto"), 0);
 }
 
-TEST(GroupSchedule, AFailedSaveLeavesTheStoredScheduleAsItWas)
-{
+TEST(GroupSchedule, AFailedSaveLeavesTheStoredScheduleAsItWas) {
     FailureGuard guard;
     ScheduleProject p;
     p.header();
@@ -189,8 +185,7 @@ TEST(GroupSchedule, AFailedSaveLeavesTheStoredScheduleAsItWas)
     }
 }
 
-TEST(CronoTables, OneRecordPerRunOfAGroupsPeriods)
-{
+TEST(CronoTables, OneRecordPerRunOfAGroupsPeriods) {
     ScheduleProject p;
     p.db.execute("INSERT INTO Crono (Grupo) VALUES (?)", {"basura"});
     p.detail("Acab", 3, 40, 2, 2);
@@ -225,14 +220,15 @@ TEST(CronoTables, OneRecordPerRunOfAGroupsPeriods)
     EXPECT_EQ(periodsWithWork(2), QList<int>({5}));
     EXPECT_EQ(periodsWithWork(4), QList<int>({6}));
 
-    EXPECT_EQ(p.rows("SELECT * FROM Crono2", {"Grupo", "Periodo1S", "Periodo2S", "Periodo3S", "Periodo4S"}).first(2),
+    EXPECT_EQ(p.rows("SELECT * FROM Crono2", {"Grupo", "Periodo1S", "Periodo2S", "Periodo3S", "Periodo4S"})
+                  .first(2),
               QStringList({"Obra\t4\t1\t<null>\t<null>", "Acab\t<null>\t<null>\t2\t3"}));
-    EXPECT_EQ(p.rows("SELECT * FROM Crono3", {"Grupo", "Periodo1P", "Periodo2P", "Periodo3P", "Periodo4P"}).first(2),
+    EXPECT_EQ(p.rows("SELECT * FROM Crono3", {"Grupo", "Periodo1P", "Periodo2P", "Periodo3P", "Periodo4P"})
+                  .first(2),
               QStringList({"Obra\t60\t40\t<null>\t<null>", "Acab\t<null>\t<null>\t40\t60"}));
 }
 
-TEST(CronoTables, EmptyScheduleEmptiesTheTablesAndFailuresChangeNothing)
-{
+TEST(CronoTables, EmptyScheduleEmptiesTheTablesAndFailuresChangeNothing) {
     FailureGuard guard;
     ScheduleProject p;
     p.detail("Obra", 1, 100, 4, 1);

@@ -1,12 +1,10 @@
-#include "WindowTestSupport.h"
-
 #include "FakeMessages.h"
+#include "WindowTestSupport.h"
 #include "schedule/frmGrupos.h"
 #include "schedule/frmGruposDesc.h"
 
 #include <QLabel>
 #include <QPushButton>
-
 #include <memory>
 
 using namespace korvex;
@@ -20,8 +18,7 @@ void wiring_schedule(ui::WindowRegistry& registry);
 
 namespace {
 
-void threeItems(ScheduleProject& p)
-{
+void threeItems(ScheduleProject& p) {
     p.item("E1", "1.01", "Excavación a mano", 10, "Obra", 5);
     p.item("E2", "1.02", "Replantillo f'c = 140 kg/cm2", 2, {}, 80);
     p.item("E3", "2.01", "Enlucido vertical", 40, {}, 7.25);
@@ -29,8 +26,7 @@ void threeItems(ScheduleProject& p)
 
 } // namespace
 
-TEST(frmGruposWindow, TypingGroupsIntoTheGridAndSaving)
-{
+TEST(frmGruposWindow, TypingGroupsIntoTheGridAndSaving) {
     FakeMessages messages;
     ScheduleProject p;
     threeItems(p);
@@ -72,13 +68,13 @@ TEST(frmGruposWindow, TypingGroupsIntoTheGridAndSaving)
     EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
     EXPECT_EQ(p.rows("SELECT * FROM Presupuesto ORDER BY Indice", {"GruposPres"}),
               QStringList({"Obra", "Obra d'Agua", "Acabados"}));
-    EXPECT_EQ(p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo"}), QStringList({"Acabados", "Obra", "Obra d'Agua"}));
+    EXPECT_EQ(p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo"}),
+              QStringList({"Acabados", "Obra", "Obra d'Agua"}));
     EXPECT_TRUE(window->findChild<QLabel*>("lblEstado")->text().startsWith("Grabado"));
     EXPECT_FALSE(window->hasUnsavedChanges());
 }
 
-TEST(frmGruposWindow, ClosingWithUnsavedChangesAsksAndAFailedSaveKeepsItOpen)
-{
+TEST(frmGruposWindow, ClosingWithUnsavedChangesAsksAndAFailedSaveKeepsItOpen) {
     FakeMessages messages;
     FailureGuard guard;
     ScheduleProject p;
@@ -99,7 +95,8 @@ TEST(frmGruposWindow, ClosingWithUnsavedChangesAsksAndAFailedSaveKeepsItOpen)
     messages.answer(ui::MessageAnswer::Yes);
     EXPECT_FALSE(window->close());
     store::testing::failAfterWrites(-1);
-    EXPECT_TRUE(messages.lastText().startsWith("No se pudo grabar los grupos")) << messages.lastText().toStdString();
+    EXPECT_TRUE(messages.lastText().startsWith("No se pudo grabar los grupos"))
+        << messages.lastText().toStdString();
     EXPECT_EQ(p.count("SELECT * FROM Grupos"), 0);
     EXPECT_TRUE(window->hasUnsavedChanges());
 
@@ -109,11 +106,10 @@ TEST(frmGruposWindow, ClosingWithUnsavedChangesAsksAndAFailedSaveKeepsItOpen)
     EXPECT_EQ(p.count("SELECT * FROM Grupos WHERE Grupo = ?", {"nuevo"}), 1);
 }
 
-TEST(frmGruposDescWindow, DescriptionsOrdersAndTotals)
-{
+TEST(frmGruposDescWindow, DescriptionsOrdersAndTotals) {
     FakeMessages messages;
     ScheduleProject p;
-    threeItems(p); // Obra: 10 x 5 = 50.00
+    threeItems(p);                                   // Obra: 10 x 5 = 50.00
     p.item("E4", "3.01", "Pintura", 3, "Acab", 1.5); // 4.50
     p.group("Obra", "Obra gruesa", 1);
     p.group("Acab", {}, 2);
@@ -167,12 +163,12 @@ TEST(frmGruposDescWindow, DescriptionsOrdersAndTotals)
     EXPECT_EQ(grid->text(1, 1), "Obra gruessa");
 
     QTest::keyClick(grid, Qt::Key_F9);
-    EXPECT_EQ(p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo", "DescripcionGru", "TotalGrupo", "OrdenGru"}),
-              QStringList({"Acab\tAcabados \"finos\"\t4.5\t3", "Obra\tObra gruessa\t50\t1", "Vacío\t\t0\t0"}));
+    EXPECT_EQ(
+        p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo", "DescripcionGru", "TotalGrupo", "OrdenGru"}),
+        QStringList({"Acab\tAcabados \"finos\"\t4.5\t3", "Obra\tObra gruessa\t50\t1", "Vacío\t\t0\t0"}));
 }
 
-TEST(ScheduleWiring, TheFourWindowsOpenByClassName)
-{
+TEST(ScheduleWiring, TheFourWindowsOpenByClassName) {
     FakeMessages messages;
     ScheduleProject p;
     threeItems(p);
@@ -197,8 +193,7 @@ TEST(ScheduleWiring, TheFourWindowsOpenByClassName)
     registry.clear();
 }
 
-TEST(frmGruposDescWindow, MoreGroupsThanTheDesignRowsAreAllShownAndSaved)
-{
+TEST(frmGruposDescWindow, MoreGroupsThanTheDesignRowsAreAllShownAndSaved) {
     FakeMessages messages;
     ScheduleProject p;
     {
@@ -216,6 +211,7 @@ TEST(frmGruposDescWindow, MoreGroupsThanTheDesignRowsAreAllShownAndSaved)
     QTest::keyClick(editorOf(window.get()), Qt::Key_Return);
     EXPECT_EQ(grid->row(), 230);
     window->findChild<QPushButton*>("cmdGrabar")->click();
-    EXPECT_EQ(p.rows("SELECT * FROM Grupos WHERE Grupo = ?", {"DescripcionGru"}, {"G230"}), QStringList({"Último"}));
+    EXPECT_EQ(p.rows("SELECT * FROM Grupos WHERE Grupo = ?", {"DescripcionGru"}, {"G230"}),
+              QStringList({"Último"}));
     EXPECT_EQ(messages.count(), 0);
 }

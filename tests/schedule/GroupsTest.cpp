@@ -1,12 +1,10 @@
 #include "ScheduleTestData.h"
-
 #include "engine/Numbers.h"
 #include "schedule/GroupAssignment.h"
 #include "schedule/GroupSummary.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 
 using namespace korvex;
 using namespace korvex::schedule;
@@ -15,19 +13,19 @@ using korvex::testing::ScheduleProject;
 
 namespace {
 
-std::vector<ItemGrupo> withGroups(std::vector<ItemGrupo> rows, const QStringList& groups)
-{
+std::vector<ItemGrupo> withGroups(std::vector<ItemGrupo> rows, const QStringList& groups) {
     for (int i = 0; i < int(rows.size()) && i < groups.size(); ++i)
         rows[i].grupo = groups[i];
     return rows;
 }
 
-QStringList groupNames(ScheduleProject& p) { return p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo"}); }
+QStringList groupNames(ScheduleProject& p) {
+    return p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo"});
+}
 
 } // namespace
 
-TEST(GroupAssignment, SavingKeepsGroupsInStepWithTheNamesInUse)
-{
+TEST(GroupAssignment, SavingKeepsGroupsInStepWithTheNamesInUse) {
     ScheduleProject p;
     p.item("E1", "1", "Excavación a mano", 10, "OLD");
     p.item("E2", "2", "Replantillo f'c = 140", 5);
@@ -45,7 +43,8 @@ TEST(GroupAssignment, SavingKeepsGroupsInStepWithTheNamesInUse)
 
     // Two items take one new name (in two letter cases), one takes a name with an apostrophe, the
     // emptied cell of the last item leaves it in its group.
-    const ResultadoGrupos result = GrabarGrupos(p.db, withGroups(rows, {"Estructura", "ESTRUCTURA", " D'Agua ", ""}));
+    const ResultadoGrupos result =
+        GrabarGrupos(p.db, withGroups(rows, {"Estructura", "ESTRUCTURA", " D'Agua ", ""}));
     ASSERT_TRUE(result.ok) << result.message.toStdString();
     EXPECT_EQ(result.registros, 3);
     EXPECT_EQ(result.gruposCreados, 2);
@@ -66,8 +65,7 @@ TEST(GroupAssignment, SavingKeepsGroupsInStepWithTheNamesInUse)
     EXPECT_EQ(again.registros + again.gruposCreados + again.gruposBorrados, 0);
 }
 
-TEST(GroupAssignment, RowsFindTheirItemsByKeyWhateverTheirOrder)
-{
+TEST(GroupAssignment, RowsFindTheirItemsByKeyWhateverTheirOrder) {
     ScheduleProject p;
     p.item("A-1", "1", "Uno", 1);
     p.item("A-1", "2", "Dos", 1);
@@ -84,8 +82,7 @@ TEST(GroupAssignment, RowsFindTheirItemsByKeyWhateverTheirOrder)
               QStringList({"Uno\tG1", "Dos\tG2", "Tres\tG3", "Cuatro, misma clave\tG4"}));
 }
 
-TEST(GroupAssignment, EveryGroupFallingOutOfUseIsDeletedHoweverMany)
-{
+TEST(GroupAssignment, EveryGroupFallingOutOfUseIsDeletedHoweverMany) {
     ScheduleProject p;
     p.item("X", "1", "Único", 1, "Vivo");
     {
@@ -102,8 +99,7 @@ TEST(GroupAssignment, EveryGroupFallingOutOfUseIsDeletedHoweverMany)
     EXPECT_EQ(groupNames(p), QStringList({"Vivo"}));
 }
 
-TEST(GroupAssignment, AFailedSaveLeavesItemsAndGroupsAsTheyWere)
-{
+TEST(GroupAssignment, AFailedSaveLeavesItemsAndGroupsAsTheyWere) {
     FailureGuard guard;
     ScheduleProject p;
     p.item("E1", "1", "Uno", 1, "A");
@@ -127,12 +123,11 @@ TEST(GroupAssignment, AFailedSaveLeavesItemsAndGroupsAsTheyWere)
     EXPECT_EQ(groupNames(p), QStringList({"C"}));
 }
 
-TEST(GroupSummary, TotalsComeFromTheItemsStoredUnitPrices)
-{
+TEST(GroupSummary, TotalsComeFromTheItemsStoredUnitPrices) {
     ScheduleProject p;
-    p.item("E1", "1", "Excavación", 12.5, "Obra", 3.333);    // 41.6625 -> 41.66
-    p.item("E2", "2", "Relleno", 3, "OBRA", 2.675);          // 8.025 -> 8.03
-    p.item("E3", "3", "Pintura", 2, "Acabados", 1234.5);     // 2469.00
+    p.item("E1", "1", "Excavación", 12.5, "Obra", 3.333); // 41.6625 -> 41.66
+    p.item("E2", "2", "Relleno", 3, "OBRA", 2.675);       // 8.025 -> 8.03
+    p.item("E3", "3", "Pintura", 2, "Acabados", 1234.5);  // 2469.00
     p.item("E4", "4", "Sin grupo", 100, {}, 99);
     p.group("Acabados", "Acabados y pintura", 2);
     p.group("Obra", "Obra gruesa", 1);
@@ -151,8 +146,7 @@ TEST(GroupSummary, TotalsComeFromTheItemsStoredUnitPrices)
     EXPECT_EQ(engine::FormatoGrupo(resumen.total), "2,518.69");
 }
 
-TEST(GroupSummary, TheOrderTypedIsAWholeNumberOrRefused)
-{
+TEST(GroupSummary, TheOrderTypedIsAWholeNumberOrRefused) {
     EXPECT_EQ(OrdenDesdeTexto("3.7"), 3);
     EXPECT_EQ(OrdenDesdeTexto("3,7"), 3);
     EXPECT_EQ(OrdenDesdeTexto("-1.5"), -2);
@@ -163,8 +157,7 @@ TEST(GroupSummary, TheOrderTypedIsAWholeNumberOrRefused)
     EXPECT_EQ(OrdenDesdeTexto("-32769"), std::nullopt);
 }
 
-TEST(GroupSummary, SavingWritesEachRowIntoTheGroupOfItsName)
-{
+TEST(GroupSummary, SavingWritesEachRowIntoTheGroupOfItsName) {
     FailureGuard guard;
     ScheduleProject p;
     p.item("E1", "1", "Excavación", 2, "Obra", 10.5);
@@ -180,7 +173,8 @@ TEST(GroupSummary, SavingWritesEachRowIntoTheGroupOfItsName)
     resumen.grupos[1].orden.reset();
     std::reverse(resumen.grupos.begin(), resumen.grupos.end());
     p.db.execute("DELETE * FROM Grupos WHERE Grupo = ?", {"Borrado"});
-    const QStringList before = p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo", "DescripcionGru", "OrdenGru"});
+    const QStringList before =
+        p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo", "DescripcionGru", "OrdenGru"});
 
     store::testing::failAfterWrites(1);
     const ResultadoGrabar failed = GrabarDescripcionGrupos(p.db, resumen.grupos);
@@ -192,6 +186,7 @@ TEST(GroupSummary, SavingWritesEachRowIntoTheGroupOfItsName)
     ASSERT_TRUE(result.ok) << result.message.toStdString();
     EXPECT_EQ(result.registros, 2);
     EXPECT_EQ(result.omitidos, 1);
-    EXPECT_EQ(p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo", "DescripcionGru", "TotalGrupo", "OrdenGru"}),
-              QStringList({"D'Agua\tAgua potable\t0\t0", "Obra\tObra \"gruesa\" d'un lado\t21\t5"}));
+    EXPECT_EQ(
+        p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo", "DescripcionGru", "TotalGrupo", "OrdenGru"}),
+        QStringList({"D'Agua\tAgua potable\t0\t0", "Obra\tObra \"gruesa\" d'un lado\t21\t5"}));
 }

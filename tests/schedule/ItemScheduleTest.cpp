@@ -1,7 +1,7 @@
-#include "ScheduleTestData.h"
-
-#include "engine/Numbers.h"
 #include "schedule/ItemSchedule.h"
+
+#include "ScheduleTestData.h"
+#include "engine/Numbers.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@ using korvex::testing::ScheduleProject;
 
 namespace {
 
-void cronoValores(ScheduleProject& p, const QString& codigo, const QString& item, const QVariantList& quantities)
-{
+void cronoValores(ScheduleProject& p, const QString& codigo, const QString& item,
+                  const QVariantList& quantities) {
     QVariantList values{codigo, item};
     values << quantities;
     while (values.size() < 8)
@@ -24,22 +24,22 @@ void cronoValores(ScheduleProject& p, const QString& codigo, const QString& item
 }
 
 // Three items: one scheduled exactly, one over-scheduled, one not at all. Budget 725.00.
-void sampleBudget(ScheduleProject& p)
-{
-    p.item("E'1", "1", "Excavación", 10, {}, 12.5);  // 125.00
-    p.item("E2", "2", "Hormigón", 5.5, {}, 100);     // 550.00
-    p.item("E3", "3", "Pintura", 20, {}, 2.5);       // 50.00
+void sampleBudget(ScheduleProject& p) {
+    p.item("E'1", "1", "Excavación", 10, {}, 12.5);   // 125.00
+    p.item("E2", "2", "Hormigón", 5.5, {}, 100);      // 550.00
+    p.item("E3", "3", "Pintura", 20, {}, 2.5);        // 50.00
     cronoValores(p, "E2", "2", {0, QVariant(), 5.8}); // stored 0: shown as none
     cronoValores(p, "e'1", "1", {4, 6});              // the code in another letter case
     cronoValores(p, "Z9", "9", {1});                  // an item no longer in the budget
 }
 
-QString money(const std::optional<double>& value) { return value ? engine::FormatoMoneda(*value) : QString("-"); }
+QString money(const std::optional<double>& value) {
+    return value ? engine::FormatoMoneda(*value) : QString("-");
+}
 
 } // namespace
 
-TEST(ItemSchedule, LoadingMatchesEachItemToItsQuantities)
-{
+TEST(ItemSchedule, LoadingMatchesEachItemToItsQuantities) {
     ScheduleProject p;
     sampleBudget(p);
     const CronoItems crono = CargarCronoItems(p.db);
@@ -65,8 +65,7 @@ TEST(ItemSchedule, LoadingMatchesEachItemToItsQuantities)
     EXPECT_EQ(colorRestante(estadoRestante(none.restante())), QColor(0, 0, 255));
 }
 
-TEST(ItemSchedule, QuantitiesAndWhatIsLeft)
-{
+TEST(ItemSchedule, QuantitiesAndWhatIsLeft) {
     EXPECT_EQ(CantidadDesdeTexto("abc"), 0);
     EXPECT_EQ(CantidadDesdeTexto(""), 0);
     EXPECT_EQ(CantidadDesdeTexto("1,5"), 1.5);
@@ -84,8 +83,7 @@ TEST(ItemSchedule, QuantitiesAndWhatIsLeft)
     EXPECT_EQ(item.monto(3), 10.01); // 10.005 rounds half up
 }
 
-TEST(ItemSchedule, ColumnResultsStopAtTheFirstColumnWithoutInvestment)
-{
+TEST(ItemSchedule, ColumnResultsStopAtTheFirstColumnWithoutInvestment) {
     ScheduleProject p;
     sampleBudget(p);
     CronoItems crono = CargarCronoItems(p.db);
@@ -119,8 +117,7 @@ TEST(ItemSchedule, ColumnResultsStopAtTheFirstColumnWithoutInvestment)
     EXPECT_EQ(totals.avanceParcial[1], std::nullopt);
 }
 
-TEST(ItemSchedule, AScheduleWithoutBudgetHasNoProgress)
-{
+TEST(ItemSchedule, AScheduleWithoutBudgetHasNoProgress) {
     CronoItems crono;
     ItemCrono item;
     item.cantidad = 0;
@@ -133,8 +130,7 @@ TEST(ItemSchedule, AScheduleWithoutBudgetHasNoProgress)
     EXPECT_EQ(totals.inversionAcumulada[0], 0);
 }
 
-TEST(ItemSchedule, SavingRewritesTheQuantitiesAllOrNothing)
-{
+TEST(ItemSchedule, SavingRewritesTheQuantitiesAllOrNothing) {
     FailureGuard guard;
     ScheduleProject p;
     sampleBudget(p);

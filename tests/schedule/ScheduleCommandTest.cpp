@@ -1,5 +1,4 @@
 #include "ScheduleTestData.h"
-
 #include "cli/CommandTable.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +14,7 @@ struct CommandRun {
     QString err;
 };
 
-CommandRun korvexRun(const QStringList& arguments)
-{
+CommandRun korvexRun(const QStringList& arguments) {
     CommandRun run;
     QString input;
     QTextStream out(&run.out);
@@ -28,8 +26,7 @@ CommandRun korvexRun(const QStringList& arguments)
 
 } // namespace
 
-TEST(ScheduleCommand, PrintsTheThreeReportTablesRebuilt)
-{
+TEST(ScheduleCommand, PrintsTheThreeReportTablesRebuilt) {
     ScheduleProject p;
     p.detail("Obra d'Agua", 1, 60, 4, 1);
     p.detail("Obra d'Agua", 3, 40.5, 2, 1);
@@ -54,8 +51,7 @@ TEST(ScheduleCommand, PrintsTheThreeReportTablesRebuilt)
     EXPECT_EQ(p.count("SELECT * FROM Crono"), 2);
 }
 
-TEST(ScheduleCommand, RefusesAFolderWithoutProjectAndBadUsage)
-{
+TEST(ScheduleCommand, RefusesAFolderWithoutProjectAndBadUsage) {
     ScheduleProject p;
     EXPECT_EQ(korvexRun({"--root", p.root.root(), "schedule"}).code, cli::kUsage);
     const CommandRun missing = korvexRun({"--root", p.root.root(), "schedule", "NoExiste"});

@@ -1,12 +1,10 @@
-#include "WindowTestSupport.h"
-
 #include "FakeMessages.h"
+#include "WindowTestSupport.h"
 #include "schedule/frmCronograma.h"
 #include "schedule/frmCronograma2.h"
 
 #include <QLabel>
 #include <QPushButton>
-
 #include <memory>
 
 using namespace korvex;
@@ -18,8 +16,7 @@ namespace {
 
 // Two groups: "Obra" (direct cost 10 x 36.12 = 361.20) and "Muros" without description
 // (4 x 12.00 = 48.00).
-void scheduledProject(ScheduleProject& p)
-{
+void scheduledProject(ScheduleProject& p) {
     p.header(20, 5, true);
     p.item("E1", "1", "Hormigón simple f'c = 180", 10, "Obra");
     p.material("E1", "1", "Cemento", 2.5, 13.47);
@@ -34,8 +31,7 @@ void scheduledProject(ScheduleProject& p)
 
 } // namespace
 
-TEST(frmCronogramaWindow, BarsPercentagesAndTotals)
-{
+TEST(frmCronogramaWindow, BarsPercentagesAndTotals) {
     FakeMessages messages;
     ScheduleProject p;
     scheduledProject(p);
@@ -105,14 +101,15 @@ TEST(frmCronogramaWindow, BarsPercentagesAndTotals)
     QTest::keyClicks(window->findChild<QLineEdit*>("txtPeriodo"), "Mensual");
     window->findChild<QPushButton*>("cmdGrabar")->click();
     EXPECT_EQ(messages.count(), 1) << messages.lastText().toStdString();
-    EXPECT_EQ(p.rows("SELECT * FROM DetalleGrupo", {"Grupo", "PeriodoGru", "PorcentajeGru", "SemanasGru", "OrdenGru"}),
-              QStringList({"Obra\t1\t40\t4\t1", "Obra\t2\t60\t2\t1", "Muros\t3\t30\t3\t2", "Muros\t4\t70\t0\t2"}));
+    EXPECT_EQ(
+        p.rows("SELECT * FROM DetalleGrupo",
+               {"Grupo", "PeriodoGru", "PorcentajeGru", "SemanasGru", "OrdenGru"}),
+        QStringList({"Obra\t1\t40\t4\t1", "Obra\t2\t60\t2\t1", "Muros\t3\t30\t3\t2", "Muros\t4\t70\t0\t2"}));
     EXPECT_EQ(p.rows("SELECT * FROM Proyecto", {"Periodotipo"}), QStringList({"Mensual"}));
     EXPECT_FALSE(window->hasUnsavedChanges());
 }
 
-TEST(frmCronogramaWindow, F9SavesNothingAndClosingAsks)
-{
+TEST(frmCronogramaWindow, F9SavesNothingAndClosingAsks) {
     FakeMessages messages;
     ScheduleProject p;
     scheduledProject(p);
@@ -135,8 +132,7 @@ TEST(frmCronogramaWindow, F9SavesNothingAndClosingAsks)
 namespace {
 
 // Budget 550.00: E1 10 x 12.50, E2 5.5 x 50.00, E3 30 x 5.00.
-void itemProject(ScheduleProject& p)
-{
+void itemProject(ScheduleProject& p) {
     p.header();
     p.item("E1", "1", "Excavación", 10);
     p.material("E1", "1", "Jornal", 1, 12.5);
@@ -146,12 +142,13 @@ void itemProject(ScheduleProject& p)
     p.material("E3", "3", "Mortero", 1, 5);
 }
 
-QString cell(ui::Grid* grid, int row, int col) { return grid->text(row, col); }
+QString cell(ui::Grid* grid, int row, int col) {
+    return grid->text(row, col);
+}
 
 } // namespace
 
-TEST(frmCronograma2Window, QuantitiesMoneyAndWhatIsLeft)
-{
+TEST(frmCronograma2Window, QuantitiesMoneyAndWhatIsLeft) {
     FakeMessages messages;
     ScheduleProject p;
     itemProject(p);
@@ -237,13 +234,14 @@ TEST(frmCronograma2Window, QuantitiesMoneyAndWhatIsLeft)
 
     window->findChild<QPushButton*>("cmdGrabar")->click();
     EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
-    EXPECT_EQ(p.rows("SELECT * FROM CronoValores", {"CronoCodigo", "Crono30C", "Crono60C", "Crono90C", "Crono180C"}),
-              QStringList({"E1\t4\t0\t<null>\t0", "E2\t<null>\t<null>\t6\t<null>", "E3\t<null>\t<null>\t<null>\t1.5"}));
+    EXPECT_EQ(p.rows("SELECT * FROM CronoValores",
+                     {"CronoCodigo", "Crono30C", "Crono60C", "Crono90C", "Crono180C"}),
+              QStringList({"E1\t4\t0\t<null>\t0", "E2\t<null>\t<null>\t6\t<null>",
+                           "E3\t<null>\t<null>\t<null>\t1.5"}));
     EXPECT_FALSE(window->hasUnsavedChanges());
 }
 
-TEST(frmCronograma2Window, WithoutProjectDataTheStoredPricesStand)
-{
+TEST(frmCronograma2Window, WithoutProjectDataTheStoredPricesStand) {
     FakeMessages messages;
     ScheduleProject p;
     p.item("E1", "1", "Excavación", 10, {}, 3.25);
@@ -252,8 +250,7 @@ TEST(frmCronograma2Window, WithoutProjectDataTheStoredPricesStand)
     EXPECT_EQ(gridOf(window.get(), "msfgCrono")->text(1, 3), "32.50");
 }
 
-TEST(ScheduleWindowsCapacity, HundredsOfGroupsAndItemsAreAllShownAndSaved)
-{
+TEST(ScheduleWindowsCapacity, HundredsOfGroupsAndItemsAreAllShownAndSaved) {
     FakeMessages messages;
     ScheduleProject p;
     p.header();
@@ -278,8 +275,8 @@ TEST(ScheduleWindowsCapacity, HundredsOfGroupsAndItemsAreAllShownAndSaved)
     QTest::keyClicks(grid, "--");
     schedule->findChild<QPushButton*>("cmdGrabar")->click();
     EXPECT_EQ(p.count("SELECT * FROM DetalleGrupo"), 131);
-    EXPECT_EQ(p.rows("SELECT * FROM DetalleGrupo WHERE Grupo = ? AND PeriodoGru = 2", {"PorcentajeGru", "SemanasGru"},
-                     {"G130"}),
+    EXPECT_EQ(p.rows("SELECT * FROM DetalleGrupo WHERE Grupo = ? AND PeriodoGru = 2",
+                     {"PorcentajeGru", "SemanasGru"}, {"G130"}),
               QStringList({"0\t2"}));
     schedule.reset();
 

@@ -1,8 +1,7 @@
 // Pictures of the windows on the sample project, for looking at them as a user would:
 // KORVEX_SCREENSHOT_DIR=docs/screenshots xvfb-run -a test_schedule_gui --gtest_filter='Screenshots*'
-#include "WindowTestSupport.h"
-
 #include "FakeMessages.h"
+#include "WindowTestSupport.h"
 #include "engine/Demo.h"
 #include "schedule/GroupSchedule.h"
 #include "schedule/ItemSchedule.h"
@@ -12,7 +11,6 @@
 #include "schedule/frmGruposDesc.h"
 
 #include <QPushButton>
-
 #include <memory>
 
 using namespace korvex;
@@ -21,8 +19,7 @@ using namespace korvex::testing;
 namespace {
 
 // A plausible schedule: each group spread over consecutive periods.
-void planGroups(ScheduleProject& p)
-{
+void planGroups(ScheduleProject& p) {
     schedule::Cronograma crono = schedule::CargarCronograma(p.db);
     crono.periodoTipo = "Mensual";
     const QList<QList<std::pair<QString, int>>> plans = {
@@ -42,8 +39,7 @@ void planGroups(ScheduleProject& p)
     ASSERT_TRUE(schedule::GrabarCronograma(p.db, crono).ok);
 }
 
-void planItems(ScheduleProject& p)
-{
+void planItems(ScheduleProject& p) {
     schedule::CronoItems crono = schedule::CargarCronoItems(p.db);
     for (int i = 0; i < int(crono.items.size()); ++i) {
         schedule::ItemCrono& item = crono.items[i];
@@ -59,8 +55,7 @@ void planItems(ScheduleProject& p)
 
 } // namespace
 
-TEST(Screenshots, ScheduleWindowsOnTheSampleProject)
-{
+TEST(Screenshots, ScheduleWindowsOnTheSampleProject) {
     if (qEnvironmentVariableIsEmpty("KORVEX_SCREENSHOT_DIR"))
         GTEST_SKIP() << "KORVEX_SCREENSHOT_DIR not set";
     FakeMessages messages;

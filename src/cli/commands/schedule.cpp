@@ -1,7 +1,6 @@
 // korvex schedule PROJECT: rebuilds the schedule report tables from the group schedule and prints
 // them, so the flattened schedule can be checked without a window.
 #include "cli/CommandTable.h"
-
 #include "schedule/CronoTables.h"
 #include "store/Database.h"
 
@@ -12,8 +11,7 @@ namespace korvex {
 
 namespace {
 
-QString fieldText(const QVariant& value)
-{
+QString fieldText(const QVariant& value) {
     if (!value.isValid() || value.isNull())
         return {};
     switch (value.typeId()) {
@@ -27,8 +25,7 @@ QString fieldText(const QVariant& value)
     }
 }
 
-void printTable(store::Database& db, const QString& table, QTextStream& out)
-{
+void printTable(store::Database& db, const QString& table, QTextStream& out) {
     store::RecordSet rs = db.openRecordSet("SELECT * FROM " + table);
     const QStringList fields = rs.fieldNames();
     out << table << "\n" << fields.join('\t') << "\n";
@@ -40,8 +37,7 @@ void printTable(store::Database& db, const QString& table, QTextStream& out)
     }
 }
 
-int runSchedule(cli::CommandContext& context)
-{
+int runSchedule(cli::CommandContext& context) {
     if (context.args.size() != 1)
         return cli::usage(context, "schedule PROJECT");
     const QString folder = context.projectFolder(context.args.first());
@@ -62,8 +58,7 @@ int runSchedule(cli::CommandContext& context)
 
 } // namespace
 
-void commands_schedule(cli::CommandTable& table)
-{
+void commands_schedule(cli::CommandTable& table) {
     table.add("schedule", "schedule PROJECT", runSchedule);
 }
 
