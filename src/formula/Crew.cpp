@@ -77,7 +77,8 @@ std::vector<LabourTotal> labourTotals(store::Database& db)
 CrewSheet computeCrew(const std::vector<LabourTotal>& labour, const ProjectTotals& totals)
 {
     CrewSheet sheet;
-    sheet.mecanico = engine::Redondear((totals.equipo + totals.transporte) * kFactorMecanico, 3);
+    // The crew sheet pays the mechanic on equipment alone; the crew report adds transport to its base.
+    sheet.mecanico = engine::Redondear(totals.equipo * kFactorMecanico, 3);
     sheet.baseManoObra = totals.manoObra + sheet.mecanico;
 
     for (const LabourTotal& line : labour) {

@@ -1,7 +1,7 @@
 #pragma once
 // The typical crew: every labour category of the project with its cost over the whole budget and its
-// share of the labour base, plus the maintenance mechanic, paid 11 % of the project's equipment and
-// transport. Also the two figures the crew report is given ("TotalManoObra", "TotalMecanico").
+// share of the labour base, plus the maintenance mechanic, paid 11 % of the project's equipment.
+// Also the two figures the crew report is given ("TotalManoObra", "TotalMecanico").
 
 #include "formula/Coefficients.h"
 #include "formula/ProjectTotals.h"

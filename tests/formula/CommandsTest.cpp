@@ -77,7 +77,7 @@ TEST(Commands, CrewPrintsLabourTheMechanicAndTheTotal)
     fill(p);
     const CommandRun run = korvexRun({"--root", p.root(), "crew", p.folder()});
     EXPECT_EQ(run.code, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, "Peon\tE2\t30.00\t0.901\n"
-                       "Mecanico de Mantenimiento\tMEP I\t3.30\t0.099\n"
-                       "Total\t33.30\t1.000\n");
+    EXPECT_EQ(run.out, "Peon\tE2\t30.00\t0.932\n"
+                       "Mecanico de Mantenimiento\tMEP I\t2.20\t0.068\n"
+                       "Total\t32.20\t1.000\n");
 }

@@ -32,10 +32,10 @@ ProjectTotals totals(double labour, double equipment, double transport)
 
 } // namespace
 
-TEST(Crew, LabourRowsThenTheMechanicOnElevenPercentOfEquipmentAndTransport)
+TEST(Crew, LabourRowsThenTheMechanicOnElevenPercentOfEquipment)
 {
     const std::vector<LabourTotal> labour{{"Peon", "E2", 30, 3.0}, {"Albanil", "D2", 10, 3.5}};
-    const CrewSheet sheet = computeCrew(labour, totals(125, 60, 40));
+    const CrewSheet sheet = computeCrew(labour, totals(125, 100, 40));
     EXPECT_DOUBLE_EQ(sheet.mecanico, 11);
     EXPECT_DOUBLE_EQ(sheet.baseManoObra, 136);
     EXPECT_EQ(shown(sheet), (std::vector<ShownRow>{{"Peon", "E2", "90.00", "0.662"},
@@ -67,7 +67,8 @@ TEST(Crew, WithoutLabourOrWithoutEquipment)
     EXPECT_EQ(shown(onlyMechanic),
               (std::vector<ShownRow>{{"Mecanico de Mantenimiento", "MEP I", "11.00", "1.000"}}));
 
-    const CrewSheet noEquipment = computeCrew({{"Peon", "E2", 10, 3}}, totals(30, 0, 0));
+    // Transport alone pays no mechanic on the crew sheet.
+    const CrewSheet noEquipment = computeCrew({{"Peon", "E2", 10, 3}}, totals(30, 0, 25));
     EXPECT_EQ(shown(noEquipment)[1], (ShownRow{"Mecanico de Mantenimiento", "MEP I", "0.00", "0.000"}));
     EXPECT_EQ(crewCoefficientText(noEquipment.rows[0].coeficiente), "1.000");
 }
@@ -96,9 +97,7 @@ TEST(Crew, AgreesWithTheEngineTotalsAndSplitsOneWorkerAtTwoWages)
     for (std::size_t i = 0; i + 1 < sheet.rows.size(); ++i)
         labourCents += sheet.rows[i].costo;
     EXPECT_EQ(labourCents, toCents(engine::TotalManoObraProyecto(p.folder())));
-    const double equipmentAndTransport =
-        engine::TotalEquipoProyecto(p.folder()) + engine::TotalTransporteProyecto(p.folder());
-    EXPECT_DOUBLE_EQ(sheet.mecanico, engine::Redondear(equipmentAndTransport * 0.11, 3));
+    EXPECT_DOUBLE_EQ(sheet.mecanico, engine::Redondear(engine::TotalEquipoProyecto(p.folder()) * 0.11, 3));
     EXPECT_TRUE(sheet.sumaEsUno());
 }
 

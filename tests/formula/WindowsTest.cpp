@@ -245,8 +245,8 @@ TEST(frmCuadrilla, ShowsLabourAndTheMechanicAndClosesWithEsc)
     EXPECT_EQ(g->text(1, 2), "30.00");
     EXPECT_EQ(g->text(2, 0), "Mecanico de Mantenimiento");
     EXPECT_EQ(g->text(2, 1), "MEP I");
-    EXPECT_EQ(g->text(2, 2), "3.30"); // 11 % of equipment 20 and transport 10
-    EXPECT_EQ(label(*w, "lblTotSimbolo"), "33.30");
+    EXPECT_EQ(g->text(2, 2), "2.20"); // 11 % of equipment 20; transport does not count here
+    EXPECT_EQ(label(*w, "lblTotSimbolo"), "32.20");
     EXPECT_EQ(label(*w, "lblTotCoeficiente"), "1.000");
     EXPECT_FALSE(warningShown(*w));
 
