@@ -1,7 +1,7 @@
 // The resources offered while a description is typed.
-#include "AnalysisFixture.h"
-
 #include "analysis/ResourceLookup.h"
+
+#include "AnalysisFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +9,12 @@ using namespace korvex;
 using korvex::testing::AnalysisProject;
 using namespace korvex::analysis;
 
-TEST(ResourceLookup, ListsDistinctPairsOfTheWholeProjectByPrefixWithoutRegardToCase)
-{
+TEST(ResourceLookup, ListsDistinctPairsOfTheWholeProjectByPrefixWithoutRegardToCase) {
     AnalysisProject p;
     p.addMaterial("A1", "1", "Cemento", "kg", 1, 0.18);
     p.addMaterial("B2", "1", "Cemento", "kg", 3, 0.18);
     p.addMaterial("B2", "1", "Cemento", "saco", 1, 7.9);
+    p.addMaterial("D4", "1", "CEMENTO", "KG", 2, 0.18); // the same pair in other letter case
     p.addMaterial("C3", "1", "Cal", "saco", 1, 5);
     p.addMaterial("C3", "1", "Arena", "m3", 1, 13);
     p.addMaterial("C3", "1", "Ñandú rojo", "u", 1, 1);
@@ -24,8 +24,7 @@ TEST(ResourceLookup, ListsDistinctPairsOfTheWholeProjectByPrefixWithoutRegardToC
     p.addLabour("A1", "1", "Peón", "D2", 1, 1, 3.6);
 
     const ResourceCatalog materials = ResourceCatalog::read(p.db, Kind::Material);
-    EXPECT_EQ(materials.matches("cem"),
-              (QList<ResourceMatch>{{"Cemento", "kg"}, {"Cemento", "saco"}}));
+    EXPECT_EQ(materials.matches("cem"), (QList<ResourceMatch>{{"Cemento", "kg"}, {"Cemento", "saco"}}));
     EXPECT_EQ(materials.matches("C").size(), 3);
     EXPECT_EQ(materials.matches("").size(), 5); // an empty text lists every resource
     EXPECT_EQ(materials.matches("ñAN"), (QList<ResourceMatch>{{"Ñandú rojo", "u"}}));
@@ -38,8 +37,7 @@ TEST(ResourceLookup, ListsDistinctPairsOfTheWholeProjectByPrefixWithoutRegardToC
     EXPECT_EQ(ResourceCatalog::read(p.db, Kind::Transport).size(), 0);
 }
 
-TEST(ResourceLookup, QuotesAndWildcardsAreMatchedAsThemselvesAndTheListStopsAt99)
-{
+TEST(ResourceLookup, QuotesAndWildcardsAreMatchedAsThemselvesAndTheListStopsAt99) {
     AnalysisProject p;
     p.addMaterial("A1", "1", "Hormigón f'c = 210 kg/cm2", "m3", 1, 95);
     p.addMaterial("A1", "1", "Hormigón f'c = 180 kg/cm2", "m3", 1, 90);
@@ -55,7 +53,8 @@ TEST(ResourceLookup, QuotesAndWildcardsAreMatchedAsThemselvesAndTheListStopsAt99
 
     const ResourceCatalog materials = ResourceCatalog::read(p.db, Kind::Material);
     EXPECT_EQ(materials.matches("Hormigón f'").size(), 2);
-    EXPECT_EQ(materials.matches("Hormigón f'c = 2"), (QList<ResourceMatch>{{"Hormigón f'c = 210 kg/cm2", "m3"}}));
+    EXPECT_EQ(materials.matches("Hormigón f'c = 2"),
+              (QList<ResourceMatch>{{"Hormigón f'c = 210 kg/cm2", "m3"}}));
     EXPECT_EQ(materials.matches("Pintura 100%").size(), 1);
     EXPECT_EQ(materials.matches("Tubo_").size(), 1);
     EXPECT_TRUE(materials.matches("*").isEmpty());

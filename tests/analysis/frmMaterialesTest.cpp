@@ -1,19 +1,21 @@
 // The analysis editor window driven through typed keys, as an estimator uses it.
+#include "analysis/frmMateriales.h"
+
 #include "AnalysisFixture.h"
 #include "FakeMessages.h"
-
-#include "analysis/frmMateriales.h"
+#include "analysis/AnalysisText.h"
+#include "engine/Demo.h"
+#include "engine/Numbers.h"
 #include "ui/Grid.h"
 #include "ui/WindowRegistry.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 using namespace korvex;
@@ -32,8 +34,7 @@ const QStringList kManFields = {"DescripcionMan", "CategoriaMan", "HorasMan", "R
 
 class EditorTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         p.setHeader(20, 5, true);
         p.addItem("A1", "1", "Hormigón simple f'c = 180 kg/cm2", "m3");
         p.addItem("B2", "1", "Enlucido vertical", "m2");
@@ -47,8 +48,7 @@ protected:
         p.addLabour("B2", "1", "Albañil", "D2", 1, 1, 3.65);
     }
 
-    frmMateriales& open(const QString& code, const QString& item)
-    {
+    frmMateriales& open(const QString& code, const QString& item) {
         window.reset(new frmMateriales(context(code, item)));
         window->show();
         QApplication::setActiveWindow(window.get());
@@ -57,8 +57,7 @@ protected:
         return *window;
     }
 
-    ui::WindowContext context(const QString& code, const QString& item) const
-    {
+    ui::WindowContext context(const QString& code, const QString& item) const {
         ui::WindowContext c;
         c.projectFolder = p.folder;
         c.rootFolder = p.root.root();
@@ -73,16 +72,32 @@ protected:
     QString text(const QString& name) const { return label(name)->text(); }
     bool listShown() const { return list() && list()->isVisible(); }
 
+public:
     // Keys go where the focus is, as they do for a person at the keyboard.
-    static void press(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
-    static void type(const QString& keys)
-    {
-        for (const QChar c : keys)
-            QTest::keyClicks(QApplication::focusWidget(), QString(c));
+    static void pressKey(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
+    static void typeKeys(const QString& keys) {
+        for (const QChar c : keys) {
+            if (c.unicode() < 128)
+                QTest::keyClicks(QApplication::focusWidget(), QString(c));
+            else
+                typeNonAscii(c);
+        }
     }
+
+    // QTest maps only ASCII to keys; a key event carrying the text is what a keyboard sends.
+    static void typeNonAscii(QChar c) {
+        QWidget* target = QApplication::focusWidget();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(QApplication::focusWidget(), &release);
+    }
+
+protected:
+    static void press(Qt::Key key) { pressKey(key); }
+    static void type(const QString& keys) { typeKeys(keys); }
     // Types a value into the current cell and confirms it with Enter.
-    static void enter(const QString& keys)
-    {
+    static void enter(const QString& keys) {
         type(keys);
         press(Qt::Key_Return);
     }
@@ -94,8 +109,7 @@ protected:
 
 } // namespace
 
-TEST_F(EditorTest, WorkedExampleFromTheKeyboardAloneGivesTheUnitPrice)
-{
+TEST_F(EditorTest, WorkedExampleFromTheKeyboardAloneGivesTheUnitPrice) {
     open("A1", "1");
     EXPECT_EQ(text("lblRubro"), "Hormigón simple f'c = 180 kg/cm2");
     EXPECT_EQ(text("lblCodigo"), "A1");
@@ -170,8 +184,7 @@ TEST_F(EditorTest, WorkedExampleFromTheKeyboardAloneGivesTheUnitPrice)
     EXPECT_FALSE(window->isModified());
 }
 
-TEST_F(EditorTest, EquipmentListCarriesDescriptionsOnlyAndQuotesAreLookedUp)
-{
+TEST_F(EditorTest, EquipmentListCarriesDescriptionsOnlyAndQuotesAreLookedUp) {
     open("A1", "1");
     ui::Grid* materials = grid("msfgMateriales");
     type("aditivo f'");
@@ -204,8 +217,7 @@ TEST_F(EditorTest, EquipmentListCarriesDescriptionsOnlyAndQuotesAreLookedUp)
     EXPECT_EQ(QApplication::focusWidget(), equipment);
 }
 
-TEST_F(EditorTest, ExistingCellsKeepArrowsForTheCaretAndFocusLossDropsTyping)
-{
+TEST_F(EditorTest, ExistingCellsKeepArrowsForTheCaretAndFocusLossDropsTyping) {
     p.addMaterial("A1", "1", "Arena", "m3", 0.5, 13);
     open("A1", "1");
     ui::Grid* materials = grid("msfgMateriales");
@@ -241,8 +253,7 @@ TEST_F(EditorTest, ExistingCellsKeepArrowsForTheCaretAndFocusLossDropsTyping)
     EXPECT_FALSE(window->isModified());
 }
 
-TEST_F(EditorTest, InsertAndDeleteAreMirroredIntoTransportWhichHasNoneOfItsOwn)
-{
+TEST_F(EditorTest, InsertAndDeleteAreMirroredIntoTransportWhichHasNoneOfItsOwn) {
     p.addMaterial("A1", "1", "Arena fina", "m3", 0.02, 14);
     p.addMaterial("A1", "1", "Cemento", "kg", 8, 10);
     p.addTransport("A1", "1", "Arena fina", "m3", 0.02, 1);
@@ -282,8 +293,7 @@ TEST_F(EditorTest, InsertAndDeleteAreMirroredIntoTransportWhichHasNoneOfItsOwn)
     EXPECT_EQ(QApplication::focusWidget(), transport);
 }
 
-TEST_F(EditorTest, ChangingGridsCyclesTitlesCaptionsAndSubtotals)
-{
+TEST_F(EditorTest, ChangingGridsCyclesTitlesCaptionsAndSubtotals) {
     p.addMaterial("A1", "1", "Cemento", "kg", 2, 10);
     p.addEquipment("A1", "1", "Andamio metálico", 2, 1, 0.75);
     open("A1", "1");
@@ -323,8 +333,7 @@ TEST_F(EditorTest, ChangingGridsCyclesTitlesCaptionsAndSubtotals)
     EXPECT_FALSE(grid("msfgMaqui2")->isVisible());
 }
 
-TEST_F(EditorTest, RepeatedResourcesAreNamedAndSavedOnlyWhenTheUserAgrees)
-{
+TEST_F(EditorTest, RepeatedResourcesAreNamedAndSavedOnlyWhenTheUserAgrees) {
     open("A1", "1");
     enter("Cemento");
     enter("kg");
@@ -347,8 +356,7 @@ TEST_F(EditorTest, RepeatedResourcesAreNamedAndSavedOnlyWhenTheUserAgrees)
     EXPECT_EQ(QApplication::focusWidget(), grid("msfgMateriales"));
 }
 
-TEST_F(EditorTest, AFailedSaveSaysSoAndLeavesTheStoredAnalysisAsItWas)
-{
+TEST_F(EditorTest, AFailedSaveSaysSoAndLeavesTheStoredAnalysisAsItWas) {
     korvex::testing::FailureGuard guard;
     p.addMaterial("A1", "1", "Arena fina", "m3", 0.02, 14);
     p.addLabour("A1", "1", "Peón", "E2", 1, 1, 3);
@@ -371,8 +379,7 @@ TEST_F(EditorTest, AFailedSaveSaysSoAndLeavesTheStoredAnalysisAsItWas)
               "DescripcionMat=Cemento|PrecioUniMat=7.9");
 }
 
-TEST_F(EditorTest, GridsGrowBeyondFortyNineLinesAndEveryLineIsPricedAndStored)
-{
+TEST_F(EditorTest, GridsGrowBeyondFortyNineLinesAndEveryLineIsPricedAndStored) {
     {
         store::Transaction batch(p.db);
         for (int i = 1; i <= kDesignRows; ++i)
@@ -400,8 +407,7 @@ TEST_F(EditorTest, GridsGrowBeyondFortyNineLinesAndEveryLineIsPricedAndStored)
     EXPECT_EQ(materials->text(kDesignRows + 2, 0), "Cemento");
 }
 
-TEST_F(EditorTest, UnsavedChangesAreAskedAboutOnClosingAndOnChoosingAnotherItem)
-{
+TEST_F(EditorTest, UnsavedChangesAreAskedAboutOnClosingAndOnChoosingAnotherItem) {
     p.addMaterial("A1", "1", "Arena fina", "m3", 0.02, 14);
     open("A1", "1");
     EXPECT_TRUE(window->close()); // nothing changed: closes at once
@@ -438,8 +444,7 @@ TEST_F(EditorTest, UnsavedChangesAreAskedAboutOnClosingAndOnChoosingAnotherItem)
     EXPECT_EQ(p.lines("Materiales", "A1", "1", {"DescripcionMat"}).size(), 2);
 }
 
-TEST_F(EditorTest, TheItemPickerOpensTheEditorThroughTheRegistryOnceForEachItem)
-{
+TEST_F(EditorTest, TheItemPickerOpensTheEditorThroughTheRegistryOnceForEachItem) {
     ui::WindowRegistry& registry = ui::WindowRegistry::instance();
     registry.clear();
     wiring_analysis(registry);
@@ -453,4 +458,82 @@ TEST_F(EditorTest, TheItemPickerOpensTheEditorThroughTheRegistryOnceForEachItem)
     EXPECT_EQ(registry.openWindow("frmMateriales", context("ZZ", "1")), nullptr);
     EXPECT_EQ(messages.lastTitle(), "Error");
     registry.clear();
+}
+
+// A whole analysis of a realistic item built from the keyboard alone on the sample budget. With
+// KORVEX_SCREENSHOTS set to a folder, the lookup list and the four grids are saved there.
+TEST(EditorSample, AnItemOfTheSampleBudgetIsBuiltFromTheKeyboard) {
+    FakeMessages messages;
+    AnalysisProject p;
+    engine::LlenarProyectoEjemplo(p.folder);
+    p.addItem("599001", "9.01", "Contrapiso de hormigón simple f'c = 180 kg/cm2, e = 8 cm", "m2");
+    ui::WindowContext c;
+    c.projectFolder = p.folder;
+    c.arguments = {{"txtCod", "599001"}, {"txtItem", "9.01"}};
+    frmMateriales window(c);
+    window.resize(1000, 720);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.grid(Kind::Material)->setFocus();
+
+    const QString folder = qEnvironmentVariable("KORVEX_SCREENSHOTS");
+    auto shoot = [&](const QString& name) {
+        if (!folder.isEmpty())
+            window.grab().save(folder + "/" + name);
+    };
+    auto pick = [](const QString& prefix) {
+        EditorTest::typeKeys(prefix);
+        EditorTest::pressKey(Qt::Key_Down);
+        EditorTest::pressKey(Qt::Key_Return);
+    };
+    auto numbers = [](const QStringList& values) {
+        for (const QString& v : values) {
+            EditorTest::typeKeys(v);
+            EditorTest::pressKey(Qt::Key_Return);
+        }
+    };
+
+    EditorTest::typeKeys("Ce");
+    shoot("analysis-lookup.png");
+    EditorTest::pressKey(Qt::Key_Down);
+    EditorTest::pressKey(Qt::Key_Return);
+    numbers({"0,58"});
+    pick("Arena");
+    numbers({"0,05"});
+    pick("Ripio");
+    numbers({"0,07"});
+    pick("Agua");
+    numbers({"0,02"});
+    EditorTest::pressKey(Qt::Key_F1);
+    pick("Concretera");
+    numbers({"1", "0,08"});
+    pick("Vibrador");
+    numbers({"1", "0,08"});
+    EditorTest::pressKey(Qt::Key_F1);
+    pick("Peón");
+    numbers({"3", "0,08"});
+    pick("Albañil");
+    numbers({"1", "0,08"});
+    pick("Maestro");
+    numbers({"0,1", "0,08"});
+    EditorTest::pressKey(Qt::Key_F5);
+    shoot("analysis-mano-obra.png");
+    EditorTest::pressKey(Qt::Key_F1);
+    shoot("analysis-transporte.png");
+    EditorTest::pressKey(Qt::Key_F1);
+    shoot("analysis-materiales.png");
+    EditorTest::pressKey(Qt::Key_F1);
+    shoot("analysis-maquinaria.png");
+    EditorTest::pressKey(Qt::Key_F9);
+    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+
+    EXPECT_EQ(window.sheet().lines(Kind::Material).lastUsedRow(), 4);
+    EXPECT_EQ(window.sheet().lines(Kind::Labour).cell(3, 1), "C1");
+    EXPECT_EQ(window.sheet().lines(Kind::Transport).cell(1, 0),
+              window.sheet().lines(Kind::Material).cell(1, 0));
+    const auto stored = priceItem(p.db, "599001", "9.01");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(engine::FormatoMoneda(stored->totals.unitPrice), window.findChild<QLabel*>("lblPU")->text());
+    EXPECT_GT(stored->totals.unitPrice, 5.0);
 }
