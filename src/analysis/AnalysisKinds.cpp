@@ -7,8 +7,7 @@ namespace korvex::analysis {
 namespace {
 
 KindSpec base(Kind kind, const char* table, const char* desc, const char* second, const char* quantity,
-              const char* yield, const char* price)
-{
+              const char* yield, const char* price) {
     KindSpec s;
     s.kind = kind;
     s.table = table;
@@ -20,9 +19,9 @@ KindSpec base(Kind kind, const char* table, const char* desc, const char* second
     return s;
 }
 
-KindSpec materialSpec()
-{
-    KindSpec s = base(Kind::Material, "Materiales", "DescripcionMat", "UnidadMat", "CantidadMat", "", "PrecioUniMat");
+KindSpec materialSpec() {
+    KindSpec s =
+        base(Kind::Material, "Materiales", "DescripcionMat", "UnidadMat", "CantidadMat", "", "PrecioUniMat");
     s.columns = 5;
     s.secondCol = 1;
     s.quantityCol = 2;
@@ -41,9 +40,9 @@ KindSpec materialSpec()
     return s;
 }
 
-KindSpec equipmentSpec()
-{
-    KindSpec s = base(Kind::Equipment, "Maquinaria", "DescripcionMaq", "", "HorasMaq", "RendimientoMaq", "CostoMaq");
+KindSpec equipmentSpec() {
+    KindSpec s =
+        base(Kind::Equipment, "Maquinaria", "DescripcionMaq", "", "HorasMaq", "RendimientoMaq", "CostoMaq");
     s.columns = 6;
     s.quantityCol = 1;
     s.priceCol = 2;
@@ -63,9 +62,9 @@ KindSpec equipmentSpec()
     return s;
 }
 
-KindSpec labourSpec()
-{
-    KindSpec s = base(Kind::Labour, "ManoObra", "DescripcionMan", "CategoriaMan", "HorasMan", "RendimientoMan", "SalarioMan");
+KindSpec labourSpec() {
+    KindSpec s = base(Kind::Labour, "ManoObra", "DescripcionMan", "CategoriaMan", "HorasMan",
+                      "RendimientoMan", "SalarioMan");
     s.columns = 7;
     s.secondCol = 1;
     s.quantityCol = 2;
@@ -86,9 +85,9 @@ KindSpec labourSpec()
     return s;
 }
 
-KindSpec transportSpec()
-{
-    KindSpec s = base(Kind::Transport, "Transporte", "DescripcionTran", "UnidadTran", "CantidadTran", "", "PrecioTran");
+KindSpec transportSpec() {
+    KindSpec s = base(Kind::Transport, "Transporte", "DescripcionTran", "UnidadTran", "CantidadTran", "",
+                      "PrecioTran");
     s.columns = 5;
     s.secondCol = 1;
     s.quantityCol = 2;
@@ -108,15 +107,13 @@ KindSpec transportSpec()
 
 } // namespace
 
-const KindSpec& spec(Kind kind)
-{
-    static const std::array<KindSpec, 4> specs = {materialSpec(), equipmentSpec(), labourSpec(),
+const KindSpec& kindInfo(Kind kind) {
+    static const std::array<KindSpec, 4> infos = {materialSpec(), equipmentSpec(), labourSpec(),
                                                   transportSpec()};
-    return specs[kindIndex(kind)];
+    return infos[kindIndex(kind)];
 }
 
-Kind nextKind(Kind kind)
-{
+Kind nextKind(Kind kind) {
     return kAllKinds[(kindIndex(kind) + 1) % kAllKinds.size()];
 }
 

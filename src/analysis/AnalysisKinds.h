@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QString>
-
 #include <array>
 
 namespace korvex::analysis {
@@ -13,7 +12,9 @@ enum class Kind { Material = 0, Equipment = 1, Labour = 2, Transport = 3 };
 
 inline constexpr std::array<Kind, 4> kAllKinds = {Kind::Material, Kind::Equipment, Kind::Labour,
                                                   Kind::Transport};
-inline constexpr int kindIndex(Kind kind) { return static_cast<int>(kind); }
+inline constexpr int kindIndex(Kind kind) {
+    return static_cast<int>(kind);
+}
 
 // Rows the editor shows on opening (header excluded); grids grow past it on demand.
 inline constexpr int kDesignRows = 49;
@@ -35,7 +36,7 @@ struct KindSpec {
     int yieldCol = -1; // -1 for material and transport
     int costCol = -1;  // -1 for material and transport
 
-    QString quantityFormat; // "###,##0.000" or "###,##0.00"
+    QString quantityFormat;  // "###,##0.000" or "###,##0.00"
     QList<int> typedColumns; // in the order Enter moves through them; empty for transport
     QStringList headers;
     QList<int> widthsTwips;
@@ -54,7 +55,7 @@ struct KindSpec {
     bool isCentred(int column) const { return column == secondCol; }
 };
 
-const KindSpec& spec(Kind kind);
+const KindSpec& kindInfo(Kind kind);
 Kind nextKind(Kind kind); // materials, equipment, labour, transport, materials
 
 } // namespace korvex::analysis

@@ -5,8 +5,7 @@
 
 namespace korvex::analysis {
 
-ProjectHeader loadProjectHeader(store::Database& db)
-{
+ProjectHeader loadProjectHeader(store::Database& db) {
     ProjectHeader header;
     store::RecordSet rs = db.openRecordSet(QStringLiteral("SELECT * FROM Proyecto"));
     if (rs.eof())
@@ -19,8 +18,7 @@ ProjectHeader loadProjectHeader(store::Database& db)
     return header;
 }
 
-std::optional<BudgetItem> loadBudgetItem(store::Database& db, const QString& code, const QString& item)
-{
+std::optional<BudgetItem> loadBudgetItem(store::Database& db, const QString& code, const QString& item) {
     store::RecordSet rs = db.openRecordSet(
         QStringLiteral("SELECT * FROM Presupuesto WHERE CodigoPres = ? and ItemPres = ?"), {code, item});
     if (rs.eof())
@@ -31,17 +29,16 @@ std::optional<BudgetItem> loadBudgetItem(store::Database& db, const QString& cod
 
 namespace {
 
-QString formatStored(const store::RecordSet& rs, const QString& field, const QString& pattern)
-{
+QString formatStored(const store::RecordSet& rs, const QString& field, const QString& pattern) {
     return engine::formatNumber(rs.number(field), pattern);
 }
 
-void loadKind(store::Database& db, Kind kind, const QString& code, const QString& item, AnalysisSheet& sheet)
-{
-    const KindSpec& s = spec(kind);
-    store::RecordSet rs = db.openRecordSet("SELECT * FROM " + s.table +
-                                               " WHERE CodigoPres = ? and ItemPres = ? ORDER BY " + s.descField,
-                                           {code, item});
+void loadKind(store::Database& db, Kind kind, const QString& code, const QString& item,
+              AnalysisSheet& sheet) {
+    const KindSpec& s = kindInfo(kind);
+    store::RecordSet rs = db.openRecordSet(
+        "SELECT * FROM " + s.table + " WHERE CodigoPres = ? and ItemPres = ? ORDER BY " + s.descField,
+        {code, item});
     for (; !rs.eof(); rs.moveNext()) {
         QStringList cells(s.columns, QString());
         cells[0] = rs.text(s.descField);
@@ -58,16 +55,14 @@ void loadKind(store::Database& db, Kind kind, const QString& code, const QString
 
 } // namespace
 
-void loadAnalysisLines(store::Database& db, const QString& code, const QString& item, AnalysisSheet& sheet)
-{
+void loadAnalysisLines(store::Database& db, const QString& code, const QString& item, AnalysisSheet& sheet) {
     sheet.clear();
     for (Kind kind : kAllKinds)
         loadKind(db, kind, code, item, sheet);
     sheet.setModified(false);
 }
 
-QString missingItemMessage(const QString& code, const QString& item)
-{
+QString missingItemMessage(const QString& code, const QString& item) {
     return QStringLiteral("El rubro %1 / %2 no existe en el proyecto").arg(code, item);
 }
 

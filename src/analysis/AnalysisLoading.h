@@ -6,7 +6,6 @@
 #include "analysis/AnalysisSheet.h"
 
 #include <QString>
-
 #include <optional>
 
 namespace korvex::store {

@@ -17,8 +17,7 @@ namespace {
 // SQLite of this vintage takes at most 999 bound values per statement.
 constexpr int kKeysPerQuery = 400;
 
-QString placeholders(int count)
-{
+QString placeholders(int count) {
     QStringList marks;
     marks.reserve(count);
     for (int i = 0; i < count; ++i)
@@ -28,9 +27,8 @@ QString placeholders(int count)
 
 } // namespace
 
-PriceTable lookupProjectPrices(store::Database& db, Kind kind, const QList<ResourceRef>& resources)
-{
-    const KindSpec& s = spec(kind);
+PriceTable lookupProjectPrices(store::Database& db, Kind kind, const QList<ResourceRef>& resources) {
+    const KindSpec& s = kindInfo(kind);
     QSet<QString> wanted;
     QStringList descriptions;
     QSet<QString> seenDescriptions;
@@ -56,7 +54,8 @@ PriceTable lookupProjectPrices(store::Database& db, Kind kind, const QList<Resou
                                                    s.descField + " IN (" + placeholders(chunk.size()) + ")",
                                                params);
         for (; !rs.eof(); rs.moveNext()) {
-            const QString key = resourceKey(rs.text(s.descField), s.hasSecond() ? rs.text(s.secondField) : QString());
+            const QString key =
+                resourceKey(rs.text(s.descField), s.hasSecond() ? rs.text(s.secondField) : QString());
             if (wanted.contains(key) && !prices.contains(key))
                 prices.insert(key, rs.number(s.priceField));
         }
@@ -64,8 +63,7 @@ PriceTable lookupProjectPrices(store::Database& db, Kind kind, const QList<Resou
     return prices;
 }
 
-QList<ResourceRef> resourcesOf(const LineTable& lines)
-{
+QList<ResourceRef> resourcesOf(const LineTable& lines) {
     QList<ResourceRef> refs;
     for (int row = 1; row <= lines.lastUsedRow(); ++row) {
         if (!lines.description(row).isEmpty())
@@ -74,8 +72,7 @@ QList<ResourceRef> resourcesOf(const LineTable& lines)
     return refs;
 }
 
-ProjectPrices lookupProjectPrices(store::Database& db, const AnalysisSheet& sheet)
-{
+ProjectPrices lookupProjectPrices(store::Database& db, const AnalysisSheet& sheet) {
     ProjectPrices prices;
     for (Kind kind : kAllKinds)
         prices[kindIndex(kind)] = lookupProjectPrices(db, kind, resourcesOf(sheet.lines(kind)));
@@ -87,8 +84,7 @@ ProjectPrices lookupProjectPrices(store::Database& db, const AnalysisSheet& shee
 namespace {
 
 // A number cell as the editor reads it back; an empty cell becomes "0.00" and counts as 0.
-double readOrZeroCell(LineTable& lines, int row, int col)
-{
+double readOrZeroCell(LineTable& lines, int row, int col) {
     const QString text = lines.cell(row, col);
     if (text.isEmpty()) {
         lines.setCell(row, col, QStringLiteral("0.00"));
@@ -97,8 +93,7 @@ double readOrZeroCell(LineTable& lines, int row, int col)
     return engine::ConvertirNumeroOCero(text);
 }
 
-double priceKind(LineTable& lines, const PriceTable& prices, int& pricedLines)
-{
+double priceKind(LineTable& lines, const PriceTable& prices, int& pricedLines) {
     const KindSpec& s = lines.layout();
     double subtotal = 0;
     for (int row = 1; row <= lines.lastUsedRow(); ++row) {
@@ -125,12 +120,14 @@ double priceKind(LineTable& lines, const PriceTable& prices, int& pricedLines)
 }
 
 // The amounts are added as the labels show them.
-double shown(double value) { return engine::ConvertirNumeroOCero(FormatoMoneda(value)); }
+double shown(double value) {
+    return engine::ConvertirNumeroOCero(FormatoMoneda(value));
+}
 
 } // namespace
 
-AnalysisTotals computeAnalysis(AnalysisSheet& sheet, const ProjectPrices& prices, const ProjectHeader& header)
-{
+AnalysisTotals computeAnalysis(AnalysisSheet& sheet, const ProjectPrices& prices,
+                               const ProjectHeader& header) {
     AnalysisTotals totals;
     std::array<double, 4> raw{};
     for (Kind kind : kAllKinds)
@@ -152,13 +149,11 @@ AnalysisTotals computeAnalysis(AnalysisSheet& sheet, const ProjectPrices& prices
         totals.indirect = Redondear(totals.direct * header.costosIndirectos / 100, 2);
         totals.otherIndirect = Redondear(totals.direct * header.otrosIndirectos / 100, 2);
     }
-    totals.unitPrice =
-        Redondear(totals.direct + shown(totals.indirect) + shown(totals.otherIndirect), 2);
+    totals.unitPrice = Redondear(totals.direct + shown(totals.indirect) + shown(totals.otherIndirect), 2);
     return totals;
 }
 
-QString indirectCaption(const ProjectHeader& header)
-{
+QString indirectCaption(const ProjectHeader& header) {
     if (!header.exists || header.costosIndirectos == 0)
         return QStringLiteral("COSTOS INDIRECTOS");
     return QStringLiteral("COSTOS INDIRECTOS    ") + QString::number(header.costosIndirectos, 'g', 15) +

@@ -14,7 +14,6 @@
 #include <QHash>
 #include <QList>
 #include <QString>
-
 #include <array>
 
 namespace korvex::store {
@@ -25,11 +24,11 @@ namespace korvex::analysis {
 
 // What the editor reads from the first Proyecto record.
 struct ProjectHeader {
-    bool exists = false;       // the project has a header record
-    QString name;              // Proyecto
+    bool exists = false; // the project has a header record
+    QString name;        // Proyecto
     double costosIndirectos = 0;
     double otrosIndirectos = 0;
-    bool herramienta = false;  // add the hand-tools allowance
+    bool herramienta = false; // add the hand-tools allowance
 };
 
 // Project prices of one kind, by resourceKey(description, unit or category).
@@ -64,7 +63,8 @@ struct AnalysisTotals {
 // Writes price, amount and (equipment, labour) cost into every line whose resource has a project
 // price, and returns the totals. A line without a project price keeps its cells and adds
 // nothing; an empty quantity or yield of a priced line becomes "0.00".
-AnalysisTotals computeAnalysis(AnalysisSheet& sheet, const ProjectPrices& prices, const ProjectHeader& header);
+AnalysisTotals computeAnalysis(AnalysisSheet& sheet, const ProjectPrices& prices,
+                               const ProjectHeader& header);
 
 // "COSTOS INDIRECTOS    20 %" with a percentage, "COSTOS INDIRECTOS" without.
 QString indirectCaption(const ProjectHeader& header);

@@ -10,16 +10,14 @@ namespace korvex::analysis {
 
 // ---- Repeated resources -----------------------------------------------------------------------
 
-RepeatedResources findRepeatedResources(const AnalysisSheet& sheet)
-{
+RepeatedResources findRepeatedResources(const AnalysisSheet& sheet) {
     RepeatedResources repeated;
     for (Kind kind : kAllKinds)
         repeated.names[kindIndex(kind)] = repeatedResources(sheet.lines(kind));
     return repeated;
 }
 
-bool RepeatedResources::any() const
-{
+bool RepeatedResources::any() const {
     for (const QStringList& list : names) {
         if (!list.isEmpty())
             return true;
@@ -27,13 +25,12 @@ bool RepeatedResources::any() const
     return false;
 }
 
-QString RepeatedResources::message() const
-{
+QString RepeatedResources::message() const {
     QStringList parts;
     for (Kind kind : kAllKinds) {
         const QStringList& list = names[kindIndex(kind)];
         if (!list.isEmpty())
-            parts.append(spec(kind).label + ": " + list.join(", "));
+            parts.append(kindInfo(kind).label + ": " + list.join(", "));
     }
     return QStringLiteral("Hay recursos repetidos en el análisis:\n") + parts.join("\n") +
            QStringLiteral("\n\nSolo se grabará la primera línea de cada uno. ¿Desea grabar de todos modos?");
@@ -53,15 +50,15 @@ struct StoredLine {
 
 // Equipment is matched against the lines as loaded without regard to letter case, the kinds with
 // a unit or category exactly as typed.
-bool sameLoadedResource(Kind kind, const LineTable& copy, int row, const QString& description, const QString& second)
-{
+bool sameLoadedResource(Kind kind, const LineTable& copy, int row, const QString& description,
+                        const QString& second) {
     if (kind == Kind::Equipment)
         return copy.description(row).toUpper() == description.toUpper();
     return copy.description(row) == description && copy.second(row) == second;
 }
 
-std::optional<double> keptPrice(Kind kind, const LineTable& copy, const QString& description, const QString& second)
-{
+std::optional<double> keptPrice(Kind kind, const LineTable& copy, const QString& description,
+                                const QString& second) {
     for (int row = 1; row <= copy.lastUsedRow(); ++row) {
         if (sameLoadedResource(kind, copy, row, description, second))
             return engine::ConvertirNumeroOCero(copy.cell(row, copy.layout().priceCol));
@@ -69,10 +66,9 @@ std::optional<double> keptPrice(Kind kind, const LineTable& copy, const QString&
     return std::nullopt;
 }
 
-QList<StoredLine> linesToStore(Kind kind, const AnalysisSheet& sheet)
-{
+QList<StoredLine> linesToStore(Kind kind, const AnalysisSheet& sheet) {
     const LineTable& lines = sheet.lines(kind);
-    const KindSpec& s = spec(kind);
+    const KindSpec& s = kindInfo(kind);
     QList<StoredLine> result;
     QSet<QString> seen;
     for (int row = 1; row <= lines.lastUsedRow(); ++row) {
@@ -94,9 +90,9 @@ QList<StoredLine> linesToStore(Kind kind, const AnalysisSheet& sheet)
     return result;
 }
 
-int saveKind(store::Database& db, Kind kind, const QString& code, const QString& item, const AnalysisSheet& sheet)
-{
-    const KindSpec& s = spec(kind);
+int saveKind(store::Database& db, Kind kind, const QString& code, const QString& item,
+             const AnalysisSheet& sheet) {
+    const KindSpec& s = kindInfo(kind);
     const QList<StoredLine> lines = linesToStore(kind, sheet);
 
     db.execute("DELETE FROM " + s.table + " WHERE CodigoPres = ? and ItemPres = ?", {code, item});
@@ -112,8 +108,9 @@ int saveKind(store::Database& db, Kind kind, const QString& code, const QString&
     store::RecordSet rs =
         db.openRecordSet("SELECT * FROM " + s.table + " WHERE CodigoPres = ? and ItemPres = ?", {code, item});
     for (const StoredLine& line : lines) {
-        const double price = line.keptPrice ? *line.keptPrice
-                                            : projectPrices.value(resourceKey(line.description, line.second), 0.0);
+        const double price = line.keptPrice
+                                 ? *line.keptPrice
+                                 : projectPrices.value(resourceKey(line.description, line.second), 0.0);
         rs.addNew();
         rs.setValue("CodigoPres", code);
         rs.setValue("ItemPres", item);
@@ -131,8 +128,8 @@ int saveKind(store::Database& db, Kind kind, const QString& code, const QString&
 
 } // namespace
 
-SaveOutcome saveAnalysis(store::Database& db, const QString& code, const QString& item, const AnalysisSheet& sheet)
-{
+SaveOutcome saveAnalysis(store::Database& db, const QString& code, const QString& item,
+                         const AnalysisSheet& sheet) {
     SaveOutcome outcome;
     Kind current = Kind::Material;
     try {
@@ -145,8 +142,9 @@ SaveOutcome saveAnalysis(store::Database& db, const QString& code, const QString
         outcome.ok = true;
     } catch (const store::StoreError& e) {
         outcome = SaveOutcome{};
-        outcome.message = QStringLiteral("No se pudo grabar el análisis (%1): %2\nEl análisis guardado no ha cambiado.")
-                              .arg(spec(current).label, e.message());
+        outcome.message =
+            QStringLiteral("No se pudo grabar el análisis (%1): %2\nEl análisis guardado no ha cambiado.")
+                .arg(kindInfo(current).label, e.message());
     }
     return outcome;
 }

@@ -10,7 +10,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <array>
 
 namespace korvex::store {
@@ -30,14 +29,15 @@ RepeatedResources findRepeatedResources(const AnalysisSheet& sheet);
 
 struct SaveOutcome {
     bool ok = false;
-    QString message;                 // on failure: what failed, for the message box
-    std::array<int, 4> stored{};     // lines written per kind
+    QString message;             // on failure: what failed, for the message box
+    std::array<int, 4> stored{}; // lines written per kind
     int total() const { return stored[0] + stored[1] + stored[2] + stored[3]; }
 };
 
 // Writes the four kinds in the order materials, equipment, labour, transport in one transaction.
 // Lines without a resource are skipped, a repeated resource keeps its first line, empty numbers
 // are stored as 0. Never throws: a store failure rolls everything back and is reported.
-SaveOutcome saveAnalysis(store::Database& db, const QString& code, const QString& item, const AnalysisSheet& sheet);
+SaveOutcome saveAnalysis(store::Database& db, const QString& code, const QString& item,
+                         const AnalysisSheet& sheet);
 
 } // namespace korvex::analysis

@@ -9,10 +9,11 @@ namespace korvex::analysis {
 
 // ---- LineTable --------------------------------------------------------------------------------
 
-LineTable::LineTable(Kind kind) : kind_(kind) { normalise(); }
+LineTable::LineTable(Kind kind) : kind_(kind) {
+    normalise();
+}
 
-int LineTable::lastUsedRow() const
-{
+int LineTable::lastUsedRow() const {
     for (int row = rowCount(); row >= 1; --row) {
         if (!isRowEmpty(row))
             return row;
@@ -20,15 +21,13 @@ int LineTable::lastUsedRow() const
     return 0;
 }
 
-QString LineTable::cell(int row, int col) const
-{
+QString LineTable::cell(int row, int col) const {
     if (row < 1 || row > rowCount() || col < 0 || col >= layout().columns)
         return {};
     return rows_[row - 1][col];
 }
 
-void LineTable::setCell(int row, int col, const QString& text)
-{
+void LineTable::setCell(int row, int col, const QString& text) {
     if (row < 1 || col < 0 || col >= layout().columns)
         return;
     while (rowCount() < row)
@@ -37,13 +36,11 @@ void LineTable::setCell(int row, int col, const QString& text)
     normalise();
 }
 
-QString LineTable::second(int row) const
-{
+QString LineTable::second(int row) const {
     return layout().hasSecond() ? cell(row, layout().secondCol) : QString();
 }
 
-bool LineTable::isRowEmpty(int row) const
-{
+bool LineTable::isRowEmpty(int row) const {
     if (row < 1 || row > rowCount())
         return true;
     for (const QString& text : rows_[row - 1]) {
@@ -53,8 +50,7 @@ bool LineTable::isRowEmpty(int row) const
     return true;
 }
 
-void LineTable::insertRow(int row)
-{
+void LineTable::insertRow(int row) {
     if (row < 1)
         return;
     while (rowCount() < row - 1)
@@ -63,22 +59,19 @@ void LineTable::insertRow(int row)
     normalise();
 }
 
-void LineTable::removeRow(int row)
-{
+void LineTable::removeRow(int row) {
     if (row < 1 || row > rowCount())
         return;
     rows_.removeAt(row - 1);
     normalise();
 }
 
-void LineTable::clear()
-{
+void LineTable::clear() {
     rows_.clear();
     normalise();
 }
 
-void LineTable::appendRow(const QStringList& cells)
-{
+void LineTable::appendRow(const QStringList& cells) {
     QStringList row = cells.mid(0, layout().columns);
     while (row.size() < layout().columns)
         row.append(QString());
@@ -91,8 +84,7 @@ void LineTable::appendRow(const QStringList& cells)
 }
 
 // At least the design rows, and exactly one spare empty row after the last line beyond them.
-void LineTable::normalise()
-{
+void LineTable::normalise() {
     const int wanted = std::max(kDesignRows, lastUsedRow() + 1);
     while (rowCount() < wanted)
         rows_.append(QStringList(layout().columns, QString()));
@@ -102,9 +94,8 @@ void LineTable::normalise()
 
 // ---- Moves and formats ------------------------------------------------------------------------
 
-CellPosition nextTypedCell(Kind kind, CellPosition from)
-{
-    const QList<int>& typed = spec(kind).typedColumns;
+CellPosition nextTypedCell(Kind kind, CellPosition from) {
+    const QList<int>& typed = kindInfo(kind).typedColumns;
     const int index = typed.indexOf(from.col);
     if (typed.isEmpty())
         return from;
@@ -113,18 +104,16 @@ CellPosition nextTypedCell(Kind kind, CellPosition from)
     return {from.row, typed[index + 1]};
 }
 
-CellPosition previousTypedCell(Kind kind, CellPosition from)
-{
-    const QList<int>& typed = spec(kind).typedColumns;
+CellPosition previousTypedCell(Kind kind, CellPosition from) {
+    const QList<int>& typed = kindInfo(kind).typedColumns;
     const int index = typed.indexOf(from.col);
     if (index <= 0)
         return from;
     return {from.row, typed[index - 1]};
 }
 
-QString formatTypedValue(Kind kind, int col, const QString& typed)
-{
-    const KindSpec& s = spec(kind);
+QString formatTypedValue(Kind kind, int col, const QString& typed) {
+    const KindSpec& s = kindInfo(kind);
     if (col != s.quantityCol && col != s.yieldCol)
         return typed;
     const std::optional<double> number = engine::ConvertirNumero(typed);
@@ -141,13 +130,10 @@ AnalysisSheet::AnalysisSheet()
     : lines_{LineTable(Kind::Material), LineTable(Kind::Equipment), LineTable(Kind::Labour),
              LineTable(Kind::Transport)},
       loaded_{LineTable(Kind::Material), LineTable(Kind::Equipment), LineTable(Kind::Labour),
-              LineTable(Kind::Transport)}
-{
-}
+              LineTable(Kind::Transport)} {}
 
-CellPosition AnalysisSheet::assign(Kind kind, CellPosition at, const QString& text, const QString& picked)
-{
-    const KindSpec& s = spec(kind);
+CellPosition AnalysisSheet::assign(Kind kind, CellPosition at, const QString& text, const QString& picked) {
+    const KindSpec& s = kindInfo(kind);
     if (!s.isTyped(at.col) || at.row < 1)
         return at;
 
@@ -175,8 +161,7 @@ CellPosition AnalysisSheet::assign(Kind kind, CellPosition at, const QString& te
     return after;
 }
 
-bool AnalysisSheet::insertLine(Kind kind, int row)
-{
+bool AnalysisSheet::insertLine(Kind kind, int row) {
     if (kind == Kind::Transport || row < 1)
         return false;
     lines(kind).insertRow(row);
@@ -186,12 +171,11 @@ bool AnalysisSheet::insertLine(Kind kind, int row)
     return true;
 }
 
-bool AnalysisSheet::deleteLine(Kind kind, int row)
-{
+bool AnalysisSheet::deleteLine(Kind kind, int row) {
     if (kind == Kind::Transport || row < 1 || row > lines(kind).rowCount())
         return false;
-    const bool hadLine = !lines(kind).isRowEmpty(row) ||
-                         (kind == Kind::Material && !lines(Kind::Transport).isRowEmpty(row));
+    const bool hadLine =
+        !lines(kind).isRowEmpty(row) || (kind == Kind::Material && !lines(Kind::Transport).isRowEmpty(row));
     lines(kind).removeRow(row);
     if (kind == Kind::Material)
         lines(Kind::Transport).removeRow(row);
@@ -200,8 +184,7 @@ bool AnalysisSheet::deleteLine(Kind kind, int row)
     return true;
 }
 
-void AnalysisSheet::clear()
-{
+void AnalysisSheet::clear() {
     for (Kind kind : kAllKinds) {
         lines(kind).clear();
         loaded(kind).clear();
@@ -211,20 +194,17 @@ void AnalysisSheet::clear()
 
 // ---- Resource keys ----------------------------------------------------------------------------
 
-QString resourceKey(const QString& description, const QString& second)
-{
+QString resourceKey(const QString& description, const QString& second) {
     return description.toCaseFolded() + QChar(0x1f) + second.toCaseFolded();
 }
 
-QString resourceName(Kind kind, const QString& description, const QString& second)
-{
-    if (!spec(kind).hasSecond() || second.isEmpty())
+QString resourceName(Kind kind, const QString& description, const QString& second) {
+    if (!kindInfo(kind).hasSecond() || second.isEmpty())
         return description;
     return description + " (" + second + ")";
 }
 
-QStringList repeatedResources(const LineTable& lines)
-{
+QStringList repeatedResources(const LineTable& lines) {
     QHash<QString, int> seen;
     QStringList names;
     const bool keyed = lines.layout().hasSecond();

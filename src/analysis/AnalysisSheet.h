@@ -10,7 +10,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-
 #include <array>
 #include <optional>
 
@@ -24,14 +23,14 @@ public:
     explicit LineTable(Kind kind = Kind::Material);
 
     Kind kind() const { return kind_; }
-    const KindSpec& layout() const { return spec(kind_); }
+    const KindSpec& layout() const { return kindInfo(kind_); }
     int rowCount() const { return static_cast<int>(rows_.size()); }
     int lastUsedRow() const; // 0 when there are no lines
 
-    QString cell(int row, int col) const; // "" outside the table
+    QString cell(int row, int col) const;                // "" outside the table
     void setCell(int row, int col, const QString& text); // grows as needed
     QString description(int row) const { return cell(row, 0); }
-    QString second(int row) const; // unit or category; "" for equipment
+    QString second(int row) const;  // unit or category; "" for equipment
     bool isRowEmpty(int row) const; // every cell ""
 
     // A new empty line at row; the lines from row on move down, none is lost.

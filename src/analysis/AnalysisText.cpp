@@ -8,9 +8,8 @@ namespace korvex::analysis {
 
 namespace {
 
-void appendKind(QStringList& out, Kind kind, const LineTable& lines, const AnalysisTotals& totals)
-{
-    const KindSpec& s = spec(kind);
+void appendKind(QStringList& out, Kind kind, const LineTable& lines, const AnalysisTotals& totals) {
+    const KindSpec& s = kindInfo(kind);
     out.append(s.headers.join('\t'));
     for (int row = 1; row <= lines.lastUsedRow(); ++row) {
         QStringList cells;
@@ -25,8 +24,7 @@ void appendKind(QStringList& out, Kind kind, const LineTable& lines, const Analy
 } // namespace
 
 QString analysisText(const BudgetItem& item, const ProjectHeader& header, const AnalysisSheet& sheet,
-                     const AnalysisTotals& totals)
-{
+                     const AnalysisTotals& totals) {
     using engine::FormatoMoneda;
     QStringList out;
     out.append(QString(kCaptionProyecto) + '\t' + header.name);
@@ -44,8 +42,7 @@ QString analysisText(const BudgetItem& item, const ProjectHeader& header, const 
     return out.join('\n') + '\n';
 }
 
-std::optional<PricedAnalysis> priceItem(store::Database& db, const QString& code, const QString& itemNumber)
-{
+std::optional<PricedAnalysis> priceItem(store::Database& db, const QString& code, const QString& itemNumber) {
     const std::optional<BudgetItem> item = loadBudgetItem(db, code, itemNumber);
     if (!item)
         return std::nullopt;

@@ -13,7 +13,7 @@ ResourceCatalog ResourceCatalog::read(store::Database& db, Kind kind) {
     if (kind == Kind::Transport)
         return catalog;
 
-    const KindSpec& s = spec(kind);
+    const KindSpec& s = kindInfo(kind);
     const QString fields = s.hasSecond() ? s.descField + ", " + s.secondField : s.descField;
     // Distinct pairs are picked here rather than by the database: its DISTINCT sorts every line
     // with the case-blind collation first, which costs more than the whole scan. Pairs are told

@@ -24,16 +24,14 @@ using engine::FormatoMoneda;
 
 namespace {
 
-QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent)
-{
+QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     return label;
 }
 
 // An amount of the totals panel: right-aligned in a sunken box, like the cells of a printed sheet.
-QLabel* amountLabel(const QString& name, QWidget* parent)
-{
+QLabel* amountLabel(const QString& name, QWidget* parent) {
     QLabel* label = namedLabel(name, QString(), parent);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setFrameShape(QFrame::Panel);
@@ -43,16 +41,14 @@ QLabel* amountLabel(const QString& name, QWidget* parent)
     return label;
 }
 
-QString argument(const ui::WindowContext& context, const char* name)
-{
+QString argument(const ui::WindowContext& context, const char* name) {
     return context.arguments.value(QString::fromLatin1(name)).toString();
 }
 
 } // namespace
 
 frmMateriales::frmMateriales(const ui::WindowContext& context, QWidget* parent)
-    : QWidget(parent), context_(context)
-{
+    : QWidget(parent), context_(context) {
     setObjectName("frmMateriales");
     ui::hookWheel(this);
     buildLayout();
@@ -68,15 +64,14 @@ frmMateriales::~frmMateriales() = default;
 
 // ---- Layout -----------------------------------------------------------------------------------
 
-void frmMateriales::buildLayout()
-{
-    setWindowTitle(spec(Kind::Material).windowTitle);
+void frmMateriales::buildLayout() {
+    setWindowTitle(kindInfo(Kind::Material).windowTitle);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 8, 10, 6);
     layout->setSpacing(6);
     layout->addWidget(buildHeader());
 
-    label1_ = namedLabel("Label1", spec(Kind::Material).title, this);
+    label1_ = namedLabel("Label1", kindInfo(Kind::Material).title, this);
     QFont titleFont = label1_->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
@@ -85,7 +80,7 @@ void frmMateriales::buildLayout()
 
     stack_ = new QStackedWidget(this);
     for (Kind kind : kAllKinds) {
-        const KindSpec& s = spec(kind);
+        const KindSpec& s = kindInfo(kind);
         auto* lineGrid = new ui::Grid(kDesignRows + 1, s.columns, this);
         lineGrid->setObjectName(s.gridName);
         grids_[kindIndex(kind)] = lineGrid;
@@ -117,14 +112,14 @@ void frmMateriales::buildLayout()
     resize(900, 680);
 }
 
-QWidget* frmMateriales::buildHeader()
-{
+QWidget* frmMateriales::buildHeader() {
     auto* box = new QWidget(this);
     auto* layout = new QGridLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setHorizontalSpacing(8);
     layout->setVerticalSpacing(2);
-    const std::array<const char*, 4> captions = {kCaptionProyecto, kCaptionRubro, kCaptionCodigo, kCaptionUnidad};
+    const std::array<const char*, 4> captions = {kCaptionProyecto, kCaptionRubro, kCaptionCodigo,
+                                                 kCaptionUnidad};
     const std::array<const char*, 4> names = {"lblProyecto", "lblRubro", "lblCodigo", "lblUnidad"};
     std::array<QLabel**, 4> targets = {&lblProyecto_, &lblRubro_, &lblCodigo_, &lblUnidad_};
     for (int i = 0; i < 4; ++i) {
@@ -140,8 +135,7 @@ QWidget* frmMateriales::buildHeader()
     return box;
 }
 
-QWidget* frmMateriales::buildTotals()
-{
+QWidget* frmMateriales::buildTotals() {
     auto* box = new QFrame(this);
     box->setFrameShape(QFrame::StyledPanel);
     auto* layout = new QGridLayout(box);
@@ -149,7 +143,7 @@ QWidget* frmMateriales::buildTotals()
     layout->setHorizontalSpacing(16);
     layout->setVerticalSpacing(3);
 
-    label7_ = namedLabel("Label7", spec(Kind::Material).subtotalLabel, box);
+    label7_ = namedLabel("Label7", kindInfo(Kind::Material).subtotalLabel, box);
     lblSubtotal_ = amountLabel("lblSubtotal", box);
     label4_ = namedLabel("Label4", kCaptionHerramientas, box);
     lblHerrMan_ = amountLabel("lblHerrMan", box);
@@ -168,7 +162,7 @@ QWidget* frmMateriales::buildTotals()
         label->setFont(bold);
 
     const std::array<std::pair<QLabel*, QLabel*>, 6> rows = {
-        std::pair{label7_, lblSubtotal_}, {label4_, lblHerrMan_}, {label8, lblDirectos_},
+        std::pair{label7_, lblSubtotal_}, {label4_, lblHerrMan_},  {label8, lblDirectos_},
         {label9_, lblIndirectos_},        {label11, lblOtrosInd_}, {label10, lblPU_}};
     for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
         layout->addWidget(rows[i].first, i, 0);
@@ -179,8 +173,7 @@ QWidget* frmMateriales::buildTotals()
     return box;
 }
 
-QWidget* frmMateriales::buildButtons()
-{
+QWidget* frmMateriales::buildButtons() {
     auto* box = new QWidget(this);
     auto* layout = new QGridLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -217,10 +210,9 @@ QWidget* frmMateriales::buildButtons()
 }
 
 // Header rows, column widths, and every grid at row 1, column 0.
-void frmMateriales::IniciarGrilla()
-{
+void frmMateriales::IniciarGrilla() {
     for (Kind kind : kAllKinds) {
-        const KindSpec& s = spec(kind);
+        const KindSpec& s = kindInfo(kind);
         for (ui::Grid* g : {grids_[kindIndex(kind)], copies_[kindIndex(kind)]}) {
             g->setHeader(s.headers, s.widthsTwips);
             g->setCell(1, 0);
@@ -228,23 +220,20 @@ void frmMateriales::IniciarGrilla()
     }
 }
 
-void frmMateriales::attachEditor(Kind kind)
-{
-    const KindSpec& s = spec(kind);
+void frmMateriales::attachEditor(Kind kind) {
+    const KindSpec& s = kindInfo(kind);
     ui::CellEditRules rules;
     rules.columns = s.typedColumns;
     rules.centredColumns = {s.secondCol};
-    rules.commit = [this, kind](ui::Grid& grid, int row, int col, const QString& text, const QString& picked) {
-        commitCell(kind, grid, row, col, text, picked);
-    };
+    rules.commit = [this, kind](ui::Grid& grid, int row, int col, const QString& text,
+                                const QString& picked) { commitCell(kind, grid, row, col, text, picked); };
     rules.lookup = [this, kind](int, int col, const QString& text) { return lookup(kind, col, text); };
     editor_->attach(grid(kind), rules);
 }
 
 // ---- Loading ----------------------------------------------------------------------------------
 
-bool frmMateriales::openProject(const QString& folder)
-{
+bool frmMateriales::openProject(const QString& folder) {
     try {
         db_ = store::Database::openProject(folder);
         return true;
@@ -255,8 +244,7 @@ bool frmMateriales::openProject(const QString& folder)
     }
 }
 
-bool frmMateriales::loadItem(const QString& code, const QString& item)
-{
+bool frmMateriales::loadItem(const QString& code, const QString& item) {
     item_.reset();
     sheet_.clear();
     header_ = ProjectHeader{};
@@ -295,8 +283,7 @@ bool frmMateriales::loadItem(const QString& code, const QString& item)
     return item_.has_value();
 }
 
-void frmMateriales::resetTotals()
-{
+void frmMateriales::resetTotals() {
     totals_ = AnalysisTotals{};
     for (QLabel* label : {lblSubtotal_, lblHerrMan_, lblDirectos_, lblIndirectos_, lblOtrosInd_, lblPU_})
         label->clear();
@@ -307,8 +294,7 @@ void frmMateriales::resetTotals()
 
 // ---- Drawing ------------------------------------------------------------------------------------
 
-void frmMateriales::render(Kind kind)
-{
+void frmMateriales::render(Kind kind) {
     const LineTable& lines = sheet_.lines(kind);
     ui::Grid* g = grid(kind);
     const int row = g->row();
@@ -332,8 +318,7 @@ void frmMateriales::render(Kind kind)
     g->setUpdatesEnabled(true);
 }
 
-void frmMateriales::renderCopy(Kind kind)
-{
+void frmMateriales::renderCopy(Kind kind) {
     const LineTable& lines = sheet_.loaded(kind);
     ui::Grid* g = copies_[kindIndex(kind)];
     g->clearData();
@@ -345,8 +330,7 @@ void frmMateriales::renderCopy(Kind kind)
     g->setCell(1, 0);
 }
 
-void frmMateriales::renderTotals()
-{
+void frmMateriales::renderTotals() {
     lblSubtotal_->setText(FormatoMoneda(totals_.subtotal(visible_)));
     label4_->setVisible(totals_.withTools);
     lblHerrMan_->setVisible(totals_.withTools);
@@ -357,10 +341,9 @@ void frmMateriales::renderTotals()
     lblPU_->setText(FormatoMoneda(totals_.unitPrice));
 }
 
-void frmMateriales::showKind(Kind kind)
-{
+void frmMateriales::showKind(Kind kind) {
     visible_ = kind;
-    const KindSpec& s = spec(kind);
+    const KindSpec& s = kindInfo(kind);
     stack_->setCurrentWidget(grid(kind));
     label1_->setText(s.title);
     label7_->setText(s.subtotalLabel);
@@ -368,18 +351,18 @@ void frmMateriales::showKind(Kind kind)
     focusGrid(kind, 1, 0);
 }
 
-void frmMateriales::focusGrid(Kind kind, int row, int col)
-{
+void frmMateriales::focusGrid(Kind kind, int row, int col) {
     grid(kind)->setCell(row, col);
     grid(kind)->setFocus(Qt::OtherFocusReason);
 }
 
-void frmMateriales::setStatus(const QString& text) { lblEstado_->setText(text); }
+void frmMateriales::setStatus(const QString& text) {
+    lblEstado_->setText(text);
+}
 
 // ---- Keys and editing ---------------------------------------------------------------------------
 
-void frmMateriales::onGridKey(Kind kind, int key, Qt::KeyboardModifiers modifiers)
-{
+void frmMateriales::onGridKey(Kind kind, int key, Qt::KeyboardModifiers modifiers) {
     if (modifiers & (Qt::ControlModifier | Qt::AltModifier))
         return;
     const bool ownLines = kind != Kind::Transport;
@@ -409,8 +392,8 @@ void frmMateriales::onGridKey(Kind kind, int key, Qt::KeyboardModifiers modifier
     }
 }
 
-void frmMateriales::commitCell(Kind kind, ui::Grid& g, int row, int col, const QString& text, const QString& picked)
-{
+void frmMateriales::commitCell(Kind kind, ui::Grid& g, int row, int col, const QString& text,
+                               const QString& picked) {
     if (!item_)
         return;
     const CellPosition after = sheet_.assign(kind, {row, col}, text, picked);
@@ -422,8 +405,7 @@ void frmMateriales::commitCell(Kind kind, ui::Grid& g, int row, int col, const Q
         grid(Kind::Transport)->setCell(after.row, after.col);
 }
 
-std::optional<QList<QStringList>> frmMateriales::lookup(Kind kind, int col, const QString& text)
-{
+std::optional<QList<QStringList>> frmMateriales::lookup(Kind kind, int col, const QString& text) {
     if (col != 0 || !db_.isOpen())
         return std::nullopt;
     try {
@@ -444,8 +426,7 @@ std::optional<QList<QStringList>> frmMateriales::lookup(Kind kind, int col, cons
 
 // ---- Operations ---------------------------------------------------------------------------------
 
-void frmMateriales::CalcularAnalisis()
-{
+void frmMateriales::CalcularAnalisis() {
     if (!item_)
         return;
     try {
@@ -462,15 +443,13 @@ void frmMateriales::CalcularAnalisis()
     focusGrid(visible_, 1, 0);
 }
 
-void frmMateriales::CambiarGrilla()
-{
+void frmMateriales::CambiarGrilla() {
     const Kind next = nextKind(visible_);
     showKind(next);
     lblSubtotal_->setText(FormatoMoneda(totals_.subtotal(next)));
 }
 
-void frmMateriales::InsertarLinea()
-{
+void frmMateriales::InsertarLinea() {
     if (visible_ == Kind::Transport || !item_) {
         focusGrid(visible_, grid(visible_)->row(), grid(visible_)->col());
         return;
@@ -483,8 +462,7 @@ void frmMateriales::InsertarLinea()
     focusGrid(visible_, row, 0);
 }
 
-void frmMateriales::SuprimirLinea()
-{
+void frmMateriales::SuprimirLinea() {
     if (visible_ == Kind::Transport || !item_) {
         focusGrid(visible_, grid(visible_)->row(), grid(visible_)->col());
         return;
@@ -499,8 +477,7 @@ void frmMateriales::SuprimirLinea()
     focusGrid(visible_, 1, 0);
 }
 
-bool frmMateriales::Grabar()
-{
+bool frmMateriales::Grabar() {
     if (!item_)
         return false;
     const RepeatedResources repeated = findRepeatedResources(sheet_);
@@ -517,18 +494,20 @@ bool frmMateriales::Grabar()
         return false;
     }
     sheet_.setModified(false);
-    setStatus(QStringLiteral("Análisis grabado: %1 materiales, %2 equipos, %3 de mano de obra, %4 de transporte")
-                  .arg(outcome.stored[0])
-                  .arg(outcome.stored[1])
-                  .arg(outcome.stored[2])
-                  .arg(outcome.stored[3]));
+    setStatus(
+        QStringLiteral("Análisis grabado: %1 materiales, %2 equipos, %3 de mano de obra, %4 de transporte")
+            .arg(outcome.stored[0])
+            .arg(outcome.stored[1])
+            .arg(outcome.stored[2])
+            .arg(outcome.stored[3]));
     return true;
 }
 
-void frmMateriales::Salir() { close(); }
+void frmMateriales::Salir() {
+    close();
+}
 
-bool frmMateriales::mayLeaveItem()
-{
+bool frmMateriales::mayLeaveItem() {
     if (!item_ || !sheet_.isModified())
         return true;
     switch (ui::messages::askSaveChanges(this)) {
@@ -541,8 +520,7 @@ bool frmMateriales::mayLeaveItem()
     }
 }
 
-void frmMateriales::closeEvent(QCloseEvent* event)
-{
+void frmMateriales::closeEvent(QCloseEvent* event) {
     editor_->cancel();
     if (!mayLeaveItem()) {
         event->ignore();
@@ -553,8 +531,7 @@ void frmMateriales::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void frmMateriales::reopen(const ui::WindowContext& context)
-{
+void frmMateriales::reopen(const ui::WindowContext& context) {
     const QString code = argument(context, "txtCod");
     const QString item = argument(context, "txtItem");
     const bool sameProject = db_.isOpen() && store::samePath(context.projectFolder, context_.projectFolder);
