@@ -784,6 +784,9 @@ struct ScopeColumn {
     FieldType type = FieldType::Unknown;
     QString originTable;
     bool stored = true; // a stored field (text compared with its NOCASE), not an expression
+    QString sqlName;    // of a derived table's column: its name in the SQL, unique in the table
+
+    QString ref() const { return sqlName.isEmpty() ? name : sqlName; }
 };
 
 struct ScopeSource {
@@ -898,7 +901,7 @@ private:
             return s.columns;
         std::vector<ScopeColumn> cols;
         for (const auto& f : s.table->fields)
-            cols.push_back({f.name, f.type, s.table->name, true});
+            cols.push_back({f.name, f.type, s.table->name, true, {}});
         return cols;
     }
 
@@ -908,9 +911,16 @@ private:
             for (const auto& s : scope.sources) {
                 if (s.ref.compare(qualifier, Qt::CaseInsensitive) != 0)
                     continue;
-                for (const auto& c : columnsOf(s))
-                    if (c.name.compare(name, Qt::CaseInsensitive) == 0)
-                        return Resolved{bracket(s.ref) + "." + bracket(c.name), c.type, c.name, c.stored};
+                std::optional<Resolved> found;
+                for (const auto& c : columnsOf(s)) {
+                    if (c.name.compare(name, Qt::CaseInsensitive) != 0)
+                        continue;
+                    if (found)
+                        failHere(QStringLiteral("El campo %1.%2 es ambiguo").arg(qualifier, name));
+                    found = Resolved{bracket(s.ref) + "." + bracket(c.ref()), c.type, c.name, c.stored};
+                }
+                if (found)
+                    return found;
                 failHere(QStringLiteral("No existe el campo %1.%2").arg(qualifier, name));
             }
             // The outer query of a derived table names its columns with the inner table's name.
@@ -920,7 +930,7 @@ private:
                 for (const auto& c : s.columns)
                     if (c.originTable.compare(qualifier, Qt::CaseInsensitive) == 0 &&
                         c.name.compare(name, Qt::CaseInsensitive) == 0)
-                        return Resolved{bracket(s.ref) + "." + bracket(c.name), c.type, c.name, c.stored};
+                        return Resolved{bracket(s.ref) + "." + bracket(c.ref()), c.type, c.name, c.stored};
             }
             return std::nullopt;
         }
@@ -932,9 +942,8 @@ private:
                 if (found)
                     failHere(QStringLiteral("El campo %1 es ambiguo").arg(name));
                 const QString sql =
-                    scope.sources.size() == 1 ? bracket(c.name) : bracket(s.ref) + "." + bracket(c.name);
+                    scope.sources.size() == 1 ? bracket(c.ref()) : bracket(s.ref) + "." + bracket(c.ref());
                 found = Resolved{sql, c.type, c.name, c.stored};
-                break;
             }
         }
         return found;
@@ -1291,6 +1300,20 @@ private:
                 c.name = item.alias;
             cols.push_back(c);
         }
+        // Materiales.ItemPres next to Presupuesto.ItemPres: the second one is called by its
+        // qualified name inside the SQL, so that the outer query's qualified names reach the right
+        // column; the record set still names it after the field.
+        QSet<QString> used;
+        for (auto& c : cols) {
+            QString n = c.name.isEmpty() ? QStringLiteral("Expr") : c.name;
+            if (used.contains(n.toLower()) && !c.originTable.isEmpty())
+                n = c.originTable + "." + c.name;
+            const QString base = n;
+            for (int i = 1; used.contains(n.toLower()); ++i)
+                n = base + ":" + QString::number(i);
+            used.insert(n.toLower());
+            c.sqlName = n;
+        }
         return cols;
     }
 
@@ -1300,8 +1323,14 @@ private:
             addSlot(true);
     }
 
-    void emitSelect(const Select& s, const Scope* parent, bool top) {
+    // A derived table (derived) names every column uniquely, as derivedColumns says; the top
+    // select names its columns after the fields, and an unnamed expression Expr1000, Expr1001...
+    void emitSelect(const Select& s, const Scope* parent, bool top, bool derived = false) {
         const Scope scope = buildScope(s, parent);
+        const std::vector<ScopeColumn> names =
+            derived ? derivedColumns(s, parent) : std::vector<ScopeColumn>{};
+        size_t column = 0;
+        int unnamed = 1000;
         bool aggregate = !s.groupBy.empty() || s.having;
         for (const auto& item : s.items)
             aggregate = aggregate || containsAggregate(item.expr.get());
@@ -1313,6 +1342,27 @@ private:
             if (i)
                 put(", ");
             const SelectItem& item = s.items[i];
+            bool starOverDerived = false;
+            for (const auto& src : scope.sources)
+                starOverDerived = starOverDerived || (item.star && !src.table);
+            if (item.star && (derived || starOverDerived)) {
+                // Spelt out, so that every column gets its unique name inside the SQL and the
+                // name of its field in the result.
+                bool first = true;
+                for (const auto& src : scope.sources) {
+                    if (!item.starQualifier.isEmpty() &&
+                        src.ref.compare(item.starQualifier, Qt::CaseInsensitive) != 0)
+                        continue;
+                    for (const auto& c : columnsOf(src)) {
+                        put((first ? "" : ", ") + bracket(src.ref) + "." + bracket(c.ref()) + " AS " +
+                            bracket(derived ? names[column++].sqlName : c.name));
+                        first = false;
+                    }
+                }
+                if (first)
+                    failHere(QStringLiteral("No existe la tabla o el alias %1").arg(item.starQualifier));
+                continue;
+            }
             if (item.star) {
                 if (item.starQualifier.isEmpty()) {
                     put("*");
@@ -1331,15 +1381,16 @@ private:
             emitExpr(*item.expr, scope);
             const bool textColumn =
                 item.expr->k == Expr::K::Column && typeOf(*item.expr, scope) == FieldType::Text;
-            if (s.distinct && textColumn) {
-                // DISTINCT treats "Cemento" and "CEMENTO" as one value.
-                addSlot(true);
-                put(" AS " + bracket(item.alias.isEmpty() ? resolve(scope, *item.expr).field : item.alias));
-            } else if (!item.alias.isEmpty()) {
+            if (s.distinct && textColumn)
+                addSlot(true); // DISTINCT treats "Cemento" and "CEMENTO" as one value.
+            if (derived)
+                put(" AS " + bracket(names[column++].sqlName));
+            else if (!item.alias.isEmpty())
                 put(" AS " + bracket(item.alias));
-            } else if (item.expr->k == Expr::K::Column) {
+            else if (item.expr->k == Expr::K::Column)
                 put(" AS " + bracket(resolve(scope, *item.expr).field));
-            }
+            else if (top)
+                put(QStringLiteral(" AS [Expr%1]").arg(unnamed++));
         }
         if (editable) {
             put(", " + bracket(scope.sources[0].ref) + ".rowid AS " + kRowIdColumn);
@@ -1430,7 +1481,7 @@ private:
                     put(" AS " + bracket(src.alias));
             } else {
                 put("(");
-                emitSelect(*src.derived, parent, false);
+                emitSelect(*src.derived, parent, false, true);
                 put(") AS " + bracket(scope.sources[i].ref));
             }
             if (src.on) {

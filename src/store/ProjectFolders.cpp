@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -137,6 +138,19 @@ int removeTree(const QString& path) {
     return ::rmdir(p.constData()) == 0 ? 0 : errno;
 }
 
+// Why a file could not be written, in the language of the program (Qt's own texts are English).
+QString saveFailure(const QFileDevice& file) {
+    switch (file.error()) {
+    case QFileDevice::PermissionsError:
+    case QFileDevice::OpenError:
+        return systemMessage(EACCES);
+    case QFileDevice::ResourceError:
+        return systemMessage(ENOSPC);
+    default:
+        return systemMessage(EIO);
+    }
+}
+
 // Writes a missing shipped file of the root folder; files that exist are kept.
 void writeResource(const QString& resource, const QString& target) {
     if (existsNoFollow(target))
@@ -146,7 +160,7 @@ void writeResource(const QString& resource, const QString& target) {
     if (!source.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly) ||
         out.write(source.readAll()) < 0 || !out.commit())
         throw StoreError(QStringLiteral("No se puede escribir %1: %2")
-                             .arg(QDir::toNativeSeparators(target), out.errorString()));
+                             .arg(QDir::toNativeSeparators(target), saveFailure(out)));
 }
 
 void layOutResources(const QString& root) {
@@ -167,6 +181,25 @@ void layOutResources(const QString& root) {
             writeResource(resource, target);
         }
     }
+}
+
+// Making a template derives a key and writes the schema. A process may lay out several root
+// folders (tests, batch runs), so later templates are byte copies of the first one it made.
+void writeTemplate(const QString& path) {
+    static std::mutex mutex;
+    static QByteArray made;
+    std::lock_guard lock(mutex);
+    if (made.isEmpty()) {
+        createDatabaseFile(path, passwordOfConnect(kConnectString));
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            made = file.readAll();
+        return;
+    }
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(made) != made.size() || !out.commit())
+        throw StoreError(QStringLiteral("No se puede crear la base de datos %1: %2")
+                             .arg(QDir::toNativeSeparators(path), saveFailure(out)));
 }
 
 FolderResult systemFailure(int error) {
@@ -224,7 +257,7 @@ void layOutRootFolder(const QString& root) {
         throw StoreError(
             QStringLiteral("No se puede crear la carpeta raíz %1").arg(QDir::toNativeSeparators(root)));
     if (databaseFileIn(root).isEmpty())
-        createDatabaseFile(root + "/" + kDatabaseFileName, passwordOfConnect(kConnectString));
+        writeTemplate(root + "/" + kDatabaseFileName);
     layOutResources(root);
 }
 

@@ -191,6 +191,33 @@ TEST_F(Dialect, DerivedTableTotals) {
     EXPECT_EQ(man.text("DescripcionMan"), "Peón");
 }
 
+TEST_F(Dialect, DerivedTableColumnsNamedAfterTheirFields) {
+    // Both tables give the derived table a CodigoPres ("a" in Materiales, "A" in Presupuesto for
+    // the line of quantity 3): each qualified name reaches its own table's column, and the
+    // record set names the columns after the fields, not after the alias.
+    const QString inner =
+        " FROM [SELECT Materiales.CodigoPres, Presupuesto.CodigoPres, Materiales.CantidadMat, "
+        "Presupuesto.CantidadPres FROM Materiales INNER JOIN Presupuesto ON "
+        "(Materiales.ItemPres = Presupuesto.ItemPres) AND (Materiales.CodigoPres = "
+        "Presupuesto.CodigoPres)]. AS [%$##@_Alias] WHERE Materiales.CantidadMat = 3";
+    EXPECT_EQ(rows(db.openRecordSet("SELECT Presupuesto.CodigoPres, Materiales.CantidadMat" + inner)),
+              QStringList({"A|3"}));
+    EXPECT_EQ(rows(db.openRecordSet("SELECT Materiales.CodigoPres, Presupuesto.CantidadPres" + inner)),
+              QStringList({"a|2.5"}));
+    EXPECT_EQ(db.openRecordSet("SELECT Materiales.CodigoPres, Presupuesto.CodigoPres" + inner).fieldNames(),
+              QStringList({"CodigoPres", "CodigoPres"}));
+    EXPECT_EQ(db.openRecordSet("SELECT * FROM [SELECT * FROM Materiales INNER JOIN Presupuesto ON "
+                               "Materiales.ItemPres = Presupuesto.ItemPres]. AS X")
+                  .fieldNames()
+                  .count("ItemPres"),
+              2);
+    // Unqualified, the name could be either column.
+    EXPECT_THROW(db.openRecordSet("SELECT CodigoPres" + inner), StoreError);
+    // A sum without a name of its own gets the engine's usual one.
+    EXPECT_EQ(db.openRecordSet("SELECT Sum(Materiales.CantidadMat)" + inner).fieldNames(),
+              QStringList({"Expr1000"}));
+}
+
 TEST_F(Dialect, DeleteInsertUpdate) {
     EXPECT_EQ(db.execute("DELETE * FROM Materiales WHERE CodigoPres = 'A' and ItemPres = '2'"), 3);
     EXPECT_EQ(db.execute("delete from Materiales where DescripcionMat = 'ARENA'"), 1);
