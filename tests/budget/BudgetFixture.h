@@ -16,23 +16,21 @@ class BudgetProject : public ::testing::Test {
 protected:
     BudgetProject() : folder(root.newProject("Obra")), db(root.open(folder)) {}
 
-    void header(double costosIndirectos = 0, double otrosIndirectos = 0, bool iva = false,
-                bool herramienta = false, const QString& proyecto = "Escuela Fiscal")
+    void header(double costosIndirectos = 0, double otrosIndirectos = 0, bool iva = false, bool herramienta = false)
     {
         db.execute("INSERT INTO Proyecto (Proyecto, CostosIndirectos, OtrosIndirectos, IVA, Herramienta) "
                    "VALUES (?, ?, ?, ?, ?)",
-                   {proyecto, costosIndirectos, otrosIndirectos, iva, herramienta});
+                   {"Escuela Fiscal", costosIndirectos, otrosIndirectos, iva, herramienta});
     }
 
-    void item(const QString& codigo, const QString& itemPres, const QString& descripcion,
-              const QString& unidad, double cantidad)
+    void item(const QString& codigo, const QString& itemPres, const QString& descripcion, double cantidad)
     {
         db.execute("INSERT INTO Presupuesto (CodigoPres, ItemPres, DescripcionPres, UnidadPres, CantidadPres) "
                    "VALUES (?, ?, ?, ?, ?)",
-                   {codigo, itemPres, descripcion, unidad, cantidad});
+                   {codigo, itemPres, descripcion, "m3", cantidad});
     }
 
-    // One line of each kind for the item; the material priced at precio.
+    // One line of each kind for the item; the material priced at precio, the rest at 0.
     void lines(const QString& codigo, const QString& itemPres, double precio = 1)
     {
         db.execute("INSERT INTO Materiales (CodigoPres, ItemPres, DescripcionMat, UnidadMat, CantidadMat, "
@@ -49,26 +47,20 @@ protected:
                    {codigo, itemPres, "Cemento", "saco", 1.0, 0.0});
     }
 
-    int count(const QString& table, const QString& codigo, const QString& itemPres)
-    {
-        return db.openRecordSet("SELECT * FROM " + table + " WHERE CodigoPres = ? and ItemPres = ?",
-                                {codigo, itemPres})
-            .recordCount();
-    }
-
     // Lines of the item in all four tables.
     int lineCount(const QString& codigo, const QString& itemPres)
     {
         int n = 0;
         for (const char* table : {"Materiales", "Maquinaria", "ManoObra", "Transporte"})
-            n += count(table, codigo, itemPres);
+            n += db.openRecordSet(QString("SELECT * FROM %1 WHERE CodigoPres = ? and ItemPres = ?").arg(table),
+                                  {codigo, itemPres})
+                     .recordCount();
         return n;
     }
 
     double materialPrice(const QString& codigo, const QString& itemPres)
     {
-        auto rs = db.openRecordSet("SELECT * FROM Materiales WHERE CodigoPres = ? and ItemPres = ?",
-                                   {codigo, itemPres});
+        auto rs = db.openRecordSet("SELECT * FROM Materiales WHERE CodigoPres = ? and ItemPres = ?", {codigo, itemPres});
         return rs.eof() ? -1 : rs.number("PrecioUniMat");
     }
 
@@ -76,8 +68,7 @@ protected:
     QStringList storedItems()
     {
         QStringList out;
-        auto rs = db.openRecordSet("SELECT * FROM Presupuesto ORDER BY Indice");
-        for (; !rs.eof(); rs.moveNext())
+        for (auto rs = db.openRecordSet("SELECT * FROM Presupuesto ORDER BY Indice"); !rs.eof(); rs.moveNext())
             out << rs.text("CodigoPres") + "/" + rs.text("ItemPres");
         return out;
     }
