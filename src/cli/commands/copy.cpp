@@ -19,15 +19,28 @@ int refuse(cli::CommandContext& context, const QString& message)
     return cli::kRefused;
 }
 
-// CODE:ITEM, split at the first colon (item numbers such as "1.01" never hold one; codes rarely).
-bool parseItemArgument(const QString& argument, QString& codigo, QString& item)
+// The source items a CODE:ITEM argument names. Item numbers such as "1.01" never hold a colon but
+// a code may: every colon is tried from the left and the first split that names an item wins.
+// false when the argument has no split at all (no colon, or an empty code).
+bool namedItems(store::Database& source, const QString& argument, std::vector<shell::SourceItem>& found,
+                QString& codigo, QString& item)
 {
-    const qsizetype colon = argument.indexOf(':');
-    if (colon <= 0)
-        return false;
-    codigo = argument.left(colon);
-    item = argument.mid(colon + 1);
-    return true;
+    bool split = false;
+    for (qsizetype colon = argument.indexOf(':'); colon >= 0; colon = argument.indexOf(':', colon + 1)) {
+        if (colon == 0)
+            continue;
+        const QString code = argument.left(colon);
+        const QString number = argument.mid(colon + 1);
+        if (!split) {
+            codigo = code;
+            item = number;
+            split = true;
+        }
+        found = shell::findSourceItems(source, code, number);
+        if (!found.empty())
+            return true;
+    }
+    return split;
 }
 
 int copyItems(cli::CommandContext& context)
@@ -56,9 +69,9 @@ int copyItems(cli::CommandContext& context)
     } else {
         for (const QString& argument : wanted) {
             QString codigo, item;
-            if (!parseItemArgument(argument, codigo, item))
+            std::vector<shell::SourceItem> found;
+            if (!namedItems(source, argument, found, codigo, item))
                 return cli::usage(context, kUsage);
-            const auto found = shell::findSourceItems(source, codigo, item);
             if (found.empty())
                 return refuse(context, QString("El rubro %1 %2 no existe en el proyecto de origen").arg(codigo, item));
             items.insert(items.end(), found.begin(), found.end());
