@@ -10,7 +10,10 @@
 #include "ui/Wheel.h"
 
 #include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFrame>
+#include <QHeaderView>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -124,7 +127,8 @@ QWidget* frmMateriales::buildHeader() {
     std::array<QLabel**, 4> targets = {&lblProyecto_, &lblRubro_, &lblCodigo_, &lblUnidad_};
     for (int i = 0; i < 4; ++i) {
         auto* caption = new QLabel(captions[i], box);
-        QFont bold = caption->font();
+        // The captions line their colons up with blanks, which only works in a fixed-pitch font.
+        QFont bold = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         bold.setBold(true);
         caption->setFont(bold);
         *targets[i] = namedLabel(names[i], QString(), box);
@@ -217,6 +221,18 @@ void frmMateriales::IniciarGrilla() {
             g->setHeader(s.headers, s.widthsTwips);
             g->setCell(1, 0);
         }
+        // A bold header wider than its design width would be cut ("JORNAL/HORA"): the column
+        // grows to show it. The description takes whatever width the grid has to spare.
+        ui::Grid* g = grids_[kindIndex(kind)];
+        QFont bold = g->font();
+        bold.setBold(true);
+        const QFontMetrics metrics(bold);
+        for (int col = 0; col < s.columns; ++col) {
+            const int needed = metrics.horizontalAdvance(s.headers[col]) + 12;
+            if (g->columnWidth(col) < needed)
+                g->setColumnWidth(col, needed);
+        }
+        g->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     }
 }
 

@@ -1,0 +1,31 @@
+#include "analysis/ResourceKeys.h"
+
+#include "store/Database.h"
+#include "store/TextCompare.h"
+
+namespace korvex::analysis {
+
+QList<ResourceKey> distinctResources(store::Database& db, Kind kind)
+{
+    const KindSpec& s = kindInfo(kind);
+    const QString fields = s.hasSecond() ? s.descField + ", " + s.secondField : s.descField;
+    store::RecordSet rs =
+        db.openRecordSet(" SELECT DISTINCTROW   " + fields + " FROM " + s.table + " GROUP BY  " + fields);
+    QList<ResourceKey> keys;
+    keys.reserve(rs.recordCount());
+    for (; !rs.eof(); rs.moveNext()) {
+        ResourceKey key{rs.text(s.descField), s.hasSecond() ? rs.text(s.secondField) : QString()};
+        if (!key.description.isEmpty())
+            keys.append(std::move(key));
+    }
+    return keys;
+}
+
+bool sameResource(Kind kind, const ResourceKey& a, const ResourceKey& b)
+{
+    if (!store::text::equalFolded(a.description, b.description))
+        return false;
+    return !kindInfo(kind).hasSecond() || store::text::equalFolded(a.second, b.second);
+}
+
+} // namespace korvex::analysis

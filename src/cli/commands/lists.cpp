@@ -1,0 +1,88 @@
+// korvex lists PROJECT [materiales|equipo|mano|transporte]: the resource lists as the price window
+// fills them. korvex reprice PROJECT KIND PERCENT: a whole list raised by a percentage and saved
+// into every line, as F6 then F9 in the price window.
+#include "cli/CommandTable.h"
+#include "engine/Numbers.h"
+#include "lists/PriceList.h"
+#include "lists/PriceSaving.h"
+#include "store/ProjectFolders.h"
+
+namespace korvex {
+
+namespace {
+
+const char* const kListsUsage = "lists PROJECT [materiales|equipo|mano|transporte]";
+const char* const kRepriceUsage = "reprice PROJECT materiales|equipo|mano|transporte PERCENT";
+
+// The project folder of the argument, or empty after printing the refusal the main window gives.
+QString openableProject(cli::CommandContext& context, const QString& argument)
+{
+    const QString folder = context.projectFolder(argument);
+    const store::FolderResult check = store::checkOpenProject(folder, context.root);
+    if (!check.ok) {
+        context.err << check.message << '\n';
+        context.err.flush();
+        return {};
+    }
+    return folder;
+}
+
+int runLists(cli::CommandContext& context)
+{
+    const QStringList& args = context.args;
+    if (args.isEmpty() || args.size() > 2 || args.first().startsWith("--"))
+        return cli::usage(context, kListsUsage);
+    lists::TipoRecurso only = lists::TipoRecurso::Material;
+    const bool one = args.size() == 2;
+    if (one && !lists::kindFromName(args[1], only))
+        return cli::usage(context, kListsUsage);
+    const QString folder = openableProject(context, args.first());
+    if (folder.isEmpty())
+        return cli::kRefused;
+    bool first = true;
+    for (lists::TipoRecurso kind : lists::kListKinds) {
+        if (one && kind != only)
+            continue;
+        if (!first)
+            context.out << '\n';
+        first = false;
+        context.out << lists::listText(lists::PriceList::load(folder, kind));
+    }
+    return cli::kOk;
+}
+
+int runReprice(cli::CommandContext& context)
+{
+    const QStringList& args = context.args;
+    lists::TipoRecurso kind = lists::TipoRecurso::Material;
+    if (args.size() != 3 || args.first().startsWith("--") || !lists::kindFromName(args[1], kind))
+        return cli::usage(context, kRepriceUsage);
+    const std::optional<double> percent = engine::ConvertirNumero(args[2]);
+    if (!percent) {
+        context.err << "Porcentaje no válido: " << args[2] << '\n';
+        context.err.flush();
+        return cli::kRefused;
+    }
+    const QString folder = openableProject(context, args.first());
+    if (folder.isEmpty())
+        return cli::kRefused;
+    const lists::RepriceOutcome outcome = lists::repriceProject(folder, kind, *percent);
+    if (!outcome.ok) {
+        context.err << outcome.message << '\n';
+        context.err.flush();
+        return cli::kRefused;
+    }
+    context.out << "Recursos cambiados: " << outcome.resources << '\n'
+                << "Líneas cambiadas: " << outcome.lines << '\n';
+    return cli::kOk;
+}
+
+} // namespace
+
+void commands_lists(cli::CommandTable& table)
+{
+    table.add("lists", kListsUsage, runLists);
+    table.add("reprice", kRepriceUsage, runReprice);
+}
+
+} // namespace korvex
