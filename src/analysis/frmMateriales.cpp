@@ -10,12 +10,11 @@
 #include "ui/Wheel.h"
 
 #include <QCloseEvent>
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFrame>
-#include <QHeaderView>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -127,8 +126,7 @@ QWidget* frmMateriales::buildHeader() {
     std::array<QLabel**, 4> targets = {&lblProyecto_, &lblRubro_, &lblCodigo_, &lblUnidad_};
     for (int i = 0; i < 4; ++i) {
         auto* caption = new QLabel(captions[i], box);
-        // The captions line their colons up with blanks, which only works in a fixed-pitch font.
-        QFont bold = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        QFont bold = caption->font();
         bold.setBold(true);
         caption->setFont(bold);
         *targets[i] = namedLabel(names[i], QString(), box);
