@@ -182,8 +182,8 @@ class Composer {
 public:
     Composer(const ReportTemplate& report, DataProvider& data) : report_(report), data_(data), global_(*this)
     {
-        for (const DataSpec& spec : report.data)
-            dataNames_.insert(spec.name.toLower());
+        for (const DataSpec& dataDef : report.data)
+            dataNames_.insert(dataDef.name.toLower());
         dataNames_.insert(QStringLiteral("proyecto"));
         document_.title = report.fileName;
         document_.fileName = report.fileName;
@@ -209,7 +209,7 @@ public:
 private:
     // ---- data
     const DataSet& dataset(const QString& name);
-    std::unique_ptr<DataSet> derive(const DataSpec& spec);
+    std::unique_ptr<DataSet> derive(const DataSpec& dataDef);
     const QHash<QString, std::vector<int>>& index(const QString& data, const QStringList& fields);
     RowSet rowsFor(const RowSource& source, const Scope& context);
     void sortRows(RowSet& rows, const std::vector<SortKey>& keys, const Scope& context);
@@ -224,17 +224,17 @@ private:
     {
         return {static_cast<int>(points * kDotsPerPoint + 0.5), bold, italic};
     }
-    FontSpec scaled(const FontSpec& spec, double factor, bool bold, bool italic = false) const
+    FontSpec scaled(const FontSpec& dataDef, double factor, bool bold, bool italic = false) const
     {
-        return {static_cast<int>(spec.pixelSize * factor + 0.5), bold, italic};
+        return {static_cast<int>(dataDef.pixelSize * factor + 0.5), bold, italic};
     }
-    const QFontMetricsF& metrics(const FontSpec& spec);
-    double width(const QString& text, const FontSpec& spec) { return metrics(spec).horizontalAdvance(text); }
-    double lineHeight(const FontSpec& spec) { return metrics(spec).lineSpacing(); }
-    QStringList wrap(const QString& text, const FontSpec& spec, double width);
-    FontSpec fit(const QString& text, const FontSpec& spec, double width);
+    const QFontMetricsF& metrics(const FontSpec& dataDef);
+    double width(const QString& text, const FontSpec& dataDef) { return metrics(dataDef).horizontalAdvance(text); }
+    double lineHeight(const FontSpec& dataDef) { return metrics(dataDef).lineSpacing(); }
+    QStringList wrap(const QString& text, const FontSpec& dataDef, double width);
+    FontSpec fit(const QString& text, const FontSpec& dataDef, double width);
     // Places lines top-down inside box; returns the height used.
-    double placeLines(Page& page, const QStringList& lines, const FontSpec& spec, const QRectF& box, Align align,
+    double placeLines(Page& page, const QStringList& lines, const FontSpec& dataDef, const QRectF& box, Align align,
                       const QColor& color = Qt::black);
 
     // ---- blocks
@@ -257,7 +257,7 @@ private:
     Band headerBand(const Block& block, const std::vector<double>& widths, const Scope& scope);
     Band rowBand(const Block& block, const std::vector<double>& widths, const std::vector<Cell>& cells,
                  const QColor& fill);
-    Band spanBand(const QString& text, const FontSpec& spec, const QColor& fill, const QColor& color, double ruleAbove);
+    Band spanBand(const QString& text, const FontSpec& dataDef, const QColor& fill, const QColor& color, double ruleAbove);
     Band totalBand(const Block& block, const std::vector<double>& widths, const QString& label,
                    const std::vector<Cell>& cells, const QColor& fill, double ruleAbove);
     Band titleBand(const QString& text);
@@ -312,31 +312,31 @@ const DataSet& Composer::dataset(const QString& name)
     if (loading_.contains(key))
         throw TemplateError(QStringLiteral("la consulta «%1» se lee a sí misma").arg(name));
     loading_.insert(key);
-    const DataSpec* spec = report_.findData(name);
-    if (!spec && key != QLatin1String("proyecto"))
+    const DataSpec* dataDef = report_.findData(name);
+    if (!dataDef && key != QLatin1String("proyecto"))
         throw TemplateError(QStringLiteral("no existe la consulta «%1»").arg(name));
     std::shared_ptr<DataSet> result;
-    if (spec && spec->isLiteral()) {
+    if (dataDef && dataDef->isLiteral()) {
         result = std::make_shared<DataSet>();
-        for (const QString& column : spec->columns)
+        for (const QString& column : dataDef->columns)
             result->addColumn(column);
-        result->rows = spec->rows;
-    } else if (spec && !spec->from.isEmpty()) {
-        result = derive(*spec);
+        result->rows = dataDef->rows;
+    } else if (dataDef && !dataDef->from.isEmpty()) {
+        result = derive(*dataDef);
     } else {
-        const QString sql = spec ? spec->sql : QStringLiteral("SELECT * FROM Proyecto");
+        const QString sql = dataDef ? dataDef->sql : QStringLiteral("SELECT * FROM Proyecto");
         try {
             result = std::make_shared<DataSet>(data_.query(sql));
         } catch (const store::StoreError& error) {
             throw TemplateError(QStringLiteral("la consulta «%1» falló: %2 (%3)").arg(name, error.message(), sql));
         }
-        if (spec && !spec->sort.empty()) {
+        if (dataDef && !dataDef->sort.empty()) {
             RowSet rows;
             rows.set = result.get();
             rows.name = key;
             for (int i = 0; i < static_cast<int>(result->rows.size()); ++i)
                 rows.refs.push_back({i, {}});
-            sortRows(rows, spec->sort, global_);
+            sortRows(rows, dataDef->sort, global_);
             std::vector<std::vector<Value>> sorted;
             sorted.reserve(result->rows.size());
             for (const auto& ref : rows.refs)
@@ -349,24 +349,24 @@ const DataSet& Composer::dataset(const QString& name)
     return *result;
 }
 
-std::unique_ptr<DataSet> Composer::derive(const DataSpec& spec)
+std::unique_ptr<DataSet> Composer::derive(const DataSpec& dataDef)
 {
     RowSource source;
-    source.data = spec.from;
-    source.where = spec.where;
-    source.joins = spec.joins;
+    source.data = dataDef.from;
+    source.where = dataDef.where;
+    source.joins = dataDef.joins;
     RowSet rows = rowsFor(source, global_);
     auto out = std::make_unique<DataSet>();
-    if (spec.groupBy.empty()) {
+    if (dataDef.groupBy.empty()) {
         for (const QString& column : rows.set->columns)
             out->addColumn(column);
-        for (const Assignment& field : spec.fields)
+        for (const Assignment& field : dataDef.fields)
             out->addColumn(field.name);
         for (const auto& ref : rows.refs) {
             RowScope row(&global_, rows, ref, dataNames_);
             VarScope computed(&row);
             std::vector<Value> values = rows.set->rows[static_cast<std::size_t>(ref.row)];
-            for (const Assignment& field : spec.fields) {
+            for (const Assignment& field : dataDef.fields) {
                 Value value = field.expression.evaluate(computed);
                 computed.set(field.name, value);
                 values.push_back(std::move(value));
@@ -374,12 +374,12 @@ std::unique_ptr<DataSet> Composer::derive(const DataSpec& spec)
             out->rows.push_back(std::move(values));
         }
     } else {
-        for (std::size_t g = 0; g < spec.groupBy.size(); ++g) {
-            const QString source = spec.groupBy[g].source().trimmed();
+        for (std::size_t g = 0; g < dataDef.groupBy.size(); ++g) {
+            const QString source = dataDef.groupBy[g].source().trimmed();
             const int dot = source.lastIndexOf(QLatin1Char('.'));
             out->addColumn(dot >= 0 ? source.mid(dot + 1) : source);
         }
-        for (const Assignment& field : spec.fields)
+        for (const Assignment& field : dataDef.fields)
             out->addColumn(field.name);
         QHash<QString, int> groupOf;
         std::vector<std::vector<int>> members;
@@ -388,7 +388,7 @@ std::unique_ptr<DataSet> Composer::derive(const DataSpec& spec)
             RowScope row(&global_, rows, rows.refs[static_cast<std::size_t>(i)], dataNames_);
             std::vector<Value> values;
             QString key;
-            for (const Expression& expression : spec.groupBy) {
+            for (const Expression& expression : dataDef.groupBy) {
                 values.push_back(expression.evaluate(row));
                 key += values.back().key() + QChar(0x1f);
             }
@@ -404,7 +404,7 @@ std::unique_ptr<DataSet> Composer::derive(const DataSpec& spec)
             AggregateScope group(&global_, rows, members[g], dataNames_);
             VarScope computed(&group);
             std::vector<Value> values = keys[g];
-            for (const Assignment& field : spec.fields) {
+            for (const Assignment& field : dataDef.fields) {
                 Value value = field.expression.evaluate(computed);
                 computed.set(field.name, value);
                 values.push_back(std::move(value));
@@ -412,13 +412,13 @@ std::unique_ptr<DataSet> Composer::derive(const DataSpec& spec)
             out->rows.push_back(std::move(values));
         }
     }
-    if (!spec.sort.empty()) {
+    if (!dataDef.sort.empty()) {
         RowSet sorted;
         sorted.set = out.get();
-        sorted.name = spec.name.toLower();
+        sorted.name = dataDef.name.toLower();
         for (int i = 0; i < static_cast<int>(out->rows.size()); ++i)
             sorted.refs.push_back({i, {}});
-        sortRows(sorted, spec.sort, global_);
+        sortRows(sorted, dataDef.sort, global_);
         std::vector<std::vector<Value>> reordered;
         for (const auto& ref : sorted.refs)
             reordered.push_back(out->rows[static_cast<std::size_t>(ref.row)]);
@@ -543,23 +543,23 @@ void Composer::sortRows(RowSet& rows, const std::vector<SortKey>& keys, const Sc
 // ---------------------------------------------------------------------------------------------
 // Text
 
-const QFontMetricsF& Composer::metrics(const FontSpec& spec)
+const QFontMetricsF& Composer::metrics(const FontSpec& dataDef)
 {
     for (const auto& [key, value] : metrics_) {
-        if (key == spec)
+        if (key == dataDef)
             return *value;
     }
-    metrics_.emplace_back(spec, std::make_unique<QFontMetricsF>(document_.font(spec)));
+    metrics_.emplace_back(dataDef, std::make_unique<QFontMetricsF>(document_.font(dataDef)));
     return *metrics_.back().second;
 }
 
-QStringList Composer::wrap(const QString& text, const FontSpec& spec, double available)
+QStringList Composer::wrap(const QString& text, const FontSpec& dataDef, double available)
 {
     QStringList lines;
     const QStringList paragraphs = text.split(QLatin1Char('\n'));
     for (const QString& raw : paragraphs) {
         const QString paragraph = raw.trimmed();
-        if (width(paragraph, spec) <= available) {
+        if (width(paragraph, dataDef) <= available) {
             lines.append(paragraph);
             continue;
         }
@@ -567,7 +567,7 @@ QStringList Composer::wrap(const QString& text, const FontSpec& spec, double ava
         const QStringList words = paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         for (QString word : words) {
             const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-            if (width(candidate, spec) <= available) {
+            if (width(candidate, dataDef) <= available) {
                 line = candidate;
                 continue;
             }
@@ -575,9 +575,9 @@ QStringList Composer::wrap(const QString& text, const FontSpec& spec, double ava
                 lines.append(line);
             line.clear();
             // A word wider than the column is cut where it must be.
-            while (width(word, spec) > available && word.size() > 1) {
+            while (width(word, dataDef) > available && word.size() > 1) {
                 int n = word.size() - 1;
-                while (n > 1 && width(word.left(n), spec) > available)
+                while (n > 1 && width(word.left(n), dataDef) > available)
                     --n;
                 lines.append(word.left(n));
                 word = word.mid(n);
@@ -589,29 +589,29 @@ QStringList Composer::wrap(const QString& text, const FontSpec& spec, double ava
     return lines;
 }
 
-FontSpec Composer::fit(const QString& text, const FontSpec& spec, double available)
+FontSpec Composer::fit(const QString& text, const FontSpec& dataDef, double available)
 {
-    const double needed = width(text, spec);
+    const double needed = width(text, dataDef);
     if (needed <= available || text.isEmpty())
-        return spec;
-    FontSpec smaller = spec;
-    const int minimum = std::max(1, spec.pixelSize / 2);
-    smaller.pixelSize = std::max(minimum, static_cast<int>(spec.pixelSize * available / needed));
+        return dataDef;
+    FontSpec smaller = dataDef;
+    const int minimum = std::max(1, dataDef.pixelSize / 2);
+    smaller.pixelSize = std::max(minimum, static_cast<int>(dataDef.pixelSize * available / needed));
     while (smaller.pixelSize > minimum && width(text, smaller) > available)
         --smaller.pixelSize;
     return smaller;
 }
 
-double Composer::placeLines(Page& page, const QStringList& lines, const FontSpec& spec, const QRectF& box,
+double Composer::placeLines(Page& page, const QStringList& lines, const FontSpec& dataDef, const QRectF& box,
                             Align align, const QColor& color)
 {
-    const QFontMetricsF& fm = metrics(spec);
+    const QFontMetricsF& fm = metrics(dataDef);
     const double step = fm.lineSpacing();
     double y = box.top();
     for (const QString& line : lines) {
         TextItem item;
         item.text = line;
-        item.font = spec;
+        item.font = dataDef;
         item.color = color;
         item.width = fm.horizontalAdvance(line);
         item.cell = box;
@@ -708,9 +708,9 @@ void Composer::verticalRules(Page& page, const std::vector<double>& widths, doub
 Band Composer::titleBand(const QString& text)
 {
     Band band;
-    const FontSpec spec = scaled(base_, 1.12, true);
+    const FontSpec dataDef = scaled(base_, 1.12, true);
     const QRectF box(left_, mm(1.2), right_ - left_, 0);
-    band.height = mm(1.2) + placeLines(band.items, wrap(text, spec, box.width()), spec, box, Align::Left) + mm(0.5);
+    band.height = mm(1.2) + placeLines(band.items, wrap(text, dataDef, box.width()), dataDef, box, Align::Left) + mm(0.5);
     band.keepWithNext = true;
     return band;
 }
@@ -718,29 +718,29 @@ Band Composer::titleBand(const QString& text)
 Band Composer::headerBand(const Block& block, const std::vector<double>& widths, const Scope& scope)
 {
     Band band;
-    const FontSpec spec = scaled(base_, 0.94, true);
+    const FontSpec dataDef = scaled(base_, 0.94, true);
     std::vector<QStringList> captions;
     int lines = 1;
-    std::vector<FontSpec> specs;
+    std::vector<FontSpec> dataDefs;
     for (std::size_t i = 0; i < block.columns.size(); ++i) {
         // A caption is set smaller rather than cut inside a word.
         const QString caption = textOf(block.columns[i].caption, scope);
         const double available = widths[i] - 2 * kCellPadX;
-        FontSpec fitted = spec;
+        FontSpec fitted = dataDef;
         for (const QString& word : caption.split(QLatin1Char(' '), Qt::SkipEmptyParts))
             fitted = fit(word, fitted, available);
-        specs.push_back(fitted);
+        dataDefs.push_back(fitted);
         captions.push_back(wrap(caption, fitted, available));
         lines = std::max(lines, static_cast<int>(captions.back().size()));
     }
-    band.height = lines * lineHeight(spec) + 2 * kCellPadY;
+    band.height = lines * lineHeight(dataDef) + 2 * kCellPadY;
     band.items.boxes.push_back({QRectF(left_, 0, right_ - left_, band.height), kHeaderFill});
     double x = left_;
     for (std::size_t i = 0; i < block.columns.size(); ++i) {
         // Captions sit at the bottom of the header so short ones line up with wrapped ones.
-        const double used = captions[i].size() * lineHeight(specs[i]);
+        const double used = captions[i].size() * lineHeight(dataDefs[i]);
         const QRectF box(x + kCellPadX, band.height - kCellPadY - used, widths[i] - 2 * kCellPadX, used);
-        placeLines(band.items, captions[i], specs[i], box, Align::Center);
+        placeLines(band.items, captions[i], dataDefs[i], box, Align::Center);
         x += widths[i];
     }
     verticalRules(band.items, widths, band.height, kGridColor);
@@ -757,28 +757,28 @@ Band Composer::rowBand(const Block& block, const std::vector<double>& widths, co
     const double step = lineHeight(base_);
     struct Placed {
         QStringList lines;
-        FontSpec spec;
+        FontSpec dataDef;
     };
     std::vector<Placed> placed;
     double height = step;
     for (std::size_t i = 0; i < cells.size(); ++i) {
         const ColumnSpec& column = block.columns[i];
         const double available = widths[i] - 2 * kCellPadX;
-        FontSpec spec = base_;
-        spec.bold = column.bold || cells[i].bold;
+        FontSpec dataDef = base_;
+        dataDef.bold = column.bold || cells[i].bold;
         Placed p;
         if (!column.format.isEmpty() || !column.wrap) {
             // Numbers never wrap: a figure too wide for its column is set smaller instead.
             const QStringList parts = cells[i].text.split(QLatin1Char('\n'));
             for (const QString& part : parts)
-                spec = fit(part, spec, available);
+                dataDef = fit(part, dataDef, available);
             p.lines = parts;
         } else {
-            p.lines = wrap(cells[i].text, spec, available);
+            p.lines = wrap(cells[i].text, dataDef, available);
         }
-        p.spec = spec;
+        p.dataDef = dataDef;
         const bool blank = cells[i].text.isEmpty();
-        double used = blank ? 0 : p.lines.size() * lineHeight(spec);
+        double used = blank ? 0 : p.lines.size() * lineHeight(dataDef);
         if (cells[i].bar >= 0)
             used += kBarHeight + (blank ? mm(0.3) : mm(0.6));
         height = std::max(height, used);
@@ -799,7 +799,7 @@ Band Composer::rowBand(const Block& block, const std::vector<double>& widths, co
             top += kBarHeight + mm(0.6);
         }
         const Align align = column.alignSet || column.format.isEmpty() ? column.align : Align::Right;
-        placeLines(band.items, placed[i].lines, placed[i].spec,
+        placeLines(band.items, placed[i].lines, placed[i].dataDef,
                    QRectF(x + kCellPadX, top, widths[i] - 2 * kCellPadX, band.height - top - kCellPadY), align);
         x += widths[i];
     }
@@ -808,12 +808,12 @@ Band Composer::rowBand(const Block& block, const std::vector<double>& widths, co
     return band;
 }
 
-Band Composer::spanBand(const QString& text, const FontSpec& spec, const QColor& fill, const QColor& color,
+Band Composer::spanBand(const QString& text, const FontSpec& dataDef, const QColor& fill, const QColor& color,
                         double ruleAbove)
 {
     Band band;
     const QRectF box(left_ + kCellPadX, kCellPadY, right_ - left_ - 2 * kCellPadX, 0);
-    band.height = placeLines(band.items, wrap(text, spec, box.width()), spec, box, Align::Left, color) + 2 * kCellPadY;
+    band.height = placeLines(band.items, wrap(text, dataDef, box.width()), dataDef, box, Align::Left, color) + 2 * kCellPadY;
     if (fill.isValid())
         band.items.boxes.insert(band.items.boxes.begin(), {QRectF(left_, 0, right_ - left_, band.height), fill});
     band.items.lines.push_back({QLineF(left_, 0, left_, band.height), kThinLine, kGridColor});
@@ -838,29 +838,29 @@ Band Composer::totalBand(const Block& block, const std::vector<double>& widths, 
     double labelWidth = 0;
     for (std::size_t i = 0; i < first; ++i)
         labelWidth += widths[i];
-    const FontSpec spec = scaled(base_, 1.0, true);
+    const FontSpec dataDef = scaled(base_, 1.0, true);
     Band band;
-    const double step = lineHeight(spec);
+    const double step = lineHeight(dataDef);
     QStringList labelLines;
     if (labelWidth > 2 * kCellPadX)
-        labelLines = wrap(label, spec, labelWidth - 2 * kCellPadX);
+        labelLines = wrap(label, dataDef, labelWidth - 2 * kCellPadX);
     double height = std::max<double>(step, labelLines.size() * step);
-    std::vector<FontSpec> specs;
+    std::vector<FontSpec> dataDefs;
     for (std::size_t i = 0; i < cells.size(); ++i) {
-        specs.push_back(fit(cells[i].text, spec, widths[i] - 2 * kCellPadX));
-        height = std::max(height, lineHeight(specs.back()));
+        dataDefs.push_back(fit(cells[i].text, dataDef, widths[i] - 2 * kCellPadX));
+        height = std::max(height, lineHeight(dataDefs.back()));
     }
     band.height = height + 2 * kCellPadY;
     if (fill.isValid())
         band.items.boxes.push_back({QRectF(left_, 0, right_ - left_, band.height), fill});
-    placeLines(band.items, labelLines, spec,
+    placeLines(band.items, labelLines, dataDef,
                QRectF(left_ + kCellPadX, kCellPadY, labelWidth - 2 * kCellPadX, height), Align::Right);
     double x = left_;
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (i >= first && !cells[i].text.isEmpty()) {
             const ColumnSpec& column = block.columns[i];
             const Align align = column.alignSet || column.format.isEmpty() ? column.align : Align::Right;
-            placeLines(band.items, {cells[i].text}, specs[i],
+            placeLines(band.items, {cells[i].text}, dataDefs[i],
                        QRectF(x + kCellPadX, kCellPadY, widths[i] - 2 * kCellPadX, height), align);
         }
         x += widths[i];
@@ -1014,20 +1014,20 @@ void Composer::table(const Block& block, Context& context, std::vector<Band>& ou
     }
     AggregateScope all(context.scope, rows, allMembers(rows), dataNames_);
     for (std::size_t t = 0; t < block.totals.size(); ++t) {
-        const TotalRowSpec& spec = block.totals[t];
+        const TotalRowSpec& dataDef = block.totals[t];
         std::vector<Cell> cells(block.columns.size());
         for (std::size_t i = 0; i < block.columns.size(); ++i) {
             const auto& columnTotals = block.columns[i].totals;
             if (t < columnTotals.size() && !columnTotals[t].isEmpty())
                 cells[i].text = cellText(block.columns[i], columnTotals[t].evaluate(all));
         }
-        for (const auto& [id, expression] : spec.values) {
+        for (const auto& [id, expression] : dataDef.values) {
             for (std::size_t i = 0; i < block.columns.size(); ++i) {
                 if (block.columns[i].id.compare(id, Qt::CaseInsensitive) == 0)
                     cells[i].text = cellText(block.columns[i], expression.evaluate(all));
             }
         }
-        Band band = totalBand(block, widths, textOf(spec.label, all), cells, spec.bold ? kHeaderFill : QColor(),
+        Band band = totalBand(block, widths, textOf(dataDef.label, all), cells, dataDef.bold ? kHeaderFill : QColor(),
                               kThinLine);
         band.repeat = repeat;
         out.push_back(std::move(band));
@@ -1045,9 +1045,9 @@ void Composer::records(const Block& block, Context& context, std::vector<Band>& 
         Context inner{&vars, &vars, context.repeat};
         if (!block.continuation.isEmpty()) {
             Band band;
-            const FontSpec spec = scaled(base_, 0.94, false, true);
+            const FontSpec dataDef = scaled(base_, 0.94, false, true);
             const QRectF box(left_, mm(0.5), right_ - left_, 0);
-            band.height = placeLines(band.items, wrap(textOf(block.continuation, vars), spec, box.width()), spec, box,
+            band.height = placeLines(band.items, wrap(textOf(block.continuation, vars), dataDef, box.width()), dataDef, box,
                                      Align::Left, kMutedText)
                 + mm(1.5);
             inner.repeat = extend(context.repeat, {band});
@@ -1162,13 +1162,13 @@ void Composer::summary(const Block& block, Context& context, std::vector<Band>& 
     const double x = right_ - valueWidth - labelWidth;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Line& line = lines[i];
-        const FontSpec spec = scaled(base_, 1.0, line.bold);
+        const FontSpec dataDef = scaled(base_, 1.0, line.bold);
         Band band;
-        const QStringList labelLines = wrap(line.label, spec, labelWidth - 2 * kCellPadX);
-        const FontSpec valueSpec = fit(line.value, spec, valueWidth - 2 * kCellPadX);
-        const double height = std::max(labelLines.size() * lineHeight(spec), lineHeight(valueSpec));
+        const QStringList labelLines = wrap(line.label, dataDef, labelWidth - 2 * kCellPadX);
+        const FontSpec valueSpec = fit(line.value, dataDef, valueWidth - 2 * kCellPadX);
+        const double height = std::max(labelLines.size() * lineHeight(dataDef), lineHeight(valueSpec));
         band.height = height + 2 * kCellPadY;
-        placeLines(band.items, labelLines, spec, QRectF(x + kCellPadX, kCellPadY, labelWidth - 2 * kCellPadX, height),
+        placeLines(band.items, labelLines, dataDef, QRectF(x + kCellPadX, kCellPadY, labelWidth - 2 * kCellPadX, height),
                    Align::Right);
         placeLines(band.items, {line.value}, valueSpec,
                    QRectF(right_ - valueWidth + kCellPadX, kCellPadY, valueWidth - 2 * kCellPadX, height), Align::Right);
@@ -1195,12 +1195,12 @@ void Composer::text(const Block& block, Context& context, std::vector<Band>& out
             return;
     }
     const QString content = textOf(block.text, *scope);
-    FontSpec spec = block.fontSize > 0 ? font(block.fontSize, block.bold, block.italic)
+    FontSpec dataDef = block.fontSize > 0 ? font(block.fontSize, block.bold, block.italic)
                                        : scaled(base_, 1.0, block.bold, block.italic);
     const double pad = block.boxed ? mm(2) : mm(0.6);
     Band band;
     const QRectF box(left_ + pad, pad, right_ - left_ - 2 * pad, 0);
-    band.height = placeLines(band.items, wrap(content, spec, box.width()), spec, box, block.align) + 2 * pad;
+    band.height = placeLines(band.items, wrap(content, dataDef, box.width()), dataDef, box, block.align) + 2 * pad;
     if (block.boxed) {
         const QRectF frame(left_, 0, right_ - left_, band.height);
         band.items.boxes.push_back({frame, kGroupFill});
@@ -1258,12 +1258,12 @@ void Composer::headerOfPage()
         const QString institution = field("institucion");
         const QString project = field("proyecto");
         if (!institution.isEmpty()) {
-            const FontSpec spec = font(report_.fontSize + 3.5, true);
-            y += placeLines(page, wrap(institution.toUpper(), spec, width), spec, QRectF(left_, y, width, 0), Align::Center);
+            const FontSpec dataDef = font(report_.fontSize + 3.5, true);
+            y += placeLines(page, wrap(institution.toUpper(), dataDef, width), dataDef, QRectF(left_, y, width, 0), Align::Center);
         }
         if (!project.isEmpty()) {
-            const FontSpec spec = font(report_.fontSize + 2, true);
-            y += placeLines(page, wrap(project, spec, width), spec, QRectF(left_, y, width, 0), Align::Center);
+            const FontSpec dataDef = font(report_.fontSize + 2, true);
+            y += placeLines(page, wrap(project, dataDef, width), dataDef, QRectF(left_, y, width, 0), Align::Center);
         }
         struct Info {
             const char* label;
@@ -1307,13 +1307,13 @@ void Composer::headerOfPage()
     }
     const QString title = textOf(report_.title, global_);
     if (!title.isEmpty()) {
-        const FontSpec spec = font(report_.fontSize + 3, true);
-        y += placeLines(page, wrap(title, spec, width), spec, QRectF(left_, y, width, 0), Align::Center);
+        const FontSpec dataDef = font(report_.fontSize + 3, true);
+        y += placeLines(page, wrap(title, dataDef, width), dataDef, QRectF(left_, y, width, 0), Align::Center);
     }
     const QString subtitle = textOf(report_.subtitle, global_);
     if (!subtitle.isEmpty()) {
-        const FontSpec spec = font(report_.fontSize, false, true);
-        y += placeLines(page, wrap(subtitle, spec, width), spec, QRectF(left_, y, width, 0), Align::Center, kMutedText);
+        const FontSpec dataDef = font(report_.fontSize, false, true);
+        y += placeLines(page, wrap(subtitle, dataDef, width), dataDef, QRectF(left_, y, width, 0), Align::Center, kMutedText);
     }
     bodyTop_ = y + mm(2.5);
     const double footerHeight = lineHeight(font(report_.fontSize - 1)) + mm(2.5);
@@ -1388,7 +1388,7 @@ void Composer::paginate(std::vector<Band>& bands)
 void Composer::footers()
 {
     const int count = static_cast<int>(document_.pages.size());
-    const FontSpec spec = font(report_.fontSize - 1);
+    const FontSpec dataDef = font(report_.fontSize - 1);
     const double lineY = bodyBottom_ + mm(1.5);
     const double textTop = lineY + mm(0.8);
     const double width = right_ - left_;
@@ -1403,14 +1403,14 @@ void Composer::footers()
         page.texts.insert(page.texts.begin(), header_.texts.begin(), header_.texts.end());
         page.lines.push_back({QLineF(left_, lineY, right_, lineY), kThinLine, kGridColor});
         const QString right = textOf(report_.footer.right, scope);
-        const double rightWidth = this->width(right, spec);
+        const double rightWidth = this->width(right, dataDef);
         const double side = std::max(width / 3, rightWidth);
-        placeLines(page, {right}, spec, QRectF(right_ - side, textTop, side, 0), Align::Right, kMutedText);
+        placeLines(page, {right}, dataDef, QRectF(right_ - side, textTop, side, 0), Align::Right, kMutedText);
         const QString center = textOf(report_.footer.center, scope);
-        placeLines(page, wrap(center, spec, width / 3).mid(0, 1), spec, QRectF(left_ + width / 3, textTop, width / 3, 0),
+        placeLines(page, wrap(center, dataDef, width / 3).mid(0, 1), dataDef, QRectF(left_ + width / 3, textTop, width / 3, 0),
                    Align::Center, kMutedText);
         const QString left = textOf(report_.footer.left, scope);
-        placeLines(page, wrap(left, spec, width - side - mm(2)).mid(0, 1), spec,
+        placeLines(page, wrap(left, dataDef, width - side - mm(2)).mid(0, 1), dataDef,
                    QRectF(left_, textTop, width - side - mm(2), 0), Align::Left, kMutedText);
     }
 }

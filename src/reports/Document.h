@@ -65,7 +65,7 @@ struct ReportDocument {
     QStringList fontFamilies;
     std::vector<Page> pages;
 
-    QFont font(const FontSpec& spec) const;
+    QFont font(const FontSpec& dataDef) const;
 };
 
 } // namespace korvex::reports

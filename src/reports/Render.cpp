@@ -25,14 +25,14 @@ bool Page::contains(const QString& text) const
     return std::any_of(texts.begin(), texts.end(), [&](const TextItem& item) { return item.text == text; });
 }
 
-QFont ReportDocument::font(const FontSpec& spec) const
+QFont ReportDocument::font(const FontSpec& dataDef) const
 {
     QFont font;
     if (!fontFamilies.isEmpty())
         font.setFamilies(fontFamilies);
-    font.setPixelSize(std::max(1, spec.pixelSize));
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+    font.setPixelSize(std::max(1, dataDef.pixelSize));
+    font.setBold(dataDef.bold);
+    font.setItalic(dataDef.italic);
     // Metrics measured at composing time must hold on every device.
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setKerning(false);
@@ -61,12 +61,12 @@ void paintPage(QPainter& painter, const ReportDocument& document, int index)
         painter.drawLine(line.line);
     }
     std::vector<std::pair<FontSpec, QFont>> fonts;
-    const auto fontFor = [&](const FontSpec& spec) -> const QFont& {
+    const auto fontFor = [&](const FontSpec& dataDef) -> const QFont& {
         for (const auto& [key, font] : fonts) {
-            if (key == spec)
+            if (key == dataDef)
                 return font;
         }
-        fonts.emplace_back(spec, document.font(spec));
+        fonts.emplace_back(dataDef, document.font(dataDef));
         return fonts.back().second;
     };
     QColor currentColor;

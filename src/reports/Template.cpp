@@ -10,9 +10,9 @@ namespace korvex::reports {
 
 const DataSpec* ReportTemplate::findData(const QString& name) const
 {
-    for (const DataSpec& spec : data) {
-        if (spec.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &spec;
+    for (const DataSpec& dataDef : data) {
+        if (dataDef.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &dataDef;
     }
     return nullptr;
 }
@@ -243,13 +243,13 @@ std::vector<JoinSpec> readJoins(const Node& node)
         const QString where = node.at(QStringLiteral("join")) + QStringLiteral("[%1]").arg(i);
         Node join(objectAt(joins, i, where), where,
                   {QStringLiteral("data"), QStringLiteral("as"), QStringLiteral("on")}, node.constants());
-        JoinSpec spec;
-        spec.data = join.string(QStringLiteral("data"));
-        spec.alias = join.string(QStringLiteral("as"), spec.data);
-        spec.on = join.pairs(QStringLiteral("on"));
-        if (spec.data.isEmpty() || spec.on.empty())
+        JoinSpec dataDef;
+        dataDef.data = join.string(QStringLiteral("data"));
+        dataDef.alias = join.string(QStringLiteral("as"), dataDef.data);
+        dataDef.on = join.pairs(QStringLiteral("on"));
+        if (dataDef.data.isEmpty() || dataDef.on.empty())
             fail(where, QStringLiteral("una unión necesita \"data\" y \"on\""));
-        result.push_back(std::move(spec));
+        result.push_back(std::move(dataDef));
     }
     return result;
 }
@@ -379,16 +379,16 @@ Block readBlock(const QJsonObject& object, const QString& where)
             const QString at = node.at(QStringLiteral("totals")) + QStringLiteral("[%1]").arg(i);
             Node row(objectAt(totals, i, at), at,
                      {QStringLiteral("label"), QStringLiteral("values"), QStringLiteral("bold")});
-            TotalRowSpec spec;
-            spec.label = row.text(QStringLiteral("label"));
-            spec.values = row.pairs(QStringLiteral("values"));
-            spec.bold = row.boolean(QStringLiteral("bold"), true);
-            for (const auto& [id, expression] : spec.values) {
+            TotalRowSpec dataDef;
+            dataDef.label = row.text(QStringLiteral("label"));
+            dataDef.values = row.pairs(QStringLiteral("values"));
+            dataDef.bold = row.boolean(QStringLiteral("bold"), true);
+            for (const auto& [id, expression] : dataDef.values) {
                 if (!ids.contains(id.toLower()))
                     fail(row.at(QStringLiteral("values")),
                          QStringLiteral("no hay ninguna columna con \"id\": \"%1\"").arg(id));
             }
-            block.totals.push_back(std::move(spec));
+            block.totals.push_back(std::move(dataDef));
         }
         for (std::size_t i = 0; i < block.columns.size(); ++i) {
             if (block.columns[i].totals.size() > block.totals.size())
@@ -448,14 +448,14 @@ Block readBlock(const QJsonObject& object, const QString& where)
             Node row(objectAt(rows, i, at), at,
                      {QStringLiteral("label"), QStringLiteral("value"), QStringLiteral("format"),
                       QStringLiteral("name"), QStringLiteral("bold"), QStringLiteral("line")});
-            SummaryRow spec;
-            spec.label = row.text(QStringLiteral("label"));
-            spec.value = row.expression(QStringLiteral("value"));
-            spec.format = row.string(QStringLiteral("format"));
-            spec.name = row.string(QStringLiteral("name"));
-            spec.bold = row.boolean(QStringLiteral("bold"), false);
-            spec.lineAbove = row.boolean(QStringLiteral("line"), false);
-            block.rows.push_back(std::move(spec));
+            SummaryRow dataDef;
+            dataDef.label = row.text(QStringLiteral("label"));
+            dataDef.value = row.expression(QStringLiteral("value"));
+            dataDef.format = row.string(QStringLiteral("format"));
+            dataDef.name = row.string(QStringLiteral("name"));
+            dataDef.bold = row.boolean(QStringLiteral("bold"), false);
+            dataDef.lineAbove = row.boolean(QStringLiteral("line"), false);
+            block.rows.push_back(std::move(dataDef));
         }
     } else if (type == QLatin1String("text")) {
         Node node(object, where,
@@ -517,23 +517,23 @@ std::vector<Block> readBlocks(const QJsonArray& list, const QString& where)
 
 DataSpec readData(const QString& name, const QJsonValue& value, const QString& where)
 {
-    DataSpec spec;
-    spec.name = name;
-    spec.location = where;
+    DataSpec dataDef;
+    dataDef.name = name;
+    dataDef.location = where;
     if (value.isString()) {
-        spec.sql = value.toString();
+        dataDef.sql = value.toString();
     } else if (value.isObject()) {
         Node node(value.toObject(), where,
                   {QStringLiteral("sql"), QStringLiteral("from"), QStringLiteral("join"), QStringLiteral("where"),
                    QStringLiteral("groupBy"), QStringLiteral("fields"), QStringLiteral("sort"), QStringLiteral("columns"),
                    QStringLiteral("rows")});
-        spec.sql = node.string(QStringLiteral("sql"));
-        spec.from = node.string(QStringLiteral("from"));
+        dataDef.sql = node.string(QStringLiteral("sql"));
+        dataDef.from = node.string(QStringLiteral("from"));
         const QJsonArray columns = node.array(QStringLiteral("columns"));
         for (int i = 0; i < columns.size(); ++i) {
             if (!columns[i].isString() || columns[i].toString().isEmpty())
                 fail(node.at(QStringLiteral("columns")), QStringLiteral("los nombres de columna deben ser textos"));
-            spec.columns.append(columns[i].toString());
+            dataDef.columns.append(columns[i].toString());
         }
         const QJsonArray rows = node.array(QStringLiteral("rows"));
         for (int i = 0; i < rows.size(); ++i) {
@@ -543,23 +543,23 @@ DataSpec readData(const QString& name, const QJsonValue& value, const QString& w
             std::vector<Value> row;
             for (const QJsonValue& cell : rows[i].toArray())
                 row.push_back(Value::fromVariant(cell.toVariant()));
-            spec.rows.push_back(std::move(row));
+            dataDef.rows.push_back(std::move(row));
         }
-        const int kinds = (spec.sql.isEmpty() ? 0 : 1) + (spec.from.isEmpty() ? 0 : 1) + (spec.columns.isEmpty() ? 0 : 1);
+        const int kinds = (dataDef.sql.isEmpty() ? 0 : 1) + (dataDef.from.isEmpty() ? 0 : 1) + (dataDef.columns.isEmpty() ? 0 : 1);
         if (kinds != 1)
             fail(where, QStringLiteral("se necesita uno y solo uno de \"sql\", \"from\" o \"columns\" con \"rows\""));
-        spec.joins = readJoins(node);
-        spec.where = node.expression(QStringLiteral("where"));
+        dataDef.joins = readJoins(node);
+        dataDef.where = node.expression(QStringLiteral("where"));
         for (const SortKey& key : node.sort(QStringLiteral("groupBy")))
-            spec.groupBy.push_back(key.expression);
-        spec.fields = node.assignments(QStringLiteral("fields"));
-        spec.sort = node.sort(QStringLiteral("sort"));
+            dataDef.groupBy.push_back(key.expression);
+        dataDef.fields = node.assignments(QStringLiteral("fields"));
+        dataDef.sort = node.sort(QStringLiteral("sort"));
     } else {
         fail(where, QStringLiteral("se esperaba el texto SQL o un objeto y hay %1").arg(typeName(value)));
     }
-    if (!spec.sql.isEmpty() && spec.sql.trimmed().isEmpty())
+    if (!dataDef.sql.isEmpty() && dataDef.sql.trimmed().isEmpty())
         fail(where, QStringLiteral("la consulta está vacía"));
-    return spec;
+    return dataDef;
 }
 
 QPageSize::PageSizeId readPageSize(const QString& name, const QString& where)
@@ -579,21 +579,21 @@ QPageSize::PageSizeId readPageSize(const QString& name, const QString& where)
 void checkReferences(const ReportTemplate& report)
 {
     QSet<QString> names;
-    for (const DataSpec& spec : report.data) {
-        if (!spec.from.isEmpty() && !report.findData(spec.from))
-            fail(spec.location, QStringLiteral("\"from\" nombra la consulta «%1», que no existe").arg(spec.from));
-        for (const JoinSpec& join : spec.joins) {
+    for (const DataSpec& dataDef : report.data) {
+        if (!dataDef.from.isEmpty() && !report.findData(dataDef.from))
+            fail(dataDef.location, QStringLiteral("\"from\" nombra la consulta «%1», que no existe").arg(dataDef.from));
+        for (const JoinSpec& join : dataDef.joins) {
             if (!report.findData(join.data))
-                fail(spec.location, QStringLiteral("la unión nombra la consulta «%1», que no existe").arg(join.data));
+                fail(dataDef.location, QStringLiteral("la unión nombra la consulta «%1», que no existe").arg(join.data));
         }
-        names.insert(spec.name.toLower());
+        names.insert(dataDef.name.toLower());
     }
     // Derived queries must not read themselves in a circle.
-    for (const DataSpec& spec : report.data) {
+    for (const DataSpec& dataDef : report.data) {
         QSet<QString> seen;
-        for (const DataSpec* at = &spec; at && !at->from.isEmpty(); at = report.findData(at->from)) {
+        for (const DataSpec* at = &dataDef; at && !at->from.isEmpty(); at = report.findData(at->from)) {
             if (seen.contains(at->name.toLower()))
-                fail(spec.location, QStringLiteral("la consulta «%1» se lee a sí misma").arg(spec.name));
+                fail(dataDef.location, QStringLiteral("la consulta «%1» se lee a sí misma").arg(dataDef.name));
             seen.insert(at->name.toLower());
         }
     }

@@ -49,7 +49,7 @@ QPushButton* makeButton(const QString& name, const QString& caption, QWidget* pa
 
 const QList<TabButtonSpec>& frmPrincipal::tabButtonSpecs()
 {
-    static const QList<TabButtonSpec> specs = {
+    static const QList<TabButtonSpec> dataDefs = {
         // 1 "Presupuesto": the budget, its resources and copies from other projects.
         {"cmdDatosPres", "Datos de Presupuesto", "frmDatosPresupuesto", 1, 0, 0},
         {"cmdAnalisis", "Análisis", "frmAnalisis", 1, 0, 1},
@@ -105,15 +105,15 @@ const QList<TabButtonSpec>& frmPrincipal::tabButtonSpecs()
         {"cmdCronoNuevo3", "Cronograma Nuevo 3", nullptr, 0, 2, 5},
         {"cmdCronoNuevo4", "Cronograma Nuevo 4", nullptr, 0, 2, 6},
     };
-    return specs;
+    return dataDefs;
 }
 
 QStringList frmPrincipal::formatButtonNames()
 {
     QStringList names;
-    for (const TabButtonSpec& spec : tabButtonSpecs())
-        if (spec.tab == 0)
-            names.append(spec.name);
+    for (const TabButtonSpec& dataDef : tabButtonSpecs())
+        if (dataDef.tab == 0)
+            names.append(dataDef.name);
     return names;
 }
 
@@ -255,12 +255,12 @@ QWidget* frmPrincipal::buildTabPanel()
 
 void frmPrincipal::createTabButtons(QWidget* panel)
 {
-    for (const TabButtonSpec& spec : tabButtonSpecs()) {
-        QPushButton* button = makeButton(spec.name, spec.caption, panel);
-        button->setGeometry(kPanelMargin + spec.column * (kButtonWidth + kColumnGap),
-                            kPanelMargin + spec.row * (kButtonHeight + kRowGap), kButtonWidth, kButtonHeight);
+    for (const TabButtonSpec& dataDef : tabButtonSpecs()) {
+        QPushButton* button = makeButton(dataDef.name, dataDef.caption, panel);
+        button->setGeometry(kPanelMargin + dataDef.column * (kButtonWidth + kColumnGap),
+                            kPanelMargin + dataDef.row * (kButtonHeight + kRowGap), kButtonWidth, kButtonHeight);
         button->hide();
-        const QString name = spec.name;
+        const QString name = dataDef.name;
         connect(button, &QPushButton::clicked, this, [this, name] { runTabButton(name); });
         buttons_.insert(name, button);
     }
@@ -414,11 +414,11 @@ void frmPrincipal::layOutTab(int tabIndex)
     if (modoAbrir_ || tabIndex < 1 || tabIndex > 6)
         return;
     tabChosen_ = true;
-    for (const TabButtonSpec& spec : tabButtonSpecs()) {
-        QPushButton* button = buttons_.value(spec.name);
-        button->setVisible(spec.tab == tabIndex);
-        if (kButtonsWithoutAction.contains(spec.name))
-            button->setEnabled(registry_.hasButton(spec.name));
+    for (const TabButtonSpec& dataDef : tabButtonSpecs()) {
+        QPushButton* button = buttons_.value(dataDef.name);
+        button->setVisible(dataDef.tab == tabIndex);
+        if (kButtonsWithoutAction.contains(dataDef.name))
+            button->setEnabled(registry_.hasButton(dataDef.name));
     }
     updateHint();
 }
@@ -457,7 +457,7 @@ void frmPrincipal::leaveApplication() { emit leaveRequested(); }
 
 void frmPrincipal::runTabButton(const QString& name)
 {
-    const auto spec = std::find_if(tabButtonSpecs().begin(), tabButtonSpecs().end(),
+    const auto dataDef = std::find_if(tabButtonSpecs().begin(), tabButtonSpecs().end(),
                                    [&](const TabButtonSpec& s) { return name == s.name; });
     ui::WindowContext context = this->context();
     if (name == "cmdCopiarPre")
@@ -467,7 +467,7 @@ void frmPrincipal::runTabButton(const QString& name)
     try {
         if (registry_.triggerButton(name, context))
             return;
-        const char* window = spec == tabButtonSpecs().end() ? nullptr : spec->window;
+        const char* window = dataDef == tabButtonSpecs().end() ? nullptr : dataDef->window;
         if (window && registry_.hasWindow(window)) {
             QWidget* opened = registry_.openWindow(window, context);
             if (opened && name == "cmdCorregir") {

@@ -36,11 +36,11 @@ TEST_F(ShellTest, StartsWithNoProjectAndEveryTabButtonHidden)
     EXPECT_EQ(button("cmdAbrir")->text(), "Abrir Proyecto (F3)");
     EXPECT_TRUE(visibleTabButtons().isEmpty());
 
-    const auto& specs = shell::frmPrincipal::tabButtonSpecs();
-    EXPECT_EQ(specs.size(), 49);
+    const auto& dataDefs = shell::frmPrincipal::tabButtonSpecs();
+    EXPECT_EQ(dataDefs.size(), 49);
     std::set<QString> names;
-    for (const auto& spec : specs)
-        names.insert(spec.name);
+    for (const auto& dataDef : dataDefs)
+        names.insert(dataDef.name);
     EXPECT_EQ(names.size(), 49u);
     EXPECT_EQ(button("cmdCorregir")->text(), " Corregir");
     EXPECT_EQ(button("cmdHelp")->text(), "Ayuda (F1)");

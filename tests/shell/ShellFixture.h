@@ -40,9 +40,9 @@ protected:
     QStringList visibleTabButtons() const
     {
         QStringList names;
-        for (const shell::TabButtonSpec& spec : shell::frmPrincipal::tabButtonSpecs())
-            if (!principal->tabButton(spec.name)->isHidden())
-                names.append(spec.name);
+        for (const shell::TabButtonSpec& dataDef : shell::frmPrincipal::tabButtonSpecs())
+            if (!principal->tabButton(dataDef.name)->isHidden())
+                names.append(dataDef.name);
         return names;
     }
     void openProject(const QString& folder)
