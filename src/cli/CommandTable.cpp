@@ -65,7 +65,12 @@ void printCommands(const CommandTable& table, QTextStream& err)
 
 } // namespace
 
-bool hasCommand(const QStringList& arguments) { return !parse(arguments).rest.isEmpty(); }
+bool hasCommand(const QStringList& arguments)
+{
+    // "--root" without its folder is a mistake to report, not a reason to start on the default root.
+    const ParsedArguments parsed = parse(arguments);
+    return !parsed.rest.isEmpty() || parsed.rootMissing;
+}
 
 QString rootFromArguments(const QStringList& arguments)
 {

@@ -41,7 +41,8 @@ private:
 // Parses the global options, lays out the root folder and runs the command. Every store error or
 // other exception ends as a message on err and exit code 1; nothing escapes.
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextStream& in);
-// True when the arguments name a command (the desktop program starts otherwise).
+// True when the arguments name a command, or give "--root" without a folder (run() then prints
+// the usage); the desktop program starts otherwise.
 bool hasCommand(const QStringList& arguments);
 // The root option of the arguments, resolved as the program resolves it.
 QString rootFromArguments(const QStringList& arguments);
