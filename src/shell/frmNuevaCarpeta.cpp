@@ -14,8 +14,7 @@
 namespace korvex::shell {
 
 frmNuevaCarpeta::frmNuevaCarpeta(const QString& parentFolder, const QString& rootFolder, QWidget* parent)
-    : QDialog(parent), parentFolder_(parentFolder), root_(rootFolder), txtNuevaCarpeta_(new QLineEdit(this))
-{
+    : QDialog(parent), parentFolder_(parentFolder), root_(rootFolder), txtNuevaCarpeta_(new QLineEdit(this)) {
     setObjectName("frmNuevaCarpeta");
     setWindowTitle("Nuevo Proyecto");
     setModal(true);
@@ -28,7 +27,8 @@ frmNuevaCarpeta::frmNuevaCarpeta(const QString& parentFolder, const QString& roo
     txtNuevaCarpeta_->setObjectName("txtNuevaCarpeta");
     txtNuevaCarpeta_->setMinimumWidth(460);
     txtNuevaCarpeta_->installEventFilter(this);
-    auto* where = new QLabel("Su nuevo proyecto sera creado en " + QDir::toNativeSeparators(parentFolder), this);
+    auto* where =
+        new QLabel("Su nuevo proyecto sera creado en " + QDir::toNativeSeparators(parentFolder), this);
     where->setObjectName("lblUbicacion");
     where->setWordWrap(true);
 
@@ -37,7 +37,8 @@ frmNuevaCarpeta::frmNuevaCarpeta(const QString& parentFolder, const QString& roo
     auto* cmdCancelar = new QPushButton("Cancelar (Esc)", this);
     cmdCancelar->setObjectName("cmdCancelar");
     for (QPushButton* button : {cmdAceptar, cmdCancelar}) {
-        button->setAutoDefault(false);
+        // Enter on a focused button presses it; Enter in the name box is handled below.
+        button->setAutoDefault(true);
         button->setMinimumSize(130, 30);
     }
     connect(cmdAceptar, &QPushButton::clicked, this, &frmNuevaCarpeta::accept);
@@ -58,8 +59,7 @@ frmNuevaCarpeta::frmNuevaCarpeta(const QString& parentFolder, const QString& roo
     txtNuevaCarpeta_->setFocus();
 }
 
-void frmNuevaCarpeta::accept()
-{
+void frmNuevaCarpeta::accept() {
     const QString typed = txtNuevaCarpeta_->text();
     const store::FolderResult result = store::createProject(parentFolder_, typed, root_);
     if (result.ok) {
@@ -79,8 +79,7 @@ void frmNuevaCarpeta::accept()
     txtNuevaCarpeta_->setFocus();
 }
 
-bool frmNuevaCarpeta::eventFilter(QObject* watched, QEvent* event)
-{
+bool frmNuevaCarpeta::eventFilter(QObject* watched, QEvent* event) {
     if (watched == txtNuevaCarpeta_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -7,15 +7,15 @@
 #include "ui/Grid.h"
 #include "ui/Messages.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QVBoxLayout>
-
 #include <exception>
 
 namespace korvex::shell {
@@ -31,24 +31,25 @@ constexpr int kRowGap = 8;
 constexpr int kPanelRows = 7;
 constexpr int kPanelColumns = 3;
 
-const char* const kTabCaptions[] = {"Presupuesto", "Reajuste", "Cronograma", "Presupuesto", "Reajuste", "Cronograma"};
+const char* const kTabCaptions[] = {"Presupuesto", "Reajuste", "Cronograma",
+                                    "Presupuesto", "Reajuste", "Cronograma"};
 const char* const kFirstButtonOfTab[] = {"cmdDatosPres", "cmdSimbolos", "cmdGrupos",
                                          "cmdMaterial",  "cmdSimboloR", "cmdGruposC"};
 // Buttons shown on their tab but with no action of their own until a feature registers one.
 const QStringList kButtonsWithoutAction = {"cmdCalcular", "cmdCopiarAna", "cmdComponentes"};
 
-QPushButton* makeButton(const QString& name, const QString& caption, QWidget* parent)
-{
+QPushButton* makeButton(const QString& name, const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
-    button->setAutoDefault(false);
+    // Enter on a focused button presses it, as Space does: the tab strip's Down key hands the
+    // focus to a button so that the keyboard alone reaches every window.
+    button->setAutoDefault(true);
     return button;
 }
 
 } // namespace
 
-const QList<TabButtonSpec>& frmPrincipal::tabButtonSpecs()
-{
+const QList<TabButtonSpec>& frmPrincipal::tabButtonSpecs() {
     static const QList<TabButtonSpec> dataDefs = {
         // 1 "Presupuesto": the budget, its resources and copies from other projects.
         {"cmdDatosPres", "Datos de Presupuesto", "frmDatosPresupuesto", 1, 0, 0},
@@ -108,8 +109,7 @@ const QList<TabButtonSpec>& frmPrincipal::tabButtonSpecs()
     return dataDefs;
 }
 
-QStringList frmPrincipal::formatButtonNames()
-{
+QStringList frmPrincipal::formatButtonNames() {
     QStringList names;
     for (const TabButtonSpec& dataDef : tabButtonSpecs())
         if (dataDef.tab == 0)
@@ -118,8 +118,7 @@ QStringList frmPrincipal::formatButtonNames()
 }
 
 frmPrincipal::frmPrincipal(const QString& rootFolder, ui::WindowRegistry& registry, QWidget* parent)
-    : QWidget(parent), root_(QDir::cleanPath(QFileInfo(rootFolder).absoluteFilePath())), registry_(registry)
-{
+    : QWidget(parent), root_(QDir::cleanPath(QFileInfo(rootFolder).absoluteFilePath())), registry_(registry) {
     setObjectName("frmPrincipal");
     setWindowTitle("Principal");
 
@@ -144,8 +143,7 @@ frmPrincipal::frmPrincipal(const QString& rootFolder, ui::WindowRegistry& regist
     dir1_->setFocus();
 }
 
-QWidget* frmPrincipal::buildFolderPanel()
-{
+QWidget* frmPrincipal::buildFolderPanel() {
     auto* box = new QGroupBox("Proyectos", this);
     box->setObjectName("fraProyectos");
     auto* layout = new QVBoxLayout(box);
@@ -185,7 +183,8 @@ QWidget* frmPrincipal::buildFolderPanel()
     layout->addWidget(cmdCrear_);
     layout->addWidget(cmdBorrar_);
 
-    connect(cmdAbrir_, &QPushButton::clicked, this, [this] { modoAbrir_ ? openSelectedFolder() : closeProject(); });
+    connect(cmdAbrir_, &QPushButton::clicked, this,
+            [this] { modoAbrir_ ? openSelectedFolder() : closeProject(); });
     connect(cmdCrear_, &QPushButton::clicked, this, &frmPrincipal::createProject);
     connect(cmdBorrar_, &QPushButton::clicked, this, &frmPrincipal::deleteProject);
     connect(drive1_, &DriveList::driveChosen, this, &frmPrincipal::chooseDrive);
@@ -198,8 +197,7 @@ QWidget* frmPrincipal::buildFolderPanel()
     return box;
 }
 
-QWidget* frmPrincipal::buildTabPanel()
-{
+QWidget* frmPrincipal::buildTabPanel() {
     auto* panel = new QWidget(this);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -253,12 +251,12 @@ QWidget* frmPrincipal::buildTabPanel()
     return panel;
 }
 
-void frmPrincipal::createTabButtons(QWidget* panel)
-{
+void frmPrincipal::createTabButtons(QWidget* panel) {
     for (const TabButtonSpec& dataDef : tabButtonSpecs()) {
         QPushButton* button = makeButton(dataDef.name, dataDef.caption, panel);
         button->setGeometry(kPanelMargin + dataDef.column * (kButtonWidth + kColumnGap),
-                            kPanelMargin + dataDef.row * (kButtonHeight + kRowGap), kButtonWidth, kButtonHeight);
+                            kPanelMargin + dataDef.row * (kButtonHeight + kRowGap), kButtonWidth,
+                            kButtonHeight);
         button->hide();
         const QString name = dataDef.name;
         connect(button, &QPushButton::clicked, this, [this, name] { runTabButton(name); });
@@ -267,8 +265,7 @@ void frmPrincipal::createTabButtons(QWidget* panel)
     buttons_.value("cmdBuscar")->installEventFilter(this);
 }
 
-QWidget* frmPrincipal::buildBottomBar()
-{
+QWidget* frmPrincipal::buildBottomBar() {
     auto* bar = new QWidget(this);
     auto* layout = new QHBoxLayout(bar);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -293,13 +290,11 @@ QWidget* frmPrincipal::buildBottomBar()
     return bar;
 }
 
-QString frmPrincipal::openProjectName() const
-{
+QString frmPrincipal::openProjectName() const {
     return modoAbrir_ ? QString() : QFileInfo(carpetaActual_).fileName();
 }
 
-ui::WindowContext frmPrincipal::context() const
-{
+ui::WindowContext frmPrincipal::context() const {
     ui::WindowContext context;
     context.projectFolder = dir1_->path();
     context.rootFolder = root_;
@@ -307,8 +302,7 @@ ui::WindowContext frmPrincipal::context() const
     return context;
 }
 
-void frmPrincipal::applyModoAbrir()
-{
+void frmPrincipal::applyModoAbrir() {
     cmdAbrir_->setText(modoAbrir_ ? "Abrir Proyecto (F3)" : "Cerrar Proyecto (F3)");
     for (QWidget* control : std::initializer_list<QWidget*>{cmdCrear_, cmdBorrar_, dir1_, drive1_})
         control->setEnabled(modoAbrir_);
@@ -317,8 +311,7 @@ void frmPrincipal::applyModoAbrir()
         hideAllTabButtons();
 }
 
-void frmPrincipal::openSelectedFolder()
-{
+void frmPrincipal::openSelectedFolder() {
     const QString folder = dir1_->path();
     const store::FolderResult check = store::checkOpenProject(folder, root_);
     if (!check.ok) {
@@ -337,8 +330,7 @@ void frmPrincipal::openSelectedFolder()
     emit projectOpened(folder);
 }
 
-void frmPrincipal::closeProject()
-{
+void frmPrincipal::closeProject() {
     hideAllTabButtons();
     modoAbrir_ = true;
     tabChosen_ = false;
@@ -352,8 +344,7 @@ void frmPrincipal::closeProject()
     emit projectClosed();
 }
 
-void frmPrincipal::createProject()
-{
+void frmPrincipal::createProject() {
     if (!modoAbrir_)
         return;
     frmNuevaCarpeta dialog(dir1_->path(), root_, this);
@@ -365,8 +356,7 @@ void frmPrincipal::createProject()
     dir1_->setFocus();
 }
 
-void frmPrincipal::deleteProject()
-{
+void frmPrincipal::deleteProject() {
     if (!modoAbrir_)
         return;
     const QString folder = dir1_->path();
@@ -387,8 +377,7 @@ void frmPrincipal::deleteProject()
     dir1_->refresh();
 }
 
-void frmPrincipal::chooseDrive(const QString& root)
-{
+void frmPrincipal::chooseDrive(const QString& root) {
     if (dir1_->setPath(root))
         return;
     ui::messageService().show(this, ui::kApplicationTitle,
@@ -398,8 +387,7 @@ void frmPrincipal::chooseDrive(const QString& root)
     dir1_->setPath(drive1_->currentRoot());
 }
 
-void frmPrincipal::showFolderResultMessage(const QString& title, const QString& message)
-{
+void frmPrincipal::showFolderResultMessage(const QString& title, const QString& message) {
     if (title == "Error")
         ui::messages::error(this, message);
     else if (title == "Advertencia")
@@ -409,8 +397,7 @@ void frmPrincipal::showFolderResultMessage(const QString& title, const QString& 
                                   ui::MessageButtons::Ok, ui::MessageIcon::Warning);
 }
 
-void frmPrincipal::layOutTab(int tabIndex)
-{
+void frmPrincipal::layOutTab(int tabIndex) {
     if (modoAbrir_ || tabIndex < 1 || tabIndex > 6)
         return;
     tabChosen_ = true;
@@ -423,15 +410,13 @@ void frmPrincipal::layOutTab(int tabIndex)
     updateHint();
 }
 
-void frmPrincipal::hideAllTabButtons()
-{
+void frmPrincipal::hideAllTabButtons() {
     for (QPushButton* button : std::as_const(buttons_))
         button->hide();
     updateHint();
 }
 
-void frmPrincipal::updateHint()
-{
+void frmPrincipal::updateHint() {
     if (!lblIndicacion_)
         return;
     if (modoAbrir_)
@@ -441,8 +426,7 @@ void frmPrincipal::updateHint()
     lblIndicacion_->setVisible(modoAbrir_ || !tabChosen_);
 }
 
-void frmPrincipal::focusFirstButtonOfTab()
-{
+void frmPrincipal::focusFirstButtonOfTab() {
     const int index = tabOpciones_->currentIndex();
     if (modoAbrir_ || index < 0 || index > 5)
         return;
@@ -451,14 +435,17 @@ void frmPrincipal::focusFirstButtonOfTab()
     buttons_.value(kFirstButtonOfTab[index])->setFocus();
 }
 
-void frmPrincipal::showHelp() { HelpViewer::showContents(root_, this); }
+void frmPrincipal::showHelp() {
+    HelpViewer::showContents(root_, this);
+}
 
-void frmPrincipal::leaveApplication() { emit leaveRequested(); }
+void frmPrincipal::leaveApplication() {
+    emit leaveRequested();
+}
 
-void frmPrincipal::runTabButton(const QString& name)
-{
+void frmPrincipal::runTabButton(const QString& name) {
     const auto dataDef = std::find_if(tabButtonSpecs().begin(), tabButtonSpecs().end(),
-                                   [&](const TabButtonSpec& s) { return name == s.name; });
+                                      [&](const TabButtonSpec& s) { return name == s.name; });
     ui::WindowContext context = this->context();
     if (name == "cmdCopiarPre")
         context.arguments.insert("txtOpcion", "1");
@@ -486,45 +473,42 @@ void frmPrincipal::runTabButton(const QString& name)
     }
 }
 
-void frmPrincipal::showStatus(const QString& text) { lblEstado_->setText(text); }
+void frmPrincipal::showStatus(const QString& text) {
+    lblEstado_->setText(text);
+}
 
-void frmPrincipal::showFormatButtons(const QStringList& names)
-{
+void frmPrincipal::showFormatButtons(const QStringList& names) {
     for (const QString& format : formatButtonNames())
         buttons_.value(format)->setVisible(names.contains(format));
 }
 
-void frmPrincipal::setFormatButtonsVisible(const QStringList& names, bool visible)
-{
+void frmPrincipal::setFormatButtonsVisible(const QStringList& names, bool visible) {
     const QStringList formats = formatButtonNames();
     for (const QString& name : names)
         if (formats.contains(name))
             buttons_.value(name)->setVisible(visible);
 }
 
-bool frmPrincipal::isFormatButtonVisible(const QString& name) const
-{
+bool frmPrincipal::isFormatButtonVisible(const QString& name) const {
     const QPushButton* button = buttons_.value(name);
     return button && formatButtonNames().contains(name) && !button->isHidden();
 }
 
-void frmPrincipal::showFolderPath(const QString& path)
-{
+void frmPrincipal::showFolderPath(const QString& path) {
     const QString native = QDir::toNativeSeparators(path);
-    lblCarpeta_->setText(lblCarpeta_->fontMetrics().elidedText(native, Qt::ElideMiddle, lblCarpeta_->width()));
+    lblCarpeta_->setText(
+        lblCarpeta_->fontMetrics().elidedText(native, Qt::ElideMiddle, lblCarpeta_->width()));
     lblCarpeta_->setToolTip(native);
 }
 
-void frmPrincipal::updateProjectLabel()
-{
+void frmPrincipal::updateProjectLabel() {
     if (modoAbrir_)
         lblProyecto_->setText("Ningún proyecto abierto");
     else
         lblProyecto_->setText(QString("Proyecto abierto: <b>%1</b>").arg(openProjectName().toHtmlEscaped()));
 }
 
-bool frmPrincipal::eventFilter(QObject* watched, QEvent* event)
-{
+bool frmPrincipal::eventFilter(QObject* watched, QEvent* event) {
     if (watched == dir1_ && event->type() == QEvent::KeyPress)
         return handleFolderListKey(static_cast<QKeyEvent*>(event));
     if (watched == tabOpciones_) {
@@ -545,13 +529,20 @@ bool frmPrincipal::eventFilter(QObject* watched, QEvent* event)
         }
         return false;
     }
-    if (watched == buttons_.value("cmdBuscar") && event->type() == QEvent::KeyRelease)
-        buttons_.value("cmdDatosPres")->setFocus();
+    if (watched == buttons_.value("cmdBuscar") && event->type() == QEvent::KeyRelease) {
+        // After the button has handled the release (Space presses it on release): moving the
+        // focus first would cancel that press. A key that opened the search window has taken the
+        // focus there, and it stays there.
+        QTimer::singleShot(0, this, [this] {
+            QPushButton* buscar = buttons_.value("cmdBuscar");
+            if (buscar->hasFocus())
+                buttons_.value("cmdDatosPres")->setFocus();
+        });
+    }
     return false;
 }
 
-bool frmPrincipal::handleFolderListKey(QKeyEvent* event)
-{
+bool frmPrincipal::handleFolderListKey(QKeyEvent* event) {
     const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     switch (event->key()) {
     case Qt::Key_Return:
@@ -581,8 +572,7 @@ bool frmPrincipal::handleFolderListKey(QKeyEvent* event)
     }
 }
 
-bool frmPrincipal::handleTabStripKeyRelease(QKeyEvent* event)
-{
+bool frmPrincipal::handleTabStripKeyRelease(QKeyEvent* event) {
     if (event->isAutoRepeat() || modoAbrir_)
         return false;
     switch (event->key()) {
@@ -598,22 +588,32 @@ bool frmPrincipal::handleTabStripKeyRelease(QKeyEvent* event)
     }
 }
 
-void frmPrincipal::keyPressEvent(QKeyEvent* event)
-{
+void frmPrincipal::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1) {
         showHelp();
         return;
     }
-    // The caption "Abrir / Cerrar Proyecto (F3)" promises the key wherever the focus is.
-    if (event->key() == Qt::Key_F3 && event->modifiers() == Qt::NoModifier) {
-        modoAbrir_ ? openSelectedFolder() : closeProject();
-        return;
+    // The captions "Abrir / Cerrar Proyecto (F3)", "Crear Proyecto (F5)" and "Salir (Esc)" promise
+    // their keys wherever the focus is in this window (a button, the drive list).
+    if (event->modifiers() == Qt::NoModifier) {
+        switch (event->key()) {
+        case Qt::Key_F3:
+            modoAbrir_ ? openSelectedFolder() : closeProject();
+            return;
+        case Qt::Key_F5:
+            createProject();
+            return;
+        case Qt::Key_Escape:
+            leaveApplication();
+            return;
+        default:
+            break;
+        }
     }
     QWidget::keyPressEvent(event);
 }
 
-void frmPrincipal::focusInEvent(QFocusEvent* event)
-{
+void frmPrincipal::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
     if (tabOpciones_->isEnabled())
         tabOpciones_->setFocus();
@@ -623,8 +623,7 @@ void frmPrincipal::focusInEvent(QFocusEvent* event)
 
 namespace korvex::shell {
 
-void frmPrincipal::closeEvent(QCloseEvent* event)
-{
+void frmPrincipal::closeEvent(QCloseEvent* event) {
     // Inside the frame the main window lives as long as the program: closing it means leaving.
     if (parentWidget()) {
         event->ignore();

@@ -1,12 +1,13 @@
 #include "ShellFixture.h"
-
+#include "shell/HelpViewer.h"
 #include "store/Database.h"
 #include "store/ProjectFolders.h"
 #include "ui/Grid.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
 #include <QTabBar>
-
 #include <set>
 
 namespace korvex {
@@ -18,17 +19,17 @@ using korvex::testing::ShellTest;
 
 namespace {
 
-QString status(shell::frmPrincipal& principal) { return principal.findChild<QLabel*>("lblEstado")->text(); }
+QString status(shell::frmPrincipal& principal) {
+    return principal.findChild<QLabel*>("lblEstado")->text();
+}
 
-void clickTab(QTabBar* tabs, int index)
-{
+void clickTab(QTabBar* tabs, int index) {
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
 }
 
 } // namespace
 
-TEST_F(ShellTest, StartsWithNoProjectAndEveryTabButtonHidden)
-{
+TEST_F(ShellTest, StartsWithNoProjectAndEveryTabButtonHidden) {
     EXPECT_EQ(principal->windowTitle(), "Principal");
     EXPECT_TRUE(principal->modoAbrir());
     EXPECT_TRUE(korvex::store::samePath(dir1()->path(), temp.root()));
@@ -50,11 +51,11 @@ TEST_F(ShellTest, StartsWithNoProjectAndEveryTabButtonHidden)
     QStringList captions;
     for (int i = 0; i < principal->tabStrip()->count(); ++i)
         captions.append(principal->tabStrip()->tabText(i));
-    EXPECT_EQ(captions, QStringList({"Presupuesto", "Reajuste", "Cronograma", "Presupuesto", "Reajuste", "Cronograma"}));
+    EXPECT_EQ(captions, QStringList({"Presupuesto", "Reajuste", "Cronograma", "Presupuesto", "Reajuste",
+                                     "Cronograma"}));
 }
 
-TEST_F(ShellTest, TabButtonsAppearOnlyWhenATabIsChosenAndFollowItsRow)
-{
+TEST_F(ShellTest, TabButtonsAppearOnlyWhenATabIsChosenAndFollowItsRow) {
     openProject(temp.newProject("Obra"));
     QTabBar* tabs = principal->tabStrip();
     EXPECT_TRUE(tabs->isEnabled());
@@ -81,12 +82,14 @@ TEST_F(ShellTest, TabButtonsAppearOnlyWhenATabIsChosenAndFollowItsRow)
     // Any key released on Buscar sends the focus back to the first button.
     button("cmdBuscar")->setFocus();
     QTest::keyClick(button("cmdBuscar"), Qt::Key_Shift);
+    QApplication::processEvents();
     EXPECT_TRUE(button("cmdDatosPres")->hasFocus());
 
     // Format buttons shown by a report group button go away with another tab.
     clickTab(tabs, 3);
     EXPECT_EQ(visibleTabButtons().size(), 6);
-    principal->toggleFormatButtons({"cmdFormatoPres1", "cmdFormatoPres2", "cmdFormatoPres3", "cmdFormatoPresC"});
+    principal->toggleFormatButtons(
+        {"cmdFormatoPres1", "cmdFormatoPres2", "cmdFormatoPres3", "cmdFormatoPresC"});
     EXPECT_TRUE(principal->isFormatButtonVisible("cmdFormatoPresC"));
     EXPECT_EQ(visibleTabButtons().size(), 10);
     principal->showFormatButtons({"cmdFormatoAna1", "cmdDatosPres"}); // not a format button: ignored
@@ -102,8 +105,7 @@ TEST_F(ShellTest, TabButtonsAppearOnlyWhenATabIsChosenAndFollowItsRow)
     EXPECT_FALSE(tabs->isEnabled());
 }
 
-TEST_F(ShellTest, ButtonsOpenOneCopyOfTheirWindowOrSayItIsNotThereYet)
-{
+TEST_F(ShellTest, ButtonsOpenOneCopyOfTheirWindowOrSayItIsNotThereYet) {
     const QString project = temp.newProject("Obra");
     int made = 0;
     QString folderSeen;
@@ -120,8 +122,9 @@ TEST_F(ShellTest, ButtonsOpenOneCopyOfTheirWindowOrSayItIsNotThereYet)
         return window;
     });
     QString mode;
-    registry.registerButton("cmdCopiarPrecios",
-                            [&](const ui::WindowContext& c) { mode = c.arguments.value("txtOpcion").toString(); });
+    registry.registerButton("cmdCopiarPrecios", [&](const ui::WindowContext& c) {
+        mode = c.arguments.value("txtOpcion").toString();
+    });
     openProject(project);
     clickTab(principal->tabStrip(), 2);
 
@@ -147,8 +150,79 @@ TEST_F(ShellTest, ButtonsOpenOneCopyOfTheirWindowOrSayItIsNotThereYet)
     registry.closeAll();
 }
 
-TEST_F(ShellTest, BudgetCalculationRefusesAProjectWithoutDataAndReportsTheCount)
-{
+TEST_F(ShellTest, TheKeyboardAloneReachesEveryWindowAndTheCaptionKeysWorkFromAnyButton) {
+    const QString project = temp.newProject("Obra");
+    QStringList opened;
+    for (const char* name : {"frmDatosPresupuesto", "frmBuscar", "frmSimbolos"})
+        registry.registerWindow(name, [&opened, name](const ui::WindowContext&) {
+            opened.append(name);
+            return new QWidget;
+        });
+    QSignalSpy leaving(principal.get(), &shell::frmPrincipal::leaveRequested);
+    // The stand-in windows open as windows of their own and take the activation with them.
+    auto activate = [this] {
+        QApplication::setActiveWindow(principal.get());
+        return QTest::qWaitForWindowActive(principal.get());
+    };
+
+    // No project: F5 from the open button asks for a new project's name.
+    bool asked = false;
+    onNextModal([&asked](QWidget* modal) {
+        asked = modal->objectName() == "frmNuevaCarpeta";
+        QTest::keyClick(modal->findChild<QLineEdit*>("txtNuevaCarpeta"), Qt::Key_Escape);
+    });
+    button("cmdAbrir")->setFocus();
+    QTest::keyClick(button("cmdAbrir"), Qt::Key_F5);
+    EXPECT_TRUE(asked);
+    ASSERT_TRUE(activate());
+
+    dir1()->refresh();
+    ASSERT_TRUE(dir1()->highlight(project));
+    dir1()->setFocus();
+    QTest::keyClick(dir1(), Qt::Key_Return);
+    ASSERT_FALSE(principal->modoAbrir());
+    QTabBar* tabs = principal->tabStrip();
+    ASSERT_TRUE(tabs->hasFocus());
+
+    // Down hands the focus to the tab's first button and Enter presses it.
+    QTest::keyClick(tabs, Qt::Key_Down);
+    ASSERT_TRUE(button("cmdDatosPres")->hasFocus());
+    QTest::keyClick(button("cmdDatosPres"), Qt::Key_Return);
+    EXPECT_EQ(opened, QStringList({"frmDatosPresupuesto"}));
+
+    // Space presses Buscar although its key release sends the focus back to the first button.
+    ASSERT_TRUE(activate());
+    button("cmdBuscar")->setFocus();
+    QTest::keyClick(button("cmdBuscar"), Qt::Key_Space);
+    QApplication::processEvents();
+    EXPECT_EQ(opened, QStringList({"frmDatosPresupuesto", "frmBuscar"}));
+
+    ASSERT_TRUE(activate());
+    tabs->setFocus();
+    QTest::keyClick(tabs, Qt::Key_Right);
+    QTest::keyClick(tabs, Qt::Key_Down);
+    ASSERT_TRUE(button("cmdSimbolos")->hasFocus());
+    QTest::keyClick(button("cmdSimbolos"), Qt::Key_Enter);
+    EXPECT_EQ(opened.size(), 3);
+
+    // The keys the captions name work with the focus on any button.
+    ASSERT_TRUE(activate());
+    button("cmdCuadrilla")->setFocus();
+    QTest::keyClick(button("cmdCuadrilla"), Qt::Key_Escape);
+    EXPECT_EQ(leaving.count(), 1);
+    EXPECT_FALSE(principal->modoAbrir()); // leaving is the frame's question, not this window's
+    QTest::keyClick(button("cmdCuadrilla"), Qt::Key_F1);
+    ASSERT_NE(shell::HelpViewer::openViewer(), nullptr);
+    shell::HelpViewer::openViewer()->close();
+    ASSERT_TRUE(activate());
+    button("cmdFormula")->setFocus();
+    QTest::keyClick(button("cmdFormula"), Qt::Key_F3);
+    EXPECT_TRUE(principal->modoAbrir());
+    EXPECT_EQ(messages.count(), 0);
+    registry.closeAll();
+}
+
+TEST_F(ShellTest, BudgetCalculationRefusesAProjectWithoutDataAndReportsTheCount) {
     korvex::wiring_shell(registry);
     const QString project = temp.newProject("Obra");
     openProject(project);
@@ -160,11 +234,13 @@ TEST_F(ShellTest, BudgetCalculationRefusesAProjectWithoutDataAndReportsTheCount)
 
     {
         store::Database db = temp.open(project);
-        db.execute("INSERT INTO Proyecto (Proyecto, CostosIndirectos, OtrosIndirectos, Herramienta) VALUES (?, ?, ?, ?)",
+        db.execute("INSERT INTO Proyecto (Proyecto, CostosIndirectos, OtrosIndirectos, Herramienta) VALUES "
+                   "(?, ?, ?, ?)",
                    {"Obra", 20.0, 0.0, false});
-        db.execute("INSERT INTO Presupuesto (CodigoPres, ItemPres, DescripcionPres, UnidadPres, CantidadPres) "
-                   "VALUES (?, ?, ?, ?, ?)",
-                   {"A", "1", "Hormigón 'f'c=210'", "m3", 2.0});
+        db.execute(
+            "INSERT INTO Presupuesto (CodigoPres, ItemPres, DescripcionPres, UnidadPres, CantidadPres) "
+            "VALUES (?, ?, ?, ?, ?)",
+            {"A", "1", "Hormigón 'f'c=210'", "m3", 2.0});
     }
     QTest::mouseClick(button("cmdCalculo"), Qt::LeftButton);
     EXPECT_EQ(messages.count(), 1);
