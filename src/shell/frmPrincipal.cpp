@@ -22,7 +22,6 @@ namespace korvex::shell {
 
 namespace {
 
-constexpr int kTabWidth = 124;
 constexpr int kButtonWidth = 224;
 constexpr int kButtonHeight = 30;
 constexpr int kPanelMargin = 18;
@@ -30,6 +29,11 @@ constexpr int kColumnGap = 16;
 constexpr int kRowGap = 8;
 constexpr int kPanelRows = 7;
 constexpr int kPanelColumns = 3;
+constexpr int kPanelWidth =
+    2 * kPanelMargin + kPanelColumns * kButtonWidth + (kPanelColumns - 1) * kColumnGap;
+constexpr int kPanelHeight = 2 * kPanelMargin + kPanelRows * kButtonHeight + (kPanelRows - 1) * kRowGap;
+// The six tabs span the button panel exactly.
+constexpr int kTabWidth = kPanelWidth / 6;
 
 const char* const kTabCaptions[] = {"Presupuesto", "Reajuste", "Cronograma",
                                     "Presupuesto", "Reajuste", "Cronograma"};
@@ -225,7 +229,7 @@ QWidget* frmPrincipal::buildTabPanel() {
     tabOpciones_->setObjectName("tabOpciones");
     tabOpciones_->setExpanding(false);
     tabOpciones_->setDrawBase(false);
-    tabOpciones_->setStyleSheet(QString("QTabBar::tab { width: %1px; height: 26px; }").arg(kTabWidth - 4));
+    tabOpciones_->setStyleSheet(QString("QTabBar::tab { width: %1px; height: 26px; }").arg(kTabWidth));
     for (const char* caption : kTabCaptions)
         tabOpciones_->addTab(caption);
     tabOpciones_->installEventFilter(this);
@@ -238,16 +242,17 @@ QWidget* frmPrincipal::buildTabPanel() {
     auto* frame = new QFrame(panel);
     frame->setObjectName("fraBotones");
     frame->setFrameShape(QFrame::StyledPanel);
-    frame->setFixedSize(2 * kPanelMargin + kPanelColumns * kButtonWidth + (kPanelColumns - 1) * kColumnGap,
-                        2 * kPanelMargin + kPanelRows * kButtonHeight + (kPanelRows - 1) * kRowGap);
+    // As wide as the tabs; as tall as the folder panel beside it, so both end on one line.
+    frame->setFixedWidth(kPanelWidth);
+    frame->setMinimumHeight(kPanelHeight);
     createTabButtons(frame);
     lblIndicacion_ = new QLabel(frame);
     lblIndicacion_->setObjectName("lblIndicacion");
     lblIndicacion_->setAlignment(Qt::AlignCenter);
-    lblIndicacion_->setGeometry(frame->rect());
+    auto* frameLayout = new QVBoxLayout(frame);
+    frameLayout->addWidget(lblIndicacion_);
     lblIndicacion_->setStyleSheet("color: palette(mid);");
-    layout->addWidget(frame);
-    layout->addStretch();
+    layout->addWidget(frame, 1);
     return panel;
 }
 

@@ -13,12 +13,12 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <algorithm>
 
 namespace korvex::shell {
 
 mdiPrincipal::mdiPrincipal(const QString& rootFolder, ui::WindowRegistry& registry, QWidget* parent)
-    : QMainWindow(parent), registry_(registry), area_(new QMdiArea(this))
-{
+    : QMainWindow(parent), registry_(registry), area_(new QMdiArea(this)) {
     setObjectName("mdiPrincipal");
     setWindowTitle("Korvex");
     area_->setObjectName("mdiArea");
@@ -33,15 +33,17 @@ mdiPrincipal::mdiPrincipal(const QString& rootFolder, ui::WindowRegistry& regist
     statusBar()->setSizeGripEnabled(true);
 
     principal_ = new frmPrincipal(rootFolder, registry, this);
-    principalWindow_ = area_->addSubWindow(principal_, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                                                           | Qt::WindowMinimizeButtonHint);
+    principalWindow_ =
+        area_->addSubWindow(principal_, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                            Qt::WindowMinimizeButtonHint);
     principalWindow_->setObjectName("frmPrincipalVentana");
     principalWindow_->move(8, 8);
     principal_->show();
 
     connect(principal_, &frmPrincipal::leaveRequested, this, &QWidget::close);
     connect(principal_, &frmPrincipal::projectOpened, this, [this](const QString& folder) {
-        lblProyecto_->setText(QString("Proyecto: %1  (%2)").arg(QDir(folder).dirName(), QDir::toNativeSeparators(folder)));
+        lblProyecto_->setText(
+            QString("Proyecto: %1  (%2)").arg(QDir(folder).dirName(), QDir::toNativeSeparators(folder)));
     });
     connect(principal_, &frmPrincipal::projectClosed, this,
             [this] { lblProyecto_->setText("Ningún proyecto abierto"); });
@@ -56,10 +58,11 @@ mdiPrincipal::mdiPrincipal(const QString& rootFolder, ui::WindowRegistry& regist
     area_->setActiveSubWindow(principalWindow_);
 }
 
-mdiPrincipal::~mdiPrincipal() { registry_.setHost(nullptr, nullptr); }
+mdiPrincipal::~mdiPrincipal() {
+    registry_.setHost(nullptr, nullptr);
+}
 
-void mdiPrincipal::buildMenus()
-{
+void mdiPrincipal::buildMenus() {
     QMenu* ventana = menuBar()->addMenu("&Ventana");
     ventana->addAction("&Principal", this, [this] { area_->setActiveSubWindow(principalWindow_); });
     ventana->addSeparator();
@@ -69,19 +72,37 @@ void mdiPrincipal::buildMenus()
     ayuda->addAction("&Contenido", this, [this] { principal_->showHelp(); });
 }
 
-void mdiPrincipal::showChild(QWidget* window)
-{
+void mdiPrincipal::showChild(QWidget* window) {
+    // The size the window chose for itself; the MDI area would otherwise put it wherever there is
+    // room, at whatever size fits there, often cut off at the frame's edge.
+    const QSize wanted = (window->testAttribute(Qt::WA_Resized) ? window->size() : window->sizeHint())
+                             .expandedTo(window->minimumSizeHint());
     QMdiSubWindow* sub = area_->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     // A window that closes itself (its own exit button) takes its frame with it.
     connect(window, &QObject::destroyed, sub, [sub] { sub->close(); });
     window->show();
     sub->show();
+    placeChild(sub, wanted);
     area_->setActiveSubWindow(sub);
 }
 
-void mdiPrincipal::raiseChild(QWidget* window)
-{
+void mdiPrincipal::placeChild(QMdiSubWindow* sub, const QSize& wanted) {
+    const QSize decoration = sub->size() - sub->widget()->size();
+    const QSize room = area_->viewport()->size();
+    const QSize size = (wanted + decoration).boundedTo(room);
+    // Each new window a step down and to the right of the previous one, over the main window,
+    // and always whole inside the work area.
+    const int step = 28;
+    const int opened = std::max<int>(0, area_->subWindowList().size() - 2);
+    int x = 16 + step * (opened % 8);
+    int y = 16 + step * (opened % 8);
+    x = std::clamp(x, 0, std::max(0, room.width() - size.width()));
+    y = std::clamp(y, 0, std::max(0, room.height() - size.height()));
+    sub->setGeometry(QRect(QPoint(x, y), size));
+}
+
+void mdiPrincipal::raiseChild(QWidget* window) {
     auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
     if (!sub) {
         window->show();
@@ -95,8 +116,7 @@ void mdiPrincipal::raiseChild(QWidget* window)
     area_->setActiveSubWindow(sub);
 }
 
-bool mdiPrincipal::closeEditors()
-{
+bool mdiPrincipal::closeEditors() {
     for (QMdiSubWindow* sub : area_->subWindowList())
         if (sub != principalWindow_ && !sub->close())
             return false;
@@ -104,8 +124,7 @@ bool mdiPrincipal::closeEditors()
     return true;
 }
 
-void mdiPrincipal::closeEvent(QCloseEvent* event)
-{
+void mdiPrincipal::closeEvent(QCloseEvent* event) {
     if (!ui::messages::confirmExit(this) || !closeEditors()) {
         event->ignore();
         return;

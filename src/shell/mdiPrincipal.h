@@ -33,6 +33,7 @@ protected:
 
 private:
     void buildMenus();
+    void placeChild(QMdiSubWindow* sub, const QSize& wanted);
     bool closeEditors();
 
     ui::WindowRegistry& registry_;

@@ -13,15 +13,13 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 using namespace korvex;
 
 namespace {
 
-shell::mdiPrincipal* findFrame()
-{
+shell::mdiPrincipal* findFrame() {
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (auto* frame = qobject_cast<shell::mdiPrincipal*>(widget); frame && frame->isVisible())
             return frame;
@@ -34,8 +32,7 @@ public:
     int refusals = 1;
 
 protected:
-    void closeEvent(QCloseEvent* event) override
-    {
+    void closeEvent(QCloseEvent* event) override {
         if (refusals-- > 0)
             event->ignore();
         else
@@ -45,8 +42,7 @@ protected:
 
 } // namespace
 
-TEST(Frame, StartUpScreenContinuesToTheFrameWithTheMainWindow)
-{
+TEST(Frame, StartUpScreenContinuesToTheFrameWithTheMainWindow) {
     korvex::testing::TempRoot temp;
     ui::WindowRegistry registry;
     QPointer<shell::frmPresentacion> splash = shell::startDesktop(temp.root(), registry);
@@ -74,8 +70,7 @@ TEST(Frame, StartUpScreenContinuesToTheFrameWithTheMainWindow)
     registry.clear();
 }
 
-TEST(Frame, ExitQuestionNoKeepsEverythingAndYesClosesEveryWindow)
-{
+TEST(Frame, ExitQuestionNoKeepsEverythingAndYesClosesEveryWindow) {
     korvex::testing::TempRoot temp;
     korvex::testing::FakeMessages messages;
     ui::WindowRegistry registry;
@@ -123,8 +118,7 @@ TEST(Frame, ExitQuestionNoKeepsEverythingAndYesClosesEveryWindow)
     registry.clear();
 }
 
-TEST(Frame, AnEditorClosingItselfTakesItsSubWindowAlong)
-{
+TEST(Frame, AnEditorClosingItselfTakesItsSubWindowAlong) {
     korvex::testing::TempRoot temp;
     ui::WindowRegistry registry;
     registry.registerWindow("frmGrupos", [](const ui::WindowContext&) { return new QWidget; });
@@ -138,5 +132,38 @@ TEST(Frame, AnEditorClosingItselfTakesItsSubWindowAlong)
     EXPECT_EQ(frame.mdiArea()->subWindowList().size(), 1);
     EXPECT_EQ(registry.findWindow("frmGrupos"), nullptr);
     EXPECT_NE(registry.openWindow("frmGrupos", {}), nullptr);
+    registry.clear();
+}
+
+TEST(Frame, EditorsOpenAtTheirOwnSizeWholeInsideTheWorkArea) {
+    korvex::testing::TempRoot temp;
+    ui::WindowRegistry registry;
+    auto sized = [](QSize size) {
+        return [size](const ui::WindowContext&) {
+            auto* window = new QWidget;
+            window->resize(size);
+            return window;
+        };
+    };
+    registry.registerWindow("frmGrupos", sized(QSize(640, 380)));
+    registry.registerWindow("frmCronograma", sized(QSize(4000, 3000)));
+    registry.registerWindow("frmSimbolos", sized(QSize(500, 300)));
+    shell::mdiPrincipal frame(temp.root(), registry);
+    frame.resize(1100, 760);
+    frame.show();
+    const QRect room = frame.mdiArea()->viewport()->rect();
+
+    QWidget* grupos = registry.openWindow("frmGrupos", {});
+    EXPECT_EQ(grupos->size(), QSize(640, 380));
+    QWidget* crono = registry.openWindow("frmCronograma", {});
+    QWidget* simbolos = registry.openWindow("frmSimbolos", {});
+    EXPECT_EQ(simbolos->size(), QSize(500, 300));
+    for (QWidget* window : {grupos, crono, simbolos}) {
+        const QRect placed = window->parentWidget()->geometry();
+        EXPECT_TRUE(room.contains(placed)) << window->objectName().toStdString();
+    }
+    // Each new window steps away from the previous one instead of covering it exactly.
+    EXPECT_NE(grupos->parentWidget()->pos(), simbolos->parentWidget()->pos());
+    registry.closeAll();
     registry.clear();
 }
