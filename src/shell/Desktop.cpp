@@ -11,12 +11,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPainter>
+#include <QPixmap>
 #include <QStyleFactory>
 
 namespace korvex::shell {
 
-frmPresentacion* startDesktop(const QString& root, ui::WindowRegistry& registry)
-{
+frmPresentacion* startDesktop(const QString& root, ui::WindowRegistry& registry) {
     auto* splash = new frmPresentacion;
     splash->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(splash, &frmPresentacion::continued, splash, [splash, root, &registry] {
@@ -32,10 +33,33 @@ frmPresentacion* startDesktop(const QString& root, ui::WindowRegistry& registry)
     return splash;
 }
 
-int runDesktop(int argc, char** argv, const QString& root)
-{
+QIcon applicationIcon() {
+    QIcon icon;
+    for (const int side : {16, 32, 64}) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0x1f, 0x3b, 0x63));
+        painter.drawRoundedRect(QRectF(0, 0, side, side), side / 6.0, side / 6.0);
+        painter.fillRect(QRectF(side * 0.18, side * 0.78, side * 0.64, side * 0.07),
+                         QColor(0xe0, 0x9b, 0x2d));
+        QFont font("DejaVu Sans");
+        font.setBold(true);
+        font.setPixelSize(int(side * 0.62));
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(QRectF(0, -side * 0.06, side, side), Qt::AlignCenter, "K");
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+int runDesktop(int argc, char** argv, const QString& root) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Korvex");
+    QApplication::setWindowIcon(applicationIcon());
     QApplication::setStyle(QStyleFactory::create("Fusion"));
 
     const QString rootFolder = QDir(root).absolutePath();

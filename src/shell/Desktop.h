@@ -1,6 +1,7 @@
 #pragma once
 // The desktop program: start-up screen, then the frame with the main window.
 
+#include <QIcon>
 #include <QString>
 
 namespace korvex::ui {
@@ -21,6 +22,9 @@ class mdiPrincipal;
 // makes it the working directory, registers every window and shows the start-up screen.
 // Returns the application's exit code.
 int runDesktop(int argc, char** argv, const QString& root);
+
+// The program's icon, drawn rather than shipped: every window and child window shows it.
+QIcon applicationIcon();
 
 // Shows the start-up screen; a key or click on it opens the frame (mdiPrincipal, deleted when it
 // closes) and closes the start-up screen. For runDesktop and tests, with a QApplication running.

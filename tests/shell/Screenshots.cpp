@@ -17,7 +17,6 @@
 #include <QStyleFactory>
 #include <QTabBar>
 #include <QTest>
-
 #include <cstdio>
 
 using namespace korvex;
@@ -26,8 +25,7 @@ namespace {
 
 QString outputFolder;
 
-void save(QWidget* widget, const QString& name)
-{
+void save(QWidget* widget, const QString& name) {
     widget->show();
     QTest::qWait(150);
     const QString path = QDir(outputFolder).filePath("shell-" + name + ".png");
@@ -37,10 +35,10 @@ void save(QWidget* widget, const QString& name)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create("Fusion"));
+    QApplication::setWindowIcon(shell::applicationIcon());
     outputFolder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString("screenshots");
     QDir().mkpath(outputFolder);
 
@@ -75,13 +73,14 @@ int main(int argc, char** argv)
     principal->folderList()->setPath(QDir(root).filePath("Edificio Central"));
     principal->openSelectedFolder();
     save(&frame, "principal-proyecto-abierto");
-    const char* tabs[] = {"edicion-presupuesto", "edicion-reajuste", "edicion-cronograma",
+    const char* tabs[] = {"edicion-presupuesto",   "edicion-reajuste",   "edicion-cronograma",
                           "impresion-presupuesto", "impresion-reajuste", "impresion-cronograma"};
     for (int tab = 1; tab <= 6; ++tab) {
         principal->tabStrip()->setCurrentIndex(tab - 1);
         principal->layOutTab(tab);
         if (tab == 4)
-            principal->showFormatButtons({"cmdFormatoPres1", "cmdFormatoPres2", "cmdFormatoPres3", "cmdFormatoPresC"});
+            principal->showFormatButtons(
+                {"cmdFormatoPres1", "cmdFormatoPres2", "cmdFormatoPres3", "cmdFormatoPresC"});
         if (tab == 6)
             principal->showFormatButtons({"cmdCronoTodo", "cmdCrono6", "cmdCrono12", "cmdCronoNuevo",
                                           "cmdCronoNuevo2", "cmdCronoNuevo3", "cmdCronoNuevo4"});
