@@ -23,7 +23,8 @@ frmPresentacion* startDesktop(const QString& root, ui::WindowRegistry& registry)
     QObject::connect(splash, &frmPresentacion::continued, splash, [splash, root, &registry] {
         auto* frame = new mdiPrincipal(root, registry);
         frame->setAttribute(Qt::WA_DeleteOnClose);
-        frame->show();
+        // The frame is the program's desktop: it takes the whole screen, as editors open inside it.
+        frame->showMaximized();
         frame->principal()->folderList()->setFocus();
         splash->close();
     });
