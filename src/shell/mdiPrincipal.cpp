@@ -64,7 +64,7 @@ mdiPrincipal::~mdiPrincipal() {
 
 void mdiPrincipal::buildMenus() {
     QMenu* ventana = menuBar()->addMenu("&Ventana");
-    ventana->addAction("&Principal", this, [this] { area_->setActiveSubWindow(principalWindow_); });
+    ventana->addAction("&Principal", this, [this] { raiseChild(principal_); });
     ventana->addSeparator();
     ventana->addAction("&Cascada", area_, &QMdiArea::cascadeSubWindows);
     ventana->addAction("&Mosaico", area_, &QMdiArea::tileSubWindows);

@@ -7,10 +7,12 @@
 #include "shell/mdiPrincipal.h"
 #include "ui/WindowRegistry.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QPointer>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -51,8 +53,9 @@ TEST(Frame, StartUpScreenContinuesToTheFrameWithTheMainWindow) {
     EXPECT_EQ(splash->findChild<QLabel*>("lblContinuar")->text(), "(Presione una tecla para continuar)");
     EXPECT_EQ(findFrame(), nullptr);
 
+    // A click on any of its labels continues, like a key; a second one opens no second frame.
+    QTest::mouseClick(splash->findChild<QLabel*>("lblContinuar"), Qt::LeftButton);
     QTest::keyClick(splash, Qt::Key_Space);
-    QTest::keyClick(splash, Qt::Key_Space); // a second key does not open a second frame
     QApplication::processEvents();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(splash);
@@ -164,6 +167,16 @@ TEST(Frame, EditorsOpenAtTheirOwnSizeWholeInsideTheWorkArea) {
     }
     // Each new window steps away from the previous one instead of covering it exactly.
     EXPECT_NE(grupos->parentWidget()->pos(), simbolos->parentWidget()->pos());
+
+    // "Ventana > Principal" brings the main window back in front, even when it was minimised.
+    auto* main = qobject_cast<QMdiSubWindow*>(frame.principal()->parentWidget());
+    ASSERT_NE(main, nullptr);
+    main->showMinimized();
+    for (QAction* action : frame.menuBar()->findChildren<QAction*>())
+        if (action->text() == "&Principal")
+            action->trigger();
+    EXPECT_FALSE(main->isMinimized());
+    EXPECT_EQ(frame.mdiArea()->activeSubWindow(), main);
     registry.closeAll();
     registry.clear();
 }
