@@ -9,8 +9,7 @@ namespace {
 
 // The lines of the old key in one UPDATE, with the first line of the new key's price when there
 // is one. Returns the number of lines renamed.
-int correctLines(store::Database& db, Kind kind, const CorrectionRow& row, bool& merged)
-{
+int correctLines(store::Database& db, Kind kind, const CorrectionRow& row, bool& merged) {
     const KindSpec& s = kindInfo(kind);
     const bool second = s.hasSecond();
     QString keyWhere = " WHERE " + s.descField + " = ?";
@@ -23,8 +22,8 @@ int correctLines(store::Database& db, Kind kind, const CorrectionRow& row, bool&
         return params;
     };
 
-    store::RecordSet existing = db.openRecordSet("SELECT " + s.priceField + " FROM " + s.table + keyWhere,
-                                                 keyParams(row.current));
+    store::RecordSet existing =
+        db.openRecordSet("SELECT " + s.priceField + " FROM " + s.table + keyWhere, keyParams(row.current));
     merged = !existing.eof();
 
     QString sql = "UPDATE " + s.table + " SET " + s.descField + " = ?";
@@ -42,8 +41,7 @@ int correctLines(store::Database& db, Kind kind, const CorrectionRow& row, bool&
 
 } // namespace
 
-CorrectionSheet CorrectionSheet::load(store::Database& db)
-{
+CorrectionSheet CorrectionSheet::load(store::Database& db) {
     CorrectionSheet sheet;
     for (Kind kind : kAllKinds) {
         QList<CorrectionRow> rows;
@@ -54,20 +52,21 @@ CorrectionSheet CorrectionSheet::load(store::Database& db)
     return sheet;
 }
 
-bool CorrectionSheet::isTypedColumn(Kind kind, int col)
-{
+bool CorrectionSheet::isTypedColumn(Kind kind, int col) {
     switch (kind) {
     case Kind::Material:
-    case Kind::Labour: return col == kDescriptionCol || col == kSecondCol;
-    case Kind::Equipment: return col == kDescriptionCol;
-    case Kind::Transport: break;
+    case Kind::Labour:
+        return col == kDescriptionCol || col == kSecondCol;
+    case Kind::Equipment:
+        return col == kDescriptionCol;
+    case Kind::Transport:
+        break;
     }
     return false;
 }
 
 CorrectionSheet::Assign CorrectionSheet::assign(Kind kind, int index, int col, const QString& text,
-                                                int* transportIndex)
-{
+                                                int* transportIndex) {
     if (transportIndex)
         *transportIndex = -1;
     QList<CorrectionRow>& list = rows_[kindIndex(kind)];
@@ -92,11 +91,11 @@ CorrectionSheet::Assign CorrectionSheet::assign(Kind kind, int index, int col, c
 
 // The transport row of the material's old key: the same row when the two lists agree, as they
 // do while every item's transport lines mirror its material lines; else wherever that key is.
-int CorrectionSheet::transportRowFor(int materialIndex) const
-{
+int CorrectionSheet::transportRowFor(int materialIndex) const {
     const ResourceKey& key = rows_[kindIndex(Kind::Material)][materialIndex].loaded;
     const QList<CorrectionRow>& transport = rows_[kindIndex(Kind::Transport)];
-    if (materialIndex < transport.size() && sameResource(Kind::Transport, transport[materialIndex].loaded, key))
+    if (materialIndex < transport.size() &&
+        sameResource(Kind::Transport, transport[materialIndex].loaded, key))
         return materialIndex;
     for (int i = 0; i < transport.size(); ++i)
         if (sameResource(Kind::Transport, transport[i].loaded, key))
@@ -104,13 +103,11 @@ int CorrectionSheet::transportRowFor(int materialIndex) const
     return -1;
 }
 
-bool CorrectionSheet::isCorrection(Kind kind, const CorrectionRow& row)
-{
+bool CorrectionSheet::isCorrection(Kind kind, const CorrectionRow& row) {
     return !sameResource(kind, row.loaded, row.current);
 }
 
-bool CorrectionSheet::hasCorrections() const
-{
+bool CorrectionSheet::hasCorrections() const {
     for (Kind kind : kAllKinds)
         for (const CorrectionRow& row : rows(kind))
             if (isCorrection(kind, row))
@@ -118,10 +115,10 @@ bool CorrectionSheet::hasCorrections() const
     return false;
 }
 
-CorrectionOutcome applyCorrections(store::Database& db, const CorrectionSheet& sheet)
-{
+CorrectionOutcome applyCorrections(store::Database& db, const CorrectionSheet& sheet) {
     CorrectionOutcome outcome;
     Kind current = Kind::Material;
+    const CorrectionRow* applying = nullptr;
     try {
         store::Transaction transaction(db);
         for (Kind kind : kAllKinds) {
@@ -131,35 +128,47 @@ CorrectionOutcome applyCorrections(store::Database& db, const CorrectionSheet& s
                     break;
                 if (!CorrectionSheet::isCorrection(kind, row))
                     continue;
+                applying = &row;
                 bool merged = false;
                 outcome.lines[kindIndex(kind)] += correctLines(db, kind, row, merged);
                 ++outcome.corrections;
                 if (merged)
                     ++outcome.merged;
             }
+            applying = nullptr;
         }
         transaction.commit();
         outcome.ok = true;
     } catch (const store::StoreError& e) {
         outcome = CorrectionOutcome{};
-        outcome.message = QStringLiteral("No se pudo corregir %1: %2\nNinguna línea ha cambiado.")
-                              .arg(kindInfo(current).label, e.message());
+        QString what = QStringLiteral("No se pudieron grabar las correcciones");
+        if (applying) {
+            what = QStringLiteral("No se pudo corregir %1 \"%2\"")
+                       .arg(kindInfo(current).label, applying->loaded.description);
+            if (kindInfo(current).hasSecond())
+                what += QStringLiteral(" (%1)").arg(applying->loaded.second);
+        }
+        outcome.message = what + ": " + e.message() + QStringLiteral("\nNinguna línea ha cambiado.");
     }
     return outcome;
 }
 
-QString correctionStatus(const CorrectionOutcome& outcome)
-{
-    return QStringLiteral("%1 corrección(es): %2 línea(s) cambiada(s)").arg(outcome.corrections).arg(outcome.totalLines());
+QString correctionStatus(const CorrectionOutcome& outcome) {
+    return QStringLiteral("%1 corrección(es): %2 línea(s) cambiada(s)")
+        .arg(outcome.corrections)
+        .arg(outcome.totalLines());
 }
 
-QString correctionTitle(Kind kind)
-{
+QString correctionTitle(Kind kind) {
     switch (kind) {
-    case Kind::Equipment: return QStringLiteral("Correccion de Herramientas y Equipo");
-    case Kind::Labour: return QStringLiteral("Correccion de Mano de Obra");
-    case Kind::Transport: return QStringLiteral("Correccion de  Transporte");
-    case Kind::Material: break;
+    case Kind::Equipment:
+        return QStringLiteral("Correccion de Herramientas y Equipo");
+    case Kind::Labour:
+        return QStringLiteral("Correccion de Mano de Obra");
+    case Kind::Transport:
+        return QStringLiteral("Correccion de  Transporte");
+    case Kind::Material:
+        break;
     }
     return QStringLiteral("Correccion de  Materiales");
 }

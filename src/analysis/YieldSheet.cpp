@@ -5,7 +5,6 @@
 #include "store/TextCompare.h"
 
 #include <QHash>
-
 #include <algorithm>
 #include <vector>
 
@@ -20,8 +19,7 @@ struct TableFields {
     QString yield;
 };
 
-const TableFields& fieldsOf(YieldKind kind)
-{
+const TableFields& fieldsOf(YieldKind kind) {
     static const TableFields equipment{"Maquinaria", "DescripcionMaq", {}, "RendimientoMaq"};
     static const TableFields labour{"ManoObra", "DescripcionMan", "CategoriaMan", "RendimientoMan"};
     return kind == YieldKind::Equipment ? equipment : labour;
@@ -29,8 +27,7 @@ const TableFields& fieldsOf(YieldKind kind)
 
 // The letters the store's "=" folds, so that lines are dealt to their items as a query by
 // CodigoPres and ItemPres would find them.
-QString fold(const QString& text)
-{
+QString fold(const QString& text) {
     QList<uint> codePoints = text.toUcs4();
     for (uint& c : codePoints) {
         if (c < 0x80) {
@@ -43,7 +40,9 @@ QString fold(const QString& text)
     return QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()), codePoints.size());
 }
 
-QString itemKey(const QString& code, const QString& item) { return fold(code) + QChar(0x1f) + fold(item); }
+QString itemKey(const QString& code, const QString& item) {
+    return fold(code) + QChar(0x1f) + fold(item);
+}
 
 struct StoredLine {
     QByteArray sortKey; // description as UTF-8, ordered as the store orders text
@@ -53,18 +52,17 @@ struct StoredLine {
 };
 
 bool sameLine(const QString& descriptionA, const QString& categoryA, const QString& descriptionB,
-              const QString& categoryB)
-{
-    return store::text::equalFolded(descriptionA, descriptionB) && store::text::equalFolded(categoryA, categoryB);
+              const QString& categoryB) {
+    return store::text::equalFolded(descriptionA, descriptionB) &&
+           store::text::equalFolded(categoryA, categoryB);
 }
 
 // The kind's lines of every item, in stored order within each item, then by description with
 // equal descriptions kept in stored order (as "ORDER BY" the description gives them).
-QHash<QString, std::vector<StoredLine>> linesByItem(store::Database& db, YieldKind kind)
-{
+QHash<QString, std::vector<StoredLine>> linesByItem(store::Database& db, YieldKind kind) {
     const TableFields& f = fieldsOf(kind);
-    const QString fields = "CodigoPres, ItemPres, " + f.description + (f.category.isEmpty() ? "" : ", " + f.category) +
-                           ", " + f.yield;
+    const QString fields = "CodigoPres, ItemPres, " + f.description +
+                           (f.category.isEmpty() ? "" : ", " + f.category) + ", " + f.yield;
     store::RecordSet rs = db.openRecordSet("SELECT " + fields + " FROM " + f.table);
     QHash<QString, std::vector<StoredLine>> byItem;
     for (; !rs.eof(); rs.moveNext()) {
@@ -87,8 +85,7 @@ QHash<QString, std::vector<StoredLine>> linesByItem(store::Database& db, YieldKi
 }
 
 void appendItemLines(QList<YieldLine>& out, const std::vector<StoredLine>& lines, const QString& code,
-                     const QString& item, const QString& itemDescription)
-{
+                     const QString& item, const QString& itemDescription) {
     const qsizetype first = out.size();
     for (const StoredLine& line : lines) {
         YieldLine row;
@@ -107,29 +104,28 @@ void appendItemLines(QList<YieldLine>& out, const std::vector<StoredLine>& lines
 }
 
 // The record of a row among its item's lines in stored order, or false when it is gone.
-bool moveToLine(store::RecordSet& lines, YieldKind kind, const YieldLine& row)
-{
+bool moveToLine(store::RecordSet& lines, YieldKind kind, const YieldLine& row) {
     const TableFields& f = fieldsOf(kind);
     int seen = 0;
     if (lines.recordCount() > 0)
         lines.moveFirst();
     for (; !lines.eof(); lines.moveNext()) {
         const QString category = f.category.isEmpty() ? QString() : lines.text(f.category);
-        if (sameLine(lines.text(f.description), category, row.description, row.category) && seen++ == row.occurrence)
+        if (sameLine(lines.text(f.description), category, row.description, row.category) &&
+            seen++ == row.occurrence)
             return true;
     }
     return false;
 }
 
-int saveKind(store::Database& db, YieldKind kind, const QList<YieldLine>& rows, QStringList& missing)
-{
+int saveKind(store::Database& db, YieldKind kind, const QList<YieldLine>& rows, QStringList& missing) {
     const TableFields& f = fieldsOf(kind);
     int written = 0;
     for (const YieldLine& row : rows) {
         if (!row.isChanged())
             continue;
-        store::RecordSet lines =
-            db.openRecordSet("SELECT * FROM " + f.table + " WHERE CodigoPres = ? and ItemPres = ?", {row.code, row.item});
+        store::RecordSet lines = db.openRecordSet(
+            "SELECT * FROM " + f.table + " WHERE CodigoPres = ? and ItemPres = ?", {row.code, row.item});
         if (!moveToLine(lines, kind, row)) {
             missing.append(QStringLiteral("%1 %2: %3").arg(row.code, row.item, row.description));
             continue;
@@ -144,8 +140,11 @@ int saveKind(store::Database& db, YieldKind kind, const QList<YieldLine>& rows, 
 
 } // namespace
 
-bool YieldSheet::isModified() const
-{
+bool YieldLine::isChanged() const {
+    return engine::ConvertirNumeroOCero(yield) != engine::ConvertirNumeroOCero(loadedYield);
+}
+
+bool YieldSheet::isModified() const {
     for (const QList<YieldLine>* list : {&equipment, &labour})
         for (const YieldLine& line : *list)
             if (line.isChanged())
@@ -153,15 +152,13 @@ bool YieldSheet::isModified() const
     return false;
 }
 
-void YieldSheet::markSaved()
-{
+void YieldSheet::markSaved() {
     for (QList<YieldLine>* list : {&equipment, &labour})
         for (YieldLine& line : *list)
             line.loadedYield = line.yield;
 }
 
-YieldSheet loadYields(store::Database& db)
-{
+YieldSheet loadYields(store::Database& db) {
     YieldSheet sheet;
     store::RecordSet items = db.openRecordSet("SELECT * FROM Presupuesto ORDER BY Indice");
     if (items.eof())
@@ -180,14 +177,12 @@ YieldSheet loadYields(store::Database& db)
     return sheet;
 }
 
-QString yieldCellText(const QString& typed)
-{
+QString yieldCellText(const QString& typed) {
     const std::optional<double> value = engine::ConvertirNumero(typed);
     return value ? engine::FormatoTresDecimales(*value) : QStringLiteral("0.000");
 }
 
-YieldSaveOutcome saveYields(store::Database& db, const YieldSheet& sheet)
-{
+YieldSaveOutcome saveYields(store::Database& db, const YieldSheet& sheet) {
     YieldSaveOutcome outcome;
     try {
         store::Transaction transaction(db);
@@ -198,7 +193,8 @@ YieldSaveOutcome saveYields(store::Database& db, const YieldSheet& sheet)
     } catch (const store::StoreError& e) {
         outcome = YieldSaveOutcome{};
         outcome.message =
-            QStringLiteral("No se pudieron grabar los rendimientos: %1\nNingún rendimiento ha cambiado.").arg(e.message());
+            QStringLiteral("No se pudieron grabar los rendimientos: %1\nNingún rendimiento ha cambiado.")
+                .arg(e.message());
     }
     return outcome;
 }

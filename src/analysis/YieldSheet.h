@@ -20,11 +20,12 @@ struct YieldLine {
     QString item;
     QString itemDescription;
     QString description;
-    QString category;   // labour only
-    QString yield;      // as shown: "##0.000" when read, "###,##0.000" once typed
+    QString category;    // labour only
+    QString yield;       // as shown: "##0.000" when read, "###,##0.000" once typed
     QString loadedYield; // as read or last saved
-    int occurrence = 0; // among the item's lines with the same description (and category)
-    bool isChanged() const { return yield != loadedYield; }
+    int occurrence = 0;  // among the item's lines with the same description (and category)
+    // By value: "1234.500" as read and "1,234.500" as typed are the same yield.
+    bool isChanged() const;
 };
 
 enum class YieldKind { Equipment, Labour };
@@ -34,7 +35,9 @@ struct YieldSheet {
     QList<YieldLine> labour;
 
     QList<YieldLine>& lines(YieldKind kind) { return kind == YieldKind::Equipment ? equipment : labour; }
-    const QList<YieldLine>& lines(YieldKind kind) const { return kind == YieldKind::Equipment ? equipment : labour; }
+    const QList<YieldLine>& lines(YieldKind kind) const {
+        return kind == YieldKind::Equipment ? equipment : labour;
+    }
     bool isModified() const;
     // Marks every line as saved.
     void markSaved();
@@ -49,9 +52,9 @@ QString yieldCellText(const QString& typed);
 
 struct YieldSaveOutcome {
     bool ok = false;
-    QString message;         // on failure: what failed
-    int written = 0;         // yields stored
-    QStringList missing;     // changed rows whose line is no longer in the project
+    QString message;     // on failure: what failed
+    int written = 0;     // yields stored
+    QStringList missing; // changed rows whose line is no longer in the project
 };
 
 // Stores the changed yields, all in one transaction; lines no longer in the project are listed
