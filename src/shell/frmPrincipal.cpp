@@ -370,6 +370,19 @@ void frmPrincipal::deleteProject() {
         showFolderResultMessage(check.title, check.message);
         return;
     }
+    // A window still open on the project (its project was closed, the window was not) would go on
+    // saving into a file that no longer exists and say it saved.
+    QStringList inUse;
+    for (const QWidget* window : registry_.windowsOn(folder))
+        inUse.append(QString("«%1»").arg(window->windowTitle().isEmpty() ? window->objectName()
+                                                                         : window->windowTitle()));
+    if (!inUse.isEmpty()) {
+        showFolderResultMessage(
+            {}, QString("No se puede borrar el Proyecto %1 mientras esté abierto en otra ventana "
+                        "(%2). Ciérrela primero.")
+                    .arg(QDir::toNativeSeparators(folder), inUse.join(", ")));
+        return;
+    }
     if (!ui::messages::confirm(this, store::deleteQuestion(QDir::toNativeSeparators(folder))))
         return;
     // The folder list lets go of the project folder before it is deleted.

@@ -1,38 +1,42 @@
 #include "ui/WindowRegistry.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace korvex::ui {
 
-WindowRegistry& WindowRegistry::instance()
-{
+WindowRegistry& WindowRegistry::instance() {
     static WindowRegistry registry;
     return registry;
 }
 
-void WindowRegistry::registerWindow(const QString& windowName, Factory factory)
-{
+void WindowRegistry::registerWindow(const QString& windowName, Factory factory) {
     factories_.insert(windowName, std::move(factory));
 }
 
-void WindowRegistry::registerButton(const QString& buttonName, Action action)
-{
+void WindowRegistry::registerButton(const QString& buttonName, Action action) {
     buttons_.insert(buttonName, std::move(action));
 }
 
-bool WindowRegistry::hasWindow(const QString& windowName) const { return factories_.contains(windowName); }
+bool WindowRegistry::hasWindow(const QString& windowName) const {
+    return factories_.contains(windowName);
+}
 
-bool WindowRegistry::hasButton(const QString& buttonName) const { return buttons_.contains(buttonName); }
+bool WindowRegistry::hasButton(const QString& buttonName) const {
+    return buttons_.contains(buttonName);
+}
 
-QWidget* WindowRegistry::findWindow(const QString& windowName) const
-{
+QWidget* WindowRegistry::findWindow(const QString& windowName) const {
     const auto found = open_.constFind(windowName);
     return found == open_.constEnd() ? nullptr : found->data();
 }
 
-QWidget* WindowRegistry::openWindow(const QString& windowName, const WindowContext& context)
-{
+QWidget* WindowRegistry::openWindow(const QString& windowName, const WindowContext& context) {
     if (QWidget* open = findWindow(windowName)) {
-        if (auto* reopenable = dynamic_cast<ReopenableWindow*>(open))
+        if (auto* reopenable = dynamic_cast<ReopenableWindow*>(open)) {
             reopenable->reopen(context);
+            folders_.insert(windowName, context.projectFolder);
+        }
         if (raise_) {
             raise_(open);
         } else {
@@ -52,6 +56,7 @@ QWidget* WindowRegistry::openWindow(const QString& windowName, const WindowConte
     window->setObjectName(windowName);
     window->setAttribute(Qt::WA_DeleteOnClose);
     open_.insert(windowName, window);
+    folders_.insert(windowName, context.projectFolder);
     if (show_) {
         show_(window);
     } else {
@@ -62,8 +67,29 @@ QWidget* WindowRegistry::openWindow(const QString& windowName, const WindowConte
     return window;
 }
 
-bool WindowRegistry::triggerButton(const QString& buttonName, const WindowContext& context)
-{
+QList<QWidget*> WindowRegistry::windowsOn(const QString& folder) const {
+    auto clean = [](const QString& path) {
+        QString p = path;
+        p.replace('\\', '/');
+        return QDir::cleanPath(QFileInfo(p).absoluteFilePath());
+    };
+    QList<QWidget*> windows;
+    if (folder.trimmed().isEmpty())
+        return windows;
+    const QString target = clean(folder);
+    const QString inside = target.endsWith('/') ? target : target + '/';
+    for (auto it = open_.constBegin(); it != open_.constEnd(); ++it) {
+        const QString used = folders_.value(it.key());
+        if (!it.value() || used.trimmed().isEmpty())
+            continue;
+        const QString path = clean(used);
+        if (path.compare(target, Qt::CaseInsensitive) == 0 || path.startsWith(inside, Qt::CaseInsensitive))
+            windows.append(it.value().data());
+    }
+    return windows;
+}
+
+bool WindowRegistry::triggerButton(const QString& buttonName, const WindowContext& context) {
     const auto found = buttons_.constFind(buttonName);
     if (found == buttons_.constEnd())
         return false;
@@ -73,14 +99,12 @@ bool WindowRegistry::triggerButton(const QString& buttonName, const WindowContex
     return true;
 }
 
-void WindowRegistry::setHost(std::function<void(QWidget*)> show, std::function<void(QWidget*)> raise)
-{
+void WindowRegistry::setHost(std::function<void(QWidget*)> show, std::function<void(QWidget*)> raise) {
     show_ = std::move(show);
     raise_ = std::move(raise);
 }
 
-void WindowRegistry::closeAll()
-{
+void WindowRegistry::closeAll() {
     const auto windows = open_.values();
     for (const QPointer<QWidget>& window : windows)
         if (window)
@@ -89,11 +113,11 @@ void WindowRegistry::closeAll()
         it = it->isNull() ? open_.erase(it) : std::next(it);
 }
 
-void WindowRegistry::clear()
-{
+void WindowRegistry::clear() {
     for (const QPointer<QWidget>& window : std::as_const(open_))
         delete window.data();
     open_.clear();
+    folders_.clear();
     factories_.clear();
     buttons_.clear();
     show_ = nullptr;

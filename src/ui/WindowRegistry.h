@@ -8,7 +8,6 @@
 #include <QString>
 #include <QVariantMap>
 #include <QWidget>
-
 #include <functional>
 
 namespace korvex::ui {
@@ -51,6 +50,9 @@ public:
     // ReopenableWindow gets reopen(context) first. nullptr when not registered.
     QWidget* openWindow(const QString& windowName, const WindowContext& context);
     QWidget* findWindow(const QString& windowName) const;
+    // The open windows that work on this folder or on one inside it (the project folder of the
+    // context they were last opened with), so that a project is not deleted under them.
+    QList<QWidget*> windowsOn(const QString& folder) const;
     // Runs the button's action; false when the button has none.
     bool triggerButton(const QString& buttonName, const WindowContext& context);
 
@@ -63,6 +65,7 @@ private:
     QHash<QString, Factory> factories_;
     QHash<QString, Action> buttons_;
     QHash<QString, QPointer<QWidget>> open_;
+    QHash<QString, QString> folders_; // window name -> project folder it works on
     std::function<void(QWidget*)> show_;
     std::function<void(QWidget*)> raise_;
 };

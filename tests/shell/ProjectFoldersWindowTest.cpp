@@ -1,5 +1,4 @@
 #include "ShellFixture.h"
-
 #include "shell/frmNuevaCarpeta.h"
 #include "store/ProjectFolders.h"
 
@@ -11,8 +10,7 @@
 using namespace korvex;
 using korvex::testing::ShellTest;
 
-TEST_F(ShellTest, OpeningRefusesTheRootAndFoldersWithoutAProject)
-{
+TEST_F(ShellTest, OpeningRefusesTheRootAndFoldersWithoutAProject) {
     principal->openSelectedFolder(); // the root holds the template, but is no project
     ASSERT_EQ(messages.count(), 1);
     EXPECT_EQ(messages.lastText(), "La Carpeta seleccionada NO contiene ningun proyecto");
@@ -30,8 +28,7 @@ TEST_F(ShellTest, OpeningRefusesTheRootAndFoldersWithoutAProject)
     EXPECT_TRUE(dir1()->isEnabled());
 }
 
-TEST_F(ShellTest, EnterOpensTheHighlightedFolderAndClosingReturnsToTheRoot)
-{
+TEST_F(ShellTest, EnterOpensTheHighlightedFolderAndClosingReturnsToTheRoot) {
     const QString project = temp.newProject("Edificio Central");
     dir1()->refresh();
     ASSERT_TRUE(dir1()->highlight(project));
@@ -65,15 +62,15 @@ TEST_F(ShellTest, EnterOpensTheHighlightedFolderAndClosingReturnsToTheRoot)
     EXPECT_EQ(messages.count(), 0);
 }
 
-TEST_F(ShellTest, NewProjectDialogRefusesEmptyAndUsedNamesAndTrimsBlanks)
-{
+TEST_F(ShellTest, NewProjectDialogRefusesEmptyAndUsedNamesAndTrimsBlanks) {
     QFile used(QDir(temp.root()).filePath("Ocupado"));
     ASSERT_TRUE(used.open(QIODevice::WriteOnly));
     used.close();
 
     shell::frmNuevaCarpeta dialog(temp.root(), temp.root());
     EXPECT_EQ(dialog.windowTitle(), "Nuevo Proyecto");
-    EXPECT_TRUE(dialog.findChild<QLabel*>("lblUbicacion")->text().startsWith("Su nuevo proyecto sera creado en "));
+    EXPECT_TRUE(
+        dialog.findChild<QLabel*>("lblUbicacion")->text().startsWith("Su nuevo proyecto sera creado en "));
     dialog.show();
     QLineEdit* name = dialog.nameEdit();
     QTest::keyClick(name, Qt::Key_Return);
@@ -95,8 +92,7 @@ TEST_F(ShellTest, NewProjectDialogRefusesEmptyAndUsedNamesAndTrimsBlanks)
     EXPECT_EQ(messages.count(), 2);
 }
 
-TEST_F(ShellTest, CreatingFromTheMainWindowListsTheNewFolderUnopened)
-{
+TEST_F(ShellTest, CreatingFromTheMainWindowListsTheNewFolderUnopened) {
     onNextModal([](QWidget* modal) {
         EXPECT_EQ(modal->objectName(), "frmNuevaCarpeta");
         auto* name = modal->findChild<QLineEdit*>("txtNuevaCarpeta");
@@ -111,13 +107,14 @@ TEST_F(ShellTest, CreatingFromTheMainWindowListsTheNewFolderUnopened)
     EXPECT_TRUE(store::samePath(dir1()->highlightedPath(), created));
     EXPECT_EQ(principal->focusWidget(), dir1());
 
-    onNextModal([](QWidget* modal) { QTest::keyClick(modal->findChild<QLineEdit*>("txtNuevaCarpeta"), Qt::Key_Escape); });
+    onNextModal([](QWidget* modal) {
+        QTest::keyClick(modal->findChild<QLineEdit*>("txtNuevaCarpeta"), Qt::Key_Escape);
+    });
     QTest::mouseClick(button("cmdCrear"), Qt::LeftButton);
     EXPECT_EQ(messages.count(), 0);
 }
 
-TEST_F(ShellTest, DeletingAsksFirstAndRefusesFoldersThatAreNoProject)
-{
+TEST_F(ShellTest, DeletingAsksFirstAndRefusesFoldersThatAreNoProject) {
     const QString project = temp.newProject("Vieja");
     QDir().mkpath(QDir(project).filePath("Planos"));
 
@@ -144,6 +141,22 @@ TEST_F(ShellTest, DeletingAsksFirstAndRefusesFoldersThatAreNoProject)
     EXPECT_EQ(messages.count(), before);
     EXPECT_TRUE(store::isProjectFolder(project));
 
+    // A window left open on the project when it was closed keeps it from being deleted.
+    registry.registerWindow("frmGrupos", [](const ui::WindowContext&) {
+        auto* window = new QWidget;
+        window->setWindowTitle("Grupos");
+        return window;
+    });
+    ui::WindowContext context = principal->context();
+    context.projectFolder = QDir(project).filePath("Planos/../"); // any spelling of the same folder
+    QWidget* grupos = registry.openWindow("frmGrupos", context);
+    QTest::mouseClick(button("cmdBorrar"), Qt::LeftButton);
+    EXPECT_TRUE(messages.lastText().contains("mientras esté abierto en otra ventana («Grupos»)"));
+    EXPECT_EQ(messages.lastTitle(), "Korvex");
+    EXPECT_TRUE(store::isProjectFolder(project));
+    grupos->close();
+    QApplication::processEvents();
+
     messages.answer(ui::MessageAnswer::Yes);
     QTest::mouseClick(button("cmdBorrar"), Qt::LeftButton);
     EXPECT_FALSE(QFileInfo::exists(project));
@@ -151,8 +164,7 @@ TEST_F(ShellTest, DeletingAsksFirstAndRefusesFoldersThatAreNoProject)
     EXPECT_FALSE(dir1()->highlight(project));
 }
 
-TEST_F(ShellTest, DriveListHoldsTheFileSystemRootsAndDKeyReachesIt)
-{
+TEST_F(ShellTest, DriveListHoldsTheFileSystemRootsAndDKeyReachesIt) {
     const QStringList roots = shell::DriveList::availableRoots();
     ASSERT_FALSE(roots.isEmpty());
 #ifndef Q_OS_WIN
