@@ -474,6 +474,12 @@ void frmPrincipal::runTabButton(const QString& name) {
             return;
         const char* window = dataDef == tabButtonSpecs().end() ? nullptr : dataDef->window;
         if (window && registry_.hasWindow(window)) {
+            // A window left open from a project closed since then would be brought to the front
+            // showing that other project: it is closed (asking to save, as it does) and opened
+            // anew on this one. If it stays (the user cancelled), it comes to the front as it is.
+            const QString usedFolder = registry_.folderOf(window);
+            if (!usedFolder.isEmpty() && !store::samePath(usedFolder, context.projectFolder))
+                registry_.closeWindow(window);
             QWidget* opened = registry_.openWindow(window, context);
             if (opened && name == "cmdCorregir") {
                 if (auto* materials = opened->findChild<ui::Grid*>("msfgMateriales")) {

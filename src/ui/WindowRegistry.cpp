@@ -89,6 +89,19 @@ QList<QWidget*> WindowRegistry::windowsOn(const QString& folder) const {
     return windows;
 }
 
+QString WindowRegistry::folderOf(const QString& windowName) const {
+    return findWindow(windowName) ? folders_.value(windowName) : QString();
+}
+
+bool WindowRegistry::closeWindow(const QString& windowName) {
+    QWidget* window = findWindow(windowName);
+    if (window && !window->close())
+        return false;
+    open_.remove(windowName);
+    folders_.remove(windowName);
+    return true;
+}
+
 bool WindowRegistry::triggerButton(const QString& buttonName, const WindowContext& context) {
     const auto found = buttons_.constFind(buttonName);
     if (found == buttons_.constEnd())

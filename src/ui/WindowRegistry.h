@@ -53,6 +53,10 @@ public:
     // The open windows that work on this folder or on one inside it (the project folder of the
     // context they were last opened with), so that a project is not deleted under them.
     QList<QWidget*> windowsOn(const QString& folder) const;
+    QString folderOf(const QString& windowName) const; // "" when the window is not open
+    // Closes an open window as its own close would (an editor may ask to save and refuse);
+    // true when it is gone, so that the next openWindow makes a new one.
+    bool closeWindow(const QString& windowName);
     // Runs the button's action; false when the button has none.
     bool triggerButton(const QString& buttonName, const WindowContext& context);
 

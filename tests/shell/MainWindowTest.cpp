@@ -147,6 +147,18 @@ TEST_F(ShellTest, ButtonsOpenOneCopyOfTheirWindowOrSayItIsNotThereYet) {
     EXPECT_FALSE(materiales->isHidden());
     EXPECT_EQ(materiales->row(), 1);
     EXPECT_EQ(materiales->col(), 0);
+
+    // Closing the project leaves its windows open; the same button on another project then
+    // shows that project, not the old one.
+    principal->closeProject();
+    EXPECT_TRUE(registry.findWindow("frmGrupos"));
+    const QString other = temp.newProject("Otra");
+    openProject(other);
+    clickTab(principal->tabStrip(), 2);
+    QTest::mouseClick(button("cmdGrupos"), Qt::LeftButton);
+    EXPECT_EQ(made, 2);
+    EXPECT_TRUE(store::samePath(folderSeen, other));
+    EXPECT_TRUE(store::samePath(registry.folderOf("frmGrupos"), other));
     registry.closeAll();
 }
 
