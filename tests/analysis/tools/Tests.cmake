@@ -14,3 +14,7 @@ korvex_test(test_analysis_tools_gui
     LIBS korvex_analysis
     GUI)
 target_include_directories(test_analysis_tools_gui PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+
+# Not a test: draws the three windows into PNG files for the README (run under xvfb-run).
+add_executable(korvex_tools_screenshots ${tools_dir}/ToolsScreenshots.cpp)
+target_link_libraries(korvex_tools_screenshots PRIVATE korvex_analysis korvex_testsupport Qt6::Test)
