@@ -323,3 +323,24 @@ TEST_F(ToolsWindowTest, RendimientoTypesYieldsSavesThemAndAsksBeforeLosingThem) 
     press(Qt::Key_Escape);
     EXPECT_EQ(p.all("Maquinaria", {"RendimientoMaq"}).value(1), "RendimientoMaq=7");
 }
+
+TEST_F(ToolsWindowTest, RendimientoNamesTypedLinesThatWereDeletedMeanwhileAndShowsTheProjectAgain) {
+    frmRendimiento* window = open<frmRendimiento>("frmRendimiento");
+    ASSERT_TRUE(window);
+    ui::Grid* equipment = grid(window, "msfgMaquinaria");
+    enter("3");   // A1 Concretera
+    enter("0,6"); // A1 Vibrador
+    p.db.execute("DELETE FROM Maquinaria WHERE DescripcionMaq = ?", {"Concretera"});
+    press(Qt::Key_F9);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.lastTitle(), "Advertencia");
+    EXPECT_TRUE(messages.lastText().contains("A1 1: Concretera")) << messages.lastText().toStdString();
+    EXPECT_EQ(text(window, "lblEstado"), "1 rendimiento(s) grabado(s), 1 línea(s) ya no existen");
+    EXPECT_EQ(p.all("Maquinaria", {"DescripcionMaq", "RendimientoMaq"}),
+              QStringList(
+                  {"DescripcionMaq=Vibrador|RendimientoMaq=0.6", "DescripcionMaq=Andamio|RendimientoMaq=1"}));
+    EXPECT_EQ(equipment->rows(), 3);
+    EXPECT_EQ(equipment->text(1, 3), "Vibrador");
+    EXPECT_EQ(equipment->text(1, 4), "0.600");
+    EXPECT_FALSE(window->isModified());
+}
