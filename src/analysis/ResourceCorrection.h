@@ -12,7 +12,6 @@
 
 #include <QList>
 #include <QString>
-
 #include <array>
 
 namespace korvex::store {
@@ -61,10 +60,10 @@ private:
 
 struct CorrectionOutcome {
     bool ok = false;
-    QString message;              // on failure: what failed, for the message box
-    int corrections = 0;          // rows applied
-    std::array<int, 4> lines{};   // lines renamed, per kind
-    int merged = 0;               // rows whose new key already existed
+    QString message;            // on failure: what failed, for the message box
+    int corrections = 0;        // rows applied
+    std::array<int, 4> lines{}; // lines renamed, per kind
+    int merged = 0;             // rows whose new key already existed
     int totalLines() const { return lines[0] + lines[1] + lines[2] + lines[3]; }
 };
 

@@ -5,8 +5,7 @@
 
 namespace korvex::analysis {
 
-QList<ResourceKey> distinctResources(store::Database& db, Kind kind)
-{
+QList<ResourceKey> distinctResources(store::Database& db, Kind kind) {
     const KindSpec& s = kindInfo(kind);
     const QString fields = s.hasSecond() ? s.descField + ", " + s.secondField : s.descField;
     store::RecordSet rs =
@@ -21,8 +20,7 @@ QList<ResourceKey> distinctResources(store::Database& db, Kind kind)
     return keys;
 }
 
-bool sameResource(Kind kind, const ResourceKey& a, const ResourceKey& b)
-{
+bool sameResource(Kind kind, const ResourceKey& a, const ResourceKey& b) {
     if (!store::text::equalFolded(a.description, b.description))
         return false;
     return !kindInfo(kind).hasSecond() || store::text::equalFolded(a.second, b.second);

@@ -6,8 +6,7 @@
 
 namespace korvex::analysis {
 
-QList<UsageRow> findUsage(store::Database& db, Kind kind, const ResourceKey& resource)
-{
+QList<UsageRow> findUsage(store::Database& db, Kind kind, const ResourceKey& resource) {
     const KindSpec& s = kindInfo(kind);
     QString sql = "SELECT CodigoPres, ItemPres FROM " + s.table + " WHERE " + s.descField + " = ?";
     QVariantList params{resource.description};
@@ -38,18 +37,21 @@ QList<UsageRow> findUsage(store::Database& db, Kind kind, const ResourceKey& res
     return rows;
 }
 
-QString usageSentence(Kind kind, const QString& description)
-{
-    const char* who = kind == Kind::Equipment ? "El Equipo: " : kind == Kind::Labour ? "El Personal: " : "El Material: ";
+QString usageSentence(Kind kind, const QString& description) {
+    const char* who = kind == Kind::Equipment ? "El Equipo: "
+                      : kind == Kind::Labour  ? "El Personal: "
+                                              : "El Material: ";
     return QString::fromUtf8(who) + description + " se encuentra en los Rubros";
 }
 
-QString searchTitle(Kind kind)
-{
+QString searchTitle(Kind kind) {
     switch (kind) {
-    case Kind::Equipment: return QStringLiteral("Buscar Herramientas y Equipo");
-    case Kind::Labour: return QStringLiteral("Buscar Mano de Obra");
-    default: return QStringLiteral("Buscar Materiales");
+    case Kind::Equipment:
+        return QStringLiteral("Buscar Herramientas y Equipo");
+    case Kind::Labour:
+        return QStringLiteral("Buscar Mano de Obra");
+    default:
+        return QStringLiteral("Buscar Materiales");
     }
 }
 

@@ -24,25 +24,32 @@ constexpr std::array<Kind, 3> kSearchedKinds = {Kind::Material, Kind::Equipment,
 const char* const kSeleccionar = "Seleccionar (Enter)";
 const char* const kVolver = "Volver (Enter)";
 
-QString listHeader(Kind kind)
-{
+QString listHeader(Kind kind) {
     switch (kind) {
-    case Kind::Equipment: return QStringLiteral("B. MAQUINARIA Y HERRAMIENTAS");
-    case Kind::Labour: return QStringLiteral("C. MANO DE OBRA");
-    default: return QStringLiteral("A. MATERIALES");
+    case Kind::Equipment:
+        return QStringLiteral("B. MAQUINARIA Y HERRAMIENTAS");
+    case Kind::Labour:
+        return QStringLiteral("C. MANO DE OBRA");
+    default:
+        return QStringLiteral("A. MATERIALES");
     }
 }
 
-bool isEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+bool isEnter(int key) {
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
 
 } // namespace
 
-int frmBuscar::slot(Kind kind) { return kind == Kind::Equipment ? 1 : kind == Kind::Labour ? 2 : 0; }
+int frmBuscar::slot(Kind kind) {
+    return kind == Kind::Equipment ? 1 : kind == Kind::Labour ? 2 : 0;
+}
 
-ui::Grid* frmBuscar::list(Kind kind) const { return lists_[static_cast<std::size_t>(slot(kind))]; }
+ui::Grid* frmBuscar::list(Kind kind) const {
+    return lists_[static_cast<std::size_t>(slot(kind))];
+}
 
-frmBuscar::frmBuscar(const ui::WindowContext& context, QWidget* parent) : QWidget(parent), context_(context)
-{
+frmBuscar::frmBuscar(const ui::WindowContext& context, QWidget* parent) : QWidget(parent), context_(context) {
     setObjectName("frmBuscar");
     setWindowTitle("Buscar");
     ui::hookWheel(this);
@@ -58,8 +65,7 @@ frmBuscar::frmBuscar(const ui::WindowContext& context, QWidget* parent) : QWidge
 
 frmBuscar::~frmBuscar() = default;
 
-void frmBuscar::buildLayout()
-{
+void frmBuscar::buildLayout() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 8, 10, 6);
     layout->setSpacing(6);
@@ -121,13 +127,11 @@ void frmBuscar::buildLayout()
     resize(ui::twipsToPixels(12100, this) + 70, 640);
 }
 
-void frmBuscar::writeResultHeader()
-{
+void frmBuscar::writeResultHeader() {
     msfgDatosPres_->setHeader({"CÓDIGO", "ÍTEM", "DESCRIPCIÓN", "UNIDAD"}, {1500, 1500, 7500, 1600});
 }
 
-void frmBuscar::fillLists()
-{
+void frmBuscar::fillLists() {
     for (Kind kind : kSearchedKinds) {
         QList<ResourceKey>& keys = keys_[static_cast<std::size_t>(slot(kind))];
         keys = distinctResources(db_, kind);
@@ -145,29 +149,25 @@ void frmBuscar::fillLists()
     }
 }
 
-void frmBuscar::focusList(int row, int col)
-{
+void frmBuscar::focusList(int row, int col) {
     ui::Grid* g = list(visible_);
     g->setCell(row, col);
     g->setFocus(Qt::OtherFocusReason);
 }
 
-bool frmBuscar::currentRowHasResource() const
-{
+bool frmBuscar::currentRowHasResource() const {
     const ui::Grid* g = list(visible_);
     return g->row() >= 1 && !g->text(g->row(), 0).isEmpty();
 }
 
-void frmBuscar::seleccionar()
-{
+void frmBuscar::seleccionar() {
     if (mostrandoRubros_)
         Volver();
     else if (currentRowHasResource())
         BuscarRubros();
 }
 
-void frmBuscar::onListKey(int key, Qt::KeyboardModifiers modifiers)
-{
+void frmBuscar::onListKey(int key, Qt::KeyboardModifiers modifiers) {
     if (modifiers & (Qt::ControlModifier | Qt::AltModifier))
         return;
     if (isEnter(key) && currentRowHasResource())
@@ -178,8 +178,7 @@ void frmBuscar::onListKey(int key, Qt::KeyboardModifiers modifiers)
         Salir();
 }
 
-void frmBuscar::onResultKey(int key, Qt::KeyboardModifiers modifiers)
-{
+void frmBuscar::onResultKey(int key, Qt::KeyboardModifiers modifiers) {
     if (modifiers & (Qt::ControlModifier | Qt::AltModifier))
         return;
     if (isEnter(key))
@@ -188,10 +187,10 @@ void frmBuscar::onResultKey(int key, Qt::KeyboardModifiers modifiers)
         Salir();
 }
 
-void frmBuscar::BuscarRubros()
-{
+void frmBuscar::BuscarRubros() {
     const ui::Grid* g = list(visible_);
-    const ResourceKey resource{g->text(g->row(), 0), visible_ == Kind::Equipment ? QString() : g->text(g->row(), 1)};
+    const ResourceKey resource{g->text(g->row(), 0),
+                               visible_ == Kind::Equipment ? QString() : g->text(g->row(), 1)};
     QList<UsageRow> rows;
     try {
         rows = findUsage(db_, visible_, resource);
@@ -223,8 +222,7 @@ void frmBuscar::BuscarRubros()
     msfgDatosPres_->setFocus(Qt::OtherFocusReason);
 }
 
-void frmBuscar::Volver()
-{
+void frmBuscar::Volver() {
     msfgDatosPres_->clearCells();
     msfgDatosPres_->setRows(kResultRows);
     writeResultHeader();
@@ -236,18 +234,18 @@ void frmBuscar::Volver()
     list(visible_)->setFocus(Qt::OtherFocusReason);
 }
 
-void frmBuscar::CambiarGrilla()
-{
+void frmBuscar::CambiarGrilla() {
     visible_ = kSearchedKinds[static_cast<std::size_t>((slot(visible_) + 1) % 3)];
     stack_->setCurrentWidget(list(visible_));
     label1_->setText(searchTitle(visible_));
     focusList(1, 0);
 }
 
-void frmBuscar::Salir() { close(); }
+void frmBuscar::Salir() {
+    close();
+}
 
-void frmBuscar::closeEvent(QCloseEvent* event)
-{
+void frmBuscar::closeEvent(QCloseEvent* event) {
     ui::unhookWheel(this);
     db_.close();
     event->accept();

@@ -9,7 +9,6 @@
 #include "ui/WindowRegistry.h"
 
 #include <QWidget>
-
 #include <array>
 
 class QLabel;
