@@ -2,6 +2,8 @@
 
 #include "engine/Numbers.h"
 
+#include <cmath>
+
 namespace korvex::lists {
 
 using engine::ConvertirNumero;
@@ -11,8 +13,7 @@ using engine::Redondear;
 
 namespace {
 
-ListLayout materialsLayout()
-{
+ListLayout materialsLayout() {
     ListLayout l;
     l.kind = TipoRecurso::Material;
     l.name = "materiales";
@@ -33,8 +34,7 @@ ListLayout materialsLayout()
     return l;
 }
 
-ListLayout equipmentLayout()
-{
+ListLayout equipmentLayout() {
     ListLayout l;
     l.kind = TipoRecurso::Equipo;
     l.name = "equipo";
@@ -53,8 +53,7 @@ ListLayout equipmentLayout()
     return l;
 }
 
-ListLayout labourLayout()
-{
+ListLayout labourLayout() {
     ListLayout l;
     l.kind = TipoRecurso::ManoObra;
     l.name = "mano";
@@ -75,8 +74,7 @@ ListLayout labourLayout()
     return l;
 }
 
-ListLayout transportLayout()
-{
+ListLayout transportLayout() {
     ListLayout l;
     l.kind = TipoRecurso::Transporte;
     l.name = "transporte";
@@ -98,29 +96,27 @@ ListLayout transportLayout()
 }
 
 // Redondear(P x Q, 2) with P and Q as their cells show them.
-QString roundedTotal(const QString& price, const QString& quantity)
-{
+QString roundedTotal(const QString& price, const QString& quantity) {
     return FormatoMoneda(Redondear(ConvertirNumeroOCero(price) * ConvertirNumeroOCero(quantity), 2));
 }
 
 } // namespace
 
-int kindIndex(TipoRecurso kind) { return static_cast<int>(kind); }
+int kindIndex(TipoRecurso kind) {
+    return static_cast<int>(kind);
+}
 
-TipoRecurso nextKind(TipoRecurso kind)
-{
+TipoRecurso nextKind(TipoRecurso kind) {
     return kListKinds[static_cast<std::size_t>((kindIndex(kind) + 1) % 4)];
 }
 
-const ListLayout& layoutOf(TipoRecurso kind)
-{
+const ListLayout& layoutOf(TipoRecurso kind) {
     static const std::array<ListLayout, 4> layouts = {materialsLayout(), equipmentLayout(), labourLayout(),
                                                       transportLayout()};
     return layouts[static_cast<std::size_t>(kindIndex(kind))];
 }
 
-bool kindFromName(const QString& name, TipoRecurso& kind)
-{
+bool kindFromName(const QString& name, TipoRecurso& kind) {
     for (TipoRecurso k : kListKinds) {
         if (name.compare(layoutOf(k).name, Qt::CaseInsensitive) == 0) {
             kind = k;
@@ -132,8 +128,7 @@ bool kindFromName(const QString& name, TipoRecurso& kind)
 
 PriceList::PriceList(TipoRecurso kind) : kind_(kind) {}
 
-PriceList PriceList::fromTotals(TipoRecurso kind, const std::vector<engine::TotalRecurso>& totals)
-{
+PriceList PriceList::fromTotals(TipoRecurso kind, const std::vector<engine::TotalRecurso>& totals) {
     PriceList list(kind);
     list.rows_.reserve(totals.size());
     const QString& quantityFormat = list.layout().quantityFormat;
@@ -149,13 +144,11 @@ PriceList PriceList::fromTotals(TipoRecurso kind, const std::vector<engine::Tota
     return list;
 }
 
-PriceList PriceList::load(const QString& projectFolder, TipoRecurso kind)
-{
+PriceList PriceList::load(const QString& projectFolder, TipoRecurso kind) {
     return fromTotals(kind, engine::TotalesRecursos(projectFolder, kind));
 }
 
-QString PriceList::cell(int index, int col) const
-{
+QString PriceList::cell(int index, int col) const {
     const PriceRow& r = row(index);
     const ListLayout& l = layout();
     if (col == 0)
@@ -171,17 +164,19 @@ QString PriceList::cell(int index, int col) const
     return {};
 }
 
-bool PriceList::commitPrice(int index, const QString& typed)
-{
+bool PriceList::commitPrice(int index, const QString& typed) {
     const std::optional<double> price = ConvertirNumero(typed);
     if (!price)
         return false;
     PriceRow& r = rows_[static_cast<std::size_t>(index)];
     // The product takes the quantity at two decimals and is formatted, not rounded: this is the
     // figure the estimator checks against the quantity as a two-decimal amount.
-    const double quantity = ConvertirNumeroOCero(engine::formatNumber(ConvertirNumeroOCero(r.quantity),
-                                                                      engine::kFormatoSinGrupos));
-    r.total = FormatoMoneda(*price * quantity);
+    const double quantity = ConvertirNumeroOCero(
+        engine::formatNumber(ConvertirNumeroOCero(r.quantity), engine::kFormatoSinGrupos));
+    const double total = *price * quantity;
+    if (!std::isfinite(total))
+        return false;
+    r.total = FormatoMoneda(total);
     const QString shown = FormatoMoneda(*price);
     if (shown != r.price)
         modified_ = true;
@@ -189,15 +184,16 @@ bool PriceList::commitPrice(int index, const QString& typed)
     return true;
 }
 
-int PriceList::increaseBy(double percent)
-{
+int PriceList::increaseBy(double percent) {
     const double factor = percent / 100;
     int changed = 0;
     for (PriceRow& r : rows_) {
         if (r.description.isEmpty())
             continue;
         const double price = ConvertirNumeroOCero(r.price);
-        const QString shown = FormatoMoneda(Redondear(price + price * factor, 2));
+        const double raised = Redondear(price + price * factor, 2);
+        // A percentage so large that the price leaves the range of numbers keeps the old price.
+        const QString shown = std::isfinite(raised) ? FormatoMoneda(raised) : r.price;
         if (shown != r.price)
             ++changed;
         r.price = shown;
@@ -208,8 +204,7 @@ int PriceList::increaseBy(double percent)
     return changed;
 }
 
-double PriceList::total() const
-{
+double PriceList::total() const {
     double sum = 0;
     for (const PriceRow& r : rows_) {
         if (!r.total.isEmpty())
@@ -218,25 +213,24 @@ double PriceList::total() const
     return sum;
 }
 
-PriceLists emptyPriceLists()
-{
-    return {PriceList(TipoRecurso::Material), PriceList(TipoRecurso::Equipo), PriceList(TipoRecurso::ManoObra),
-            PriceList(TipoRecurso::Transporte)};
+PriceLists emptyPriceLists() {
+    return {PriceList(TipoRecurso::Material), PriceList(TipoRecurso::Equipo),
+            PriceList(TipoRecurso::ManoObra), PriceList(TipoRecurso::Transporte)};
 }
 
-PriceLists loadPriceLists(const QString& projectFolder)
-{
+PriceLists loadPriceLists(const QString& projectFolder) {
     PriceLists lists;
     for (TipoRecurso kind : kListKinds)
         lists[static_cast<std::size_t>(kindIndex(kind))] = PriceList::load(projectFolder, kind);
     return lists;
 }
 
-QString listText(const PriceList& list)
-{
+QString listText(const PriceList& list) {
     const ListLayout& l = list.layout();
     // A tab or line break inside a description must not split its line.
-    const auto flat = [](QString text) { return text.replace('\t', ' ').replace('\n', ' ').replace('\r', ' '); };
+    const auto flat = [](QString text) {
+        return text.replace('\t', ' ').replace('\n', ' ').replace('\r', ' ');
+    };
     QStringList lines;
     lines.append(l.title.simplified());
     lines.append(l.headers.join('\t'));

@@ -9,7 +9,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-
 #include <array>
 #include <vector>
 
@@ -25,11 +24,11 @@ TipoRecurso nextKind(TipoRecurso kind); // materials, equipment, labour, transpo
 // How one kind's list is laid out and where its lines are stored.
 struct ListLayout {
     TipoRecurso kind = TipoRecurso::Material;
-    QString name;        // "materiales", as the batch commands name the kind
-    QString gridName;    // "msfgMateriales"
+    QString name;     // "materiales", as the batch commands name the kind
+    QString gridName; // "msfgMateriales"
     QStringList headers;
     QList<int> widthsTwips;
-    int secondCol = -1;  // unit or category; -1 for equipment
+    int secondCol = -1; // unit or category; -1 for equipment
     int priceCol = 0;
     int quantityCol = 0;
     int totalCol = 0;

@@ -12,8 +12,7 @@ namespace {
 // The letters the store's "=" folds: ASCII letters to lower case, other letters by Unicode case
 // folding unless that would give an ASCII character. Two lines have the same resource exactly
 // when their folded keys are equal, as a query by description would find them.
-QString fold(const QString& text)
-{
+QString fold(const QString& text) {
     bool ascii = true;
     for (const QChar c : text) {
         if (c.unicode() >= 0x80) {
@@ -35,14 +34,12 @@ QString fold(const QString& text)
     return QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()), codePoints.size());
 }
 
-QString resourceKey(const QString& description, const QString& second)
-{
+QString resourceKey(const QString& description, const QString& second) {
     return fold(description) + QChar(0x1f) + fold(second);
 }
 
 // The price each resource of the list ends with: its last row's.
-QHash<QString, double> pricesToWrite(const PriceList& list)
-{
+QHash<QString, double> pricesToWrite(const PriceList& list) {
     QHash<QString, double> prices;
     for (int i = 0; i < list.size(); ++i) {
         const PriceRow& row = list.row(i);
@@ -52,13 +49,13 @@ QHash<QString, double> pricesToWrite(const PriceList& list)
     return prices;
 }
 
-int saveKind(store::Database& db, const PriceList& list)
-{
+int saveKind(store::Database& db, const PriceList& list) {
     const QHash<QString, double> prices = pricesToWrite(list);
     if (prices.isEmpty())
         return 0;
     const ListLayout& l = list.layout();
-    const QString fields = l.descField + (l.hasSecond() ? ", " + l.secondField : QString()) + ", " + l.priceField;
+    const QString fields =
+        l.descField + (l.hasSecond() ? ", " + l.secondField : QString()) + ", " + l.priceField;
     store::RecordSet lines = db.openRecordSet("SELECT " + fields + " FROM " + l.table);
     int written = 0;
     for (; !lines.eof(); lines.moveNext()) {
@@ -81,21 +78,23 @@ int saveKind(store::Database& db, const PriceList& list)
     return written;
 }
 
-const char* kindLabel(TipoRecurso kind)
-{
+const char* kindLabel(TipoRecurso kind) {
     switch (kind) {
-    case TipoRecurso::Material: return "Materiales";
-    case TipoRecurso::Equipo: return "Herramientas y Equipo";
-    case TipoRecurso::ManoObra: return "Mano de Obra";
-    case TipoRecurso::Transporte: break;
+    case TipoRecurso::Material:
+        return "Materiales";
+    case TipoRecurso::Equipo:
+        return "Herramientas y Equipo";
+    case TipoRecurso::ManoObra:
+        return "Mano de Obra";
+    case TipoRecurso::Transporte:
+        break;
     }
     return "Transporte";
 }
 
 } // namespace
 
-PriceSaveOutcome savePrices(store::Database& db, const PriceLists& lists)
-{
+PriceSaveOutcome savePrices(store::Database& db, const PriceLists& lists) {
     PriceSaveOutcome outcome;
     TipoRecurso current = TipoRecurso::Material;
     try {
@@ -109,14 +108,15 @@ PriceSaveOutcome savePrices(store::Database& db, const PriceLists& lists)
         outcome.ok = true;
     } catch (const store::StoreError& e) {
         outcome = PriceSaveOutcome{};
-        outcome.message = QStringLiteral("No se pudieron grabar los precios (%1): %2\nLos precios guardados no han cambiado.")
-                              .arg(QString::fromUtf8(kindLabel(current)), e.message());
+        outcome.message =
+            QStringLiteral(
+                "No se pudieron grabar los precios (%1): %2\nLos precios guardados no han cambiado.")
+                .arg(QString::fromUtf8(kindLabel(current)), e.message());
     }
     return outcome;
 }
 
-RepriceOutcome repriceProject(const QString& projectFolder, TipoRecurso kind, double percent)
-{
+RepriceOutcome repriceProject(const QString& projectFolder, TipoRecurso kind, double percent) {
     RepriceOutcome outcome;
     PriceLists lists = loadPriceLists(projectFolder);
     outcome.resources = lists[static_cast<std::size_t>(kindIndex(kind))].increaseBy(percent);
@@ -130,8 +130,7 @@ RepriceOutcome repriceProject(const QString& projectFolder, TipoRecurso kind, do
     return outcome;
 }
 
-QString savedPricesStatus(const PriceSaveOutcome& outcome)
-{
+QString savedPricesStatus(const PriceSaveOutcome& outcome) {
     return QStringLiteral("Precios grabados: %1 línea(s) cambiada(s)").arg(outcome.total());
 }
 

@@ -7,7 +7,6 @@
 #include "lists/PriceList.h"
 
 #include <QString>
-
 #include <array>
 
 namespace korvex::store {
@@ -18,7 +17,7 @@ namespace korvex::lists {
 
 struct PriceSaveOutcome {
     bool ok = false;
-    QString message;          // on failure: what failed, for the message box
+    QString message;            // on failure: what failed, for the message box
     std::array<int, 4> lines{}; // lines whose price changed, per kind
     int total() const { return lines[0] + lines[1] + lines[2] + lines[3]; }
 };

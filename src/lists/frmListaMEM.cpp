@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
-
 #include <functional>
 
 namespace korvex::lists {
@@ -28,8 +27,7 @@ constexpr int kDesignRows = 200; // header + 199 resources; the grids grow or sh
 
 inline constexpr const char* kPrecioNoValido = "Precio no válido";
 
-QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent)
-{
+QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     return label;
@@ -38,8 +36,7 @@ QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent)
 } // namespace
 
 frmListaMEM::frmListaMEM(const ui::WindowContext& context, QWidget* parent)
-    : QWidget(parent), context_(context), lists_(emptyPriceLists())
-{
+    : QWidget(parent), context_(context), lists_(emptyPriceLists()) {
     setObjectName("frmListaMEM");
     setWindowTitle("Ingreso de Precios");
     ui::hookWheel(this);
@@ -61,8 +58,7 @@ frmListaMEM::~frmListaMEM() = default;
 
 // ---- Layout -----------------------------------------------------------------------------------
 
-void frmListaMEM::buildLayout()
-{
+void frmListaMEM::buildLayout() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 8, 10, 6);
     layout->setSpacing(6);
@@ -113,8 +109,7 @@ void frmListaMEM::buildLayout()
     resize(ui::twipsToPixels(13500, this) + 60, 620);
 }
 
-QWidget* frmListaMEM::buildButtons()
-{
+QWidget* frmListaMEM::buildButtons() {
     auto* box = new QWidget(this);
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -145,16 +140,14 @@ QWidget* frmListaMEM::buildButtons()
     return box;
 }
 
-void frmListaMEM::IniciarGrilla()
-{
+void frmListaMEM::IniciarGrilla() {
     for (TipoRecurso kind : kListKinds) {
         const ListLayout& l = layoutOf(kind);
         grid(kind)->setHeader(l.headers, l.widthsTwips);
     }
 }
 
-void frmListaMEM::attachEditor(TipoRecurso kind)
-{
+void frmListaMEM::attachEditor(TipoRecurso kind) {
     const ListLayout& l = layoutOf(kind);
     ui::Grid* g = grid(kind);
     ui::CellEditRules rules;
@@ -163,7 +156,7 @@ void frmListaMEM::attachEditor(TipoRecurso kind)
     rules.canType = [g, col = l.priceCol](int row, int c) { return c == col && !g->text(row, c).isEmpty(); };
     rules.keyAction = [](ui::EditorKey key, bool, int, int) {
         return key == ui::EditorKey::Left || key == ui::EditorKey::Right ? ui::KeyAction::Pass
-                                                                          : ui::KeyAction::Commit;
+                                                                         : ui::KeyAction::Commit;
     };
     rules.commit = [this, kind](ui::Grid&, int row, int, const QString& text, const QString&) {
         commitPrice(kind, row, text);
@@ -180,13 +173,11 @@ void frmListaMEM::attachEditor(TipoRecurso kind)
 
 // ---- Filling and drawing ---------------------------------------------------------------------
 
-void frmListaMEM::LlenarGrilla()
-{
+void frmListaMEM::LlenarGrilla() {
     lists_ = loadPriceLists(context_.projectFolder);
 }
 
-void frmListaMEM::render(TipoRecurso kind)
-{
+void frmListaMEM::render(TipoRecurso kind) {
     const PriceList& l = list(kind);
     ui::Grid* g = grid(kind);
     g->setUpdatesEnabled(false);
@@ -197,8 +188,7 @@ void frmListaMEM::render(TipoRecurso kind)
     g->setUpdatesEnabled(true);
 }
 
-void frmListaMEM::renderRow(TipoRecurso kind, int index)
-{
+void frmListaMEM::renderRow(TipoRecurso kind, int index) {
     const PriceList& l = list(kind);
     const ListLayout& layout = l.layout();
     ui::Grid* g = grid(kind);
@@ -211,18 +201,18 @@ void frmListaMEM::renderRow(TipoRecurso kind, int index)
         g->setAlignment(row, col, Qt::AlignRight | Qt::AlignVCenter);
 }
 
-void frmListaMEM::focusGrid(TipoRecurso kind, int row, int col)
-{
+void frmListaMEM::focusGrid(TipoRecurso kind, int row, int col) {
     grid(kind)->setCell(row, col);
     grid(kind)->setFocus(Qt::OtherFocusReason);
 }
 
-void frmListaMEM::setStatus(const QString& text) { lblEstado_->setText(text); }
+void frmListaMEM::setStatus(const QString& text) {
+    lblEstado_->setText(text);
+}
 
 // ---- Keys and editing -------------------------------------------------------------------------
 
-void frmListaMEM::onGridKey(TipoRecurso kind, int key, Qt::KeyboardModifiers modifiers)
-{
+void frmListaMEM::onGridKey(TipoRecurso kind, int key, Qt::KeyboardModifiers modifiers) {
     if (modifiers & (Qt::ControlModifier | Qt::AltModifier))
         return;
     switch (key) {
@@ -247,8 +237,7 @@ void frmListaMEM::onGridKey(TipoRecurso kind, int key, Qt::KeyboardModifiers mod
     }
 }
 
-void frmListaMEM::commitPrice(TipoRecurso kind, int row, const QString& text)
-{
+void frmListaMEM::commitPrice(TipoRecurso kind, int row, const QString& text) {
     const int i = row - 1;
     lastCommitRejected_ = i < 0 || i >= list(kind).size() || !lists_[index(kind)].commitPrice(i, text);
     if (lastCommitRejected_) {
@@ -261,8 +250,7 @@ void frmListaMEM::commitPrice(TipoRecurso kind, int row, const QString& text)
 
 // ---- Operations -------------------------------------------------------------------------------
 
-void frmListaMEM::CalcularTotales()
-{
+void frmListaMEM::CalcularTotales() {
     for (TipoRecurso kind : kListKinds) {
         totals_[index(kind)] = list(kind).total();
         if (kind == visible_) {
@@ -272,8 +260,7 @@ void frmListaMEM::CalcularTotales()
     }
 }
 
-void frmListaMEM::CambiarLista()
-{
+void frmListaMEM::CambiarLista() {
     editor_->cancel();
     visible_ = nextKind(visible_);
     const ListLayout& l = layoutOf(visible_);
@@ -284,8 +271,7 @@ void frmListaMEM::CambiarLista()
     focusGrid(visible_, 0, 0);
 }
 
-void frmListaMEM::IncrementarPrecios()
-{
+void frmListaMEM::IncrementarPrecios() {
     editor_->cancel();
     const frmPorcentaje::Answer answer = frmPorcentaje::ask(this);
     const int changed = lists_[index(visible_)].increaseBy(answer.porcentaje);
@@ -297,8 +283,7 @@ void frmListaMEM::IncrementarPrecios()
     focusGrid(visible_, 0, layoutOf(visible_).priceCol);
 }
 
-bool frmListaMEM::GrabarPrecios()
-{
+bool frmListaMEM::GrabarPrecios() {
     editor_->cancel();
     if (!db_.isOpen())
         return false;
@@ -314,18 +299,18 @@ bool frmListaMEM::GrabarPrecios()
     return true;
 }
 
-void frmListaMEM::Salir() { close(); }
+void frmListaMEM::Salir() {
+    close();
+}
 
-bool frmListaMEM::hasUnsavedChanges() const
-{
+bool frmListaMEM::hasUnsavedChanges() const {
     for (const PriceList& l : lists_)
         if (l.isModified())
             return true;
     return false;
 }
 
-void frmListaMEM::closeEvent(QCloseEvent* event)
-{
+void frmListaMEM::closeEvent(QCloseEvent* event) {
     editor_->cancel();
     if (hasUnsavedChanges()) {
         const ui::MessageAnswer answer = ui::messages::askSaveChanges(this);

@@ -10,7 +10,6 @@
 #include "ui/WindowRegistry.h"
 
 #include <QWidget>
-
 #include <array>
 
 class QLabel;
@@ -20,7 +19,7 @@ class QStackedWidget;
 namespace korvex::ui {
 class CellEditor;
 class Grid;
-}
+} // namespace korvex::ui
 
 namespace korvex::lists {
 
@@ -42,6 +41,8 @@ public:
     ui::Grid* grid(TipoRecurso kind) const { return grids_[index(kind)]; }
     double totalOf(TipoRecurso kind) const { return totals_[index(kind)]; }
     bool hasUnsavedChanges() const;
+    // False when the project database could not be opened (the window has said why).
+    bool hasProject() const { return db_.isOpen(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

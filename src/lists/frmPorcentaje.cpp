@@ -7,12 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace korvex::lists {
 
-frmPorcentaje::frmPorcentaje(QWidget* parent) : QDialog(parent)
-{
+frmPorcentaje::frmPorcentaje(QWidget* parent) : QDialog(parent) {
     setObjectName("frmPorcentaje");
     setWindowTitle("Subir Porcentaje");
     setModal(true);
@@ -44,12 +44,21 @@ frmPorcentaje::frmPorcentaje(QWidget* parent) : QDialog(parent)
     txtPorcentaje_->setFocus();
 }
 
-void frmPorcentaje::keyPressEvent(QKeyEvent* event)
-{
+void frmPorcentaje::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The user types the percentage at once, whatever had the focus before.
+    txtPorcentaje_->setFocus(Qt::OtherFocusReason);
+}
+
+void frmPorcentaje::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        aceptar();
+        // Enter on a focused button presses that button; anywhere else it accepts.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
+        else
+            aceptar();
         return;
     case Qt::Key_Escape:
         cancelar();
@@ -59,23 +68,20 @@ void frmPorcentaje::keyPressEvent(QKeyEvent* event)
     }
 }
 
-void frmPorcentaje::aceptar()
-{
+void frmPorcentaje::aceptar() {
     const std::optional<double> value = engine::ConvertirNumero(txtPorcentaje_->text());
     porcentaje_ = value.value_or(0);
     notANumber_ = !value && !txtPorcentaje_->text().trimmed().isEmpty();
     accept();
 }
 
-void frmPorcentaje::cancelar()
-{
+void frmPorcentaje::cancelar() {
     porcentaje_ = 0;
     notANumber_ = false;
     reject();
 }
 
-frmPorcentaje::Answer frmPorcentaje::ask(QWidget* parent)
-{
+frmPorcentaje::Answer frmPorcentaje::ask(QWidget* parent) {
     frmPorcentaje dialog(parent);
     dialog.exec();
     return {dialog.porcentaje(), dialog.textoNoValido()};

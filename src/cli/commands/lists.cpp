@@ -14,9 +14,14 @@ namespace {
 const char* const kListsUsage = "lists PROJECT [materiales|equipo|mano|transporte]";
 const char* const kRepriceUsage = "reprice PROJECT materiales|equipo|mano|transporte PERCENT";
 
+// A kind the lists do not have: said in Spanish with the kinds there are, then the usage.
+int unknownKind(cli::CommandContext& context, const QString& name, const char* usage) {
+    context.err << "Tipo de lista no válido: " << name << " (materiales, equipo, mano o transporte)\n";
+    return cli::usage(context, usage);
+}
+
 // The project folder of the argument, or empty after printing the refusal the main window gives.
-QString openableProject(cli::CommandContext& context, const QString& argument)
-{
+QString openableProject(cli::CommandContext& context, const QString& argument) {
     const QString folder = context.projectFolder(argument);
     const store::FolderResult check = store::checkOpenProject(folder, context.root);
     if (!check.ok) {
@@ -27,15 +32,14 @@ QString openableProject(cli::CommandContext& context, const QString& argument)
     return folder;
 }
 
-int runLists(cli::CommandContext& context)
-{
+int runLists(cli::CommandContext& context) {
     const QStringList& args = context.args;
     if (args.isEmpty() || args.size() > 2 || args.first().startsWith("--"))
         return cli::usage(context, kListsUsage);
     lists::TipoRecurso only = lists::TipoRecurso::Material;
     const bool one = args.size() == 2;
     if (one && !lists::kindFromName(args[1], only))
-        return cli::usage(context, kListsUsage);
+        return unknownKind(context, args[1], kListsUsage);
     const QString folder = openableProject(context, args.first());
     if (folder.isEmpty())
         return cli::kRefused;
@@ -51,12 +55,13 @@ int runLists(cli::CommandContext& context)
     return cli::kOk;
 }
 
-int runReprice(cli::CommandContext& context)
-{
+int runReprice(cli::CommandContext& context) {
     const QStringList& args = context.args;
     lists::TipoRecurso kind = lists::TipoRecurso::Material;
-    if (args.size() != 3 || args.first().startsWith("--") || !lists::kindFromName(args[1], kind))
+    if (args.size() != 3 || args.first().startsWith("--"))
         return cli::usage(context, kRepriceUsage);
+    if (!lists::kindFromName(args[1], kind))
+        return unknownKind(context, args[1], kRepriceUsage);
     const std::optional<double> percent = engine::ConvertirNumero(args[2]);
     if (!percent) {
         context.err << "Porcentaje no válido: " << args[2] << '\n';
@@ -79,8 +84,7 @@ int runReprice(cli::CommandContext& context)
 
 } // namespace
 
-void commands_lists(cli::CommandTable& table)
-{
+void commands_lists(cli::CommandTable& table) {
     table.add("lists", kListsUsage, runLists);
     table.add("reprice", kRepriceUsage, runReprice);
 }
