@@ -1,0 +1,318 @@
+// The price window and its percentage dialog driven through typed keys, opened the way the main
+// window's button "Lista MEM" opens it.
+#include "lists/frmListaMEM.h"
+
+#include "AnalysisFixture.h"
+#include "FakeMessages.h"
+#include "ui/Grid.h"
+#include "ui/WindowRegistry.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace korvex;
+using namespace korvex::lists;
+using korvex::testing::AnalysisProject;
+using korvex::testing::FailureGuard;
+using korvex::testing::FakeMessages;
+
+QT_BEGIN_NAMESPACE
+// Readable failures: texts as texts.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& list, std::ostream* os) {
+    *os << '[' << list.join(" ; ").toStdString() << ']';
+}
+QT_END_NAMESPACE
+
+namespace korvex {
+void wiring_lists(ui::WindowRegistry& registry);
+}
+
+namespace {
+
+const QStringList kMat = {"CodigoPres", "ItemPres", "DescripcionMat", "PrecioUniMat"};
+
+class PriceWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        p.addItem("G1", "1", "Hormigón f'c = 210", "m3");
+        p.addItem("G1", "2", "Contrapiso", "m2");
+        p.db.execute("UPDATE Presupuesto SET CantidadPres = 10 WHERE ItemPres = '1'");
+        p.addMaterial("G1", "1", "Cemento", "kg", 2, 12.34);
+        p.addMaterial("G1", "1", "Arena", "m3", 0.5, 14);
+        p.addMaterial("G1", "2", "Cemento", "kg", 1, 12.34);
+        p.addEquipment("G1", "1", "Concretera", 1, 1, 5);
+        p.addLabour("G1", "1", "Peón", "E2", 1, 1, 3);
+        p.addTransport("G1", "1", "Cemento", "kg", 2, 0.5);
+        registry.clear();
+        wiring_lists(registry);
+    }
+    void TearDown() override {
+        registry.closeAll();
+        registry.clear();
+    }
+
+    frmListaMEM* open(const QString& folder = {}) {
+        ui::WindowContext context;
+        context.projectFolder = folder.isEmpty() ? p.folder : folder;
+        context.rootFolder = p.root.root();
+        auto* window = qobject_cast<frmListaMEM*>(registry.openWindow("frmListaMEM", context));
+        if (!window)
+            return nullptr;
+        QApplication::setActiveWindow(window);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        return window;
+    }
+
+    static void press(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
+    // Each key goes where the focus is when it is pressed: the first opens the editor.
+    static void type(const QString& keys) {
+        for (const QChar c : keys)
+            QTest::keyClicks(QApplication::focusWidget(), QString(c));
+    }
+    static void enter(const QString& keys) {
+        type(keys);
+        press(Qt::Key_Return);
+    }
+    // The next modal dialog gets this text typed into its focused box, then the key.
+    static void answerDialog(const QString& keys, Qt::Key key, QString* title = nullptr) {
+        QTimer::singleShot(0, [keys, key, title] {
+            QWidget* modal = QApplication::activeModalWidget();
+            ASSERT_NE(modal, nullptr);
+            if (title)
+                *title = modal->windowTitle();
+            QApplication::setActiveWindow(modal);
+            EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
+            auto* box = modal->findChild<QLineEdit*>("txtPorcentaje");
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(QApplication::focusWidget(), box) << QApplication::focusWidget();
+            QTest::keyClicks(box, keys);
+            QTest::keyClick(box, key);
+        });
+    }
+    // A window closed with Esc is deleted once the event loop gets to it.
+    static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    // F6 with the dialog answered; the window is active again afterwards, as the desktop makes it.
+    static void raiseByPercent(QWidget* window, const QString& keys, Qt::Key key, QString* title = nullptr) {
+        answerDialog(keys, key, title);
+        press(Qt::Key_F6);
+        QApplication::setActiveWindow(window);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+    }
+    static QString text(QWidget* window, const char* label) {
+        return window->findChild<QLabel*>(label)->text();
+    }
+    static ui::Grid* grid(QWidget* window, const char* name) { return window->findChild<ui::Grid*>(name); }
+    static QStringList row(ui::Grid* g, int r) {
+        QStringList cells;
+        for (int c = 0; c < g->cols(); ++c)
+            cells.append(g->text(r, c));
+        return cells;
+    }
+
+    FakeMessages messages;
+    AnalysisProject p;
+    ui::WindowRegistry& registry = ui::WindowRegistry::instance();
+};
+
+} // namespace
+
+TEST_F(PriceWindowTest, KeysCycleTheListsComputeTotalsAndRetypePrices) {
+    QPointer<frmListaMEM> window = open();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->windowTitle(), "Ingreso de Precios");
+    EXPECT_EQ(text(window, "Label1"), "Lista de Materiales");
+    EXPECT_EQ(text(window, "lblTotal"), "Total Materiales:");
+    EXPECT_EQ(text(window, "lblTotal1"), "");
+    ui::Grid* materials = grid(window, "msfgMateriales");
+    EXPECT_EQ(QApplication::focusWidget(), materials);
+    EXPECT_EQ(materials->row(), 1);
+    EXPECT_EQ(materials->col(), 0);
+    EXPECT_EQ(materials->rows(), 3);
+    EXPECT_EQ(row(materials, 0),
+              QStringList({"DESCRIPCION", "UNIDAD", "PRECIO UNIT.", "CANTIDAD", "PRECIO TOTAL"}));
+    EXPECT_EQ(row(materials, 1), QStringList({"Arena", "m3", "14.00", "5.000", "70.00"}));
+    EXPECT_EQ(row(materials, 2), QStringList({"Cemento", "kg", "12.34", "21.000", "259.14"}));
+    EXPECT_EQ(materials->alignment(1, 1), Qt::AlignCenter);
+
+    // F1 before any F5 shows 0.00; afterwards each list shows its last computed total.
+    press(Qt::Key_F1);
+    EXPECT_EQ(text(window, "Label1"), "Lista de Herramientas y Equipo");
+    EXPECT_EQ(text(window, "lblTotal"), "Total de Herramientas y Equipo");
+    EXPECT_EQ(text(window, "lblTotal1"), "0.00");
+    auto* stack = window->findChild<QStackedWidget*>();
+    EXPECT_EQ(stack->currentWidget(), grid(window, "msfgMaquinaria"));
+    EXPECT_EQ(QApplication::focusWidget(), grid(window, "msfgMaquinaria"));
+    press(Qt::Key_F1);
+    EXPECT_EQ(text(window, "Label1"), "Lista de Mano de Obra");
+    press(Qt::Key_F1);
+    EXPECT_EQ(text(window, "Label1"), "Lista de  Transporte");
+    EXPECT_EQ(text(window, "lblTotal"), "Total de Transporte");
+    press(Qt::Key_F1);
+    EXPECT_EQ(text(window, "Label1"), "Lista de  Materiales");
+    EXPECT_EQ(text(window, "lblTotal"), "Total de Materiales");
+    press(Qt::Key_F5);
+    EXPECT_EQ(text(window, "lblTotal1"), "329.14");
+    press(Qt::Key_F1);
+    EXPECT_EQ(text(window, "lblTotal1"), "50.00");
+    press(Qt::Key_F1);
+    press(Qt::Key_F1);
+    press(Qt::Key_F1);
+
+    // Only a price cell takes typing.
+    auto* editor = window->findChild<QLineEdit*>("txtIngreso");
+    materials->setCell(1, 0);
+    type("a");
+    EXPECT_FALSE(editor->isVisible());
+    materials->setCell(1, 2);
+    type("1");
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->text(), "1");
+    enter("5");
+    EXPECT_EQ(row(materials, 1), QStringList({"Arena", "m3", "15.00", "5.000", "75.00"}));
+    EXPECT_EQ(materials->row(), 2);
+    EXPECT_EQ(QApplication::focusWidget(), materials);
+
+    // A price that is not a number leaves the cell and the row where they were.
+    enter("x1");
+    EXPECT_EQ(row(materials, 2), QStringList({"Cemento", "kg", "12.34", "21.000", "259.14"}));
+    EXPECT_EQ(text(window, "lblEstado"), "Precio no válido");
+    EXPECT_EQ(materials->row(), 2);
+    // Esc in the editor keeps the old value; Up commits and goes back a row.
+    type("9");
+    press(Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(materials->text(2, 2), "12.34");
+    type("13");
+    press(Qt::Key_Up);
+    EXPECT_EQ(row(materials, 2), QStringList({"Cemento", "kg", "13.00", "21.000", "273.00"}));
+    EXPECT_EQ(materials->row(), 1);
+    EXPECT_EQ(text(window, "lblTotal1"), "329.14"); // until F5
+
+    press(Qt::Key_F9);
+    EXPECT_EQ(text(window, "lblEstado"), "Precios grabados: 3 línea(s) cambiada(s)");
+    EXPECT_EQ(QApplication::focusWidget(), materials);
+    EXPECT_EQ(p.all("Materiales", kMat),
+              QStringList({"CodigoPres=G1|ItemPres=1|DescripcionMat=Cemento|PrecioUniMat=13",
+                           "CodigoPres=G1|ItemPres=1|DescripcionMat=Arena|PrecioUniMat=15",
+                           "CodigoPres=G1|ItemPres=2|DescripcionMat=Cemento|PrecioUniMat=13"}));
+    press(Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(window); // saved: closed without a question
+    EXPECT_EQ(messages.count(), 0);
+}
+
+TEST_F(PriceWindowTest, F6AsksThePercentageAndF9SavesItIntoEveryLine) {
+    QPointer<frmListaMEM> window = open();
+    ASSERT_TRUE(window);
+    ui::Grid* materials = grid(window, "msfgMateriales");
+
+    // Cancelled, or not a number: the prices stay.
+    QString title;
+    raiseByPercent(window, "10", Qt::Key_Escape, &title);
+    EXPECT_EQ(title, "Subir Porcentaje");
+    EXPECT_EQ(materials->text(2, 2), "12.34");
+    raiseByPercent(window, "diez", Qt::Key_Return);
+    EXPECT_EQ(materials->text(2, 2), "12.34");
+    EXPECT_EQ(text(window, "lblEstado"), "Porcentaje no válido: los precios no han cambiado");
+    EXPECT_FALSE(window->hasUnsavedChanges());
+
+    raiseByPercent(window, "10", Qt::Key_Return);
+    EXPECT_EQ(row(materials, 1), QStringList({"Arena", "m3", "15.40", "5.000", "77.00"}));
+    EXPECT_EQ(row(materials, 2), QStringList({"Cemento", "kg", "13.57", "21.000", "284.97"}));
+    EXPECT_EQ(materials->row(), 0);
+    EXPECT_EQ(materials->col(), 2);
+    EXPECT_EQ(QApplication::focusWidget(), materials);
+    EXPECT_EQ(text(window, "lblEstado"), "2 precio(s) incrementado(s), sin grabar");
+    // Only the list on show is raised.
+    EXPECT_EQ(grid(window, "msfgTransporte")->text(1, 2), "0.50");
+    EXPECT_TRUE(p.all("Materiales", {"PrecioUniMat"}).contains("PrecioUniMat=12.34")); // nothing stored yet
+
+    press(Qt::Key_F9);
+    EXPECT_EQ(text(window, "lblEstado"), "Precios grabados: 3 línea(s) cambiada(s)");
+    EXPECT_EQ(p.all("Materiales", kMat),
+              QStringList({"CodigoPres=G1|ItemPres=1|DescripcionMat=Cemento|PrecioUniMat=13.57",
+                           "CodigoPres=G1|ItemPres=1|DescripcionMat=Arena|PrecioUniMat=15.4",
+                           "CodigoPres=G1|ItemPres=2|DescripcionMat=Cemento|PrecioUniMat=13.57"}));
+    EXPECT_EQ(p.all("Transporte", {"PrecioTran"}), QStringList({"PrecioTran=0.5"}));
+    EXPECT_EQ(messages.count(), 0);
+}
+
+TEST_F(PriceWindowTest, UnsavedChangesAreAskedForAndAFailedSaveSaysWhatFailed) {
+    FailureGuard guard;
+    const QStringList before = p.all("Materiales", kMat);
+    QPointer<frmListaMEM> window = open();
+    ASSERT_TRUE(window);
+    ui::Grid* materials = grid(window, "msfgMateriales");
+    materials->setCell(1, 2);
+    enter("20");
+
+    store::testing::failAfterWrites(0);
+    press(Qt::Key_F9);
+    store::testing::failAfterWrites(-1);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.lastText().startsWith("No se pudieron grabar los precios (Materiales): "))
+        << messages.lastText().toStdString();
+    EXPECT_TRUE(text(window, "lblEstado").startsWith("No se pudieron grabar los precios (Materiales)"));
+    EXPECT_EQ(p.all("Materiales", kMat), before);
+    EXPECT_EQ(materials->text(1, 2), "20.00"); // the typing is kept for another try
+
+    messages.clear();
+    messages.answer(ui::MessageAnswer::Cancel);
+    press(Qt::Key_Escape);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(messages.lastText(), "¿Desea grabar los cambios?");
+    EXPECT_TRUE(window->isVisible());
+
+    messages.answer(ui::MessageAnswer::No);
+    press(Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(window);
+    EXPECT_EQ(p.all("Materiales", kMat), before);
+
+    // Yes saves on the way out.
+    window = open();
+    ASSERT_TRUE(window);
+    grid(window, "msfgMateriales")->setCell(1, 2);
+    enter("21");
+    messages.clear();
+    messages.answer(ui::MessageAnswer::Yes);
+    press(Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(window);
+    EXPECT_EQ(messages.count(), 1);
+    EXPECT_TRUE(
+        p.all("Materiales", kMat).contains("CodigoPres=G1|ItemPres=1|DescripcionMat=Arena|PrecioUniMat=21"));
+}
+
+TEST_F(PriceWindowTest, EveryResourceIsShownAndAMissingProjectOpensNoWindow) {
+    for (int i = 0; i < 230; ++i)
+        p.addMaterial("G1", "2", QStringLiteral("Material %1").arg(i, 3, 10, QLatin1Char('0')), "u", 1, i);
+    QPointer<frmListaMEM> window = open();
+    ASSERT_TRUE(window);
+    ui::Grid* materials = grid(window, "msfgMateriales");
+    EXPECT_EQ(materials->rows(), 1 + 232);
+    EXPECT_EQ(materials->text(232, 0), "Material 229");
+    materials->setCell(232, 2);
+    enter("1");
+    EXPECT_EQ(materials->text(232, 2), "1.00");
+    EXPECT_EQ(materials->row(), 232); // the last row: Enter stays
+    messages.answer(ui::MessageAnswer::No);
+    registry.closeAll();
+    settle();
+    EXPECT_FALSE(window);
+
+    messages.clear();
+    EXPECT_EQ(open(p.root.root() + "/NoExiste"), nullptr);
+    EXPECT_EQ(messages.count(), 1);
+    EXPECT_EQ(registry.findWindow("frmListaMEM"), nullptr);
+}
