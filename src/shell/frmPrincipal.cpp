@@ -267,7 +267,8 @@ void frmPrincipal::createTabButtons(QWidget* panel) {
         connect(button, &QPushButton::clicked, this, [this, name] { runTabButton(name); });
         buttons_.insert(name, button);
     }
-    buttons_.value("cmdBuscar")->installEventFilter(this);
+    for (QPushButton* button : std::as_const(buttons_))
+        button->installEventFilter(this);
 }
 
 QWidget* frmPrincipal::buildBottomBar() {
@@ -532,9 +533,40 @@ void frmPrincipal::updateProjectLabel() {
         lblProyecto_->setText(QString("Proyecto abierto: <b>%1</b>").arg(openProjectName().toHtmlEscaped()));
 }
 
+bool frmPrincipal::moveFocusInColumn(QPushButton* from, int direction) {
+    QPushButton* best = nullptr;
+    for (QPushButton* button : std::as_const(buttons_)) {
+        if (button == from || button->isHidden() || !button->isEnabled() || button->x() != from->x())
+            continue;
+        const int gap = (button->y() - from->y()) * direction;
+        if (gap > 0 && (!best || gap < (best->y() - from->y()) * direction))
+            best = button;
+    }
+    if (best)
+        best->setFocus(Qt::TabFocusReason);
+    else if (direction < 0)
+        tabOpciones_->setFocus(
+            Qt::TabFocusReason); // Up from the top row: back to the tabs, as Down left them
+    return true;
+}
+
 bool frmPrincipal::eventFilter(QObject* watched, QEvent* event) {
     if (watched == dir1_ && event->type() == QEvent::KeyPress)
         return handleFolderListKey(static_cast<QKeyEvent*>(event));
+    // Only a key pressed on Buscar sends the focus back on its release: not the release of the
+    // key that brought the focus to it (Down or Tab from the button before).
+    if (watched == buttons_.value("cmdBuscar") &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::FocusIn))
+        keyPressedOnBuscar_ = event->type() == QEvent::KeyPress;
+    if (event->type() == QEvent::KeyPress) {
+        // Up and Down walk a column of tab buttons (Left and Right already go to the previous
+        // and next button).
+        auto* button = qobject_cast<QPushButton*>(watched);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (button && buttons_.value(button->objectName()) == button && key->modifiers() == Qt::NoModifier &&
+            (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down))
+            return moveFocusInColumn(button, key->key() == Qt::Key_Down ? 1 : -1);
+    }
     if (watched == tabOpciones_) {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
@@ -553,7 +585,9 @@ bool frmPrincipal::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    if (watched == buttons_.value("cmdBuscar") && event->type() == QEvent::KeyRelease) {
+    if (watched == buttons_.value("cmdBuscar") && event->type() == QEvent::KeyRelease &&
+        keyPressedOnBuscar_) {
+        keyPressedOnBuscar_ = false;
         // After the button has handled the release (Space presses it on release): moving the
         // focus first would cancel that press. A key that opened the search window has taken the
         // focus there, and it stays there.

@@ -98,6 +98,7 @@ private:
     void applyModoAbrir();
     bool handleFolderListKey(QKeyEvent* event);
     bool handleTabStripKeyRelease(QKeyEvent* event);
+    bool moveFocusInColumn(QPushButton* from, int direction);
     void showFolderResultMessage(const QString& title, const QString& message);
     void updateProjectLabel();
     void showFolderPath(const QString& path);
@@ -107,6 +108,7 @@ private:
     ui::WindowRegistry& registry_;
     bool modoAbrir_ = true;
     bool tabChosen_ = false; // a tab was selected since the project was opened
+    bool keyPressedOnBuscar_ = false;
     QString carpetaActual_;
 
     DriveList* drive1_ = nullptr;

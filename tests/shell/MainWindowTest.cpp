@@ -199,6 +199,21 @@ TEST_F(ShellTest, TheKeyboardAloneReachesEveryWindowAndTheCaptionKeysWorkFromAny
     // Down hands the focus to the tab's first button and Enter presses it.
     QTest::keyClick(tabs, Qt::Key_Down);
     ASSERT_TRUE(button("cmdDatosPres")->hasFocus());
+    // Up and Down walk the column of buttons; Up from the top goes back to the tabs.
+    QTest::keyClick(button("cmdDatosPres"), Qt::Key_Down);
+    EXPECT_TRUE(button("cmdAnalisis")->hasFocus());
+    QTest::keyClick(button("cmdAnalisis"), Qt::Key_Up);
+    EXPECT_TRUE(button("cmdDatosPres")->hasFocus());
+    button("cmdCorregir")->setFocus();
+    QTest::keyPress(button("cmdCorregir"), Qt::Key_Down); // pressed before Buscar, released on it
+    QTest::keyRelease(button("cmdBuscar"), Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_TRUE(button("cmdBuscar")->hasFocus());
+    button("cmdDatosPres")->setFocus();
+    QTest::keyClick(button("cmdDatosPres"), Qt::Key_Up);
+    EXPECT_TRUE(tabs->hasFocus());
+    QTest::keyClick(tabs, Qt::Key_Down);
+    ASSERT_TRUE(button("cmdDatosPres")->hasFocus());
     QTest::keyClick(button("cmdDatosPres"), Qt::Key_Return);
     EXPECT_EQ(opened, QStringList({"frmDatosPresupuesto"}));
 
