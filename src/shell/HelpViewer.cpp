@@ -19,8 +19,7 @@ namespace korvex::shell {
 
 namespace {
 
-QPointer<HelpViewer>& openCopy()
-{
+QPointer<HelpViewer>& openCopy() {
     static QPointer<HelpViewer> viewer;
     return viewer;
 }
@@ -37,8 +36,7 @@ const char* const kStyle = R"(
 
 } // namespace
 
-HelpViewer* HelpViewer::showContents(const QString& rootFolder, QWidget* messageParent)
-{
+HelpViewer* HelpViewer::showContents(const QString& rootFolder, QWidget* messageParent) {
     QString reason;
     auto file = HelpFile::load(QDir(rootFolder).filePath(HelpFile::kFileName), &reason);
     if (!file) {
@@ -48,20 +46,27 @@ HelpViewer* HelpViewer::showContents(const QString& rootFolder, QWidget* message
     HelpViewer* viewer = openCopy();
     if (viewer)
         viewer->setFile(std::move(*file));
-    else
+    else {
         viewer = new HelpViewer(std::move(*file));
+        // A new viewer opens over the middle of the program's window, not in a corner of the screen.
+        if (const QWidget* over = messageParent ? messageParent->window() : nullptr) {
+            const QRect area = over->frameGeometry();
+            viewer->move(area.center() - QPoint(viewer->width() / 2, viewer->height() / 2));
+        }
+    }
     viewer->show();
     viewer->raise();
     viewer->activateWindow();
     return viewer;
 }
 
-HelpViewer* HelpViewer::openViewer() { return openCopy(); }
+HelpViewer* HelpViewer::openViewer() {
+    return openCopy();
+}
 
 HelpViewer::HelpViewer(HelpFile file, QWidget* parent)
     : QWidget(parent, Qt::Window), file_(std::move(file)), txtBuscar_(new QLineEdit(this)),
-      lstTemas_(new QListWidget(this)), txtTema_(new QTextBrowser(this)), lblTitulo_(new QLabel(this))
-{
+      lstTemas_(new QListWidget(this)), txtTema_(new QTextBrowser(this)), lblTitulo_(new QLabel(this)) {
     setObjectName("frmAyuda");
     setWindowTitle("Ayuda de Korvex");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -130,14 +135,12 @@ HelpViewer::HelpViewer(HelpFile file, QWidget* parent)
     setFile(file_);
 }
 
-HelpViewer::~HelpViewer()
-{
+HelpViewer::~HelpViewer() {
     if (openCopy() == this)
         openCopy() = nullptr;
 }
 
-void HelpViewer::setFile(HelpFile file)
-{
+void HelpViewer::setFile(HelpFile file) {
     file_ = std::move(file);
     txtBuscar_->blockSignals(true);
     txtBuscar_->clear();
@@ -146,8 +149,7 @@ void HelpViewer::setFile(HelpFile file)
     showTopic(file_.contents().id);
 }
 
-bool HelpViewer::showTopic(const QString& id)
-{
+bool HelpViewer::showTopic(const QString& id) {
     const HelpTopic* topic = file_.find(id);
     if (!topic)
         return false;
@@ -163,10 +165,11 @@ bool HelpViewer::showTopic(const QString& id)
     return true;
 }
 
-void HelpViewer::search(const QString& query) { fillList(file_.search(query)); }
+void HelpViewer::search(const QString& query) {
+    fillList(file_.search(query));
+}
 
-void HelpViewer::fillList(const QList<const HelpTopic*>& topics)
-{
+void HelpViewer::fillList(const QList<const HelpTopic*>& topics) {
     lstTemas_->blockSignals(true);
     lstTemas_->clear();
     for (const HelpTopic* topic : topics) {
@@ -176,16 +179,14 @@ void HelpViewer::fillList(const QList<const HelpTopic*>& topics)
     lstTemas_->blockSignals(false);
 }
 
-QStringList HelpViewer::listedTopicIds() const
-{
+QStringList HelpViewer::listedTopicIds() const {
     QStringList ids;
     for (int i = 0; i < lstTemas_->count(); ++i)
         ids.append(lstTemas_->item(i)->data(Qt::UserRole).toString());
     return ids;
 }
 
-void HelpViewer::keyPressEvent(QKeyEvent* event)
-{
+void HelpViewer::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         close();
         return;

@@ -62,6 +62,8 @@ xdotool key Escape
 shot salir 1
 xdotool key Escape
 sleep 1
+xdotool key F1
+shot ayuda 2
 kill $pid 2>/dev/null
 kill %1 2>/dev/null
 rm -rf "$root"
