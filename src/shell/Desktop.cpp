@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QStyleFactory>
+#include <cstdio>
 
 namespace korvex::shell {
 
@@ -67,6 +68,8 @@ int runDesktop(int argc, char** argv, const QString& root) {
     try {
         store::layOutRootFolder(rootFolder);
     } catch (const store::StoreError& error) {
+        // Said on standard error too, for a start from a script or a terminal.
+        std::fprintf(stderr, "korvex: %s\n", qPrintable(error.message()));
         ui::messages::failure(nullptr, error.message());
         return 1;
     }
