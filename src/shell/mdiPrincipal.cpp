@@ -117,9 +117,15 @@ void mdiPrincipal::raiseChild(QWidget* window) {
 }
 
 bool mdiPrincipal::closeEditors() {
-    for (QMdiSubWindow* sub : area_->subWindowList())
-        if (sub != principalWindow_ && !sub->close())
+    for (QMdiSubWindow* sub : area_->subWindowList()) {
+        if (sub == principalWindow_)
+            continue;
+        // In front while it closes: an editor with changes asks whether to save them, and the
+        // user sees which window asks.
+        area_->setActiveSubWindow(sub);
+        if (!sub->close())
             return false;
+    }
     registry_.closeAll();
     return true;
 }
