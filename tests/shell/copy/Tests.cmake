@@ -4,3 +4,7 @@ korvex_test(test_copy
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/../CopyFixture.h ${CMAKE_CURRENT_LIST_DIR}/CopyItemsTest.cpp
             ${CMAKE_CURRENT_LIST_DIR}/CopyCommandTest.cpp
     LIBS korvex_cli korvex_shell_ops)
+korvex_test(test_copy_windows GUI
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/../CopyFixture.h ${CMAKE_CURRENT_LIST_DIR}/../ShellFixture.h
+            ${CMAKE_CURRENT_LIST_DIR}/CopyWindowsTest.cpp
+    LIBS korvex_shell)
