@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
 #include <exception>
 
 namespace korvex::shell {
@@ -19,8 +18,7 @@ namespace {
 
 constexpr qreal kMarkPointSize = 12;
 
-QPushButton* makeButton(const QString& name, const QString& caption, QWidget* parent)
-{
+QPushButton* makeButton(const QString& name, const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setAutoDefault(false);
@@ -28,8 +26,7 @@ QPushButton* makeButton(const QString& name, const QString& caption, QWidget* pa
     return button;
 }
 
-QLabel* makeTitle(const QString& text, QWidget* parent)
-{
+QLabel* makeTitle(const QString& text, QWidget* parent) {
     auto* title = new QLabel(text, parent);
     title->setObjectName("lblTitulo");
     QFont font = title->font();
@@ -42,8 +39,7 @@ QLabel* makeTitle(const QString& text, QWidget* parent)
 
 } // namespace
 
-frmCopiarPres::frmCopiarPres(const ui::WindowContext& context, QWidget* parent) : QWidget(parent)
-{
+frmCopiarPres::frmCopiarPres(const ui::WindowContext& context, QWidget* parent) : QWidget(parent) {
     setObjectName("frmCopiarPres");
     setWindowTitle("Copiar Presupuestos");
 
@@ -77,7 +73,8 @@ frmCopiarPres::frmCopiarPres(const ui::WindowContext& context, QWidget* parent) 
     layout->addLayout(source);
     layout->addWidget(msfgCopiar_, 1);
     layout->addLayout(buttons);
-    resize(880, 560);
+    // As wide as the grid's columns, so no blank strip is left beside them.
+    resize(ui::twipsToPixels(1000 + 1200 + 1200 + 7100 + 1200, this) + 44, 560);
 
     connect(cmdCopiar_, &QPushButton::clicked, this, &frmCopiarPres::copyMarked);
     connect(cmdBorrar_, &QPushButton::clicked, this, &frmCopiarPres::clearAll);
@@ -91,13 +88,12 @@ frmCopiarPres::frmCopiarPres(const ui::WindowContext& context, QWidget* parent) 
     load(context);
 }
 
-void frmCopiarPres::IniciarGrilla()
-{
-    msfgCopiar_->setHeader({"COPIAR", "CÓDIGO", "ÍTEM", "DESCRIPCIÓN", "UNIDAD"}, {1000, 1200, 1200, 7100, 1200});
+void frmCopiarPres::IniciarGrilla() {
+    msfgCopiar_->setHeader({"COPIAR", "CÓDIGO", "ÍTEM", "DESCRIPCIÓN", "UNIDAD"},
+                           {1000, 1200, 1200, 7100, 1200});
 }
 
-void frmCopiarPres::load(const ui::WindowContext& context)
-{
+void frmCopiarPres::load(const ui::WindowContext& context) {
     loaded_ = false;
     items_.clear();
     destination_.close();
@@ -120,7 +116,8 @@ void frmCopiarPres::load(const ui::WindowContext& context)
         loaded_ = true;
     } catch (const std::exception& error) {
         const auto* storeError = dynamic_cast<const store::StoreError*>(&error);
-        ui::messages::failure(this, storeError ? storeError->message() : QString::fromLocal8Bit(error.what()));
+        ui::messages::failure(this,
+                              storeError ? storeError->message() : QString::fromLocal8Bit(error.what()));
         destination_.close();
         source_.close();
         items_.clear();
@@ -128,8 +125,7 @@ void frmCopiarPres::load(const ui::WindowContext& context)
     fillGrid();
 }
 
-void frmCopiarPres::fillGrid()
-{
+void frmCopiarPres::fillGrid() {
     msfgCopiar_->clearData();
     msfgCopiar_->setRows(kDesignRows);
     msfgCopiar_->ensureRows(static_cast<int>(items_.size()) + 1);
@@ -146,38 +142,35 @@ void frmCopiarPres::fillGrid()
     msfgCopiar_->setCell(1, kColCopiar);
 }
 
-bool frmCopiarPres::holdsItem(int row) const { return row >= 1 && row <= static_cast<int>(items_.size()); }
+bool frmCopiarPres::holdsItem(int row) const {
+    return row >= 1 && row <= static_cast<int>(items_.size());
+}
 
-void frmCopiarPres::setMark(int row, bool marked)
-{
+void frmCopiarPres::setMark(int row, bool marked) {
     msfgCopiar_->setText(row, kColCopiar, marked ? kMarca : "");
     msfgCopiar_->setFontSize(row, kColCopiar, kMarkPointSize);
     msfgCopiar_->setAlignment(row, kColCopiar, Qt::AlignCenter);
 }
 
-void frmCopiarPres::toggleMark(int row)
-{
+void frmCopiarPres::toggleMark(int row) {
     if (!holdsItem(row))
         return;
     setMark(row, msfgCopiar_->text(row, kColCopiar).isEmpty());
 }
 
-void frmCopiarPres::markAll()
-{
+void frmCopiarPres::markAll() {
     for (int row = 1; holdsItem(row); ++row)
         setMark(row, true);
     msfgCopiar_->setCell(1, kColCopiar);
 }
 
-void frmCopiarPres::clearAll()
-{
+void frmCopiarPres::clearAll() {
     for (int row = 1; holdsItem(row); ++row)
         setMark(row, false);
     msfgCopiar_->setCell(1, kColCopiar);
 }
 
-void frmCopiarPres::copyMarked()
-{
+void frmCopiarPres::copyMarked() {
     if (!loaded_)
         return;
     std::vector<SourceItem> marked;
@@ -197,18 +190,18 @@ void frmCopiarPres::copyMarked()
     lblEstado_->setText(copySummary(lastCopy_));
 }
 
-QString frmCopiarPres::statusText() const { return lblEstado_->text(); }
+QString frmCopiarPres::statusText() const {
+    return lblEstado_->text();
+}
 
-void frmCopiarPres::reopen(const ui::WindowContext& context)
-{
+void frmCopiarPres::reopen(const ui::WindowContext& context) {
     const QString source = context.arguments.value("txtDirectorio").toString();
     if (source.isEmpty() || (source == sourceFolder_ && context.projectFolder == destinationFolder_))
         return;
     load(context);
 }
 
-void frmCopiarPres::onGridKey(int key, Qt::KeyboardModifiers modifiers)
-{
+void frmCopiarPres::onGridKey(int key, Qt::KeyboardModifiers modifiers) {
     if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return;
     switch (key) {

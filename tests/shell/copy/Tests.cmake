@@ -8,3 +8,7 @@ korvex_test(test_copy_windows GUI
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/../CopyFixture.h ${CMAKE_CURRENT_LIST_DIR}/../ShellFixture.h
             ${CMAKE_CURRENT_LIST_DIR}/CopyWindowsTest.cpp
     LIBS korvex_shell)
+
+# Not a test: draws the source dialog and the copy window into PNG files for the README.
+add_executable(korvex_copy_screenshots ${CMAKE_CURRENT_LIST_DIR}/CopyScreenshots.cpp)
+target_link_libraries(korvex_copy_screenshots PRIVATE korvex_shell korvex_testsupport Qt6::Test)
