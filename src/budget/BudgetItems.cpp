@@ -14,28 +14,24 @@ const char* const kTablasReclave[] = {"Materiales", "ManoObra", "Maquinaria", "T
 
 // Text comparisons of the database ignore letter case, so two keys that differ only in case
 // name the same lines.
-QString claveComparable(const ClaveItem& clave)
-{
+QString claveComparable(const ClaveItem& clave) {
     return clave.codigo.toCaseFolded() + QChar(0x1f) + clave.item.toCaseFolded();
 }
 
-double cantidadAGrabar(const FilaPresupuesto& fila)
-{
+double cantidadAGrabar(const FilaPresupuesto& fila) {
     if (fila.cantidadCargada && fila.cantidad == engine::FormatoMoneda(*fila.cantidadCargada))
         return *fila.cantidadCargada;
     return engine::ConvertirNumeroOCero(fila.cantidad);
 }
 
-void borrarLineas(store::Database& db, const QList<ClaveItem>& claves)
-{
+void borrarLineas(store::Database& db, const QList<ClaveItem>& claves) {
     for (const ClaveItem& clave : claves)
         for (const char* tabla : kTablasBorrado)
             db.execute(QString("DELETE * FROM %1 WHERE CodigoPres = ? and ItemPres = ?").arg(tabla),
                        {clave.codigo, clave.item});
 }
 
-void moverLineas(store::Database& db, const ClaveItem& desde, const ClaveItem& hacia)
-{
+void moverLineas(store::Database& db, const ClaveItem& desde, const ClaveItem& hacia) {
     for (const char* tabla : kTablasReclave)
         db.execute(QString("UPDATE %1 SET CodigoPres = ?, ItemPres = ? WHERE CodigoPres = ? and ItemPres = ?")
                        .arg(tabla),
@@ -44,8 +40,7 @@ void moverLineas(store::Database& db, const ClaveItem& desde, const ClaveItem& h
 
 // Items whose code or number changed take their lines along. Every moved key passes through a
 // key of its own first, so that two items that exchange their keys keep their own lines.
-void reclavarLineas(store::Database& db, const HojaPresupuesto& hoja)
-{
+void reclavarLineas(store::Database& db, const HojaPresupuesto& hoja) {
     struct Cambio {
         ClaveItem desde;
         ClaveItem hacia;
@@ -65,8 +60,7 @@ void reclavarLineas(store::Database& db, const HojaPresupuesto& hoja)
         moverLineas(db, provisionales[i], cambios[i].hacia);
 }
 
-void agregarItems(store::Database& db, const HojaPresupuesto& hoja)
-{
+void agregarItems(store::Database& db, const HojaPresupuesto& hoja) {
     store::RecordSet rs = db.openRecordSet("SELECT * FROM Presupuesto");
     for (int r = 1; r <= hoja.filas(); ++r) {
         const FilaPresupuesto& fila = hoja.fila(r);
@@ -83,100 +77,113 @@ void agregarItems(store::Database& db, const HojaPresupuesto& hoja)
     }
 }
 
-const FilaPresupuesto& filaVacia()
-{
+const FilaPresupuesto& filaVacia() {
     static const FilaPresupuesto vacia;
     return vacia;
 }
 
 } // namespace
 
-bool FilaPresupuesto::esItem() const { return !codigo.trimmed().isEmpty(); }
-
-bool FilaPresupuesto::enBlanco() const
-{
-    return codigo.isEmpty() && item.isEmpty() && descripcion.isEmpty() && unidad.isEmpty()
-        && cantidad.isEmpty() && !cargada() && grupo.isEmpty();
+bool FilaPresupuesto::esItem() const {
+    return !codigo.trimmed().isEmpty();
 }
 
-QString FilaPresupuesto::celda(int columna) const
-{
+bool FilaPresupuesto::enBlanco() const {
+    return codigo.isEmpty() && item.isEmpty() && descripcion.isEmpty() && unidad.isEmpty() &&
+           cantidad.isEmpty() && !cargada() && grupo.isEmpty();
+}
+
+QString FilaPresupuesto::celda(int columna) const {
     switch (columna) {
-    case kColCodigo: return codigo;
-    case kColItem: return item;
-    case kColDescripcion: return descripcion;
-    case kColUnidad: return unidad;
-    case kColCantidad: return cantidad;
-    case kColCodigoCargado: return codigoCargado;
-    case kColItemCargado: return itemCargado;
-    case kColGrupo: return grupo;
-    default: return {};
+    case kColCodigo:
+        return codigo;
+    case kColItem:
+        return item;
+    case kColDescripcion:
+        return descripcion;
+    case kColUnidad:
+        return unidad;
+    case kColCantidad:
+        return cantidad;
+    case kColCodigoCargado:
+        return codigoCargado;
+    case kColItemCargado:
+        return itemCargado;
+    case kColGrupo:
+        return grupo;
+    default:
+        return {};
     }
 }
 
-void FilaPresupuesto::ponerCelda(int columna, const QString& texto)
-{
+void FilaPresupuesto::ponerCelda(int columna, const QString& texto) {
     switch (columna) {
-    case kColCodigo: codigo = texto; break;
-    case kColItem: item = texto; break;
-    case kColDescripcion: descripcion = texto; break;
-    case kColUnidad: unidad = texto; break;
-    case kColCantidad: cantidad = texto; break;
-    default: break;
+    case kColCodigo:
+        codigo = texto;
+        break;
+    case kColItem:
+        item = texto;
+        break;
+    case kColDescripcion:
+        descripcion = texto;
+        break;
+    case kColUnidad:
+        unidad = texto;
+        break;
+    case kColCantidad:
+        cantidad = texto;
+        break;
+    default:
+        break;
     }
 }
 
-QString cantidadMostrada(const QString& tecleado)
-{
+QString cantidadMostrada(const QString& tecleado) {
     return engine::FormatoMoneda(engine::Redondear(engine::ConvertirNumeroOCero(tecleado), 2));
 }
 
-HojaPresupuesto::HojaPresupuesto() { ajustarFinal(); }
-
-HojaPresupuesto::HojaPresupuesto(QVector<FilaPresupuesto> filas)
-    : filas_(std::move(filas))
-{
+HojaPresupuesto::HojaPresupuesto() {
     ajustarFinal();
 }
 
-const FilaPresupuesto& HojaPresupuesto::fila(int r) const
-{
+HojaPresupuesto::HojaPresupuesto(QVector<FilaPresupuesto> filas) : filas_(std::move(filas)) {
+    ajustarFinal();
+}
+
+const FilaPresupuesto& HojaPresupuesto::fila(int r) const {
     if (r < 1 || r > filas())
         return filaVacia();
     return filas_[r - 1];
 }
 
-QString HojaPresupuesto::celda(int r, int columna) const { return fila(r).celda(columna); }
+QString HojaPresupuesto::celda(int r, int columna) const {
+    return fila(r).celda(columna);
+}
 
-int HojaPresupuesto::items() const
-{
+int HojaPresupuesto::items() const {
     int n = 0;
     for (const FilaPresupuesto& fila : filas_)
         n += fila.esItem() ? 1 : 0;
     return n;
 }
 
-FilaPresupuesto& HojaPresupuesto::filaEditable(int r)
-{
+FilaPresupuesto& HojaPresupuesto::filaEditable(int r) {
     asegurarFilas(r);
     return filas_[r - 1];
 }
 
-void HojaPresupuesto::escribir(int r, int columna, const QString& texto)
-{
+void HojaPresupuesto::escribir(int r, int columna, const QString& texto) {
     if (r < 1 || columna < kColCodigo || columna > kColCantidad)
         return;
     ponerTexto(r, columna, columna == kColCantidad ? cantidadMostrada(texto) : texto);
 }
 
-void HojaPresupuesto::vaciar(int r, int columna)
-{
+void HojaPresupuesto::vaciar(int r, int columna) {
     if (r >= 1 && columna >= kColCodigo && columna <= kColCantidad)
         ponerTexto(r, columna, QString());
 }
 
-void HojaPresupuesto::ponerTexto(int r, int columna, const QString& texto)
-{
+void HojaPresupuesto::ponerTexto(int r, int columna, const QString& texto) {
     if (celda(r, columna) == texto)
         return;
     filaEditable(r).ponerCelda(columna, texto);
@@ -184,8 +191,7 @@ void HojaPresupuesto::ponerTexto(int r, int columna, const QString& texto)
     ajustarFinal();
 }
 
-void HojaPresupuesto::insertar(int r)
-{
+void HojaPresupuesto::insertar(int r) {
     if (r < 1)
         return;
     asegurarFilas(r);
@@ -196,8 +202,7 @@ void HojaPresupuesto::insertar(int r)
     ajustarFinal();
 }
 
-void HojaPresupuesto::suprimir(int r)
-{
+void HojaPresupuesto::suprimir(int r) {
     if (r < 1 || r > filas())
         return;
     const FilaPresupuesto& fila = filas_[r - 1];
@@ -210,14 +215,12 @@ void HojaPresupuesto::suprimir(int r)
     quitarFila(r);
 }
 
-void HojaPresupuesto::marcarMovimiento(int r)
-{
+void HojaPresupuesto::marcarMovimiento(int r) {
     if (r >= 1 && r <= filas())
         marcada_ = r;
 }
 
-int HojaPresupuesto::completarMovimiento(int destino)
-{
+int HojaPresupuesto::completarMovimiento(int destino) {
     if (!movimientoPendiente() || destino < 1)
         return destino;
     int origen = marcada_;
@@ -236,8 +239,7 @@ int HojaPresupuesto::completarMovimiento(int destino)
     return origen < destino ? destino - 1 : destino;
 }
 
-void HojaPresupuesto::marcarGrabada()
-{
+void HojaPresupuesto::marcarGrabada() {
     for (FilaPresupuesto& fila : filas_) {
         if (fila.esItem()) {
             fila.cantidadCargada = cantidadAGrabar(fila);
@@ -249,23 +251,20 @@ void HojaPresupuesto::marcarGrabada()
     modificada_ = false;
 }
 
-void HojaPresupuesto::quitarFila(int r)
-{
+void HojaPresupuesto::quitarFila(int r) {
     filas_.removeAt(r - 1);
     modificada_ = true;
     ajustarFinal();
 }
 
-void HojaPresupuesto::asegurarFilas(int r)
-{
+void HojaPresupuesto::asegurarFilas(int r) {
     while (filas() < r)
         filas_.append(FilaPresupuesto{});
 }
 
 // At least the design number of rows and one blank row after the last one in use; blank rows
 // beyond that are dropped again.
-void HojaPresupuesto::ajustarFinal()
-{
+void HojaPresupuesto::ajustarFinal() {
     int usadas = filas();
     while (usadas > 0 && filas_[usadas - 1].enBlanco())
         --usadas;
@@ -275,8 +274,7 @@ void HojaPresupuesto::ajustarFinal()
     filas_.resize(necesarias);
 }
 
-QVector<FilaPresupuesto> leerPresupuesto(store::Database& db)
-{
+QVector<FilaPresupuesto> leerPresupuesto(store::Database& db) {
     QVector<FilaPresupuesto> filas;
     store::RecordSet rs = db.openRecordSet("SELECT * FROM Presupuesto ORDER BY indice");
     for (; !rs.eof(); rs.moveNext()) {
@@ -293,14 +291,14 @@ QVector<FilaPresupuesto> leerPresupuesto(store::Database& db)
     return filas;
 }
 
-QString revisarFilas(const HojaPresupuesto& hoja)
-{
+QString revisarFilas(const HojaPresupuesto& hoja) {
     QHash<QString, int> vistas;
     for (int r = 1; r <= hoja.filas(); ++r) {
         const FilaPresupuesto& fila = hoja.fila(r);
         if (!fila.esItem()) {
+            // Saving it would drop the row, and for a stored item leave its analysis lines behind.
             if (!fila.enBlanco())
-                return QString("La fila %1 tiene datos pero no tiene CÓDIGO").arg(r);
+                return QString("La fila %1 no tiene CÓDIGO: escríbalo o suprima la fila (F10)").arg(r);
             continue;
         }
         if (!fila.cantidad.isEmpty() && !engine::ConvertirNumero(fila.cantidad))
@@ -316,8 +314,7 @@ QString revisarFilas(const HojaPresupuesto& hoja)
     return {};
 }
 
-ResultadoGrabacion grabarPresupuesto(store::Database& db, HojaPresupuesto& hoja)
-{
+ResultadoGrabacion grabarPresupuesto(store::Database& db, HojaPresupuesto& hoja) {
     ResultadoGrabacion resultado;
     const QString rechazo = revisarFilas(hoja);
     if (!rechazo.isEmpty())

@@ -8,7 +8,6 @@
 #include <QList>
 #include <QString>
 #include <QVector>
-
 #include <optional>
 
 namespace korvex::budget {
@@ -43,13 +42,13 @@ struct FilaPresupuesto {
     QString cantidad;      // as shown, "###,##0.00"
     QString codigoCargado; // the key as stored; empty for a row typed since loading
     QString itemCargado;
-    QString grupo;         // GruposPres, carried along unchanged
+    QString grupo; // GruposPres, carried along unchanged
     // The exact stored quantity: saved as it was while the cell still shows it, so quantities
     // with more decimals than the grid shows are not rounded by a save that did not touch them.
     std::optional<double> cantidadCargada;
 
-    bool esItem() const;     // has a code: an item row (an empty row otherwise)
-    bool enBlanco() const;   // nothing typed and nothing loaded
+    bool esItem() const;   // has a code: an item row (an empty row otherwise)
+    bool enBlanco() const; // nothing typed and nothing loaded
     bool cargada() const { return !codigoCargado.isEmpty(); }
     ClaveItem clave() const { return {codigo, item}; }
     ClaveItem claveCargada() const { return {codigoCargado, itemCargado}; }

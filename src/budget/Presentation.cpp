@@ -10,8 +10,7 @@ namespace korvex::budget {
 namespace {
 
 // The header part of the presentation; false when the project has no header yet.
-bool leerCabecera(store::Database& db, Presentacion& p)
-{
+bool leerCabecera(store::Database& db, Presentacion& p) {
     store::RecordSet rs = db.openRecordSet("SELECT * FROM Proyecto");
     if (rs.recordCount() == 0)
         return false;
@@ -29,21 +28,18 @@ bool leerCabecera(store::Database& db, Presentacion& p)
     return true;
 }
 
-void leerItems(store::Database& db, Presentacion& p)
-{
+void leerItems(store::Database& db, Presentacion& p) {
     store::RecordSet rs = db.openRecordSet("SELECT * FROM Presupuesto ORDER BY indice");
     for (; !rs.eof(); rs.moveNext()) {
         const double cantidad = rs.number("cantidadpres");
         const double precio = rs.number("TotalPres");
         p.filas.append({rs.text("CodigoPres"), rs.text("ItemPres"), rs.text("DescripcionPres"),
-                        rs.text("UnidadPres"), engine::FormatoPrecio(cantidad),
-                        engine::FormatoMoneda(precio),
+                        rs.text("UnidadPres"), engine::FormatoPrecio(cantidad), engine::FormatoMoneda(precio),
                         engine::FormatoPrecio(engine::Redondear(precio * cantidad, 2))});
     }
 }
 
-Presentacion rechazo(const QString& message, const QString& title = {})
-{
+Presentacion rechazo(const QString& message, const QString& title = {}) {
     Presentacion p;
     p.ok = false;
     p.message = message;
@@ -53,8 +49,7 @@ Presentacion rechazo(const QString& message, const QString& title = {})
 
 } // namespace
 
-void calcularTotales(Presentacion& p)
-{
+void calcularTotales(Presentacion& p) {
     double subtotal = 0;
     for (const FilaPresentacion& fila : p.filas)
         subtotal = engine::Redondear(subtotal + engine::ConvertirNumeroOCero(fila.precioTotal), 2);
@@ -68,8 +63,7 @@ void calcularTotales(Presentacion& p)
     p.totalTexto = engine::FormatoPrecio(p.total);
 }
 
-Presentacion calcularPresentacion(const QString& projectFolder)
-{
+Presentacion calcularPresentacion(const QString& projectFolder) {
     try {
         Presentacion p;
         {

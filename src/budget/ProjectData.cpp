@@ -12,16 +12,14 @@ namespace {
 const char* const kConsulta = "SELECT * FROM Proyecto";
 
 // A stored text that a box shows; Null and empty leave the box as it was.
-void mostrarTexto(const store::RecordSet& rs, const char* campo, QString& caja)
-{
+void mostrarTexto(const store::RecordSet& rs, const char* campo, QString& caja) {
     const QString texto = rs.text(campo);
     if (!texto.isEmpty())
         caja = texto;
 }
 
 // A stored percentage; Null and zero leave the box as it was.
-void mostrarPorcentaje(const store::RecordSet& rs, const char* campo, QString& caja)
-{
+void mostrarPorcentaje(const store::RecordSet& rs, const char* campo, QString& caja) {
     if (rs.isNull(campo))
         return;
     const double valor = rs.number(campo);
@@ -29,25 +27,21 @@ void mostrarPorcentaje(const store::RecordSet& rs, const char* campo, QString& c
         caja = porcentajeSimple(valor);
 }
 
-double porcentajeTecleado(const QString& texto)
-{
+double porcentajeTecleado(const QString& texto) {
     return engine::ConvertirNumeroOCero(texto);
 }
 
 } // namespace
 
-QString fechaDeHoy()
-{
+QString fechaDeHoy() {
     return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
 }
 
-QString porcentajeSimple(double value)
-{
+QString porcentajeSimple(double value) {
     return engine::formatNumber(value, "0.##########");
 }
 
-DatosProyecto leerDatosProyecto(store::Database& db, const DatosProyecto& inicial)
-{
+DatosProyecto leerDatosProyecto(store::Database& db, const DatosProyecto& inicial) {
     DatosProyecto datos = inicial;
     store::RecordSet rs = db.openRecordSet(kConsulta);
     if (rs.recordCount() == 0)
@@ -67,8 +61,7 @@ DatosProyecto leerDatosProyecto(store::Database& db, const DatosProyecto& inicia
     return datos;
 }
 
-void grabarDatosProyecto(store::Database& db, const DatosProyecto& datos)
-{
+void grabarDatosProyecto(store::Database& db, const DatosProyecto& datos) {
     store::Transaction transaccion(db);
     store::RecordSet rs = db.openRecordSet(kConsulta);
     if (rs.recordCount() == 0) {

@@ -21,8 +21,7 @@ constexpr int kFilasDiseno = 500;
 }
 
 frmAnalisis::frmAnalisis(const ui::WindowContext& context, QWidget* parent)
-    : QWidget(parent), context_(context)
-{
+    : QWidget(parent), context_(context) {
     setObjectName("frmAnalisis");
     setWindowTitle("Analisis de Precios");
     construir();
@@ -38,13 +37,11 @@ frmAnalisis::frmAnalisis(const ui::WindowContext& context, QWidget* parent)
 }
 
 // Row 0 when there is no item: moving onto a missing row would add one.
-void frmAnalisis::ponerCursor(int fila)
-{
+void frmAnalisis::ponerCursor(int fila) {
     msfgAnalisis_->setCell(msfgAnalisis_->rows() > 1 ? fila : 0, 0);
 }
 
-void frmAnalisis::construir()
-{
+void frmAnalisis::construir() {
     auto* principal = new QVBoxLayout(this);
     auto* titulo = new QLabel("Análisis de Precios", this);
     QFont fuente = titulo->font();
@@ -96,8 +93,7 @@ void frmAnalisis::construir()
     resize(ui::twipsToPixels(1000 + 1000 + 9850 + 1000, this) + 60, 520);
 }
 
-void frmAnalisis::cargar()
-{
+void frmAnalisis::cargar() {
     const QVector<FilaPresupuesto> items = leerPresupuesto(db_);
     ui::Grid& grid = *msfgAnalisis_;
     grid.clearData();
@@ -114,8 +110,7 @@ void frmAnalisis::cargar()
     }
 }
 
-void frmAnalisis::recargar()
-{
+void frmAnalisis::recargar() {
     if (!db_.isOpen())
         return;
     ui::Grid& grid = *msfgAnalisis_;
@@ -137,8 +132,7 @@ void frmAnalisis::recargar()
     ponerCursor(fila);
 }
 
-void frmAnalisis::seleccionar()
-{
+void frmAnalisis::seleccionar() {
     const int r = msfgAnalisis_->row();
     const QString codigo = msfgAnalisis_->text(r, 0);
     if (r < 1 || codigo.isEmpty())
@@ -157,8 +151,7 @@ void frmAnalisis::seleccionar()
 // The first time the picker shows it starts on the first item; when the user comes back to it
 // (from the analysis editor or the items editor) it lists the items again, as they may have
 // changed, and the grid takes the focus.
-void frmAnalisis::showEvent(QShowEvent* event)
-{
+void frmAnalisis::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (mostrada_)
         return;
@@ -175,8 +168,7 @@ void frmAnalisis::showEvent(QShowEvent* event)
     }
 }
 
-bool frmAnalisis::eventFilter(QObject* watched, QEvent* event)
-{
+bool frmAnalisis::eventFilter(QObject* watched, QEvent* event) {
     if (watched == window() && event->type() == QEvent::WindowActivate) {
         recargar();
         msfgAnalisis_->setFocus(Qt::OtherFocusReason);
@@ -184,8 +176,7 @@ bool frmAnalisis::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void frmAnalisis::keyPressEvent(QKeyEvent* event)
-{
+void frmAnalisis::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         event->accept();
         close();
@@ -194,8 +185,7 @@ void frmAnalisis::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-void frmAnalisis::closeEvent(QCloseEvent* event)
-{
+void frmAnalisis::closeEvent(QCloseEvent* event) {
     ui::unhookWheel(this);
     event->accept();
 }

@@ -11,29 +11,29 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-
 #include <algorithm>
 
 namespace korvex::budget {
 
 namespace {
 
-Qt::Alignment alineacion(int columna)
-{
+Qt::Alignment alineacion(int columna) {
     switch (columna) {
     case kColCodigo:
     case kColItem:
-    case kColUnidad: return Qt::AlignCenter;
-    case kColCantidad: return Qt::AlignRight | Qt::AlignVCenter;
-    default: return Qt::AlignLeft | Qt::AlignVCenter;
+    case kColUnidad:
+        return Qt::AlignCenter;
+    case kColCantidad:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    default:
+        return Qt::AlignLeft | Qt::AlignVCenter;
     }
 }
 
 } // namespace
 
 frmDatosPresupuesto::frmDatosPresupuesto(const ui::WindowContext& context, QWidget* parent)
-    : QWidget(parent), projectFolder_(context.projectFolder)
-{
+    : QWidget(parent), projectFolder_(context.projectFolder) {
     setObjectName("frmDatosPresupuesto");
     setWindowTitle("Datos del Presupuesto");
     construir();
@@ -50,8 +50,7 @@ frmDatosPresupuesto::frmDatosPresupuesto(const ui::WindowContext& context, QWidg
     ponerCursor(1, kColCodigo);
 }
 
-void frmDatosPresupuesto::construir()
-{
+void frmDatosPresupuesto::construir() {
     auto* principal = new QVBoxLayout(this);
     auto* titulo = new QLabel("DATOS DEL PRESUPUESTO", this);
     QFont fuente = titulo->font();
@@ -80,10 +79,22 @@ void frmDatosPresupuesto::construir()
         botones->addWidget(b);
         connect(b, &QPushButton::clicked, this, accion);
     };
-    boton("cmdInsertar", "Insertar (F2)", [this] { insertar(); devolverFoco(); });
-    boton("cmdGrabar", "Grabar (F9)", [this] { grabar(); devolverFoco(); });
-    boton("cmdSuprimir", "Suprimir (F10)", [this] { suprimir(); devolverFoco(); });
-    boton("cmdMover", "Mover (F8)", [this] { marcar(); devolverFoco(); });
+    boton("cmdInsertar", "Insertar (F2)", [this] {
+        insertar();
+        devolverFoco();
+    });
+    boton("cmdGrabar", "Grabar (F9)", [this] {
+        grabar();
+        devolverFoco();
+    });
+    boton("cmdSuprimir", "Suprimir (F10)", [this] {
+        suprimir();
+        devolverFoco();
+    });
+    boton("cmdMover", "Mover (F8)", [this] {
+        marcar();
+        devolverFoco();
+    });
     boton("cmdSalir", "Salir (Esc)", [this] { close(); });
     principal->addLayout(botones);
 
@@ -91,8 +102,7 @@ void frmDatosPresupuesto::construir()
     resize(ancho + 60, 560);
 }
 
-void frmDatosPresupuesto::configurarEditor()
-{
+void frmDatosPresupuesto::configurarEditor() {
     editor_ = new ui::CellEditor(this);
     ui::CellEditRules rules;
     rules.columns = {kColCodigo, kColItem, kColDescripcion, kColUnidad, kColCantidad};
@@ -108,30 +118,28 @@ void frmDatosPresupuesto::configurarEditor()
     editor_->attach(msfgDatosPres_, rules);
 }
 
-void frmDatosPresupuesto::mostrarFila(int fila)
-{
+void frmDatosPresupuesto::mostrarFila(int fila) {
     for (int c = 0; c < kColumnasPresupuesto; ++c) {
         msfgDatosPres_->setText(fila, c, hoja_.celda(fila, c));
         msfgDatosPres_->setAlignment(fila, c, alineacion(c));
     }
 }
 
-void frmDatosPresupuesto::mostrarDesde(int fila)
-{
+void frmDatosPresupuesto::mostrarDesde(int fila) {
     msfgDatosPres_->setRows(hoja_.filas() + 1);
     for (int r = std::max(fila, 1); r <= hoja_.filas(); ++r)
         mostrarFila(r);
 }
 
-void frmDatosPresupuesto::ponerCursor(int fila, int columna)
-{
+void frmDatosPresupuesto::ponerCursor(int fila, int columna) {
     msfgDatosPres_->setCell(std::clamp(fila, 1, hoja_.filas()), columna);
 }
 
-void frmDatosPresupuesto::devolverFoco() { msfgDatosPres_->setFocus(Qt::OtherFocusReason); }
+void frmDatosPresupuesto::devolverFoco() {
+    msfgDatosPres_->setFocus(Qt::OtherFocusReason);
+}
 
-void frmDatosPresupuesto::insertar()
-{
+void frmDatosPresupuesto::insertar() {
     const int r = msfgDatosPres_->row();
     if (r < 1)
         return;
@@ -140,8 +148,7 @@ void frmDatosPresupuesto::insertar()
     ponerCursor(r, kColCodigo);
 }
 
-void frmDatosPresupuesto::marcar()
-{
+void frmDatosPresupuesto::marcar() {
     const int r = msfgDatosPres_->row();
     if (r < 1)
         return;
@@ -149,8 +156,7 @@ void frmDatosPresupuesto::marcar()
     lblEstado_->setText(QString("Fila %1 marcada: pulse Enter en la fila de destino").arg(r));
 }
 
-void frmDatosPresupuesto::suprimir()
-{
+void frmDatosPresupuesto::suprimir() {
     const int r = msfgDatosPres_->row();
     if (r < 1)
         return;
@@ -159,8 +165,7 @@ void frmDatosPresupuesto::suprimir()
     ponerCursor(1, kColCodigo);
 }
 
-bool frmDatosPresupuesto::grabar()
-{
+bool frmDatosPresupuesto::grabar() {
     if (!db_.isOpen())
         return false;
     if (editor_->isEditing())
@@ -180,16 +185,25 @@ bool frmDatosPresupuesto::grabar()
     return true;
 }
 
-void frmDatosPresupuesto::onGridKey(int key, Qt::KeyboardModifiers)
-{
+void frmDatosPresupuesto::onGridKey(int key, Qt::KeyboardModifiers) {
     const int r = msfgDatosPres_->row();
     const int c = msfgDatosPres_->col();
     switch (key) {
-    case Qt::Key_F2: insertar(); break;
-    case Qt::Key_F8: marcar(); break;
-    case Qt::Key_F9: grabar(); break;
-    case Qt::Key_F10: suprimir(); break;
-    case Qt::Key_Escape: close(); break;
+    case Qt::Key_F2:
+        insertar();
+        break;
+    case Qt::Key_F8:
+        marcar();
+        break;
+    case Qt::Key_F9:
+        grabar();
+        break;
+    case Qt::Key_F10:
+        suprimir();
+        break;
+    case Qt::Key_Escape:
+        close();
+        break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (hoja_.movimientoPendiente()) {
@@ -206,32 +220,43 @@ void frmDatosPresupuesto::onGridKey(int key, Qt::KeyboardModifiers)
             mostrarDesde(r);
         }
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
 // Keys typed on the buttons or in the cell editor that the window acts on as the grid does. While
 // a cell is being typed only the save applies (it writes the cell first).
-void frmDatosPresupuesto::keyPressEvent(QKeyEvent* event)
-{
+void frmDatosPresupuesto::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     if (editor_->isEditing() && key != Qt::Key_F9) {
         QWidget::keyPressEvent(event);
         return;
     }
     switch (key) {
-    case Qt::Key_F2: insertar(); break;
-    case Qt::Key_F8: marcar(); break;
-    case Qt::Key_F9: grabar(); break;
-    case Qt::Key_F10: suprimir(); break;
-    case Qt::Key_Escape: close(); break;
-    default: QWidget::keyPressEvent(event); return;
+    case Qt::Key_F2:
+        insertar();
+        break;
+    case Qt::Key_F8:
+        marcar();
+        break;
+    case Qt::Key_F9:
+        grabar();
+        break;
+    case Qt::Key_F10:
+        suprimir();
+        break;
+    case Qt::Key_Escape:
+        close();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
     }
     event->accept();
 }
 
-void frmDatosPresupuesto::closeEvent(QCloseEvent* event)
-{
+void frmDatosPresupuesto::closeEvent(QCloseEvent* event) {
     if (abierta_ && hoja_.modificada()) {
         const ui::MessageAnswer respuesta = ui::messages::askSaveChanges(this);
         if (respuesta == ui::MessageAnswer::Cancel || (respuesta == ui::MessageAnswer::Yes && !grabar())) {

@@ -23,10 +23,10 @@ public:
     explicit frmDatosPresupuesto(const ui::WindowContext& context, QWidget* parent = nullptr);
 
     // The key actions, also behind the buttons.
-    void insertar();   // F2
-    void marcar();     // F8
-    bool grabar();     // F9; false when refused or failed (the message was shown)
-    void suprimir();   // F10
+    void insertar(); // F2
+    void marcar();   // F8
+    bool grabar();   // F9; false when refused or failed (the message was shown)
+    void suprimir(); // F10
 
     const HojaPresupuesto& hoja() const { return hoja_; }
 

@@ -17,8 +17,7 @@ namespace korvex::budget {
 namespace {
 
 QGroupBox* parSiNo(const char* marco, const char* si, const char* no, QRadioButton*& opcionSi,
-                   QRadioButton*& opcionNo, QWidget* parent)
-{
+                   QRadioButton*& opcionNo, QWidget* parent) {
     auto* frame = new QGroupBox(parent);
     frame->setObjectName(marco);
     frame->setFlat(true);
@@ -37,8 +36,7 @@ QGroupBox* parSiNo(const char* marco, const char* si, const char* no, QRadioButt
 } // namespace
 
 frmDescripcion::frmDescripcion(const ui::WindowContext& context, QWidget* parent)
-    : QWidget(parent), projectFolder_(context.projectFolder)
-{
+    : QWidget(parent), projectFolder_(context.projectFolder) {
     setObjectName("frmDescripcion");
     setWindowTitle("Descripcion del Proyecto");
     construir();
@@ -56,8 +54,7 @@ frmDescripcion::frmDescripcion(const ui::WindowContext& context, QWidget* parent
 }
 
 QLineEdit* frmDescripcion::agregarCaja(QGridLayout* layout, int fila, const char* nombre,
-                                       const char* etiqueta, bool porcentaje)
-{
+                                       const char* etiqueta, bool porcentaje) {
     auto* caja = new QLineEdit(this);
     caja->setObjectName(nombre);
     auto* label = new QLabel(etiqueta, this);
@@ -77,8 +74,7 @@ QLineEdit* frmDescripcion::agregarCaja(QGridLayout* layout, int fila, const char
     return caja;
 }
 
-void frmDescripcion::construir()
-{
+void frmDescripcion::construir() {
     auto* principal = new QVBoxLayout(this);
     auto* titulo = new QLabel("DESCRIPCION DEL PROYECTO", this);
     QFont fuente = titulo->font();
@@ -121,15 +117,14 @@ void frmDescripcion::construir()
     connect(cmdGrabar_, &QPushButton::clicked, this, [this] { grabar(); });
     connect(cmdSalir, &QPushButton::clicked, this, &QWidget::close);
 
-    ciclo_ = {txtInstitucion_, txtProyecto_, txtUbicacion_, txtOferente_,
-              txtCostInd_, txtElaborado_, txtFecha_, txtCiudad_};
+    ciclo_ = {txtInstitucion_, txtProyecto_,  txtUbicacion_, txtOferente_,
+              txtCostInd_,     txtElaborado_, txtFecha_,     txtCiudad_};
     for (QLineEdit* caja : ciclo_)
         caja->installEventFilter(this);
     resize(620, 440);
 }
 
-void frmDescripcion::mostrar(const DatosProyecto& datos)
-{
+void frmDescripcion::mostrar(const DatosProyecto& datos) {
     txtInstitucion_->setText(datos.institucion);
     txtProyecto_->setText(datos.proyecto);
     txtUbicacion_->setText(datos.ubicacion);
@@ -143,8 +138,7 @@ void frmDescripcion::mostrar(const DatosProyecto& datos)
     (datos.herramienta ? option3_ : option4_)->setChecked(true);
 }
 
-DatosProyecto frmDescripcion::leerCajas() const
-{
+DatosProyecto frmDescripcion::leerCajas() const {
     DatosProyecto datos;
     datos.institucion = txtInstitucion_->text();
     datos.proyecto = txtProyecto_->text();
@@ -160,8 +154,7 @@ DatosProyecto frmDescripcion::leerCajas() const
     return datos;
 }
 
-bool frmDescripcion::grabar()
-{
+bool frmDescripcion::grabar() {
     if (!db_.isOpen())
         return false;
     try {
@@ -175,15 +168,13 @@ bool frmDescripcion::grabar()
     return true;
 }
 
-void frmDescripcion::moverFoco(QLineEdit* desde, int paso)
-{
+void frmDescripcion::moverFoco(QLineEdit* desde, int paso) {
     const int n = int(ciclo_.size());
     const int i = int(ciclo_.indexOf(desde));
     ciclo_[(i + paso + n) % n]->setFocus(Qt::TabFocusReason);
 }
 
-bool frmDescripcion::eventFilter(QObject* watched, QEvent* event)
-{
+bool frmDescripcion::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     auto* caja = qobject_cast<QLineEdit*>(watched);
@@ -202,8 +193,7 @@ bool frmDescripcion::eventFilter(QObject* watched, QEvent* event)
 }
 
 // F9 and Esc reach the window from every box and button, which leave those keys unhandled.
-void frmDescripcion::keyPressEvent(QKeyEvent* event)
-{
+void frmDescripcion::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F9) {
         grabar();
         event->accept();

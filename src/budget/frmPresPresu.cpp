@@ -19,8 +19,7 @@ namespace {
 constexpr int kFilasDiseno = 200;
 const QList<int> kAnchos = {1000, 900, 6500, 1000, 1300, 1800, 1800};
 
-QLabel* etiquetaValor(const char* nombre, QWidget* parent, bool importe)
-{
+QLabel* etiquetaValor(const char* nombre, QWidget* parent, bool importe) {
     auto* label = new QLabel(parent);
     label->setObjectName(nombre);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -39,8 +38,7 @@ QLabel* etiquetaValor(const char* nombre, QWidget* parent, bool importe)
 } // namespace
 
 frmPresPresu::frmPresPresu(const ui::WindowContext& context, QWidget* parent)
-    : QWidget(parent), projectFolder_(context.projectFolder)
-{
+    : QWidget(parent), projectFolder_(context.projectFolder) {
     setObjectName("frmPresPresu");
     setWindowTitle("Presentacion del Presupuesto");
     construir();
@@ -56,8 +54,7 @@ frmPresPresu::frmPresPresu(const ui::WindowContext& context, QWidget* parent)
     mostrar();
 }
 
-void frmPresPresu::construir()
-{
+void frmPresPresu::construir() {
     auto* principal = new QVBoxLayout(this);
     auto* titulo = new QLabel("Presupuesto Total", this);
     QFont fuente = titulo->font();
@@ -83,9 +80,8 @@ void frmPresPresu::construir()
 
     msfgPresupuesto_ = new ui::Grid(kFilasDiseno, 7, this);
     msfgPresupuesto_->setObjectName("msfgPresupuesto");
-    msfgPresupuesto_->setHeader({"CÓDIGO", "ÍTEM", "DESCRIPCIÓN", "UNIDAD", "CANTIDAD",
-                                 "PRECIO UNIT.", "PRECIO TOTAL"},
-                                kAnchos);
+    msfgPresupuesto_->setHeader(
+        {"CÓDIGO", "ÍTEM", "DESCRIPCIÓN", "UNIDAD", "CANTIDAD", "PRECIO UNIT.", "PRECIO TOTAL"}, kAnchos);
     msfgPresupuesto_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     principal->addWidget(msfgPresupuesto_, 1);
     connect(msfgPresupuesto_, &ui::Grid::keyDown, this, [this](int key, Qt::KeyboardModifiers) {
@@ -121,8 +117,7 @@ void frmPresPresu::construir()
     resize(ui::twipsToPixels(ancho, this) + 60, 600);
 }
 
-void frmPresPresu::mostrar()
-{
+void frmPresPresu::mostrar() {
     const Presentacion& p = presentacion_;
     lblProyecto_->setText(p.proyecto);
     lblIndirectos_->setText(p.indirectos);
@@ -135,7 +130,7 @@ void frmPresPresu::mostrar()
     for (int i = 0; i < p.filas.size(); ++i) {
         const FilaPresentacion& f = p.filas[i];
         const int r = i + 1;
-        const QStringList celdas = {f.codigo, f.item, f.descripcion, f.unidad,
+        const QStringList celdas = {f.codigo,   f.item,           f.descripcion, f.unidad,
                                     f.cantidad, f.precioUnitario, f.precioTotal};
         for (int c = 0; c < celdas.size(); ++c) {
             grid.setText(r, c, celdas[c]);
@@ -153,8 +148,7 @@ void frmPresPresu::mostrar()
     lblTotalPres2_->setText(p.totalTexto);
 }
 
-void frmPresPresu::keyPressEvent(QKeyEvent* event)
-{
+void frmPresPresu::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         event->accept();
         close();
@@ -163,8 +157,7 @@ void frmPresPresu::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-void frmPresPresu::closeEvent(QCloseEvent* event)
-{
+void frmPresPresu::closeEvent(QCloseEvent* event) {
     ui::unhookWheel(this);
     event->accept();
 }

@@ -10,15 +10,13 @@ namespace {
 constexpr const char* kUso = "budget PROJECT";
 
 // A cell on one tab-separated line: a tab or line break typed into a description would split it.
-QString campo(QString texto)
-{
+QString campo(QString texto) {
     for (const QChar c : {QChar('\t'), QChar('\n'), QChar('\r')})
         texto.replace(c, QChar(' '));
     return texto;
 }
 
-int presentarPresupuesto(cli::CommandContext& context)
-{
+int presentarPresupuesto(cli::CommandContext& context) {
     if (context.args.size() != 1)
         return cli::usage(context, kUso);
     const QString folder = context.projectFolder(context.args.first());
@@ -33,8 +31,8 @@ int presentarPresupuesto(cli::CommandContext& context)
         return cli::kRefused;
     }
     for (const budget::FilaPresentacion& f : p.filas)
-        context.out << QStringList{campo(f.codigo), campo(f.item), campo(f.descripcion), campo(f.unidad),
-                                   f.cantidad, f.precioUnitario, f.precioTotal}
+        context.out << QStringList{campo(f.codigo), campo(f.item),    campo(f.descripcion), campo(f.unidad),
+                                   f.cantidad,      f.precioUnitario, f.precioTotal}
                            .join('\t')
                     << "\n";
     context.out << "Subtotal\t" << p.subtotalTexto << "\n";
@@ -45,8 +43,7 @@ int presentarPresupuesto(cli::CommandContext& context)
 
 } // namespace
 
-void commands_budget(cli::CommandTable& table)
-{
+void commands_budget(cli::CommandTable& table) {
     table.add("budget", kUso, presentarPresupuesto);
 }
 

@@ -7,17 +7,17 @@
 
 namespace korvex {
 
-void wiring_budget(ui::WindowRegistry& registry)
-{
-    registry.registerWindow("frmDescripcion",
-                            [](const ui::WindowContext& context) { return new budget::frmDescripcion(context); });
+void wiring_budget(ui::WindowRegistry& registry) {
+    registry.registerWindow("frmDescripcion", [](const ui::WindowContext& context) {
+        return new budget::frmDescripcion(context);
+    });
     registry.registerWindow("frmDatosPresupuesto", [](const ui::WindowContext& context) {
         return new budget::frmDatosPresupuesto(context);
     });
-    registry.registerWindow("frmPresPresu",
-                            [](const ui::WindowContext& context) { return new budget::frmPresPresu(context); });
-    registry.registerWindow("frmAnalisis",
-                            [](const ui::WindowContext& context) { return new budget::frmAnalisis(context); });
+    registry.registerWindow(
+        "frmPresPresu", [](const ui::WindowContext& context) { return new budget::frmPresPresu(context); });
+    registry.registerWindow(
+        "frmAnalisis", [](const ui::WindowContext& context) { return new budget::frmAnalisis(context); });
 }
 
 } // namespace korvex
