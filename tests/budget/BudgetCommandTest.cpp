@@ -1,5 +1,4 @@
 #include "BudgetFixture.h"
-
 #include "cli/CommandTable.h"
 
 using namespace korvex;
@@ -8,8 +7,7 @@ namespace {
 
 class BudgetCommand : public korvex::testing::BudgetProject {
 protected:
-    int run(const QStringList& args)
-    {
+    int run(const QStringList& args) {
         out.clear();
         err.clear();
         QTextStream o(&out), e(&err), i(stdin);
@@ -23,8 +21,7 @@ protected:
     QString err;
 };
 
-TEST_F(BudgetCommand, PrintsThePricedBudgetInBudgetOrderOrRefusesAProjectWithoutHeader)
-{
+TEST_F(BudgetCommand, PrintsThePricedBudgetInBudgetOrderOrRefusesAProjectWithoutHeader) {
     item("Z1", "1", "Excavacion", 3);
     lines("Z1", "1", 12.34);
     item("A1", "2", "Hormigon f'c = 210", 0.5);

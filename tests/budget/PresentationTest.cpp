@@ -1,6 +1,6 @@
-#include "BudgetFixture.h"
-
 #include "budget/Presentation.h"
+
+#include "BudgetFixture.h"
 #include "budget/ProjectData.h"
 
 using namespace korvex;
@@ -10,16 +10,14 @@ namespace {
 
 class PresentationTest : public korvex::testing::BudgetProject {
 protected:
-    void change(bool DatosProyecto::*option, bool value)
-    {
+    void change(bool DatosProyecto::*option, bool value) {
         DatosProyecto datos = leerDatosProyecto(db, {});
         datos.*option = value;
         grabarDatosProyecto(db, datos);
     }
 };
 
-TEST_F(PresentationTest, TwoItemsWithAndWithoutIva)
-{
+TEST_F(PresentationTest, TwoItemsWithAndWithoutIva) {
     header(0, 0, true);
     item("A1", "1", "Excavacion", 3);
     lines("A1", "1", 12.34);
@@ -27,11 +25,8 @@ TEST_F(PresentationTest, TwoItemsWithAndWithoutIva)
     lines("A2", "2", 5.25);
     Presentacion p = calcularPresentacion(folder);
     ASSERT_TRUE(p.ok) << p.message.toStdString();
-    ASSERT_EQ(p.filas.size(), 2);
-    const FilaPresentacion& a = p.filas[0];
-    EXPECT_EQ(QStringList({a.codigo, a.item, a.descripcion, a.unidad, a.cantidad, a.precioUnitario, a.precioTotal}),
-              QStringList({"A1", "1", "Excavacion", "m3", "3.00", "12.34", "37.02"}));
-    EXPECT_EQ(p.filas[1].precioTotal, "2.63");
+    ASSERT_EQ(p.filas.size(), 2); // every cell of a row: BudgetCommandTest
+    EXPECT_EQ(p.filas[0].precioTotal + " " + p.filas[1].precioTotal, "37.02 2.63");
     EXPECT_EQ(p.proyecto, "Escuela Fiscal");
     EXPECT_EQ(QStringList({p.subtotalTexto, p.ivaEtiqueta, p.ivaTexto, p.totalTexto}),
               QStringList({"39.65", "IVA    12%", "4.76", "44.41"}));
@@ -42,8 +37,7 @@ TEST_F(PresentationTest, TwoItemsWithAndWithoutIva)
               QStringList({"39.65", "IVA    0%", "0.00", "39.65"}));
 }
 
-TEST_F(PresentationTest, WithoutHeaderNothingIsComputedAndWithoutIndirectCostsBothShowZero)
-{
+TEST_F(PresentationTest, WithoutHeaderNothingIsComputedAndWithoutIndirectCostsBothShowZero) {
     item("A1", "1", "Excavacion", 3);
     lines("A1", "1", 12.34);
     Presentacion p = calcularPresentacion(folder);
@@ -56,8 +50,7 @@ TEST_F(PresentationTest, WithoutHeaderNothingIsComputedAndWithoutIndirectCostsBo
     EXPECT_EQ(QStringList({p.indirectos, p.otrosIndirectos}), QStringList({"0 %", "0 %"}));
 }
 
-TEST_F(PresentationTest, ShowsTheUnitPricesOfTheCurrentSettings)
-{
+TEST_F(PresentationTest, ShowsTheUnitPricesOfTheCurrentSettings) {
     header(20, 0);
     item("B1", "1", "Mamposteria", 2);
     lines("B1", "1", 10);
@@ -73,8 +66,7 @@ TEST_F(PresentationTest, ShowsTheUnitPricesOfTheCurrentSettings)
     EXPECT_EQ(p.filas.value(0).precioTotal, "49.20");
 }
 
-TEST_F(PresentationTest, EveryItemRowCountsAndQuantitiesShowUpToThreeDecimals)
-{
+TEST_F(PresentationTest, EveryItemRowCountsAndQuantitiesShowUpToThreeDecimals) {
     header();
     item("C1", "1", "Con descripcion", 1);
     lines("C1", "1", 1);

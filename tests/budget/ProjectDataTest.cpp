@@ -1,6 +1,6 @@
-#include "BudgetFixture.h"
-
 #include "budget/ProjectData.h"
+
+#include "BudgetFixture.h"
 
 using namespace korvex;
 using namespace korvex::budget;
@@ -9,8 +9,7 @@ namespace {
 
 class ProjectData : public korvex::testing::BudgetProject {
 protected:
-    DatosProyecto load()
-    {
+    DatosProyecto load() {
         DatosProyecto inicial;
         inicial.fecha = "hoy";
         return leerDatosProyecto(db, inicial);
@@ -19,8 +18,7 @@ protected:
     store::RecordSet record() { return db.openRecordSet("SELECT * FROM Proyecto"); }
 };
 
-TEST_F(ProjectData, FirstSaveCreatesTheRecordAndPercentagesReadAsTyped)
-{
+TEST_F(ProjectData, FirstSaveCreatesTheRecordAndPercentagesReadAsTyped) {
     DatosProyecto datos = load();
     EXPECT_EQ(datos.institucion + datos.costosIndirectos + datos.fecha, "hoy");
     datos.institucion = "Municipio de O'Leary";
@@ -29,8 +27,9 @@ TEST_F(ProjectData, FirstSaveCreatesTheRecordAndPercentagesReadAsTyped)
     datos.herramienta = true;
     grabarDatosProyecto(db, datos);
     auto rs = record();
-    EXPECT_EQ(QStringList({rs.text("Institucion"), rs.text("fecha"), rs.text("Ciudad"), rs.text("ubicacion")}),
-              QStringList({"Municipio de O'Leary", "hoy", "Quito", ""}));
+    EXPECT_EQ(
+        QStringList({rs.text("Institucion"), rs.text("fecha"), rs.text("Ciudad"), rs.text("ubicacion")}),
+        QStringList({"Municipio de O'Leary", "hoy", "Quito", ""}));
     EXPECT_DOUBLE_EQ(rs.number("OtrosIndirectos"), 3);
     EXPECT_TRUE(rs.boolean("Herramienta"));
     EXPECT_FALSE(rs.boolean("IVA"));
@@ -39,7 +38,11 @@ TEST_F(ProjectData, FirstSaveCreatesTheRecordAndPercentagesReadAsTyped)
         const char* typed;
         double stored;
         const char* shown; // zero is not shown
-    } cases[] = {{"12,5", 12.5, "12.5"}, {"12.5", 12.5, "12.5"}, {"", 0, ""}, {"abc", 0, ""}, {"1.234,5", 1234.5, "1234.5"}};
+    } cases[] = {{"12,5", 12.5, "12.5"},
+                 {"12.5", 12.5, "12.5"},
+                 {"", 0, ""},
+                 {"abc", 0, ""},
+                 {"1.234,5", 1234.5, "1234.5"}};
     for (const auto& c : cases) {
         datos.costosIndirectos = c.typed;
         grabarDatosProyecto(db, datos);
@@ -49,8 +52,7 @@ TEST_F(ProjectData, FirstSaveCreatesTheRecordAndPercentagesReadAsTyped)
     EXPECT_EQ(record().recordCount(), 1);
 }
 
-TEST_F(ProjectData, EmptiedCityAndDateKeepTheStoredOnesAndOptionsAndPeriodAreKept)
-{
+TEST_F(ProjectData, EmptiedCityAndDateKeepTheStoredOnesAndOptionsAndPeriodAreKept) {
     DatosProyecto datos = load();
     datos.ciudad = "Cuenca";
     datos.fecha = "01/02/2024";
@@ -68,8 +70,7 @@ TEST_F(ProjectData, EmptiedCityAndDateKeepTheStoredOnesAndOptionsAndPeriodAreKep
     EXPECT_EQ(load().fecha, "01/02/2024");
 }
 
-TEST_F(ProjectData, AFailedSaveLeavesTheStoredRecordAsItWas)
-{
+TEST_F(ProjectData, AFailedSaveLeavesTheStoredRecordAsItWas) {
     DatosProyecto datos = load();
     store::testing::failAfterWrites(0);
     EXPECT_THROW(grabarDatosProyecto(db, datos), store::StoreError);
