@@ -1,68 +1,209 @@
-// The budget windows' data operations on a large budget (the synthetic project of
-// `korvex demo --items 2000`): loading the items editor, saving it with ten items renamed,
-// and the budget presentation with its recalculation.
+// The budget windows on a large budget (the synthetic project of `korvex demo --items 2000`,
+// 2,000 items and about 40,000 resource lines): what an estimator waits for through the windows
+// (the items editor opening, F2 / F10 near the top of the list, F9 with ten items renamed, the
+// presentation and the picker opening) and the operations beneath.
 
 #include "TestProject.h"
-
 #include "budget/BudgetItems.h"
 #include "budget/Presentation.h"
+#include "budget/frmAnalisis.h"
+#include "budget/frmDatosPresupuesto.h"
+#include "budget/frmPresPresu.h"
 #include "engine/Demo.h"
 #include "store/Database.h"
+#include "ui/Grid.h"
+#include "ui/Messages.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <benchmark/benchmark.h>
-
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 
 namespace {
 
+using namespace korvex;
+using namespace korvex::budget;
+
 constexpr int kItems = 2000;
+
+void ensureApplication() {
+    static std::unique_ptr<QApplication> app;
+    if (app)
+        return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "bench_budget";
+    static char* argv[] = {name, nullptr};
+    app = std::make_unique<QApplication>(argc, argv);
+}
+
+// No one is at the keyboard: questions are answered No (an editor closes without saving) and
+// messages are counted, so a modal box never stops the run.
+class AnsweringMessages : public ui::MessageService {
+public:
+    ui::MessageAnswer show(QWidget*, const QString&, const QString&, ui::MessageButtons buttons,
+                           ui::MessageIcon) override {
+        ++shown;
+        return buttons == ui::MessageButtons::Ok ? ui::MessageAnswer::Ok : ui::MessageAnswer::No;
+    }
+    int shown = 0;
+};
+
+AnsweringMessages& answering() {
+    static AnsweringMessages service;
+    return service;
+}
 
 struct BenchProject {
     korvex::testing::TempRoot root;
     QString folder;
 
-    BenchProject()
-    {
-        const auto demo = korvex::engine::CrearProyectoEjemplo(root.root(), "Grande", kItems);
+    BenchProject() {
+        ensureApplication();
+        ui::setMessageService(&answering());
+        const auto demo = engine::CrearProyectoEjemplo(root.root(), "Grande", kItems);
         if (!demo.ok)
             throw std::runtime_error(demo.message.toStdString());
         folder = demo.folder;
         std::fprintf(stderr, "bench project: %d items, %d lines\n", demo.items, demo.lineas);
     }
+
+    ui::WindowContext context() const {
+        ui::WindowContext c;
+        c.projectFolder = folder;
+        c.rootFolder = root.root();
+        return c;
+    }
 };
 
-BenchProject& project()
-{
+BenchProject& project() {
     static BenchProject instance;
     return instance;
 }
 
-void BM_LeerPresupuesto(benchmark::State& state)
-{
-    auto db = korvex::store::Database::openProject(project().folder);
+void sendKey(QWidget* target, int key, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+template <typename W> std::unique_ptr<W> openWindow() {
+    auto window = std::make_unique<W>(project().context());
+    window->show();
+    QCoreApplication::processEvents();
+    return window;
+}
+
+// Renames ten items of the sheet, or back again, so that the project keeps its size.
+void renameTen(HojaPresupuesto& hoja, bool back) {
+    for (int r = 100; r <= 1000; r += 100) {
+        const QString code = hoja.celda(r, kColCodigo);
+        hoja.escribir(r, kColCodigo, back ? code.chopped(1) : code + "x");
+    }
+}
+
+// ---- Through the windows ---------------------------------------------------------------------
+
+void BM_AbrirDatosPresupuesto(benchmark::State& state) {
+    project();
     for (auto _ : state) {
-        korvex::budget::HojaPresupuesto hoja(korvex::budget::leerPresupuesto(db));
+        auto window = openWindow<frmDatosPresupuesto>();
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_AbrirDatosPresupuesto)->Unit(benchmark::kMillisecond);
+
+// F2 on row 2 then F10 on the empty row: the whole list below shifts twice.
+void BM_InsertarYSuprimirF2F10(benchmark::State& state) {
+    auto window = openWindow<frmDatosPresupuesto>();
+    auto* grid = window->findChild<ui::Grid*>("msfgDatosPres");
+    for (auto _ : state) {
+        grid->setCell(2, 0);
+        sendKey(grid, Qt::Key_F2);
+        sendKey(grid, Qt::Key_F10);
+    }
+    if (window->hoja().items() != kItems)
+        state.SkipWithError("the list changed");
+}
+BENCHMARK(BM_InsertarYSuprimirF2F10)->Unit(benchmark::kMillisecond);
+
+void BM_GrabarDatosPresupuestoF9(benchmark::State& state) {
+    project();
+    bool back = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = openWindow<frmDatosPresupuesto>();
+        auto* grid = window->findChild<ui::Grid*>("msfgDatosPres");
+        auto* editor = window->findChild<QLineEdit*>("txtIngreso");
+        // F12 on the code, an "x" added at its end or taken off again, Enter.
+        for (int r = 100; r <= 1000; r += 100) {
+            grid->setCell(r, kColCodigo);
+            sendKey(grid, Qt::Key_F12);
+            sendKey(editor, back ? Qt::Key_Backspace : Qt::Key_X, back ? QString() : QString("x"));
+            sendKey(editor, Qt::Key_Return);
+        }
+        back = !back;
+        state.ResumeTiming();
+        sendKey(grid, Qt::Key_F9);
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+    if (answering().shown > 0)
+        state.SkipWithError("the save showed a message");
+}
+BENCHMARK(BM_GrabarDatosPresupuestoF9)->Unit(benchmark::kMillisecond);
+
+// Includes the recalculation of every stored unit price.
+void BM_AbrirPresentacion(benchmark::State& state) {
+    project();
+    for (auto _ : state) {
+        auto window = openWindow<frmPresPresu>();
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_AbrirPresentacion)->Unit(benchmark::kMillisecond);
+
+void BM_AbrirSelectorRubros(benchmark::State& state) {
+    project();
+    for (auto _ : state) {
+        auto window = openWindow<frmAnalisis>();
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_AbrirSelectorRubros)->Unit(benchmark::kMillisecond);
+
+// ---- The operations beneath ------------------------------------------------------------------
+
+void BM_LeerPresupuesto(benchmark::State& state) {
+    auto db = store::Database::openProject(project().folder);
+    for (auto _ : state) {
+        HojaPresupuesto hoja(leerPresupuesto(db));
         benchmark::DoNotOptimize(hoja.items());
     }
 }
 BENCHMARK(BM_LeerPresupuesto)->Unit(benchmark::kMillisecond);
 
-// Every save renames ten items (and back on the next round, so the project stays the same size)
-// and rewrites the whole table.
-void BM_GrabarPresupuesto(benchmark::State& state)
-{
-    using namespace korvex::budget;
-    auto db = korvex::store::Database::openProject(project().folder);
-    bool renamed = false;
+// Ten items renamed and the whole table rewritten.
+void BM_GrabarPresupuesto(benchmark::State& state) {
+    auto db = store::Database::openProject(project().folder);
+    bool back = false;
     for (auto _ : state) {
         state.PauseTiming();
         HojaPresupuesto hoja(leerPresupuesto(db));
-        for (int r = 100; r <= 1000; r += 100) {
-            const QString code = hoja.celda(r, kColCodigo);
-            hoja.escribir(r, kColCodigo, renamed ? code.chopped(1) : code + "x");
-        }
-        renamed = !renamed;
+        renameTen(hoja, back);
+        back = !back;
         state.ResumeTiming();
         const ResultadoGrabacion result = grabarPresupuesto(db, hoja);
         if (!result.ok)
@@ -71,10 +212,9 @@ void BM_GrabarPresupuesto(benchmark::State& state)
 }
 BENCHMARK(BM_GrabarPresupuesto)->Unit(benchmark::kMillisecond);
 
-void BM_Presentacion(benchmark::State& state)
-{
+void BM_Presentacion(benchmark::State& state) {
     for (auto _ : state) {
-        const auto p = korvex::budget::calcularPresentacion(project().folder);
+        const auto p = calcularPresentacion(project().folder);
         if (!p.ok)
             state.SkipWithError(p.message.toStdString().c_str());
         benchmark::DoNotOptimize(p.total);
