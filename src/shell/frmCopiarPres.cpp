@@ -1,5 +1,6 @@
 #include "shell/frmCopiarPres.h"
 
+#include "store/ProjectFolders.h"
 #include "ui/Grid.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
@@ -179,6 +180,17 @@ void frmCopiarPres::copyMarked() {
             marked.push_back(items_[row - 1]);
     if (marked.empty()) {
         lblEstado_->setText("No hay rubros marcados para copiar");
+        return;
+    }
+    // The source folder may have been deleted since the window opened: the open handle would still
+    // read the removed file.
+    QString refusal =
+        store::isProjectFolder(sourceFolder_) ? QString() : QString(engine::kCarpetaSinProyecto);
+    if (refusal.isEmpty() && guard_)
+        refusal = guard_(destinationFolder_);
+    if (!refusal.isEmpty()) {
+        lblEstado_->setText("No se copió ningún rubro");
+        ui::messages::error(this, refusal);
         return;
     }
     lastCopy_ = copyItems(destination_, source_, marked);

@@ -10,7 +10,7 @@
 #include "ui/WindowRegistry.h"
 
 #include <QWidget>
-
+#include <functional>
 #include <vector>
 
 class QLabel;
@@ -40,6 +40,11 @@ public:
     QString statusText() const;
     const ResultadoCopia& lastCopy() const { return lastCopy_; }
 
+    // Asked before every copy: a refusal ("" lets the copy go on). The opener uses it to stop a
+    // copy that a window open on the destination would undo when it saves.
+    using CopyGuard = std::function<QString(const QString& destinationFolder)>;
+    void setCopyGuard(CopyGuard guard) { guard_ = std::move(guard); }
+
     void toggleMark(int row);
     void markAll();
     void clearAll();
@@ -62,6 +67,7 @@ private:
     store::Database source_;
     std::vector<SourceItem> items_; // row r shows items_[r - 1]
     ResultadoCopia lastCopy_;
+    CopyGuard guard_;
     bool loaded_ = false;
 
     QLineEdit* txtDirectorio_ = nullptr;

@@ -3,6 +3,7 @@
 #include "shell/frmCopiarPres.h"
 #include "shell/frmSeleccionarDir.h"
 #include "shell/ops/CopyItems.h"
+#include "store/ProjectFolders.h"
 #include "ui/MainWindowControls.h"
 #include "ui/WindowRegistry.h"
 
@@ -10,8 +11,19 @@ namespace korvex {
 
 namespace {
 
-void chooseSource(ui::WindowRegistry& registry, const ui::WindowContext& opener, const QString& mode)
-{
+// The budget items editor rewrites the whole item list from its grid when it saves, so items
+// copied while it is open on the destination would be dropped by its next save (their lines left
+// behind under no item).
+QString openItemEditor(const ui::WindowRegistry& registry, const QString& destinationFolder) {
+    const QWidget* editor = registry.findWindow("frmDatosPresupuesto");
+    if (!editor || !store::samePath(registry.folderOf("frmDatosPresupuesto"), destinationFolder))
+        return {};
+    return QString("No se puede copiar mientras la ventana «%1» esté abierta en el proyecto de destino: "
+                   "al grabar dejaría fuera los rubros copiados. Ciérrela primero.")
+        .arg(editor->windowTitle().isEmpty() ? QString("Datos del Presupuesto") : editor->windowTitle());
+}
+
+void chooseSource(ui::WindowRegistry& registry, const ui::WindowContext& opener, const QString& mode) {
     ui::WindowContext context = opener;
     context.arguments.insert("txtOpcion", mode);
     shell::frmSeleccionarDir dialog(context, context.mainWindow);
@@ -28,15 +40,17 @@ void chooseSource(ui::WindowRegistry& registry, const ui::WindowContext& opener,
 
 } // namespace
 
-void wiring_copy(ui::WindowRegistry& registry)
-{
-    registry.registerWindow("frmCopiarPres", [](const ui::WindowContext& context) -> QWidget* {
+void wiring_copy(ui::WindowRegistry& registry) {
+    registry.registerWindow("frmCopiarPres", [&registry](const ui::WindowContext& context) -> QWidget* {
         auto* window = new shell::frmCopiarPres(context);
         // The window has said why it cannot list the source project.
         if (!window->isLoaded()) {
             delete window;
             return nullptr;
         }
+        window->setCopyGuard([&registry](const QString& destinationFolder) {
+            return openItemEditor(registry, destinationFolder);
+        });
         return window;
     });
     registry.registerButton("cmdCopiarPre", [&registry](const ui::WindowContext& context) {

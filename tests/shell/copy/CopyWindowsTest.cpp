@@ -220,6 +220,19 @@ TEST_F(CopyWindow, AFailedCopyAddsNothingAndSaysWhy) {
     EXPECT_EQ(window->statusText(), "Rubros copiados: 2, con 14 línea(s)");
 }
 
+TEST_F(CopyWindow, ASourceDeletedSinceTheWindowOpenedIsRefused) {
+    addAnalysedItem(origen, "A", "1", "Muro");
+    auto window = open();
+    origen.close();
+    ASSERT_TRUE(QDir(projects.origen).removeRecursively());
+    QTest::keyClick(window->grid(), Qt::Key_Return);
+    QTest::keyClick(window->grid(), Qt::Key_I);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.lastText(), "La Carpeta Seleccionada no contiene ningun Proyecto");
+    EXPECT_EQ(window->statusText(), "No se copió ningún rubro");
+    EXPECT_EQ(tableCounts(destino), (QList<int>{0, 0, 0, 0, 0}));
+}
+
 TEST_F(CopyWindow, AnEmptySourceGivesAnEmptyGridAndCopiesNothing) {
     auto window = open();
     ASSERT_TRUE(window->isLoaded());
@@ -269,6 +282,37 @@ TEST_F(CopyButtons, CopiarPresupuestoOpensTheCopyWindowOnTheChosenProject) {
     store::Database target = store::Database::openProject(destino);
     EXPECT_EQ(linesOf(target, "A", "1"), kAnalysedItemLines);
     EXPECT_EQ(messages.count(), 0);
+    registry.closeAll();
+}
+
+TEST_F(CopyButtons, NoCopyWhileTheItemEditorIsOpenOnTheDestination) {
+    // The item editor rewrites the item list when it saves: copies made under it would be lost.
+    registry.registerWindow("frmDatosPresupuesto", [](const ui::WindowContext&) {
+        auto* editor = new QWidget;
+        editor->setWindowTitle("Datos del Presupuesto");
+        return editor;
+    });
+    ui::WindowContext onDestino;
+    onDestino.projectFolder = destino;
+    onDestino.rootFolder = temp.root();
+    ASSERT_NE(registry.openWindow("frmDatosPresupuesto", onDestino), nullptr);
+
+    chooseOrigin("cmdCopiarPre");
+    auto* window = qobject_cast<frmCopiarPres*>(registry.findWindow("frmCopiarPres"));
+    ASSERT_NE(window, nullptr);
+    QTest::keyClick(window->grid(), Qt::Key_Return);
+    QTest::keyClick(window->grid(), Qt::Key_I);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(
+        messages.lastText().startsWith("No se puede copiar mientras la ventana «Datos del Presupuesto»"))
+        << messages.lastText().toStdString();
+    EXPECT_EQ(window->statusText(), "No se copió ningún rubro");
+    store::Database target = store::Database::openProject(destino);
+    EXPECT_EQ(tableCounts(target), (QList<int>{0, 0, 0, 0, 0}));
+
+    ASSERT_TRUE(registry.closeWindow("frmDatosPresupuesto"));
+    QTest::keyClick(window->grid(), Qt::Key_I);
+    EXPECT_EQ(window->statusText(), "Rubros copiados: 1, con 7 línea(s)");
     registry.closeAll();
 }
 
