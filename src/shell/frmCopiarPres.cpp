@@ -144,7 +144,7 @@ void frmCopiarPres::fillGrid() {
 }
 
 bool frmCopiarPres::holdsItem(int row) const {
-    return row >= 1 && row <= static_cast<int>(items_.size());
+    return row >= 1 && row <= sourceItemCount() && canBeCopied(items_[row - 1]);
 }
 
 void frmCopiarPres::setMark(int row, bool marked) {
@@ -160,14 +160,16 @@ void frmCopiarPres::toggleMark(int row) {
 }
 
 void frmCopiarPres::markAll() {
-    for (int row = 1; holdsItem(row); ++row)
-        setMark(row, true);
+    for (int row = 1; row <= sourceItemCount(); ++row)
+        if (holdsItem(row))
+            setMark(row, true);
     msfgCopiar_->setCell(1, kColCopiar);
 }
 
 void frmCopiarPres::clearAll() {
-    for (int row = 1; holdsItem(row); ++row)
-        setMark(row, false);
+    for (int row = 1; row <= sourceItemCount(); ++row)
+        if (holdsItem(row))
+            setMark(row, false);
     msfgCopiar_->setCell(1, kColCopiar);
 }
 
@@ -175,8 +177,8 @@ void frmCopiarPres::copyMarked() {
     if (!loaded_)
         return;
     std::vector<SourceItem> marked;
-    for (int row = 1; holdsItem(row); ++row)
-        if (msfgCopiar_->text(row, kColCopiar) == kMarca)
+    for (int row = 1; row <= sourceItemCount(); ++row)
+        if (holdsItem(row) && msfgCopiar_->text(row, kColCopiar) == kMarca)
             marked.push_back(items_[row - 1]);
     if (marked.empty()) {
         lblEstado_->setText("No hay rubros marcados para copiar");

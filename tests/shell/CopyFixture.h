@@ -3,7 +3,6 @@
 // store, and readers of what a copy left in the destination.
 
 #include "TestProject.h"
-
 #include "store/Database.h"
 
 #include <QHash>
@@ -20,9 +19,8 @@ struct CopyProjects {
     QString origen = temp.newProject("Origen");
 };
 
-inline void addItem(store::Database& db, const QString& codigo, const QString& item, const QString& descripcion,
-                    const QString& unidad = "m2", double cantidad = 10)
-{
+inline void addItem(store::Database& db, const QString& codigo, const QString& item,
+                    const QString& descripcion, const QString& unidad = "m2", double cantidad = 10) {
     auto items = db.openRecordSet("SELECT * FROM Presupuesto");
     items.addNew();
     items.setValue("CodigoPres", codigo);
@@ -37,8 +35,7 @@ inline void addItem(store::Database& db, const QString& codigo, const QString& i
 
 // values: the fields of the table after CodigoPres and ItemPres, in the order of the table.
 inline void addLine(store::Database& db, const QString& table, const QString& codigo, const QString& item,
-                    const QVariantList& values)
-{
+                    const QVariantList& values) {
     static const QHash<QString, QStringList> fields = {
         {"Materiales", {"DescripcionMat", "UnidadMat", "CantidadMat", "PrecioUniMat"}},
         {"Maquinaria", {"DescripcionMaq", "HorasMaq", "RendimientoMaq", "CostoMaq"}},
@@ -56,8 +53,8 @@ inline void addLine(store::Database& db, const QString& table, const QString& co
 }
 
 // An item with lines of all four kinds, priced.
-inline void addAnalysedItem(store::Database& db, const QString& codigo, const QString& item, const QString& descripcion)
-{
+inline void addAnalysedItem(store::Database& db, const QString& codigo, const QString& item,
+                            const QString& descripcion) {
     addItem(db, codigo, item, descripcion);
     addLine(db, "Materiales", codigo, item, {"Cemento", "saco", 7.5, 7.85});
     addLine(db, "Materiales", codigo, item, {"Arena fina", "m3", 0.65, 14.0});
@@ -69,33 +66,30 @@ inline void addAnalysedItem(store::Database& db, const QString& codigo, const QS
 }
 inline constexpr int kAnalysedItemLines = 7;
 
-inline int count(store::Database& db, const QString& table)
-{
+inline int count(store::Database& db, const QString& table) {
     return db.openRecordSet("SELECT * FROM " + table).recordCount();
 }
 
 // Records of every table a copy writes, to compare before and after.
-inline QList<int> tableCounts(store::Database& db)
-{
+inline QList<int> tableCounts(store::Database& db) {
     QList<int> counts;
     for (const char* table : {"Presupuesto", "Materiales", "Maquinaria", "ManoObra", "Transporte"})
         counts.append(count(db, table));
     return counts;
 }
 
-inline int linesOf(store::Database& db, const QString& codigo, const QString& item)
-{
+inline int linesOf(store::Database& db, const QString& codigo, const QString& item) {
     int lines = 0;
     for (const char* table : {"Materiales", "Maquinaria", "ManoObra", "Transporte"})
-        lines += db.openRecordSet(QString("SELECT * FROM %1 WHERE CodigoPres = ? and ItemPres = ?").arg(table),
-                                  {codigo, item})
-                     .recordCount();
+        lines +=
+            db.openRecordSet(QString("SELECT * FROM %1 WHERE CodigoPres = ? and ItemPres = ?").arg(table),
+                             {codigo, item})
+                .recordCount();
     return lines;
 }
 
 // Code and number of every item, in stored order, as "code|item".
-inline QStringList itemPairs(store::Database& db)
-{
+inline QStringList itemPairs(store::Database& db) {
     QStringList pairs;
     auto items = db.openRecordSet("SELECT * FROM Presupuesto ORDER BY Indice");
     if (items.recordCount() > 0)

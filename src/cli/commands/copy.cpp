@@ -1,7 +1,6 @@
 // Batch command of the copy between projects: copy-items.
 
 #include "cli/CommandTable.h"
-
 #include "shell/ops/CopyItems.h"
 #include "store/Database.h"
 #include "store/ProjectFolders.h"
@@ -12,8 +11,7 @@ namespace {
 
 const QString kUsage = QStringLiteral("copy-items PROJECT SOURCE CODE:ITEM... | --all");
 
-int refuse(cli::CommandContext& context, const QString& message)
-{
+int refuse(cli::CommandContext& context, const QString& message) {
     context.err << message << "\n";
     context.err.flush();
     return cli::kRefused;
@@ -23,8 +21,7 @@ int refuse(cli::CommandContext& context, const QString& message)
 // a code may: every colon is tried from the left and the first split that names an item wins.
 // false when the argument has no split at all (no colon, or an empty code).
 bool namedItems(store::Database& source, const QString& argument, std::vector<shell::SourceItem>& found,
-                QString& codigo, QString& item)
-{
+                QString& codigo, QString& item) {
     bool split = false;
     for (qsizetype colon = argument.indexOf(':'); colon >= 0; colon = argument.indexOf(':', colon + 1)) {
         if (colon == 0)
@@ -43,8 +40,7 @@ bool namedItems(store::Database& source, const QString& argument, std::vector<sh
     return split;
 }
 
-int copyItems(cli::CommandContext& context)
-{
+int copyItems(cli::CommandContext& context) {
     if (context.args.size() < 3)
         return cli::usage(context, kUsage);
     const QStringList wanted = context.args.mid(2);
@@ -65,7 +61,9 @@ int copyItems(cli::CommandContext& context)
     store::Database source = store::Database::openProject(sourceFolder);
     std::vector<shell::SourceItem> items;
     if (all) {
-        items = shell::loadSourceItems(source);
+        for (const shell::SourceItem& item : shell::loadSourceItems(source))
+            if (shell::canBeCopied(item))
+                items.push_back(item);
     } else {
         for (const QString& argument : wanted) {
             QString codigo, item;
@@ -73,7 +71,8 @@ int copyItems(cli::CommandContext& context)
             if (!namedItems(source, argument, found, codigo, item))
                 return cli::usage(context, kUsage);
             if (found.empty())
-                return refuse(context, QString("El rubro %1 %2 no existe en el proyecto de origen").arg(codigo, item));
+                return refuse(context,
+                              QString("El rubro %1 %2 no existe en el proyecto de origen").arg(codigo, item));
             items.insert(items.end(), found.begin(), found.end());
         }
     }
@@ -88,6 +87,8 @@ int copyItems(cli::CommandContext& context)
 
 } // namespace
 
-void commands_copy(cli::CommandTable& table) { table.add("copy-items", kUsage, copyItems); }
+void commands_copy(cli::CommandTable& table) {
+    table.add("copy-items", kUsage, copyItems);
+}
 
 } // namespace korvex

@@ -3,7 +3,6 @@
 #include "store/ProjectFolders.h"
 
 #include <QStringList>
-
 #include <exception>
 #include <numeric>
 
@@ -18,8 +17,7 @@ struct LineTable {
     QString price;
 };
 
-const std::vector<LineTable>& lineTables()
-{
+const std::vector<LineTable>& lineTables() {
     static const std::vector<LineTable> tables = {
         {"Materiales", {"DescripcionMat", "UnidadMat", "CantidadMat"}, "PrecioUniMat"},
         {"Maquinaria", {"DescripcionMaq", "HorasMaq", "RendimientoMaq"}, "CostoMaq"},
@@ -31,31 +29,28 @@ const std::vector<LineTable>& lineTables()
 
 const QString kByItem = QStringLiteral(" WHERE CodigoPres = ? and ItemPres = ?");
 
-engine::Resultado refusal(const QString& message)
-{
+engine::Resultado refusal(const QString& message) {
     return {false, message, QStringLiteral("Error")};
 }
 
-void rewind(store::RecordSet& records)
-{
+void rewind(store::RecordSet& records) {
     if (records.recordCount() > 0)
         records.moveFirst();
 }
 
 // Taken by an item, or by lines that would otherwise end up under the copy.
-bool pairTaken(store::Database& destination, const QString& codigo, const QString& item)
-{
+bool pairTaken(store::Database& destination, const QString& codigo, const QString& item) {
     const QVariantList pair = {codigo, item};
     if (destination.openRecordSet("SELECT CodigoPres FROM Presupuesto" + kByItem, pair).recordCount() > 0)
         return true;
     for (const LineTable& lines : lineTables())
-        if (destination.openRecordSet("SELECT CodigoPres FROM " + lines.table + kByItem, pair).recordCount() > 0)
+        if (destination.openRecordSet("SELECT CodigoPres FROM " + lines.table + kByItem, pair).recordCount() >
+            0)
             return true;
     return false;
 }
 
-void addBudgetItem(store::Database& destination, const SourceItem& origen, const ItemPair& pair)
-{
+void addBudgetItem(store::Database& destination, const SourceItem& origen, const ItemPair& pair) {
     auto items = destination.openRecordSet("SELECT * FROM Presupuesto" + kByItem, {pair.codigo, pair.item});
     items.addNew();
     items.setValue("CodigoPres", pair.codigo);
@@ -66,8 +61,7 @@ void addBudgetItem(store::Database& destination, const SourceItem& origen, const
 }
 
 int copyLines(store::Database& destination, store::Database& source, const LineTable& table,
-              const SourceItem& origen, const ItemPair& pair)
-{
+              const SourceItem& origen, const ItemPair& pair) {
     auto from = source.openRecordSet("SELECT * FROM " + table.table + kByItem, {origen.codigo, origen.item});
     auto into = destination.openRecordSet("SELECT * FROM " + table.table + kByItem, {pair.codigo, pair.item});
     int copied = 0;
@@ -83,8 +77,7 @@ int copyLines(store::Database& destination, store::Database& source, const LineT
     return copied;
 }
 
-CopiedItem copyItem(store::Database& destination, store::Database& source, const SourceItem& origen)
-{
+CopiedItem copyItem(store::Database& destination, store::Database& source, const SourceItem& origen) {
     CopiedItem copy;
     copy.origen = origen;
     const ItemPair pair = freeItemPair(destination, origen.codigo, origen.item);
@@ -96,8 +89,7 @@ CopiedItem copyItem(store::Database& destination, store::Database& source, const
     return copy;
 }
 
-QString failedItemMessage(const SourceItem& origen, const QString& reason)
-{
+QString failedItemMessage(const SourceItem& origen, const QString& reason) {
     return QStringLiteral("No se pudo copiar el rubro %1 %2: %3. No se copió ningún rubro.")
         .arg(origen.codigo, origen.item, reason);
 }
@@ -105,8 +97,7 @@ QString failedItemMessage(const SourceItem& origen, const QString& reason)
 } // namespace
 
 engine::Resultado checkSourceProject(const QString& sourceFolder, const QString& destinationFolder,
-                                     const QString& rootFolder)
-{
+                                     const QString& rootFolder) {
     if (store::samePath(sourceFolder, rootFolder))
         return refusal(engine::kCarpetaSinProyecto);
     if (store::samePath(sourceFolder, destinationFolder))
@@ -116,29 +107,30 @@ engine::Resultado checkSourceProject(const QString& sourceFolder, const QString&
     return {};
 }
 
-std::vector<SourceItem> loadSourceItems(store::Database& source)
-{
+bool canBeCopied(const SourceItem& item) {
+    return !item.codigo.trimmed().isEmpty();
+}
+
+std::vector<SourceItem> loadSourceItems(store::Database& source) {
     std::vector<SourceItem> items;
     auto records = source.openRecordSet("SELECT * FROM Presupuesto");
     items.reserve(records.recordCount());
     for (rewind(records); !records.eof(); records.moveNext())
-        items.push_back({records.text("CodigoPres"), records.text("ItemPres"), records.text("DescripcionPres"),
-                         records.text("UnidadPres")});
+        items.push_back({records.text("CodigoPres"), records.text("ItemPres"),
+                         records.text("DescripcionPres"), records.text("UnidadPres")});
     return items;
 }
 
-std::vector<SourceItem> findSourceItems(store::Database& source, const QString& codigo, const QString& item)
-{
+std::vector<SourceItem> findSourceItems(store::Database& source, const QString& codigo, const QString& item) {
     std::vector<SourceItem> items;
     auto records = source.openRecordSet("SELECT * FROM Presupuesto" + kByItem, {codigo, item});
     for (rewind(records); !records.eof(); records.moveNext())
-        items.push_back({records.text("CodigoPres"), records.text("ItemPres"), records.text("DescripcionPres"),
-                         records.text("UnidadPres")});
+        items.push_back({records.text("CodigoPres"), records.text("ItemPres"),
+                         records.text("DescripcionPres"), records.text("UnidadPres")});
     return items;
 }
 
-ItemPair freeItemPair(store::Database& destination, const QString& codigo, const QString& item)
-{
+ItemPair freeItemPair(store::Database& destination, const QString& codigo, const QString& item) {
     ItemPair pair{codigo, item};
     QString prefix;
     while (pairTaken(destination, pair.codigo, pair.item)) {
@@ -148,19 +140,26 @@ ItemPair freeItemPair(store::Database& destination, const QString& codigo, const
     return pair;
 }
 
-int ResultadoCopia::lineas() const
-{
+int ResultadoCopia::lineas() const {
     return std::accumulate(copiados.begin(), copiados.end(), 0,
                            [](int sum, const CopiedItem& copy) { return sum + copy.lineas; });
 }
 
-ResultadoCopia copyItems(store::Database& destination, store::Database& source, const std::vector<SourceItem>& items)
-{
+ResultadoCopia copyItems(store::Database& destination, store::Database& source,
+                         const std::vector<SourceItem>& items) {
     ResultadoCopia result;
     if (store::samePath(destination.path(), source.path())) {
         static_cast<engine::Resultado&>(result) = refusal(engine::kOrigenIgualDestino);
         return result;
     }
+    for (const SourceItem& origen : items)
+        if (!canBeCopied(origen)) {
+            static_cast<engine::Resultado&>(result) =
+                refusal(QStringLiteral(
+                            "El rubro «%1» del proyecto de origen no tiene CÓDIGO. No se copió ningún rubro.")
+                            .arg(origen.descripcion));
+            return result;
+        }
     const SourceItem* current = nullptr;
     try {
         store::Transaction transaction(destination);
@@ -184,13 +183,11 @@ ResultadoCopia copyItems(store::Database& destination, store::Database& source, 
     return result;
 }
 
-QString copySummary(const ResultadoCopia& result)
-{
+QString copySummary(const ResultadoCopia& result) {
     return QStringLiteral("Rubros copiados: %1, con %2 línea(s)").arg(result.rubros()).arg(result.lineas());
 }
 
-QString importSummary(const engine::ResultadoImportacion& result)
-{
+QString importSummary(const engine::ResultadoImportacion& result) {
     return QStringLiteral("Precios importados: %1 línea(s) tomaron el precio del proyecto de origen")
         .arg(result.lineas());
 }

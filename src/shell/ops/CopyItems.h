@@ -14,7 +14,6 @@
 #include "store/Database.h"
 
 #include <QString>
-
 #include <vector>
 
 namespace korvex::shell {
@@ -34,6 +33,10 @@ struct SourceItem {
     QString descripcion;
     QString unidad;
 };
+
+// An item without a code is an empty row to the budget items editor, which would drop it on its
+// next save: such an item is listed but never copied.
+bool canBeCopied(const SourceItem& item);
 
 // Every budget item of the source, in stored order. Throws store::StoreError.
 std::vector<SourceItem> loadSourceItems(store::Database& source);
@@ -63,8 +66,10 @@ struct ResultadoCopia : engine::Resultado {
     int lineas() const;
 };
 
-// Copies the items, in the order given, with all their lines from source into destination.
-ResultadoCopia copyItems(store::Database& destination, store::Database& source, const std::vector<SourceItem>& items);
+// Copies the items, in the order given, with all their lines from source into destination. An
+// item that cannot be copied (no code) refuses the whole copy.
+ResultadoCopia copyItems(store::Database& destination, store::Database& source,
+                         const std::vector<SourceItem>& items);
 
 // "Rubros copiados: 2, con 17 línea(s)": what a status line says after a copy.
 QString copySummary(const ResultadoCopia& result);

@@ -1,7 +1,6 @@
 // korvex copy-items PROJECT SOURCE CODE:ITEM... | --all
 
 #include "../CopyFixture.h"
-
 #include "cli/CommandTable.h"
 #include "store/Database.h"
 
@@ -23,8 +22,7 @@ class CopyCommand : public ::testing::Test {
 protected:
     CopyProjects projects;
 
-    Outcome command(QStringList args)
-    {
+    Outcome command(QStringList args) {
         QString out, err, in;
         QTextStream o(&out), e(&err), i(&in);
         args.prepend("copy-items");
@@ -37,13 +35,13 @@ protected:
     }
 };
 
-TEST_F(CopyCommand, CopiesTheNamedItemsAndPrintsWhatEachCopyBecame)
-{
+TEST_F(CopyCommand, CopiesTheNamedItemsAndPrintsWhatEachCopyBecame) {
     {
         store::Database origen = store::Database::openProject(projects.origen);
         addAnalysedItem(origen, "A", "1.01", "Muro");
         addItem(origen, "B", "2", "Piso");
         addItem(origen, "C:X", "3", "Código con dos puntos");
+        addItem(origen, "", "4", "Sin código: --all lo deja");
     }
     // Folder names under the root and full paths both name a project.
     Outcome run = command({"Destino", projects.origen, "A:1.01", "C:X:3"});
@@ -57,12 +55,12 @@ TEST_F(CopyCommand, CopiesTheNamedItemsAndPrintsWhatEachCopyBecame)
     EXPECT_EQ(run.out, "CCA\tCC1.01\t7 lineas\nB\t2\t0 lineas\nCC:X\tC3\t0 lineas\n");
 
     store::Database destino = store::Database::openProject(projects.destino);
-    EXPECT_EQ(itemPairs(destino), (QStringList{"A|1.01", "C:X|3", "CA|C1.01", "CCA|CC1.01", "B|2", "CC:X|C3"}));
+    EXPECT_EQ(itemPairs(destino),
+              (QStringList{"A|1.01", "C:X|3", "CA|C1.01", "CCA|CC1.01", "B|2", "CC:X|C3"}));
     EXPECT_EQ(linesOf(destino, "CCA", "CC1.01"), kAnalysedItemLines);
 }
 
-TEST_F(CopyCommand, RefusalsAndBadArgumentsCopyNothing)
-{
+TEST_F(CopyCommand, RefusalsAndBadArgumentsCopyNothing) {
     {
         store::Database origen = store::Database::openProject(projects.origen);
         addAnalysedItem(origen, "A", "1", "Muro");
@@ -75,14 +73,17 @@ TEST_F(CopyCommand, RefusalsAndBadArgumentsCopyNothing)
         return run.err.trimmed();
     };
     EXPECT_EQ(refused({"Destino", "Destino", "A:1"}), "El Proyecto de Origen es el mismo que el Destino");
-    EXPECT_EQ(refused({"Destino", projects.temp.root(), "A:1"}), "La Carpeta Seleccionada no contiene ningun Proyecto");
+    EXPECT_EQ(refused({"Destino", projects.temp.root(), "A:1"}),
+              "La Carpeta Seleccionada no contiene ningun Proyecto");
     EXPECT_EQ(refused({"Destino", "Vacia", "A:1"}), "La Carpeta Seleccionada no contiene ningun Proyecto");
     EXPECT_EQ(refused({"Vacia", "Origen", "A:1"}), "La Carpeta seleccionada NO contiene ningun proyecto");
     // One missing item stops the whole command before anything is written.
-    EXPECT_EQ(refused({"Destino", "Origen", "A:1", "A:2"}), "El rubro A 2 no existe en el proyecto de origen");
+    EXPECT_EQ(refused({"Destino", "Origen", "A:1", "A:2"}),
+              "El rubro A 2 no existe en el proyecto de origen");
 
-    for (const QStringList& args : {QStringList{"Destino", "Origen"}, QStringList{"Destino", "Origen", "A1"},
-                                    QStringList{"Destino", "Origen", ":1"}, QStringList{"Destino", "Origen", "A:1", "--all"}})
+    for (const QStringList& args :
+         {QStringList{"Destino", "Origen"}, QStringList{"Destino", "Origen", "A1"},
+          QStringList{"Destino", "Origen", ":1"}, QStringList{"Destino", "Origen", "A:1", "--all"}})
         EXPECT_EQ(command(args).code, 2) << args.join(' ').toStdString();
 
     store::Database destino = store::Database::openProject(projects.destino);

@@ -1,8 +1,8 @@
 // The copy of budget items between projects, without windows.
 
-#include "../CopyFixture.h"
-
 #include "shell/ops/CopyItems.h"
+
+#include "../CopyFixture.h"
 #include "store/Database.h"
 
 #include <QDir>
@@ -20,17 +20,17 @@ protected:
     store::Database destino = store::Database::openProject(projects.destino);
     store::Database origen = store::Database::openProject(projects.origen);
 
-    SourceItem sourceItem(const QString& codigo, const QString& item)
-    {
+    SourceItem sourceItem(const QString& codigo, const QString& item) {
         const auto found = shell::findSourceItems(origen, codigo, item);
         EXPECT_EQ(found.size(), 1u) << codigo.toStdString() << " " << item.toStdString();
         return found.empty() ? SourceItem{} : found.front();
     }
-    shell::ResultadoCopia copy(const std::vector<SourceItem>& items) { return shell::copyItems(destino, origen, items); }
+    shell::ResultadoCopia copy(const std::vector<SourceItem>& items) {
+        return shell::copyItems(destino, origen, items);
+    }
 };
 
-TEST_F(CopyItems, RefusesTheRootTheProjectItselfAndFoldersWithoutAProject)
-{
+TEST_F(CopyItems, RefusesTheRootTheProjectItselfAndFoldersWithoutAProject) {
     const QString root = projects.temp.root();
     QDir(root).mkdir("Vacia");
     const auto refused = [&](const QString& folder) {
@@ -55,8 +55,7 @@ TEST_F(CopyItems, RefusesTheRootTheProjectItselfAndFoldersWithoutAProject)
     EXPECT_EQ(tableCounts(destino), (QList<int>{1, 2, 1, 2, 2}));
 }
 
-TEST_F(CopyItems, CopiesTheItemWithLinesOfAllFourKindsAtPriceZeroAndNoQuantity)
-{
+TEST_F(CopyItems, CopiesTheItemWithLinesOfAllFourKindsAtPriceZeroAndNoQuantity) {
     addAnalysedItem(origen, "EST", "1.01", "Hormigón simple f'c=210");
     addAnalysedItem(origen, "EST", "1.02", "Encofrado");
     addLine(origen, "Materiales", "EST", "1.02", {"Tabla de monte", "u", 4.0, 1.2});
@@ -77,7 +76,8 @@ TEST_F(CopyItems, CopiesTheItemWithLinesOfAllFourKindsAtPriceZeroAndNoQuantity)
     EXPECT_EQ(shell::copySummary(result), "Rubros copiados: 2, con 7 línea(s)");
     EXPECT_EQ(itemPairs(destino), (QStringList{"EST|1.02", "EST|1.01", "ACA|2.01"}));
 
-    auto item = destino.openRecordSet("SELECT * FROM Presupuesto WHERE CodigoPres = 'EST' and ItemPres = '1.01'");
+    auto item =
+        destino.openRecordSet("SELECT * FROM Presupuesto WHERE CodigoPres = 'EST' and ItemPres = '1.01'");
     ASSERT_EQ(item.recordCount(), 1);
     item.moveFirst();
     EXPECT_EQ(item.text("DescripcionPres"), "Hormigón simple f'c=210");
@@ -111,8 +111,7 @@ TEST_F(CopyItems, CopiesTheItemWithLinesOfAllFourKindsAtPriceZeroAndNoQuantity)
     EXPECT_EQ(tableCounts(origen), (QList<int>{3, 5, 2, 4, 4}));
 }
 
-TEST_F(CopyItems, ATakenPairGetsOneCAndMoreOnlyWhereThatOneIsTakenToo)
-{
+TEST_F(CopyItems, ATakenPairGetsOneCAndMoreOnlyWhereThatOneIsTakenToo) {
     addAnalysedItem(origen, "A", "1", "Muro");
     addAnalysedItem(origen, "B", "2", "Piso");
     addItem(destino, "A", "1", "Muro del destino");
@@ -152,8 +151,7 @@ TEST_F(CopyItems, ATakenPairGetsOneCAndMoreOnlyWhereThatOneIsTakenToo)
     EXPECT_EQ(linesOf(destino, "CA", "C4"), 0);
 }
 
-TEST_F(CopyItems, AFailureAnywhereLeavesTheDestinationAsItWasAndNamesTheItem)
-{
+TEST_F(CopyItems, AFailureAnywhereLeavesTheDestinationAsItWasAndNamesTheItem) {
     FailureGuard guard;
     addAnalysedItem(origen, "A", "1", "Muro");
     addAnalysedItem(origen, "B", "2", "Piso");
@@ -170,7 +168,8 @@ TEST_F(CopyItems, AFailureAnywhereLeavesTheDestinationAsItWasAndNamesTheItem)
         EXPECT_FALSE(result.ok) << n;
         EXPECT_EQ(result.title, "Error");
         EXPECT_TRUE(result.copiados.empty());
-        const QString failed = n <= kAnalysedItemLines ? "No se pudo copiar el rubro A 1: " : "No se pudo copiar el rubro B 2: ";
+        const QString failed =
+            n <= kAnalysedItemLines ? "No se pudo copiar el rubro A 1: " : "No se pudo copiar el rubro B 2: ";
         EXPECT_TRUE(result.message.startsWith(failed)) << n << " " << result.message.toStdString();
         EXPECT_TRUE(result.message.endsWith("No se copió ningún rubro.")) << result.message.toStdString();
         EXPECT_EQ(tableCounts(destino), before) << n;
@@ -182,8 +181,7 @@ TEST_F(CopyItems, AFailureAnywhereLeavesTheDestinationAsItWasAndNamesTheItem)
     EXPECT_EQ(itemPairs(destino), (QStringList{"A|1", "CA|C1", "B|2"}));
 }
 
-TEST_F(CopyItems, QuotesInCodesNumbersAndDescriptionsAreOrdinaryText)
-{
+TEST_F(CopyItems, QuotesInCodesNumbersAndDescriptionsAreOrdinaryText) {
     const QString codigo = "O'R";
     const QString item = "1'01";
     addItem(origen, codigo, item, "Muro \"tipo A\" d'Ángel", "m'2");
@@ -210,8 +208,7 @@ TEST_F(CopyItems, QuotesInCodesNumbersAndDescriptionsAreOrdinaryText)
     EXPECT_EQ(copied.text("UnidadPres"), "m'2");
 }
 
-TEST_F(CopyItems, EverySourceItemIsListedInStoredOrder)
-{
+TEST_F(CopyItems, EverySourceItemIsListedInStoredOrder) {
     {
         store::Transaction transaction(origen);
         for (int i = 1; i <= 260; ++i)
@@ -229,6 +226,18 @@ TEST_F(CopyItems, EverySourceItemIsListedInStoredOrder)
 
     store::Database empty = store::Database::openProject(projects.temp.newProject("Vacio"));
     EXPECT_TRUE(shell::loadSourceItems(empty).empty());
+
+    // An item without a code is listed, but the budget editor would drop a copy of it: refused.
+    addItem(origen, " ", "261", "Sin código");
+    const auto listed = shell::loadSourceItems(origen);
+    ASSERT_EQ(listed.size(), 261u);
+    EXPECT_FALSE(shell::canBeCopied(listed.back()));
+    const QList<int> before = tableCounts(destino);
+    const auto refused = copy({listed.front(), listed.back()});
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.message,
+              "El rubro «Sin código» del proyecto de origen no tiene CÓDIGO. No se copió ningún rubro.");
+    EXPECT_EQ(tableCounts(destino), before);
 }
 
 } // namespace

@@ -220,6 +220,23 @@ TEST_F(CopyWindow, AFailedCopyAddsNothingAndSaysWhy) {
     EXPECT_EQ(window->statusText(), "Rubros copiados: 2, con 14 línea(s)");
 }
 
+TEST_F(CopyWindow, AnItemWithoutCodeIsListedButNeverMarked) {
+    addAnalysedItem(origen, "A", "1", "Muro");
+    addItem(origen, "", "2", "Sin código");
+    addAnalysedItem(origen, "B", "3", "Piso");
+    auto window = open();
+    ui::Grid* grid = window->grid();
+    EXPECT_EQ(grid->text(2, frmCopiarPres::kColDescripcion), "Sin código");
+    QTest::keyClick(grid, Qt::Key_T);
+    EXPECT_EQ(marks(*window), (QStringList{"*", "", "*"}));
+    grid->setCell(2, 1);
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(grid->text(2, 0), "");
+    QTest::keyClick(grid, Qt::Key_I);
+    EXPECT_EQ(window->statusText(), "Rubros copiados: 2, con 14 línea(s)");
+    EXPECT_EQ(itemPairs(destino), (QStringList{"A|1", "B|3"}));
+}
+
 TEST_F(CopyWindow, ASourceDeletedSinceTheWindowOpenedIsRefused) {
     addAnalysedItem(origen, "A", "1", "Muro");
     auto window = open();
