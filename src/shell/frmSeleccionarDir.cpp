@@ -12,15 +12,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
 #include <exception>
 
 namespace korvex::shell {
 
 namespace {
 
-QLabel* makeCaption(const QString& text, QWidget* parent)
-{
+QLabel* makeCaption(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     QFont bold = label->font();
     bold.setBold(true);
@@ -28,8 +26,7 @@ QLabel* makeCaption(const QString& text, QWidget* parent)
     return label;
 }
 
-QLabel* makePathLabel(const QString& name, QWidget* parent)
-{
+QLabel* makePathLabel(const QString& name, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
     label->setMinimumWidth(420);
@@ -37,8 +34,7 @@ QLabel* makePathLabel(const QString& name, QWidget* parent)
     return label;
 }
 
-void showRefusal(QWidget* parent, const engine::Resultado& result)
-{
+void showRefusal(QWidget* parent, const engine::Resultado& result) {
     ui::messageService().show(parent, result.title.isEmpty() ? QStringLiteral("Error") : result.title,
                               result.message, ui::MessageButtons::Ok, ui::MessageIcon::Information);
 }
@@ -46,8 +42,7 @@ void showRefusal(QWidget* parent, const engine::Resultado& result)
 } // namespace
 
 frmSeleccionarDir::frmSeleccionarDir(const ui::WindowContext& context, QWidget* parent)
-    : QDialog(parent), context_(context)
-{
+    : QDialog(parent), context_(context) {
     setObjectName("frmSeleccionarDir");
     setWindowTitle("Seleccionar Proyecto");
     setModal(true);
@@ -99,15 +94,21 @@ frmSeleccionarDir::frmSeleccionarDir(const ui::WindowContext& context, QWidget* 
     dir2_->setFocus();
 }
 
-QString frmSeleccionarDir::modo() const { return txtOpcion_->text(); }
+QString frmSeleccionarDir::modo() const {
+    return txtOpcion_->text();
+}
 
-QString frmSeleccionarDir::sourceFolder() const { return dir2_->path(); }
+QString frmSeleccionarDir::sourceFolder() const {
+    return dir2_->path();
+}
 
-void frmSeleccionarDir::showSource(const QString& path) { lblOrigen_->setText(QDir::toNativeSeparators(path)); }
+void frmSeleccionarDir::showSource(const QString& path) {
+    lblOrigen_->setText(QDir::toNativeSeparators(path));
+}
 
-void frmSeleccionarDir::accept()
-{
-    const engine::Resultado check = checkSourceProject(sourceFolder(), context_.projectFolder, context_.rootFolder);
+void frmSeleccionarDir::accept() {
+    const engine::Resultado check =
+        checkSourceProject(sourceFolder(), context_.projectFolder, context_.rootFolder);
     if (!check.ok) {
         showRefusal(this, check);
         return;
@@ -119,8 +120,7 @@ void frmSeleccionarDir::accept()
     QDialog::accept();
 }
 
-void frmSeleccionarDir::importPrices()
-{
+void frmSeleccionarDir::importPrices() {
     try {
         imported_ = engine::ImportarPrecios(context_.projectFolder, sourceFolder());
     } catch (const std::exception& error) {
@@ -136,8 +136,7 @@ void frmSeleccionarDir::importPrices()
     QDialog::accept();
 }
 
-bool frmSeleccionarDir::eventFilter(QObject* watched, QEvent* event)
-{
+bool frmSeleccionarDir::eventFilter(QObject* watched, QEvent* event) {
     if (watched == dir2_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
