@@ -326,9 +326,12 @@ void CellEditor::handleEditorFocusOut(QFocusEvent* event)
     cancel();
 }
 
+// The window's own focus widget, not the application's: while the window is not active (a message
+// box just closed without giving the activation back) keys still reach that widget, and a hidden
+// editor left holding it would take the next Enter and write its empty text into a cell.
 bool CellEditor::focusIsInEditorOrList() const
 {
-    const QWidget* focus = QApplication::focusWidget();
+    const QWidget* focus = edit_->window()->focusWidget();
     return focus && (focus == edit_ || (list_ && focus == list_));
 }
 
