@@ -213,6 +213,24 @@ TEST_F(ItemsEditorTest, ClosingWithUnsavedChangesAsksAndAFailedSaveKeepsTheWindo
     EXPECT_EQ(storedItems(), QStringList({"B1/1"}));
 }
 
+// With the window not active (a message box just closed and no one gave the activation back) the
+// keys still reach the window's focus widget: a committed cell must hand that focus back to the
+// grid, or the next Enter would reach the hidden editor and write its empty text over a cell.
+TEST_F(ItemsEditorTest, KeysInAWindowThatIsNotActiveStillGoToTheGrid) {
+    item("A1", "1", "Excavacion", 2);
+    open();
+    QWidget other;
+    showActive(&other);
+    grid->setCell(2, 0);
+    for (const char* k : {"B", "1"})
+        QTest::keyClick(window->focusWidget(), *k);
+    QTest::keyClick(window->focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(window->focusWidget(), grid);
+    grid->setCell(1, 0);
+    QTest::keyClick(window->focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(cell(1, 0) + cell(2, 0), "A1B1");
+}
+
 // ---- Budget presentation ------------------------------------------------------------------
 
 TEST_F(WindowTest, PresentationShowsThePricedBudgetAndItsTotalsOrSaysTheHeaderIsMissing) {
