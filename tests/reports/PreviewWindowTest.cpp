@@ -1,0 +1,153 @@
+#include "FakeMessages.h"
+#include "ProjectData.h"
+#include "TestProject.h"
+#include "reports/ReportButtons.h"
+#include "reports/frmVistaPrevia.h"
+#include "ui/MainWindowControls.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace korvex;
+namespace kt = korvex::testing;
+
+namespace {
+
+// The main window as the report buttons see it.
+class FakeMain : public QWidget, public ui::MainWindowControls {
+public:
+    QString folder;
+    QStringList visible;
+    QString currentFolder() const override { return folder; }
+    bool isProjectOpen() const override { return true; }
+    void showStatus(const QString&) override {}
+    void showFormatButtons(const QStringList& names) override { visible = names; }
+    void setFormatButtonsVisible(const QStringList& names, bool show) override {
+        for (const QString& name : names) {
+            visible.removeAll(name);
+            if (show)
+                visible.append(name);
+        }
+    }
+    bool isFormatButtonVisible(const QString& name) const override { return visible.contains(name); }
+};
+
+QString textOf(QWidget* window, const char* name) {
+    return window->findChild<QLabel*>(QString::fromLatin1(name))->text();
+}
+
+QPushButton* buttonOf(QWidget* window, const char* name) {
+    return window->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+} // namespace
+
+namespace korvex {
+void wiring_reports(ui::WindowRegistry& registry);
+}
+
+TEST(PreviewWindow, ReportButtonsOpenThePreviewWithPagesZoomPrintAndPdf) {
+    kt::FakeMessages messages;
+    kt::TempRoot root;
+    const QString folder = kt::sampleProjectWithSchedules(root.root());
+    auto& registry = ui::WindowRegistry::instance();
+    registry.clear();
+    wiring_reports(registry);
+    FakeMain main;
+    main.folder = folder;
+    const ui::WindowContext context{folder, root.root(), &main, {}};
+
+    ASSERT_TRUE(registry.triggerButton("cmdFormatoAna1", context));
+    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+    auto* preview = qobject_cast<reports::frmVistaPrevia*>(registry.findWindow("frmVistaPrevia"));
+    ASSERT_NE(preview, nullptr);
+    const int pages = static_cast<int>(preview->document()->pages.size());
+    EXPECT_EQ(pages, 14); // one page per item with a quantity
+    EXPECT_EQ(textOf(preview, "lblPagina"), QStringLiteral("Página 1 de %1").arg(pages));
+    EXPECT_FALSE(buttonOf(preview, "cmdAnterior")->isEnabled());
+
+    QTest::mouseClick(buttonOf(preview, "cmdSiguiente"), Qt::LeftButton);
+    EXPECT_EQ(preview->currentPage(), 1);
+    QTest::keyClick(preview, Qt::Key_End);
+    EXPECT_EQ(textOf(preview, "lblPagina"), QStringLiteral("Página %1 de %1").arg(pages));
+    EXPECT_FALSE(buttonOf(preview, "cmdSiguiente")->isEnabled());
+    QTest::keyClick(preview, Qt::Key_Home);
+    EXPECT_EQ(preview->currentPage(), 0);
+
+    preview->setZoom(100);
+    const double full = preview->scale();
+    preview->setZoom(50);
+    EXPECT_NEAR(preview->scale(), full / 2, 1e-9);
+    QTest::keyClick(preview, Qt::Key_Plus);
+    EXPECT_GT(preview->scale(), full / 2);
+    EXPECT_EQ(preview->findChild<QComboBox*>("cboZoom")->currentText(), "75 %");
+
+    QTemporaryDir dir;
+    EXPECT_TRUE(preview->exportTo(dir.filePath("analisis.pdf")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("analisis.pdf")));
+    EXPECT_FALSE(preview->exportTo(dir.filePath("falta/analisis.pdf")));
+    EXPECT_EQ(messages.count(), 1); // the failure is told, not thrown
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("impreso.pdf"));
+    EXPECT_TRUE(preview->printTo(printer));
+    EXPECT_GT(QFileInfo(dir.filePath("impreso.pdf")).size(), 1000);
+
+    // Another report button shows its report in the same preview.
+    ASSERT_TRUE(registry.triggerButton("cmdFormatoPres1", context));
+    EXPECT_EQ(registry.findWindow("frmVistaPrevia"), preview);
+    EXPECT_EQ(textOf(preview, "lblPagina"), "Página 1 de 1");
+    EXPECT_TRUE(preview->document()->pages.front().contains("PRESUPUESTO"));
+    registry.closeAll();
+    registry.clear();
+}
+
+TEST(PreviewWindow, GroupButtonsAndFailuresGoThroughTheMainWindowAndMessages) {
+    kt::FakeMessages messages;
+    kt::TempRoot root;
+    const QString folder = root.newProject();
+    auto& registry = ui::WindowRegistry::instance();
+    registry.clear();
+    wiring_reports(registry);
+    FakeMain main;
+    const ui::WindowContext context{folder, root.root(), &main, {}};
+
+    registry.triggerButton("cmdPresup", context);
+    EXPECT_EQ(main.visible,
+              QStringList({"cmdFormatoPres1", "cmdFormatoPres2", "cmdFormatoPres3", "cmdFormatoPresC"}));
+    registry.triggerButton("cmdCronoP", context);
+    EXPECT_EQ(main.visible.size(), 11);
+    registry.triggerButton("cmdImpAnalisis", context);
+    EXPECT_FALSE(main.visible.contains("cmdFormatoPres1"));
+    EXPECT_TRUE(main.visible.contains("cmdFormatoAna5"));
+
+    // A project without header: the budget button tells it and still shows the (empty) budget.
+    ASSERT_TRUE(registry.triggerButton("cmdFormatoPres1", context));
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.lastText(), "Debe ingresar primero los datos del Proyecto");
+    EXPECT_NE(registry.findWindow("frmVistaPrevia"), nullptr);
+    // closeWindow, not closeAll: a closed window is only deleted once the event loop runs, and
+    // until then the registry would still find it.
+    ASSERT_TRUE(registry.closeWindow("frmVistaPrevia"));
+
+    // A broken template: a message naming it, and no preview.
+    QFile broken(reports::templatePath(root.root(), "Materiales.rpt"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write("{ \"korvexReport\": 1, \"body\": [ {\"type\": \"tabla\"} ] }");
+    broken.close();
+    messages.clear();
+    registry.triggerButton("cmdMaterial", context);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.lastTitle(), "Error");
+    EXPECT_TRUE(messages.lastText().contains("Materiales.rpt")) << messages.lastText().toStdString();
+    EXPECT_TRUE(messages.lastText().contains("tipo de bloque desconocido «tabla»"));
+    EXPECT_EQ(registry.findWindow("frmVistaPrevia"), nullptr);
+    registry.clear();
+}
