@@ -114,5 +114,5 @@ rm -rf "$OUT/pdf" "$OUT/png" && mkdir -p "$OUT/pdf" "$OUT/png"
 "$KORVEX" --root "$ROOT" report --list | cut -f1 | while read -r template; do
     name=${template%.rpt}
     "$KORVEX" --root "$ROOT" report "$P" "$template" -o "$OUT/pdf/$name.pdf"
-    pdftoppm -r 90 -png "$OUT/pdf/$name.pdf" "$OUT/png/$name"
+    pdftoppm -r 60 -png "$OUT/pdf/$name.pdf" "$OUT/png/$name"
 done
