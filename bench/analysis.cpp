@@ -2,7 +2,7 @@
 // (2,000 items, about 40,000 resource lines). What an estimator waits for: opening an item, F5,
 // F9 and the lookup list on every keystroke, through the window, plus the operations beneath.
 
-#include "TestProject.h"
+#include "WindowBench.h"
 #include "analysis/AnalysisLoading.h"
 #include "analysis/AnalysisPricing.h"
 #include "analysis/AnalysisSaving.h"
@@ -26,63 +26,24 @@ namespace {
 using namespace korvex;
 using namespace korvex::analysis;
 
-constexpr int kItems = 2000;
+constexpr int kItems = bench::kLargeProjectItems;
 // An item in the middle of the budget (n = 1000 of the synthetic generator).
 const QString kCode = "S01000";
 const QString kItem = "11.01";
 
-void ensureApplication() {
-    static std::unique_ptr<QApplication> app;
-    if (app)
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "bench_analysis";
-    static char* argv[] = {name, nullptr};
-    app = std::make_unique<QApplication>(argc, argv);
-}
+using bench::sendKey;
 
-// No one is at the keyboard: every question is answered Yes (save, keep the first of a repeated
-// resource) and every message is counted, so a modal box never stops the run.
-class AnsweringMessages : public ui::MessageService {
-public:
-    ui::MessageAnswer show(QWidget*, const QString&, const QString& text, ui::MessageButtons buttons,
-                           ui::MessageIcon) override {
-        ++shown;
-        last = text;
-        return buttons == ui::MessageButtons::Ok ? ui::MessageAnswer::Ok : ui::MessageAnswer::Yes;
-    }
-    int shown = 0;
-    QString last;
-};
-
-AnsweringMessages& answering() {
-    static AnsweringMessages service;
-    return service;
-}
-
-struct BenchProject {
-    testing::TempRoot root;
-    QString folder;
+// Every question is answered Yes (save, keep the first of a repeated resource).
+struct BenchProject : bench::LargeProject {
     // The item picker keeps its own handle open while the editor works, as in the program.
     store::Database pickerHandle;
 
-    BenchProject() {
-        ensureApplication();
-        ui::setMessageService(&answering());
-        const auto demo = engine::CrearProyectoEjemplo(root.root(), "Grande", kItems);
-        if (!demo.ok)
-            throw std::runtime_error(demo.message.toStdString());
-        folder = demo.folder;
+    BenchProject() : LargeProject(ui::MessageAnswer::Yes, kItems) {
         pickerHandle = store::Database::openProject(folder);
-        std::fprintf(stderr, "bench project: %d items, %d lines\n", demo.items, demo.lineas);
     }
 
     ui::WindowContext context() const {
-        ui::WindowContext c;
-        c.projectFolder = folder;
-        c.rootFolder = root.root();
+        ui::WindowContext c = LargeProject::context();
         c.arguments = {{"txtCod", kCode}, {"txtItem", kItem}};
         return c;
     }
@@ -93,18 +54,8 @@ BenchProject& project() {
     return instance;
 }
 
-void sendKey(QWidget* target, int key, const QString& text = {}) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(target, &release);
-}
-
 std::unique_ptr<frmMateriales> openEditor() {
-    auto window = std::make_unique<frmMateriales>(project().context());
-    window->show();
-    QCoreApplication::processEvents();
-    return window;
+    return bench::showWindow<frmMateriales>(project().context());
 }
 
 // ---- Through the window -----------------------------------------------------------------------

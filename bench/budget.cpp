@@ -3,7 +3,7 @@
 // (the items editor opening, F2 / F10 near the top of the list, F9 with ten items renamed, the
 // presentation and the picker opening) and the operations beneath.
 
-#include "TestProject.h"
+#include "WindowBench.h"
 #include "budget/BudgetItems.h"
 #include "budget/Presentation.h"
 #include "budget/frmAnalisis.h"
@@ -27,76 +27,21 @@ namespace {
 using namespace korvex;
 using namespace korvex::budget;
 
-constexpr int kItems = 2000;
+constexpr int kItems = bench::kLargeProjectItems;
+using bench::sendKey;
 
-void ensureApplication() {
-    static std::unique_ptr<QApplication> app;
-    if (app)
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "bench_budget";
-    static char* argv[] = {name, nullptr};
-    app = std::make_unique<QApplication>(argc, argv);
-}
-
-// No one is at the keyboard: questions are answered No (an editor closes without saving) and
-// messages are counted, so a modal box never stops the run.
-class AnsweringMessages : public ui::MessageService {
-public:
-    ui::MessageAnswer show(QWidget*, const QString&, const QString&, ui::MessageButtons buttons,
-                           ui::MessageIcon) override {
-        ++shown;
-        return buttons == ui::MessageButtons::Ok ? ui::MessageAnswer::Ok : ui::MessageAnswer::No;
-    }
-    int shown = 0;
-};
-
-AnsweringMessages& answering() {
-    static AnsweringMessages service;
-    return service;
-}
-
-struct BenchProject {
-    korvex::testing::TempRoot root;
-    QString folder;
-
-    BenchProject() {
-        ensureApplication();
-        ui::setMessageService(&answering());
-        const auto demo = engine::CrearProyectoEjemplo(root.root(), "Grande", kItems);
-        if (!demo.ok)
-            throw std::runtime_error(demo.message.toStdString());
-        folder = demo.folder;
-        std::fprintf(stderr, "bench project: %d items, %d lines\n", demo.items, demo.lineas);
-    }
-
-    ui::WindowContext context() const {
-        ui::WindowContext c;
-        c.projectFolder = folder;
-        c.rootFolder = root.root();
-        return c;
-    }
-};
-
-BenchProject& project() {
-    static BenchProject instance;
+// Questions are answered No: an editor closes without saving.
+bench::LargeProject& project() {
+    static bench::LargeProject instance(ui::MessageAnswer::No, kItems);
     return instance;
 }
 
-void sendKey(QWidget* target, int key, const QString& text = {}) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(target, &release);
+bench::AnsweringMessages& answering() {
+    return project().messages;
 }
 
 template <typename W> std::unique_ptr<W> openWindow() {
-    auto window = std::make_unique<W>(project().context());
-    window->show();
-    QCoreApplication::processEvents();
-    return window;
+    return bench::showWindow<W>(project().context());
 }
 
 // Renames ten items of the sheet, or back again, so that the project keeps its size.

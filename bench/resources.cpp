@@ -3,7 +3,7 @@
 // most used material into another (every line renamed and repriced, transport mirrored, lists
 // reloaded), and the correction and yield windows opening.
 
-#include "TestProject.h"
+#include "WindowBench.h"
 #include "analysis/ResourceCorrection.h"
 #include "analysis/YieldSheet.h"
 #include "analysis/frmCorregir.h"
@@ -25,59 +25,21 @@ namespace {
 using namespace korvex;
 using namespace korvex::analysis;
 
-constexpr int kItems = 2000;
+constexpr int kItems = bench::kLargeProjectItems;
 
-void ensureApplication() {
-    static std::unique_ptr<QApplication> app;
-    if (app)
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "bench_resources";
-    static char* argv[] = {name, nullptr};
-    app = std::make_unique<QApplication>(argc, argv);
-}
-
-// Nobody answers: every question gets Yes and every message is counted.
-class AnsweringMessages : public ui::MessageService {
-public:
-    ui::MessageAnswer show(QWidget*, const QString&, const QString&, ui::MessageButtons buttons,
-                           ui::MessageIcon) override {
-        ++shown;
-        return buttons == ui::MessageButtons::Ok ? ui::MessageAnswer::Ok : ui::MessageAnswer::Yes;
-    }
-    int shown = 0;
-};
-
-struct BenchProject {
-    testing::TempRoot root;
-    QString folder;
+// Nobody answers: every question gets Yes.
+struct BenchProject : bench::LargeProject {
     QString pristine; // the database as made, put back before every merge
-    AnsweringMessages messages;
 
-    BenchProject() {
-        ensureApplication();
-        ui::setMessageService(&messages);
-        const auto demo = engine::CrearProyectoEjemplo(root.root(), "Grande", kItems);
-        if (!demo.ok)
-            throw std::runtime_error(demo.message.toStdString());
-        folder = demo.folder;
+    BenchProject() : LargeProject(ui::MessageAnswer::Yes, kItems) {
         pristine = QDir(root.root()).filePath("pristine.mdb");
         QFile::copy(databaseFile(), pristine);
-        std::fprintf(stderr, "bench project: %d items, %d lines\n", demo.items, demo.lineas);
     }
 
     QString databaseFile() const { return QDir(folder).filePath(store::kDatabaseFileName); }
     void restore() const {
         QFile::remove(databaseFile());
         QFile::copy(pristine, databaseFile());
-    }
-    ui::WindowContext context() const {
-        ui::WindowContext c;
-        c.projectFolder = folder;
-        c.rootFolder = root.root();
-        return c;
     }
 };
 
