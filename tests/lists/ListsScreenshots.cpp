@@ -1,6 +1,7 @@
 // Draws the price window on the sample project into PNG files: the materials list with a price
 // being retyped and the totals computed, the labour list raised by a percentage, and the dialog.
 //     xvfb-run -a build/dev-x/tests/lists/korvex_lists_screenshots docs/screenshots
+#include "Screenshots.h"
 #include "TestProject.h"
 #include "engine/Demo.h"
 #include "lists/frmListaMEM.h"
@@ -19,11 +20,7 @@ using namespace korvex;
 namespace {
 
 void save(QWidget* widget, const QString& folder, const QString& name) {
-    widget->show();
-    QTest::qWait(150);
-    const QString path = QDir(folder).filePath("lists-" + name + ".png");
-    if (!widget->grab().save(path))
-        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+    testing::saveScreenshot(widget, folder, "lists", name);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Draws the where-used search, the correction and the yield editor on the sample project into PNG
 // files:
 //     xvfb-run -a build/dev-x/tests/analysis/korvex_tools_screenshots docs/screenshots
+#include "Screenshots.h"
 #include "TestProject.h"
 #include "analysis/frmBuscar.h"
 #include "analysis/frmCorregir.h"
@@ -19,11 +20,7 @@ using namespace korvex;
 namespace {
 
 void save(QWidget* widget, const QString& folder, const QString& name) {
-    widget->show();
-    QTest::qWait(150);
-    const QString path = QDir(folder).filePath("tools-" + name + ".png");
-    if (!widget->grab().save(path))
-        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+    testing::saveScreenshot(widget, folder, "tools", name);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Draws the source dialog and the copy window on two sample projects into PNG files:
 //     xvfb-run -a build/dev-x/tests/shell/korvex_copy_screenshots docs/screenshots
 #include "../CopyFixture.h"
+#include "Screenshots.h"
 #include "shell/FolderLists.h"
 #include "shell/frmCopiarPres.h"
 #include "shell/frmSeleccionarDir.h"
@@ -18,11 +19,7 @@ using namespace korvex;
 namespace {
 
 void save(QWidget* widget, const QString& folder, const QString& name) {
-    widget->show();
-    QTest::qWait(150);
-    const QString path = QDir(folder).filePath("copy-" + name + ".png");
-    if (!widget->grab().save(path))
-        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+    testing::saveScreenshot(widget, folder, "copy", name);
 }
 
 void addSampleItems(store::Database& db) {
