@@ -31,8 +31,9 @@ struct ZoomChoice {
     const char* caption;
     int percent;
 };
-const ZoomChoice kZoomChoices[] = {{"Ancho de página", 0}, {"Página completa", -1}, {"50 %", 50},  {"75 %", 75},
-                                   {"100 %", 100},          {"125 %", 125},          {"150 %", 150}, {"200 %", 200}};
+const ZoomChoice kZoomChoices[] = {{"Ancho de página", 0}, {"Página completa", -1}, {"50 %", 50},
+                                   {"75 %", 75},           {"100 %", 100},          {"125 %", 125},
+                                   {"150 %", 150},         {"200 %", 200}};
 
 class WaitCursor {
 public:
@@ -47,24 +48,24 @@ class PageView : public QWidget {
 public:
     explicit PageView(QWidget* parent) : QWidget(parent) { setObjectName(QStringLiteral("picPagina")); }
 
-    void setPage(const QImage& image)
-    {
+    void setPage(const QImage& image) {
         image_ = image;
         const QSizeF size = image_.deviceIndependentSize();
-        setFixedSize(static_cast<int>(size.width()) + 2 * kPageMargin, static_cast<int>(size.height()) + 2 * kPageMargin);
+        setFixedSize(static_cast<int>(size.width()) + 2 * kPageMargin,
+                     static_cast<int>(size.height()) + 2 * kPageMargin);
         update();
     }
     const QImage& image() const { return image_; }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
+    void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.fillRect(rect(), QColor(0x8a, 0x90, 0x99));
         if (image_.isNull())
             return;
         const QSizeF size = image_.deviceIndependentSize();
-        painter.fillRect(QRectF(kPageMargin + 3, kPageMargin + 3, size.width(), size.height()), QColor(0, 0, 0, 70));
+        painter.fillRect(QRectF(kPageMargin + 3, kPageMargin + 3, size.width(), size.height()),
+                         QColor(0, 0, 0, 70));
         painter.drawImage(QPointF(kPageMargin, kPageMargin), image_);
     }
 
@@ -72,8 +73,7 @@ private:
     QImage image_;
 };
 
-frmVistaPrevia::frmVistaPrevia(const ui::WindowContext& context, QWidget* parent) : QWidget(parent)
-{
+frmVistaPrevia::frmVistaPrevia(const ui::WindowContext& context, QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Vista Previa"));
     const auto button = [this](const char* name, const QString& caption, const QString& tip) {
         auto* b = new QPushButton(caption, this);
@@ -83,11 +83,15 @@ frmVistaPrevia::frmVistaPrevia(const ui::WindowContext& context, QWidget* parent
         return b;
     };
     cmdPrimera_ = button("cmdPrimera", QStringLiteral("|◀"), QStringLiteral("Primera página (Inicio)"));
-    cmdAnterior_ = button("cmdAnterior", QStringLiteral("◀ Anterior"), QStringLiteral("Página anterior (RePág)"));
-    cmdSiguiente_ = button("cmdSiguiente", QStringLiteral("Siguiente ▶"), QStringLiteral("Página siguiente (AvPág)"));
+    cmdAnterior_ =
+        button("cmdAnterior", QStringLiteral("◀ Anterior"), QStringLiteral("Página anterior (RePág)"));
+    cmdSiguiente_ =
+        button("cmdSiguiente", QStringLiteral("Siguiente ▶"), QStringLiteral("Página siguiente (AvPág)"));
     cmdUltima_ = button("cmdUltima", QStringLiteral("▶|"), QStringLiteral("Última página (Fin)"));
-    cmdImprimir_ = button("cmdImprimir", QStringLiteral("Imprimir"), QStringLiteral("Imprimir el reporte (Ctrl+P)"));
-    cmdExportarPdf_ = button("cmdExportarPdf", QStringLiteral("Exportar PDF"), QStringLiteral("Guardar el reporte como PDF"));
+    cmdImprimir_ =
+        button("cmdImprimir", QStringLiteral("Imprimir"), QStringLiteral("Imprimir el reporte (Ctrl+P)"));
+    cmdExportarPdf_ = button("cmdExportarPdf", QStringLiteral("Exportar PDF"),
+                             QStringLiteral("Guardar el reporte como PDF"));
     cmdSalir_ = button("cmdSalir", QStringLiteral("Salir (Esc)"), QStringLiteral("Cerrar la vista previa"));
     lblPagina_ = new QLabel(this);
     lblPagina_->setObjectName(QStringLiteral("lblPagina"));
@@ -121,6 +125,7 @@ frmVistaPrevia::frmVistaPrevia(const ui::WindowContext& context, QWidget* parent
     scroll_->setBackgroundRole(QPalette::Dark);
     view_ = new PageView(scroll_);
     scroll_->setWidget(view_);
+    scroll_->viewport()->installEventFilter(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
@@ -132,7 +137,8 @@ frmVistaPrevia::frmVistaPrevia(const ui::WindowContext& context, QWidget* parent
     connect(cmdSiguiente_, &QPushButton::clicked, this, [this] { goToPage(page_ + 1); });
     connect(cmdUltima_, &QPushButton::clicked, this,
             [this] { goToPage(document_ ? static_cast<int>(document_->pages.size()) - 1 : 0); });
-    connect(cboZoom_, &QComboBox::activated, this, [this](int index) { setZoom(cboZoom_->itemData(index).toInt()); });
+    connect(cboZoom_, &QComboBox::activated, this,
+            [this](int index) { setZoom(cboZoom_->itemData(index).toInt()); });
     connect(cmdImprimir_, &QPushButton::clicked, this, &frmVistaPrevia::print);
     connect(cmdExportarPdf_, &QPushButton::clicked, this, &frmVistaPrevia::exportPdf);
     connect(cmdSalir_, &QPushButton::clicked, this, &QWidget::close);
@@ -142,24 +148,22 @@ frmVistaPrevia::frmVistaPrevia(const ui::WindowContext& context, QWidget* parent
     reopen(context);
 }
 
-void frmVistaPrevia::reopen(const ui::WindowContext& context)
-{
+void frmVistaPrevia::reopen(const ui::WindowContext& context) {
     const QVariant argument = context.arguments.value(QString::fromLatin1(kDocumentArgument));
     if (argument.canConvert<SharedDocument>())
         showDocument(argument.value<SharedDocument>());
 }
 
-void frmVistaPrevia::showDocument(SharedDocument document)
-{
+void frmVistaPrevia::showDocument(SharedDocument document) {
     document_ = std::move(document);
     page_ = 0;
-    setWindowTitle(document_ ? QStringLiteral("Vista Previa - ") + document_->title : QStringLiteral("Vista Previa"));
+    setWindowTitle(document_ ? QStringLiteral("Vista Previa - ") + document_->title
+                             : QStringLiteral("Vista Previa"));
     lblEstado_->setText(document_ ? QDir::toNativeSeparators(document_->fileName) : QString());
     refresh();
 }
 
-void frmVistaPrevia::goToPage(int page)
-{
+void frmVistaPrevia::goToPage(int page) {
     if (!document_ || document_->pages.empty())
         return;
     page_ = std::clamp(page, 0, static_cast<int>(document_->pages.size()) - 1);
@@ -167,8 +171,7 @@ void frmVistaPrevia::goToPage(int page)
     scroll_->verticalScrollBar()->setValue(0);
 }
 
-void frmVistaPrevia::setZoom(int percent)
-{
+void frmVistaPrevia::setZoom(int percent) {
     zoom_ = percent;
     const int index = cboZoom_->findData(percent);
     if (index >= 0)
@@ -176,8 +179,7 @@ void frmVistaPrevia::setZoom(int percent)
     refresh();
 }
 
-double frmVistaPrevia::scale() const
-{
+double frmVistaPrevia::scale() const {
     if (!document_)
         return 1;
     if (zoom_ > 0)
@@ -190,10 +192,10 @@ double frmVistaPrevia::scale() const
     return std::max(0.02, std::min(byWidth, byHeight));
 }
 
-void frmVistaPrevia::refresh()
-{
+void frmVistaPrevia::refresh() {
     const int pages = document_ ? static_cast<int>(document_->pages.size()) : 0;
-    lblPagina_->setText(pages ? QStringLiteral("Página %1 de %2").arg(page_ + 1).arg(pages) : QStringLiteral("Sin páginas"));
+    lblPagina_->setText(pages ? QStringLiteral("Página %1 de %2").arg(page_ + 1).arg(pages)
+                              : QStringLiteral("Sin páginas"));
     cmdPrimera_->setEnabled(page_ > 0);
     cmdAnterior_->setEnabled(page_ > 0);
     cmdSiguiente_->setEnabled(page_ + 1 < pages);
@@ -211,8 +213,7 @@ void frmVistaPrevia::refresh()
     view_->setPage(image);
 }
 
-bool frmVistaPrevia::printTo(QPrinter& printer)
-{
+bool frmVistaPrevia::printTo(QPrinter& printer) {
     if (!document_)
         return false;
     WaitCursor wait;
@@ -225,8 +226,7 @@ bool frmVistaPrevia::printTo(QPrinter& printer)
     return true;
 }
 
-void frmVistaPrevia::print()
-{
+void frmVistaPrevia::print() {
     if (!document_)
         return;
     QPrinter printer(QPrinter::HighResolution);
@@ -242,8 +242,7 @@ void frmVistaPrevia::print()
         printTo(printer);
 }
 
-bool frmVistaPrevia::exportTo(const QString& path)
-{
+bool frmVistaPrevia::exportTo(const QString& path) {
     if (!document_)
         return false;
     WaitCursor wait;
@@ -256,12 +255,12 @@ bool frmVistaPrevia::exportTo(const QString& path)
     return true;
 }
 
-void frmVistaPrevia::exportPdf()
-{
+void frmVistaPrevia::exportPdf() {
     if (!document_)
         return;
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString suggested = QDir(folder).filePath(QFileInfo(document_->fileName).completeBaseName() + QStringLiteral(".pdf"));
+    const QString suggested =
+        QDir(folder).filePath(QFileInfo(document_->fileName).completeBaseName() + QStringLiteral(".pdf"));
     QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Exportar PDF"), suggested,
                                                 QStringLiteral("Documentos PDF (*.pdf)"));
     if (path.isEmpty())
@@ -271,8 +270,7 @@ void frmVistaPrevia::exportPdf()
     exportTo(path);
 }
 
-void frmVistaPrevia::keyPressEvent(QKeyEvent* event)
-{
+void frmVistaPrevia::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Print)) {
         print();
         return;
@@ -304,15 +302,16 @@ void frmVistaPrevia::keyPressEvent(QKeyEvent* event)
     }
 }
 
-void frmVistaPrevia::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    if (zoom_ <= 0)
+// The fitted zooms follow the page area, not the window: when the window is first shown its own
+// resize comes before the scroll area has laid out its viewport, which would fit the page to a
+// viewport of the default size.
+bool frmVistaPrevia::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == scroll_->viewport() && event->type() == QEvent::Resize && zoom_ <= 0)
         refresh();
+    return QWidget::eventFilter(watched, event);
 }
 
-void showReport(const ReportButton& button, const ui::WindowContext& context)
-{
+void showReport(const ReportButton& button, const ui::WindowContext& context) {
     ReportResult result;
     std::vector<Notice> notices;
     {
@@ -329,8 +328,9 @@ void showReport(const ReportButton& button, const ui::WindowContext& context)
         return;
     }
     ui::WindowContext preview = context;
-    preview.arguments.insert(QString::fromLatin1(frmVistaPrevia::kDocumentArgument),
-                             QVariant::fromValue(SharedDocument(std::make_shared<ReportDocument>(std::move(result.document)))));
+    preview.arguments.insert(
+        QString::fromLatin1(frmVistaPrevia::kDocumentArgument),
+        QVariant::fromValue(SharedDocument(std::make_shared<ReportDocument>(std::move(result.document)))));
     ui::WindowRegistry::instance().openWindow(QString::fromLatin1(frmVistaPrevia::kWindowName), preview);
 }
 

@@ -8,7 +8,6 @@
 
 #include <QImage>
 #include <QWidget>
-
 #include <memory>
 
 class QComboBox;
@@ -47,7 +46,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void print();

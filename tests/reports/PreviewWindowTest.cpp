@@ -6,10 +6,12 @@
 #include "ui/MainWindowControls.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -69,6 +71,10 @@ TEST(PreviewWindow, ReportButtonsOpenThePreviewWithPagesZoomPrintAndPdf) {
     ASSERT_NE(preview, nullptr);
     const int pages = static_cast<int>(preview->document()->pages.size());
     EXPECT_EQ(pages, 14); // one page per item with a quantity
+    // It opens fitted to the width of its page area, whatever size that area had before showing.
+    const int area = preview->findChild<QScrollArea*>("scrPagina")->viewport()->width();
+    EXPECT_GT(preview->scale() * preview->document()->size.width(), 0.85 * area);
+    EXPECT_LE(preview->scale() * preview->document()->size.width(), area);
     EXPECT_EQ(textOf(preview, "lblPagina"), QStringLiteral("Página 1 de %1").arg(pages));
     EXPECT_FALSE(buttonOf(preview, "cmdAnterior")->isEnabled());
 
@@ -149,5 +155,29 @@ TEST(PreviewWindow, GroupButtonsAndFailuresGoThroughTheMainWindowAndMessages) {
     EXPECT_TRUE(messages.lastText().contains("Materiales.rpt")) << messages.lastText().toStdString();
     EXPECT_TRUE(messages.lastText().contains("tipo de bloque desconocido «tabla»"));
     EXPECT_EQ(registry.findWindow("frmVistaPrevia"), nullptr);
+    registry.clear();
+}
+
+// With KORVEX_SCREENSHOTS=<folder>: the preview of the sample project's budget, as the button
+// opens it, drawn into reports-preview.png.
+TEST(PreviewWindow, ScreenshotOfTheSampleBudget) {
+    const QString out = qEnvironmentVariable("KORVEX_SCREENSHOTS");
+    if (out.isEmpty())
+        GTEST_SKIP() << "KORVEX_SCREENSHOTS not set";
+    kt::FakeMessages messages;
+    kt::TempRoot root;
+    const QString folder = kt::sampleProjectWithSchedules(root.root());
+    auto& registry = ui::WindowRegistry::instance();
+    registry.clear();
+    wiring_reports(registry);
+    FakeMain main;
+    main.folder = folder;
+    const ui::WindowContext context{folder, root.root(), &main, {}};
+    ASSERT_TRUE(registry.triggerButton("cmdFormatoPres2", context));
+    QWidget* preview = registry.findWindow("frmVistaPrevia");
+    ASSERT_NE(preview, nullptr);
+    QTest::qWait(100);
+    QDir().mkpath(out);
+    EXPECT_TRUE(preview->grab().save(QDir(out).filePath("reports-preview.png")));
     registry.clear();
 }
