@@ -185,9 +185,8 @@ bool frmDatosPresupuesto::grabar() {
     return true;
 }
 
-void frmDatosPresupuesto::onGridKey(int key, Qt::KeyboardModifiers) {
-    const int r = msfgDatosPres_->row();
-    const int c = msfgDatosPres_->col();
+// The keys of the window's commands, wherever the focus is. False for any other key.
+bool frmDatosPresupuesto::ejecutarTeclaDeOrden(int key) {
     switch (key) {
     case Qt::Key_F2:
         insertar();
@@ -204,6 +203,18 @@ void frmDatosPresupuesto::onGridKey(int key, Qt::KeyboardModifiers) {
     case Qt::Key_Escape:
         close();
         break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+void frmDatosPresupuesto::onGridKey(int key, Qt::KeyboardModifiers) {
+    if (ejecutarTeclaDeOrden(key))
+        return;
+    const int r = msfgDatosPres_->row();
+    const int c = msfgDatosPres_->col();
+    switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (hoja_.movimientoPendiente()) {
@@ -233,23 +244,7 @@ void frmDatosPresupuesto::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    switch (key) {
-    case Qt::Key_F2:
-        insertar();
-        break;
-    case Qt::Key_F8:
-        marcar();
-        break;
-    case Qt::Key_F9:
-        grabar();
-        break;
-    case Qt::Key_F10:
-        suprimir();
-        break;
-    case Qt::Key_Escape:
-        close();
-        break;
-    default:
+    if (!ejecutarTeclaDeOrden(key)) {
         QWidget::keyPressEvent(event);
         return;
     }

@@ -37,6 +37,7 @@ protected:
 private:
     void construir();
     void configurarEditor();
+    bool ejecutarTeclaDeOrden(int key);
     void onGridKey(int key, Qt::KeyboardModifiers modifiers);
     void mostrarDesde(int fila);
     void mostrarFila(int fila);
