@@ -29,14 +29,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     testing::TempRoot root;
-    const engine::ResultadoDemo sample = engine::CrearProyectoEjemplo(root.root());
-    if (!sample.ok) {
-        std::fprintf(stderr, "%s\n", qPrintable(sample.message));
-        return 1;
-    }
     ui::WindowContext context;
-    context.projectFolder = sample.folder;
-    context.rootFolder = root.root();
+    if (!testing::makeSampleProject(root, &context))
+        return 1;
 
     lists::frmListaMEM window(context);
     window.show();

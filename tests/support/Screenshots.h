@@ -1,6 +1,10 @@
 // What the programs that draw windows into PNG files share.
 #pragma once
 
+#include "TestProject.h"
+#include "engine/Demo.h"
+#include "ui/WindowRegistry.h"
+
 #include <QDir>
 #include <QTest>
 #include <QWidget>
@@ -16,6 +20,19 @@ inline void saveScreenshot(QWidget* widget, const QString& folder, const QString
     const QString path = QDir(folder).filePath(prefix + "-" + name + ".png");
     if (!widget->grab().save(path))
         std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+}
+
+// Makes the sample project in root and fills the context a window opens on it with; says on
+// standard error why it could not be made.
+inline bool makeSampleProject(const TempRoot& root, ui::WindowContext* context) {
+    const engine::ResultadoDemo sample = engine::CrearProyectoEjemplo(root.root());
+    if (!sample.ok) {
+        std::fprintf(stderr, "%s\n", qPrintable(sample.message));
+        return false;
+    }
+    context->projectFolder = sample.folder;
+    context->rootFolder = root.root();
+    return true;
 }
 
 } // namespace korvex::testing
