@@ -1,38 +1,15 @@
 // The batch command "korvex analysis PROJECT CODE ITEM".
 #include "AnalysisFixture.h"
-
-#include "cli/CommandTable.h"
+#include "CommandRun.h"
 
 #include <gtest/gtest.h>
 
 using namespace korvex;
 using korvex::testing::AnalysisProject;
+using korvex::testing::CommandRun;
+using korvex::testing::runCommand;
 
-namespace {
-
-struct CommandRun {
-    int code = 0;
-    QString out;
-    QString err;
-};
-
-CommandRun runCommand(const QStringList& arguments)
-{
-    CommandRun run;
-    QString input;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    QTextStream in(&input);
-    run.code = cli::run(arguments, out, err, in);
-    out.flush();
-    err.flush();
-    return run;
-}
-
-} // namespace
-
-TEST(AnalysisCommand, PrintsThePricedAnalysisOrNamesTheMissingItem)
-{
+TEST(AnalysisCommand, PrintsThePricedAnalysisOrNamesTheMissingItem) {
     AnalysisProject p;
     p.setHeader(20, 5, true);
     p.addItem("A1", "1", "Hormigón simple");

@@ -1,28 +1,13 @@
 #include "ProjectFixture.h"
-#include "cli/CommandTable.h"
+#include "CommandRun.h"
 
 #include <gtest/gtest.h>
 
 using korvex::testing::FormulaProject;
+using korvex::testing::CommandRun;
+using korvex::testing::runCommand;
 
 namespace {
-
-struct CommandRun {
-    int code = 0;
-    QString out;
-    QString err;
-};
-
-CommandRun korvexRun(const QStringList& arguments)
-{
-    CommandRun run;
-    QString input;
-    QTextStream out(&run.out), err(&run.err), in(&input);
-    run.code = korvex::cli::run(arguments, out, err, in);
-    out.flush();
-    err.flush();
-    return run;
-}
 
 void fill(FormulaProject& p)
 {
@@ -42,7 +27,7 @@ TEST(Commands, FormulaPrintsTheWindowsFiguresWithoutSaving)
     p.symbol("M", "Arena", 50, "m3");
     p.symbol("B", "Mano de Obra", 33.333);
     p.symbol("E", "Repuestos (26%)", 16.666);
-    const CommandRun run = korvexRun({"--root", p.root(), "formula", p.folder()});
+    const CommandRun run = runCommand({"--root", p.root(), "formula", p.folder()});
     EXPECT_EQ(run.code, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "B\t\t40.00\t0.333\n"
                        "E\t\t20.00\t0.167\n"
@@ -50,7 +35,7 @@ TEST(Commands, FormulaPrintsTheWindowsFiguresWithoutSaving)
                        "Total\t120.00\t1.000\n");
     EXPECT_EQ(p.count("SimbolosDesc"), 0);
 
-    const CommandRun symbols = korvexRun({"--root", p.root(), "formula", p.folder(), "--symbols"});
+    const CommandRun symbols = runCommand({"--root", p.root(), "formula", p.folder(), "--symbols"});
     EXPECT_EQ(symbols.code, 0);
     EXPECT_TRUE(symbols.out.startsWith("M\tArena\tm3\t50.000\n")) << symbols.out.toStdString();
     EXPECT_TRUE(symbols.out.endsWith("B\tMano de Obra\t\t25.000\n"));
@@ -62,20 +47,20 @@ TEST(Commands, FormulaRefusesMoreThanElevenSymbolsAndFoldersWithoutProject)
     fill(p);
     for (int i = 0; i < 12; ++i)
         p.symbol(QString(QChar('A' + i)), QString("Material %1").arg(i), 1, "u");
-    const CommandRun run = korvexRun({"--root", p.root(), "formula", p.folder()});
+    const CommandRun run = runCommand({"--root", p.root(), "formula", p.folder()});
     EXPECT_EQ(run.code, 1);
     EXPECT_TRUE(run.out.isEmpty());
     EXPECT_TRUE(run.err.contains("sobran: L")) << run.err.toStdString();
 
-    EXPECT_EQ(korvexRun({"--root", p.root(), "crew", p.root()}).code, 1);
-    EXPECT_EQ(korvexRun({"--root", p.root(), "crew"}).code, 2);
+    EXPECT_EQ(runCommand({"--root", p.root(), "crew", p.root()}).code, 1);
+    EXPECT_EQ(runCommand({"--root", p.root(), "crew"}).code, 2);
 }
 
 TEST(Commands, CrewPrintsLabourTheMechanicAndTheTotal)
 {
     FormulaProject p;
     fill(p);
-    const CommandRun run = korvexRun({"--root", p.root(), "crew", p.folder()});
+    const CommandRun run = runCommand({"--root", p.root(), "crew", p.folder()});
     EXPECT_EQ(run.code, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "Peon\tE2\t30.00\t0.932\n"
                        "Mecanico de Mantenimiento\tMEP I\t2.20\t0.068\n"

@@ -1,31 +1,15 @@
 // The batch commands "korvex lists PROJECT [KIND]" and "korvex reprice PROJECT KIND PERCENT".
 #include "AnalysisFixture.h"
-#include "cli/CommandTable.h"
+#include "CommandRun.h"
 
 #include <gtest/gtest.h>
 
 using namespace korvex;
 using korvex::testing::AnalysisProject;
+using korvex::testing::CommandRun;
+using korvex::testing::runCommand;
 
 namespace {
-
-struct CommandRun {
-    int code = 0;
-    QString out;
-    QString err;
-};
-
-CommandRun runCommand(const QStringList& arguments) {
-    CommandRun run;
-    QString input;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    QTextStream in(&input);
-    run.code = cli::run(arguments, out, err, in);
-    out.flush();
-    err.flush();
-    return run;
-}
 
 class ListsCommand : public ::testing::Test {
 protected:

@@ -1,30 +1,12 @@
+#include "CommandRun.h"
 #include "ScheduleTestData.h"
-#include "cli/CommandTable.h"
 
 #include <gtest/gtest.h>
 
 using namespace korvex;
+using korvex::testing::CommandRun;
+using korvex::testing::runCommand;
 using korvex::testing::ScheduleProject;
-
-namespace {
-
-struct CommandRun {
-    int code = 0;
-    QString out;
-    QString err;
-};
-
-CommandRun korvexRun(const QStringList& arguments) {
-    CommandRun run;
-    QString input;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    QTextStream in(&input);
-    run.code = cli::run(arguments, out, err, in);
-    return run;
-}
-
-} // namespace
 
 TEST(ScheduleCommand, PrintsTheThreeReportTablesRebuilt) {
     ScheduleProject p;
@@ -32,7 +14,7 @@ TEST(ScheduleCommand, PrintsTheThreeReportTablesRebuilt) {
     p.detail("Obra d'Agua", 3, 40.5, 2, 1);
     p.detail("Muros", 2, 100, 1, 2);
 
-    const CommandRun run = korvexRun({"--root", p.root.root(), "schedule", p.folder});
+    const CommandRun run = runCommand({"--root", p.root.root(), "schedule", p.folder});
     ASSERT_EQ(run.code, cli::kOk) << run.err.toStdString();
     const QStringList blocks = run.out.split("\n\n");
     ASSERT_EQ(blocks.size(), 3);
@@ -53,8 +35,8 @@ TEST(ScheduleCommand, PrintsTheThreeReportTablesRebuilt) {
 
 TEST(ScheduleCommand, RefusesAFolderWithoutProjectAndBadUsage) {
     ScheduleProject p;
-    EXPECT_EQ(korvexRun({"--root", p.root.root(), "schedule"}).code, cli::kUsage);
-    const CommandRun missing = korvexRun({"--root", p.root.root(), "schedule", "NoExiste"});
+    EXPECT_EQ(runCommand({"--root", p.root.root(), "schedule"}).code, cli::kUsage);
+    const CommandRun missing = runCommand({"--root", p.root.root(), "schedule", "NoExiste"});
     EXPECT_EQ(missing.code, cli::kRefused);
     EXPECT_FALSE(missing.err.isEmpty());
 }
