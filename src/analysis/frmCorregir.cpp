@@ -2,6 +2,7 @@
 
 #include "ui/CellEditor.h"
 #include "ui/Grid.h"
+#include "ui/Labels.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
 
@@ -67,12 +68,7 @@ void frmCorregir::buildLayout() {
     layout->setContentsMargins(10, 8, 10, 6);
     layout->setSpacing(6);
 
-    label1_ = new QLabel(QStringLiteral("Corrección de Materiales"), this);
-    label1_->setObjectName("Label1");
-    QFont titleFont = label1_->font();
-    titleFont.setBold(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
-    label1_->setFont(titleFont);
+    label1_ = ui::titleLabel("Label1", QStringLiteral("Corrección de Materiales"), this);
     layout->addWidget(label1_);
 
     stack_ = new QStackedWidget(this);

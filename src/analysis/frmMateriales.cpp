@@ -6,6 +6,7 @@
 #include "store/ProjectFolders.h"
 #include "ui/CellEditor.h"
 #include "ui/Grid.h"
+#include "ui/Labels.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
 
@@ -26,15 +27,9 @@ using engine::FormatoMoneda;
 
 namespace {
 
-QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
-}
-
 // An amount of the totals panel: right-aligned in a sunken box, like the cells of a printed sheet.
 QLabel* amountLabel(const QString& name, QWidget* parent) {
-    QLabel* label = namedLabel(name, QString(), parent);
+    QLabel* label = ui::namedLabel(name, QString(), parent);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setFrameShape(QFrame::Panel);
     label->setFrameShadow(QFrame::Sunken);
@@ -73,11 +68,7 @@ void frmMateriales::buildLayout() {
     layout->setSpacing(6);
     layout->addWidget(buildHeader());
 
-    label1_ = namedLabel("Label1", kindInfo(Kind::Material).title, this);
-    QFont titleFont = label1_->font();
-    titleFont.setBold(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
-    label1_->setFont(titleFont);
+    label1_ = ui::titleLabel("Label1", kindInfo(Kind::Material).title, this);
     layout->addWidget(label1_);
 
     stack_ = new QStackedWidget(this);
@@ -109,7 +100,7 @@ void frmMateriales::buildLayout() {
     bottom->addWidget(buildTotals(), 0, Qt::AlignTop);
     layout->addLayout(bottom);
 
-    lblEstado_ = namedLabel("lblEstado", QString(), this);
+    lblEstado_ = ui::namedLabel("lblEstado", QString(), this);
     layout->addWidget(lblEstado_);
     resize(900, 680);
 }
@@ -129,7 +120,7 @@ QWidget* frmMateriales::buildHeader() {
         QFont bold = caption->font();
         bold.setBold(true);
         caption->setFont(bold);
-        *targets[i] = namedLabel(names[i], QString(), box);
+        *targets[i] = ui::namedLabel(names[i], QString(), box);
         layout->addWidget(caption, i, 0);
         layout->addWidget(*targets[i], i, 1);
     }
@@ -145,17 +136,17 @@ QWidget* frmMateriales::buildTotals() {
     layout->setHorizontalSpacing(16);
     layout->setVerticalSpacing(3);
 
-    label7_ = namedLabel("Label7", kindInfo(Kind::Material).subtotalLabel, box);
+    label7_ = ui::namedLabel("Label7", kindInfo(Kind::Material).subtotalLabel, box);
     lblSubtotal_ = amountLabel("lblSubtotal", box);
-    label4_ = namedLabel("Label4", kCaptionHerramientas, box);
+    label4_ = ui::namedLabel("Label4", kCaptionHerramientas, box);
     lblHerrMan_ = amountLabel("lblHerrMan", box);
-    auto* label8 = namedLabel("Label8", kCaptionDirectos, box);
+    auto* label8 = ui::namedLabel("Label8", kCaptionDirectos, box);
     lblDirectos_ = amountLabel("lblDirectos", box);
-    label9_ = namedLabel("Label9", kCaptionIndirectos, box);
+    label9_ = ui::namedLabel("Label9", kCaptionIndirectos, box);
     lblIndirectos_ = amountLabel("lblIndirectos", box);
-    auto* label11 = namedLabel("Label11", kCaptionOtrosIndirectos, box);
+    auto* label11 = ui::namedLabel("Label11", kCaptionOtrosIndirectos, box);
     lblOtrosInd_ = amountLabel("lblOtrosInd", box);
-    auto* label10 = namedLabel("Label10", kCaptionPrecioUnitario, box);
+    auto* label10 = ui::namedLabel("Label10", kCaptionPrecioUnitario, box);
     lblPU_ = amountLabel("lblPU", box);
 
     QFont bold = label10->font();

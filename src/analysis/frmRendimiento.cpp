@@ -2,6 +2,7 @@
 
 #include "ui/CellEditor.h"
 #include "ui/Grid.h"
+#include "ui/Labels.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
 
@@ -54,15 +55,8 @@ void frmRendimiento::buildLayout() {
     layout->setSpacing(6);
 
     auto* titles = new QHBoxLayout;
-    auto* label1 = new QLabel("Cambiar Rendimiento", this);
-    label1->setObjectName("Label1");
-    QFont titleFont = label1->font();
-    titleFont.setBold(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
-    label1->setFont(titleFont);
-    label2_ = new QLabel(kindCaption(YieldKind::Equipment), this);
-    label2_->setObjectName("Label2");
-    label2_->setFont(titleFont);
+    auto* label1 = ui::titleLabel("Label1", "Cambiar Rendimiento", this);
+    label2_ = ui::titleLabel("Label2", kindCaption(YieldKind::Equipment), this);
     titles->addWidget(label1);
     titles->addSpacing(24);
     titles->addWidget(label2_);

@@ -5,6 +5,7 @@
 #include "lists/frmPorcentaje.h"
 #include "ui/CellEditor.h"
 #include "ui/Grid.h"
+#include "ui/Labels.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
 
@@ -26,12 +27,6 @@ namespace {
 constexpr int kDesignRows = 200; // header + 199 resources; the grids grow or shrink to their lists
 
 inline constexpr const char* kPrecioNoValido = "Precio no válido";
-
-QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
-}
 
 } // namespace
 
@@ -63,11 +58,7 @@ void frmListaMEM::buildLayout() {
     layout->setContentsMargins(10, 8, 10, 6);
     layout->setSpacing(6);
 
-    label1_ = namedLabel("Label1", "Lista de Materiales", this);
-    QFont titleFont = label1_->font();
-    titleFont.setBold(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
-    label1_->setFont(titleFont);
+    label1_ = ui::titleLabel("Label1", "Lista de Materiales", this);
     layout->addWidget(label1_);
 
     stack_ = new QStackedWidget(this);
@@ -89,11 +80,11 @@ void frmListaMEM::buildLayout() {
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(buildButtons(), 0, Qt::AlignTop);
     bottom->addStretch(1);
-    lblTotal_ = namedLabel("lblTotal", "Total Materiales:", this);
+    lblTotal_ = ui::namedLabel("lblTotal", "Total Materiales:", this);
     QFont bold = lblTotal_->font();
     bold.setBold(true);
     lblTotal_->setFont(bold);
-    lblTotal1_ = namedLabel("lblTotal1", QString(), this);
+    lblTotal1_ = ui::namedLabel("lblTotal1", QString(), this);
     lblTotal1_->setFont(bold);
     lblTotal1_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblTotal1_->setFrameShape(QFrame::Panel);
@@ -104,7 +95,7 @@ void frmListaMEM::buildLayout() {
     bottom->addWidget(lblTotal1_, 0, Qt::AlignTop);
     layout->addLayout(bottom);
 
-    lblEstado_ = namedLabel("lblEstado", QString(), this);
+    lblEstado_ = ui::namedLabel("lblEstado", QString(), this);
     layout->addWidget(lblEstado_);
     resize(ui::twipsToPixels(13500, this) + 60, 620);
 }
