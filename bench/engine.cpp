@@ -2,20 +2,17 @@
 // (2,000 items, about 40,000 resource lines). The plain-SQLite scan is the yardstick for the
 // recalculation: one ordered pass over the four line tables joined to Presupuesto.
 
-#include "TestProject.h"
-
-#include "engine/Demo.h"
 #include "engine/Engine.h"
+
+#include "TestProject.h"
+#include "engine/Demo.h"
 #include "store/Database.h"
 
-#include <benchmark/benchmark.h>
-
-#include <sqlite3.h>
-
 #include <QDir>
-
+#include <benchmark/benchmark.h>
 #include <cstdio>
 #include <memory>
+#include <sqlite3.h>
 #include <stdexcept>
 
 namespace {
@@ -27,8 +24,7 @@ struct BenchProject {
     QString folder;
     int lines = 0;
 
-    BenchProject()
-    {
+    BenchProject() {
         const auto demo = korvex::engine::CrearProyectoEjemplo(root.root(), "Grande", kItems);
         if (!demo.ok)
             throw std::runtime_error(demo.message.toStdString());
@@ -38,14 +34,12 @@ struct BenchProject {
     }
 };
 
-BenchProject& project()
-{
+BenchProject& project() {
     static BenchProject instance;
     return instance;
 }
 
-void BM_RecalcularPresupuesto(benchmark::State& state)
-{
+void BM_RecalcularPresupuesto(benchmark::State& state) {
     const QString folder = project().folder;
     for (auto _ : state) {
         const auto result = korvex::engine::RecalcularPresupuesto(folder);
@@ -59,53 +53,48 @@ BENCHMARK(BM_RecalcularPresupuesto)->Unit(benchmark::kMillisecond);
 
 // The same prices with one query per item and kind, as an item's own analysis reads them: what a
 // recalculation would cost without the whole-table scans.
-void BM_PreciosConConsultasPorRubro(benchmark::State& state)
-{
+void BM_PreciosConConsultasPorRubro(benchmark::State& state) {
     const QString folder = project().folder;
     const auto items = korvex::engine::PreciosUnitarios(folder);
     for (auto _ : state) {
         double sum = 0;
         for (const auto& item : items)
-            sum += korvex::engine::PrecioUnitarioItem(folder, item.codigoPres, item.itemPres).precio.precioUnitario;
+            sum += korvex::engine::PrecioUnitarioItem(folder, item.codigoPres, item.itemPres)
+                       .precio.precioUnitario;
         benchmark::DoNotOptimize(sum);
     }
 }
 BENCHMARK(BM_PreciosConConsultasPorRubro)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-void BM_TotalCostoDirecto(benchmark::State& state)
-{
+void BM_TotalCostoDirecto(benchmark::State& state) {
     const QString folder = project().folder;
     for (auto _ : state)
         benchmark::DoNotOptimize(korvex::engine::TotalCostoDirecto(folder));
 }
 BENCHMARK(BM_TotalCostoDirecto)->Unit(benchmark::kMillisecond);
 
-void BM_TotalEquipoProyecto(benchmark::State& state)
-{
+void BM_TotalEquipoProyecto(benchmark::State& state) {
     const QString folder = project().folder;
     for (auto _ : state)
         benchmark::DoNotOptimize(korvex::engine::TotalEquipoProyecto(folder));
 }
 BENCHMARK(BM_TotalEquipoProyecto)->Unit(benchmark::kMillisecond);
 
-void BM_TotalManoObraProyecto(benchmark::State& state)
-{
+void BM_TotalManoObraProyecto(benchmark::State& state) {
     const QString folder = project().folder;
     for (auto _ : state)
         benchmark::DoNotOptimize(korvex::engine::TotalManoObraProyecto(folder));
 }
 BENCHMARK(BM_TotalManoObraProyecto)->Unit(benchmark::kMillisecond);
 
-void BM_TotalTransporteProyecto(benchmark::State& state)
-{
+void BM_TotalTransporteProyecto(benchmark::State& state) {
     const QString folder = project().folder;
     for (auto _ : state)
         benchmark::DoNotOptimize(korvex::engine::TotalTransporteProyecto(folder));
 }
 BENCHMARK(BM_TotalTransporteProyecto)->Unit(benchmark::kMillisecond);
 
-void BM_LlenarInfoAnalisis(benchmark::State& state)
-{
+void BM_LlenarInfoAnalisis(benchmark::State& state) {
     const QString folder = project().folder;
     for (auto _ : state) {
         const auto result = korvex::engine::LlenarInfoAnalisis(folder);
@@ -118,8 +107,7 @@ BENCHMARK(BM_LlenarInfoAnalisis)->Unit(benchmark::kMillisecond);
 
 // One ordered scan of the four line tables joined to their items, straight through SQLite on
 // the same file (keyed once, outside the timing), reading the figures a unit price needs.
-void BM_SqlitePlainOrderedScan(benchmark::State& state)
-{
+void BM_SqlitePlainOrderedScan(benchmark::State& state) {
     const QByteArray path = QDir(project().folder).filePath(korvex::store::kDatabaseFileName).toUtf8();
     sqlite3* raw = nullptr;
     if (sqlite3_open_v2(path.constData(), &raw, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {

@@ -18,7 +18,6 @@
 
 #include <QStringList>
 #include <QWidget>
-
 #include <array>
 #include <optional>
 
@@ -29,7 +28,7 @@ class QStackedWidget;
 namespace korvex::ui {
 class CellEditor;
 class Grid;
-}
+} // namespace korvex::ui
 
 namespace korvex::analysis {
 

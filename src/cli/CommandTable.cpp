@@ -11,18 +11,15 @@ void registerAllCommands(cli::CommandTable& table);
 
 namespace korvex::cli {
 
-QString CommandContext::projectFolder(const QString& argument) const
-{
+QString CommandContext::projectFolder(const QString& argument) const {
     return store::projectFolderFromArgument(argument, root);
 }
 
-void CommandTable::add(const QString& name, const QString& usage, std::function<int(CommandContext&)> run)
-{
+void CommandTable::add(const QString& name, const QString& usage, std::function<int(CommandContext&)> run) {
     commands_[name] = Command{usage, std::move(run)};
 }
 
-const Command* CommandTable::find(const QString& name) const
-{
+const Command* CommandTable::find(const QString& name) const {
     const auto it = commands_.find(name);
     return it == commands_.end() ? nullptr : &it->second;
 }
@@ -35,8 +32,7 @@ struct ParsedArguments {
     bool rootMissing = false;
 };
 
-ParsedArguments parse(const QStringList& arguments)
-{
+ParsedArguments parse(const QStringList& arguments) {
     ParsedArguments parsed;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
@@ -55,8 +51,7 @@ ParsedArguments parse(const QStringList& arguments)
     return parsed;
 }
 
-void printCommands(const CommandTable& table, QTextStream& err)
-{
+void printCommands(const CommandTable& table, QTextStream& err) {
     err << "usage: korvex [--root DIR] COMMAND ARGS...\n";
     for (const auto& [name, command] : table.all())
         err << "  korvex " << command.usage << "\n";
@@ -65,27 +60,23 @@ void printCommands(const CommandTable& table, QTextStream& err)
 
 } // namespace
 
-bool hasCommand(const QStringList& arguments)
-{
+bool hasCommand(const QStringList& arguments) {
     // "--root" without its folder is a mistake to report, not a reason to start on the default root.
     const ParsedArguments parsed = parse(arguments);
     return !parsed.rest.isEmpty() || parsed.rootMissing;
 }
 
-QString rootFromArguments(const QStringList& arguments)
-{
+QString rootFromArguments(const QStringList& arguments) {
     return store::resolveRootFolder(parse(arguments).rootOption);
 }
 
-int usage(CommandContext& context, const QString& usage)
-{
+int usage(CommandContext& context, const QString& usage) {
     context.err << "usage: korvex " << usage << "\n";
     context.err.flush();
     return kUsage;
 }
 
-int run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextStream& in)
-{
+int run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextStream& in) {
     CommandTable table;
     registerAllCommands(table);
     const ParsedArguments parsed = parse(arguments);

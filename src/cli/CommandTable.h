@@ -4,7 +4,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
-
 #include <functional>
 #include <map>
 
@@ -14,8 +13,8 @@ namespace korvex::cli {
 enum ExitCode { kOk = 0, kRefused = 1, kUsage = 2 };
 
 struct CommandContext {
-    QString root;       // resolved root folder (already laid out)
-    QStringList args;   // arguments after the command name
+    QString root;     // resolved root folder (already laid out)
+    QStringList args; // arguments after the command name
     QTextStream& out;
     QTextStream& err;
     QTextStream& in;

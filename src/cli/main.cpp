@@ -4,13 +4,11 @@
 #include <QCoreApplication>
 #include <QStringList>
 #include <QTextStream>
-
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
 #include <QDir>
 #include <QFile>
-
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -24,8 +22,7 @@
 #ifdef Q_OS_UNIX
 // Batch runs from scripts often have no XDG_RUNTIME_DIR; without one the GUI application warns on
 // standard error, where only the command's own messages belong. Use the folder Qt would fall back to.
-static void provideRuntimeFolder()
-{
+static void provideRuntimeFolder() {
     if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
         return;
     const QString folder = QDir::tempPath() + QStringLiteral("/runtime-%1").arg(::getuid());
@@ -37,8 +34,7 @@ static void provideRuntimeFolder()
 }
 #endif
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));

@@ -3,7 +3,6 @@
 
 #include "engine/Engine.h"
 #include "engine/ItemLines.h"
-
 #include "store/Database.h"
 
 #include <exception>
@@ -23,37 +22,49 @@ struct ReportLine {
 
 using LinesByItem = std::unordered_map<detail::ItemKey, std::vector<ReportLine>, detail::ItemKeyHash>;
 
-ReportLine reportLineOf(TipoRecurso kind, const store::RecordSet& line)
-{
+ReportLine reportLineOf(TipoRecurso kind, const store::RecordSet& line) {
     switch (kind) {
     case TipoRecurso::Material:
-        return {line.value(QStringLiteral("DescripcionMat")), line.value(QStringLiteral("UnidadMat")), line.value(QStringLiteral("CantidadMat")),
-                line.value(QStringLiteral("PrecioUniMat")), {}};
+        return {line.value(QStringLiteral("DescripcionMat")),
+                line.value(QStringLiteral("UnidadMat")),
+                line.value(QStringLiteral("CantidadMat")),
+                line.value(QStringLiteral("PrecioUniMat")),
+                {}};
     case TipoRecurso::Equipo:
-        return {line.value(QStringLiteral("DescripcionMaq")), {}, line.value(QStringLiteral("HorasMaq")), line.value(QStringLiteral("CostoMaq")),
+        return {line.value(QStringLiteral("DescripcionMaq")),
+                {},
+                line.value(QStringLiteral("HorasMaq")),
+                line.value(QStringLiteral("CostoMaq")),
                 line.value(QStringLiteral("RendimientoMaq"))};
     case TipoRecurso::ManoObra:
-        return {line.value(QStringLiteral("DescripcionMan")), line.value(QStringLiteral("CategoriaMan")), line.value(QStringLiteral("HorasMan")),
-                line.value(QStringLiteral("SalarioMan")), line.value(QStringLiteral("RendimientoMan"))};
-    case TipoRecurso::Transporte: break;
+        return {line.value(QStringLiteral("DescripcionMan")), line.value(QStringLiteral("CategoriaMan")),
+                line.value(QStringLiteral("HorasMan")), line.value(QStringLiteral("SalarioMan")),
+                line.value(QStringLiteral("RendimientoMan"))};
+    case TipoRecurso::Transporte:
+        break;
     }
-    return {line.value(QStringLiteral("DescripcionTran")), line.value(QStringLiteral("UnidadTran")), line.value(QStringLiteral("CantidadTran")),
-            line.value(QStringLiteral("PrecioTran")), {}};
+    return {line.value(QStringLiteral("DescripcionTran")),
+            line.value(QStringLiteral("UnidadTran")),
+            line.value(QStringLiteral("CantidadTran")),
+            line.value(QStringLiteral("PrecioTran")),
+            {}};
 }
 
-int tipoOf(TipoRecurso kind)
-{
+int tipoOf(TipoRecurso kind) {
     switch (kind) {
-    case TipoRecurso::Material: return kTipoMaterial;
-    case TipoRecurso::Equipo: return kTipoEquipo;
-    case TipoRecurso::ManoObra: return kTipoManoObra;
-    case TipoRecurso::Transporte: break;
+    case TipoRecurso::Material:
+        return kTipoMaterial;
+    case TipoRecurso::Equipo:
+        return kTipoEquipo;
+    case TipoRecurso::ManoObra:
+        return kTipoManoObra;
+    case TipoRecurso::Transporte:
+        break;
     }
     return kTipoTransporte;
 }
 
-LinesByItem linesOfAllItems(store::Database& db, TipoRecurso kind)
-{
+LinesByItem linesOfAllItems(store::Database& db, TipoRecurso kind) {
     LinesByItem byItem;
     auto lines = db.openRecordSet("SELECT * FROM " + detail::tableOf(kind));
     detail::rewind(lines);
@@ -64,15 +75,17 @@ LinesByItem linesOfAllItems(store::Database& db, TipoRecurso kind)
     return byItem;
 }
 
-double toDouble(const QVariant& value) { return value.isNull() ? 0.0 : value.toDouble(); }
+double toDouble(const QVariant& value) {
+    return value.isNull() ? 0.0 : value.toDouble();
+}
 
 // The labour sum the allowance record is priced from: each line rounded half-to-even, as the
 // printed analyses have always shown it.
-double labourSum(const std::vector<ReportLine>& lines)
-{
+double labourSum(const std::vector<ReportLine>& lines) {
     double sum = 0;
     for (const ReportLine& line : lines)
-        sum += RedondearPar((toDouble(line.cantidad) * toDouble(line.precio)) * toDouble(line.rendimiento), 2);
+        sum +=
+            RedondearPar((toDouble(line.cantidad) * toDouble(line.precio)) * toDouble(line.rendimiento), 2);
     return sum;
 }
 
@@ -80,15 +93,15 @@ class InfoWriter {
 public:
     explicit InfoWriter(store::Database& db) : db_(db) {}
 
-    void add(const QVariant& codigo, const QVariant& item, int tipo, const ReportLine& line)
-    {
-        db_.execute(QStringLiteral("INSERT INTO InfoAnalisis (CodigoPres, ItemPres, Tipo, Descripcion, Unidad, "
-                                   "Cantidad, Precio, Rendimiento) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                    {codigo, item, tipo, line.descripcion, line.unidad, line.cantidad, line.precio, line.rendimiento});
+    void add(const QVariant& codigo, const QVariant& item, int tipo, const ReportLine& line) {
+        db_.execute(
+            QStringLiteral("INSERT INTO InfoAnalisis (CodigoPres, ItemPres, Tipo, Descripcion, Unidad, "
+                           "Cantidad, Precio, Rendimiento) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+            {codigo, item, tipo, line.descripcion, line.unidad, line.cantidad, line.precio,
+             line.rendimiento});
         ++written_;
     }
-    void addMarker(const QVariant& codigo, const QVariant& item, int tipo)
-    {
+    void addMarker(const QVariant& codigo, const QVariant& item, int tipo) {
         db_.execute(QStringLiteral("INSERT INTO InfoAnalisis (CodigoPres, ItemPres, Tipo) VALUES (?, ?, ?)"),
                     {codigo, item, tipo});
         ++written_;
@@ -100,8 +113,7 @@ private:
     int written_ = 0;
 };
 
-const std::vector<ReportLine>& linesOf(const LinesByItem& byItem, const detail::ItemKey& key)
-{
+const std::vector<ReportLine>& linesOf(const LinesByItem& byItem, const detail::ItemKey& key) {
     static const std::vector<ReportLine> none;
     const auto found = byItem.find(key);
     return found == byItem.end() ? none : found->second;
@@ -109,8 +121,7 @@ const std::vector<ReportLine>& linesOf(const LinesByItem& byItem, const detail::
 
 } // namespace
 
-ResultadoInfoAnalisis LlenarInfoAnalisis(const QString& projectFolder)
-{
+ResultadoInfoAnalisis LlenarInfoAnalisis(const QString& projectFolder) {
     try {
         auto db = store::Database::openProject(projectFolder);
         const bool tools = detail::readHeader(db).value_or(DatosIndirectos{}).herramienta;
@@ -135,8 +146,9 @@ ResultadoInfoAnalisis LlenarInfoAnalisis(const QString& projectFolder)
                 for (const ReportLine& line : kindLines)
                     writer.add(codigo, item, tipoOf(kind), line);
                 if (kind == TipoRecurso::ManoObra && tools)
-                    writer.add(codigo, item, kTipoHerramienta,
-                               {QStringLiteral("Herramienta Manual"), {}, 1, labourSum(kindLines) * 0.05, {}});
+                    writer.add(
+                        codigo, item, kTipoHerramienta,
+                        {QStringLiteral("Herramienta Manual"), {}, 1, labourSum(kindLines) * 0.05, {}});
             }
         }
         transaction.commit();

@@ -6,7 +6,6 @@
 #include "store/ProjectFolders.h"
 
 #include <QStringList>
-
 #include <cstdint>
 #include <exception>
 #include <vector>
@@ -114,73 +113,155 @@ const std::vector<Group> kGroups = {
 };
 
 // Concrete of 210 kg/cm2 per cubic metre, and the mortars.
-std::vector<MaterialLine> concrete210(double factor)
-{
-    return {{&kCemento, 7.21 * factor}, {&kArena, 0.65 * factor}, {&kRipio, 0.95 * factor}, {&kAgua, 0.24 * factor}};
+std::vector<MaterialLine> concrete210(double factor) {
+    return {{&kCemento, 7.21 * factor},
+            {&kArena, 0.65 * factor},
+            {&kRipio, 0.95 * factor},
+            {&kAgua, 0.24 * factor}};
 }
 
-std::vector<MaterialLine> withFormwork(std::vector<MaterialLine> lines, double tablas, double pingos, double clavos)
-{
+std::vector<MaterialLine> withFormwork(std::vector<MaterialLine> lines, double tablas, double pingos,
+                                       double clavos) {
     lines.push_back({&kTabla, tablas});
     lines.push_back({&kPingo, pingos});
     lines.push_back({&kClavos, clavos});
     return lines;
 }
 
-std::vector<SampleItem> sampleItems()
-{
+std::vector<SampleItem> sampleItems() {
     return {
-        {"501001", "1.01", "Limpieza y desbroce del terreno", "m2", 450.00, "PRELIMINARES",
-         {}, {}, {{&kPeon, 1, 0.16}, {&kMaestro, 0.1, 0.16}}},
-        {"501002", "1.02", "Replanteo y nivelación con equipo topográfico", "m2", 320.00, "PRELIMINARES",
+        {"501001",
+         "1.01",
+         "Limpieza y desbroce del terreno",
+         "m2",
+         450.00,
+         "PRELIMINARES",
+         {},
+         {},
+         {{&kPeon, 1, 0.16}, {&kMaestro, 0.1, 0.16}}},
+        {"501002",
+         "1.02",
+         "Replanteo y nivelación con equipo topográfico",
+         "m2",
+         320.00,
+         "PRELIMINARES",
          {{&kTiras, 0.12}, {&kEstacas, 0.10}, {&kClavos, 0.01}},
          {{&kTopografia, 1, 0.04}},
          {{&kTopografo, 1, 0.04}, {&kCadenero, 2, 0.04}}},
-        {"502001", "2.01", "Excavación a mano en suelo sin clasificar, h = 0 a 2 m", "m3", 96.50,
-         "MOVIMIENTO DE TIERRAS", {}, {}, {{&kPeon, 2, 1.60}, {&kMaestro, 0.2, 1.60}}},
-        {"502002", "2.02", "Relleno compactado con material de mejoramiento", "m3", 48.20, "MOVIMIENTO DE TIERRAS",
+        {"502001",
+         "2.01",
+         "Excavación a mano en suelo sin clasificar, h = 0 a 2 m",
+         "m3",
+         96.50,
+         "MOVIMIENTO DE TIERRAS",
+         {},
+         {},
+         {{&kPeon, 2, 1.60}, {&kMaestro, 0.2, 1.60}}},
+        {"502002",
+         "2.02",
+         "Relleno compactado con material de mejoramiento",
+         "m3",
+         48.20,
+         "MOVIMIENTO DE TIERRAS",
          {{&kLastre, 1.25}, {&kAgua, 0.05}},
          {{&kCompactador, 1, 0.50}},
          {{&kPeon, 2, 0.50}, {&kOperador, 1, 0.50}, {&kMaestro, 0.1, 0.50}}},
-        {"503001", "3.01", "Replantillo de hormigón simple f'c = 140 kg/cm2, e = 5 cm", "m2", 62.00, "ESTRUCTURA",
+        {"503001",
+         "3.01",
+         "Replantillo de hormigón simple f'c = 140 kg/cm2, e = 5 cm",
+         "m2",
+         62.00,
+         "ESTRUCTURA",
          {{&kCemento, 0.30}, {&kArena, 0.03}, {&kRipio, 0.045}, {&kAgua, 0.01}},
          {{&kConcretera, 1, 0.10}},
          {{&kPeon, 3, 0.10}, {&kAlbanil, 1, 0.10}, {&kMaestro, 0.1, 0.10}}},
-        {"503002", "3.02", "Hormigón simple en plintos f'c = 210 kg/cm2", "m3", 18.40, "ESTRUCTURA",
+        {"503002",
+         "3.02",
+         "Hormigón simple en plintos f'c = 210 kg/cm2",
+         "m3",
+         18.40,
+         "ESTRUCTURA",
          concrete210(1.0),
          {{&kConcretera, 1, 1.00}, {&kVibrador, 1, 1.00}},
          {{&kPeon, 6, 1.00}, {&kAlbanil, 2, 1.00}, {&kOperador, 1, 1.00}, {&kMaestro, 0.2, 1.00}}},
-        {"503003", "3.03", "Hormigón simple en columnas f'c = 210 kg/cm2, incluye encofrado", "m3", 9.60, "ESTRUCTURA",
+        {"503003",
+         "3.03",
+         "Hormigón simple en columnas f'c = 210 kg/cm2, incluye encofrado",
+         "m3",
+         9.60,
+         "ESTRUCTURA",
          withFormwork(concrete210(1.0), 4.50, 2.00, 0.50),
          {{&kConcretera, 1, 1.60}, {&kVibrador, 1, 1.60}},
          {{&kPeon, 6, 1.60}, {&kAlbanil, 2, 1.60}, {&kCarpintero, 2, 1.60}, {&kMaestro, 0.2, 1.60}}},
-        {"503004", "3.04", "Hormigón en losa f'c = 210 kg/cm2, e = 20 cm, incluye encofrado", "m3", 24.80, "ESTRUCTURA",
+        {"503004",
+         "3.04",
+         "Hormigón en losa f'c = 210 kg/cm2, e = 20 cm, incluye encofrado",
+         "m3",
+         24.80,
+         "ESTRUCTURA",
          withFormwork(concrete210(1.0), 6.00, 4.00, 0.80),
          {{&kConcretera, 1, 1.20}, {&kVibrador, 1, 1.20}},
          {{&kPeon, 8, 1.20}, {&kAlbanil, 3, 1.20}, {&kCarpintero, 2, 1.20}, {&kMaestro, 0.3, 1.20}}},
-        {"503005", "3.05", "Acero de refuerzo fy = 4200 kg/cm2, corte, figurado y colocación", "kg", 3850.00, "ESTRUCTURA",
+        {"503005",
+         "3.05",
+         "Acero de refuerzo fy = 4200 kg/cm2, corte, figurado y colocación",
+         "kg",
+         3850.00,
+         "ESTRUCTURA",
          {{&kVarilla, 1.05}, {&kAlambre, 0.05}},
          {{&kCortadora, 1, 0.03}},
          {{&kFierrero, 1, 0.03}, {&kPeon, 1, 0.03}, {&kMaestro, 0.1, 0.03}}},
-        {"504001", "4.01", "Mampostería de bloque de 15 cm, mortero 1:6", "m2", 285.00, "MAMPOSTERIA",
+        {"504001",
+         "4.01",
+         "Mampostería de bloque de 15 cm, mortero 1:6",
+         "m2",
+         285.00,
+         "MAMPOSTERIA",
          {{&kBloque, 12.50}, {&kCemento, 0.20}, {&kArena, 0.03}, {&kAgua, 0.01}},
          {{&kAndamio, 2, 0.60}},
          {{&kAlbanil, 1, 0.60}, {&kPeon, 1, 0.60}, {&kMaestro, 0.1, 0.60}}},
-        {"504002", "4.02", "Enlucido vertical paleteado fino, mortero 1:4", "m2", 560.00, "MAMPOSTERIA",
+        {"504002",
+         "4.02",
+         "Enlucido vertical paleteado fino, mortero 1:4",
+         "m2",
+         560.00,
+         "MAMPOSTERIA",
          {{&kCemento, 0.25}, {&kArena, 0.03}, {&kAgua, 0.01}},
          {{&kAndamio, 2, 0.50}},
          {{&kAlbanil, 1, 0.50}, {&kPeon, 1, 0.50}, {&kMaestro, 0.1, 0.50}}},
-        {"504003", "4.03", "Masillado de losa con impermeabilizante, e = 3 cm", "m2", 180.00, "MAMPOSTERIA",
+        {"504003",
+         "4.03",
+         "Masillado de losa con impermeabilizante, e = 3 cm",
+         "m2",
+         180.00,
+         "MAMPOSTERIA",
          {{&kCemento, 0.30}, {&kArena, 0.035}, {&kImper, 0.40}, {&kAgua, 0.01}},
          {},
          {{&kAlbanil, 1, 0.35}, {&kPeon, 1, 0.35}, {&kMaestro, 0.1, 0.35}}},
-        {"505001", "5.01", "Punto de agua potable con tubería PVC roscable 1/2\"", "pto", 12.00, "INSTALACIONES",
+        {"505001",
+         "5.01",
+         "Punto de agua potable con tubería PVC roscable 1/2\"",
+         "pto",
+         12.00,
+         "INSTALACIONES",
          {{&kTubo, 6.00}, {&kCodo, 3.00}, {&kTeflon, 0.50}},
          {},
          {{&kPlomero, 1, 1.20}, {&kPeon, 1, 1.20}}},
-        {"505002", "5.02", "Desalojo de material de excavación con volqueta, distancia 5 km", "m3", 60.00,
-         "MOVIMIENTO DE TIERRAS", {}, {{&kVolqueta, 1, 0.15}}, {{&kChofer, 1, 0.15}, {&kPeon, 1, 0.15}}},
-        {"506001", "6.01", "Pintura de caucho en paredes interiores, dos manos (opcional)", "m2", 0.00, "ACABADOS",
+        {"505002",
+         "5.02",
+         "Desalojo de material de excavación con volqueta, distancia 5 km",
+         "m3",
+         60.00,
+         "MOVIMIENTO DE TIERRAS",
+         {},
+         {{&kVolqueta, 1, 0.15}},
+         {{&kChofer, 1, 0.15}, {&kPeon, 1, 0.15}}},
+        {"506001",
+         "6.01",
+         "Pintura de caucho en paredes interiores, dos manos (opcional)",
+         "m2",
+         0.00,
+         "ACABADOS",
          {{&kPintura, 0.05}, {&kLija, 0.10}},
          {{&kAndamio, 1, 0.20}},
          {{&kPintor, 1, 0.20}, {&kPeon, 1, 0.20}}},
@@ -192,73 +273,71 @@ class Writer {
 public:
     explicit Writer(store::Database& db) : db_(db) {}
 
-    void header()
-    {
+    void header() {
         insert("Proyecto",
                {"Institucion", "Proyecto", "ubicacion", "oferente", "CostosIndirectos", "OtrosIndirectos",
                 "Elaborado", "fecha", "Ciudad", "IVA", "Herramienta"},
                {QStringLiteral("Gobierno Parroquial de San Isidro"),
                 QStringLiteral("Construcción de la Casa Comunal del Barrio La Esperanza"),
                 QStringLiteral("Barrio La Esperanza, calle Los Capulíes y av. Principal"),
-                QStringLiteral("Ing. Carlos Andrade Mena"), 18.0, 2.0, QStringLiteral("Ing. María Fernanda Ortiz"),
-                QStringLiteral("15/03/2024"), QStringLiteral("San Isidro"), true, true});
+                QStringLiteral("Ing. Carlos Andrade Mena"), 18.0, 2.0,
+                QStringLiteral("Ing. María Fernanda Ortiz"), QStringLiteral("15/03/2024"),
+                QStringLiteral("San Isidro"), true, true});
     }
 
-    void group(const Group& g, int orden)
-    {
+    void group(const Group& g, int orden) {
         insert("Grupos", {"Grupo", "DescripcionGru", "TotalGrupo", "OrdenGru"},
                {QString::fromUtf8(g.nombre), QString::fromUtf8(g.descripcion), 0.0, orden});
     }
 
     void item(const QString& codigo, const QString& item, const QString& descripcion, const QString& unidad,
-              double cantidad, const QVariant& grupo)
-    {
+              double cantidad, const QVariant& grupo) {
         insert("Presupuesto",
-               {"CodigoPres", "ItemPres", "DescripcionPres", "UnidadPres", "CantidadPres", "GruposPres", "TotalPres"},
+               {"CodigoPres", "ItemPres", "DescripcionPres", "UnidadPres", "CantidadPres", "GruposPres",
+                "TotalPres"},
                {codigo, item, descripcion, unidad, cantidad, grupo, 0.0});
     }
 
     // A material line and the transport line that mirrors it, as the analysis editor keeps them.
-    void material(const QString& codigo, const QString& item, const Material& m, double cantidad, double precio,
-                  double transporte)
-    {
+    void material(const QString& codigo, const QString& item, const Material& m, double cantidad,
+                  double precio, double transporte) {
         const QString descripcion = QString::fromUtf8(m.descripcion);
         const QString unidad = QString::fromUtf8(m.unidad);
-        insert("Materiales", {"CodigoPres", "ItemPres", "DescripcionMat", "UnidadMat", "CantidadMat", "PrecioUniMat"},
+        insert("Materiales",
+               {"CodigoPres", "ItemPres", "DescripcionMat", "UnidadMat", "CantidadMat", "PrecioUniMat"},
                {codigo, item, descripcion, unidad, cantidad, precio});
         pendingTransport_.append({codigo, item, descripcion, unidad, cantidad, transporte});
     }
 
     void equipo(const QString& codigo, const QString& item, const QString& descripcion, double horas,
-                double rendimiento, double costo)
-    {
-        insert("Maquinaria", {"CodigoPres", "ItemPres", "DescripcionMaq", "HorasMaq", "RendimientoMaq", "CostoMaq"},
+                double rendimiento, double costo) {
+        insert("Maquinaria",
+               {"CodigoPres", "ItemPres", "DescripcionMaq", "HorasMaq", "RendimientoMaq", "CostoMaq"},
                {codigo, item, descripcion, horas, rendimiento, costo});
     }
 
-    void manoObra(const QString& codigo, const QString& item, const Trabajador& t, double horas, double rendimiento,
-                  double salario)
-    {
+    void manoObra(const QString& codigo, const QString& item, const Trabajador& t, double horas,
+                  double rendimiento, double salario) {
         insert("ManoObra",
-               {"CodigoPres", "ItemPres", "DescripcionMan", "CategoriaMan", "HorasMan", "RendimientoMan", "SalarioMan"},
-               {codigo, item, QString::fromUtf8(t.descripcion), QString::fromUtf8(t.categoria), horas, rendimiento,
-                salario});
+               {"CodigoPres", "ItemPres", "DescripcionMan", "CategoriaMan", "HorasMan", "RendimientoMan",
+                "SalarioMan"},
+               {codigo, item, QString::fromUtf8(t.descripcion), QString::fromUtf8(t.categoria), horas,
+                rendimiento, salario});
     }
 
     // The transport lines of the item just written, after its other lines.
-    void flushTransport()
-    {
+    void flushTransport() {
         for (const QVariantList& values : pendingTransport_)
             insert("Transporte",
-                   {"CodigoPres", "ItemPres", "DescripcionTran", "UnidadTran", "CantidadTran", "PrecioTran"}, values);
+                   {"CodigoPres", "ItemPres", "DescripcionTran", "UnidadTran", "CantidadTran", "PrecioTran"},
+                   values);
         pendingTransport_.clear();
     }
 
     int lines() const { return lines_; }
 
 private:
-    void insert(const char* table, const QStringList& fields, const QVariantList& values)
-    {
+    void insert(const char* table, const QStringList& fields, const QVariantList& values) {
         QStringList marks;
         for (qsizetype i = 0; i < fields.size(); ++i)
             marks << QStringLiteral("?");
@@ -279,15 +358,13 @@ private:
 class Lcg {
 public:
     explicit Lcg(std::uint64_t seed) : state_(seed) {}
-    std::uint32_t next()
-    {
+    std::uint32_t next() {
         state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
         return static_cast<std::uint32_t>(state_ >> 33);
     }
     int below(int n) { return static_cast<int>(next() % static_cast<std::uint32_t>(n)); }
     // A value between low and high with the given decimals.
-    double between(double low, double high, int decimals)
-    {
+    double between(double low, double high, int decimals) {
         const double scale = decimals == 2 ? 100.0 : 1000.0;
         const double steps = (high - low) * scale;
         return (low * scale + below(static_cast<int>(steps) + 1)) / scale;
@@ -297,9 +374,9 @@ private:
     std::uint64_t state_;
 };
 
-const std::vector<const Material*> kMaterialPool = {&kCemento, &kArena,  &kRipio,   &kAgua,  &kLastre,
-                                                    &kTabla,   &kPingo,  &kClavos,  &kVarilla, &kAlambre,
-                                                    &kBloque,  &kImper,  &kTubo,    &kCodo,  &kPintura};
+const std::vector<const Material*> kMaterialPool = {&kCemento, &kArena, &kRipio,  &kAgua,    &kLastre,
+                                                    &kTabla,   &kPingo, &kClavos, &kVarilla, &kAlambre,
+                                                    &kBloque,  &kImper, &kTubo,   &kCodo,    &kPintura};
 const std::vector<const Equipo*> kEquipoPool = {&kTopografia, &kConcretera, &kVibrador, &kCompactador,
                                                 &kCortadora,  &kAndamio,    &kVolqueta};
 const std::vector<const Trabajador*> kTrabajadorPool = {&kPeon,       &kAlbanil,  &kMaestro, &kFierrero,
@@ -308,52 +385,55 @@ const std::vector<const Trabajador*> kTrabajadorPool = {&kPeon,       &kAlbanil,
 // Synthetic resources: the sample's, and numbered variants of them, each with one price.
 constexpr int kVariants = 12;
 
-void writeSyntheticItem(Writer& writer, Lcg& random, int n)
-{
+void writeSyntheticItem(Writer& writer, Lcg& random, int n) {
     const QString codigo = QStringLiteral("S%1").arg(n, 5, 10, QLatin1Char('0'));
     const QString item = QStringLiteral("%1.%2").arg(n / 100 + 1).arg(n % 100 + 1, 2, 10, QLatin1Char('0'));
     writer.item(codigo, item, QStringLiteral("Rubro sintético %1 de hormigón f'c = 210 kg/cm2").arg(n),
                 QStringLiteral("m3"), random.between(1, 500, 2), QStringLiteral("ESTRUCTURA"));
 
     for (int i = 0; i < 6; ++i) {
-        const Material& base = *kMaterialPool[static_cast<std::size_t>(random.below(static_cast<int>(kMaterialPool.size())))];
+        const Material& base =
+            *kMaterialPool[static_cast<std::size_t>(random.below(static_cast<int>(kMaterialPool.size())))];
         const int variant = random.below(kVariants);
         Material m = base;
-        const QByteArray descripcion = QByteArray(base.descripcion) + (variant ? " - tipo " + QByteArray::number(variant) : "");
+        const QByteArray descripcion =
+            QByteArray(base.descripcion) + (variant ? " - tipo " + QByteArray::number(variant) : "");
         m.descripcion = descripcion.constData();
         writer.material(codigo, item, m, random.between(0.01, 12, 3), base.precio + variant * 0.15,
                         base.transporte + variant * 0.01);
     }
     for (int i = 0; i < 3; ++i) {
-        const Equipo& e = *kEquipoPool[static_cast<std::size_t>(random.below(static_cast<int>(kEquipoPool.size())))];
-        writer.equipo(codigo, item, QString::fromUtf8(e.descripcion), 1 + random.below(2), random.between(0.01, 2, 3),
-                      e.costo);
+        const Equipo& e =
+            *kEquipoPool[static_cast<std::size_t>(random.below(static_cast<int>(kEquipoPool.size())))];
+        writer.equipo(codigo, item, QString::fromUtf8(e.descripcion), 1 + random.below(2),
+                      random.between(0.01, 2, 3), e.costo);
     }
     for (int i = 0; i < 5; ++i) {
-        const Trabajador& t = *kTrabajadorPool[static_cast<std::size_t>(random.below(static_cast<int>(kTrabajadorPool.size())))];
+        const Trabajador& t = *kTrabajadorPool[static_cast<std::size_t>(
+            random.below(static_cast<int>(kTrabajadorPool.size())))];
         writer.manoObra(codigo, item, t, random.between(0.1, 6, 2), random.between(0.01, 2, 3), t.salario);
     }
     writer.flushTransport();
 }
 
-void writeSampleItem(Writer& writer, const SampleItem& s)
-{
+void writeSampleItem(Writer& writer, const SampleItem& s) {
     const QString codigo = QString::fromUtf8(s.codigo);
     const QString item = QString::fromUtf8(s.item);
     writer.item(codigo, item, QString::fromUtf8(s.descripcion), QString::fromUtf8(s.unidad), s.cantidad,
                 QString::fromUtf8(s.grupo));
     for (const MaterialLine& line : s.materiales)
-        writer.material(codigo, item, *line.material, line.cantidad, line.material->precio, line.material->transporte);
+        writer.material(codigo, item, *line.material, line.cantidad, line.material->precio,
+                        line.material->transporte);
     for (const EquipoLine& line : s.equipo)
         writer.equipo(codigo, item, QString::fromUtf8(line.equipo->descripcion), line.horas, line.rendimiento,
                       line.equipo->costo);
     for (const ManoObraLine& line : s.manoObra)
-        writer.manoObra(codigo, item, *line.trabajador, line.horas, line.rendimiento, line.trabajador->salario);
+        writer.manoObra(codigo, item, *line.trabajador, line.horas, line.rendimiento,
+                        line.trabajador->salario);
     writer.flushTransport();
 }
 
-ResultadoDemo fill(const QString& projectFolder, int syntheticItems)
-{
+ResultadoDemo fill(const QString& projectFolder, int syntheticItems) {
     auto db = store::Database::openProject(projectFolder);
     ResultadoDemo result;
     result.folder = projectFolder;
@@ -386,12 +466,15 @@ ResultadoDemo fill(const QString& projectFolder, int syntheticItems)
 
 } // namespace
 
-ResultadoDemo LlenarProyectoEjemplo(const QString& projectFolder) { return fill(projectFolder, 0); }
+ResultadoDemo LlenarProyectoEjemplo(const QString& projectFolder) {
+    return fill(projectFolder, 0);
+}
 
-ResultadoDemo LlenarProyectoSintetico(const QString& projectFolder, int items) { return fill(projectFolder, items); }
+ResultadoDemo LlenarProyectoSintetico(const QString& projectFolder, int items) {
+    return fill(projectFolder, items);
+}
 
-ResultadoDemo CrearProyectoEjemplo(const QString& root, const QString& name, int syntheticItems)
-{
+ResultadoDemo CrearProyectoEjemplo(const QString& root, const QString& name, int syntheticItems) {
     const store::FolderResult created = store::createProject(root, name, root);
     if (!created.ok) {
         ResultadoDemo refused;

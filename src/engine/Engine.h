@@ -15,7 +15,6 @@
 #include "engine/Numbers.h"
 
 #include <QString>
-
 #include <optional>
 #include <vector>
 
@@ -37,7 +36,7 @@ struct Resultado {
 // ---- Pure arithmetic of one item (no database) ----------------------------------------------
 
 // Line amounts, each rounded with Redondear to 2 decimals, products in the order written.
-double ImporteMaterial(double cantidad, double precioUnitario);          // Cantidad x Precio
+double ImporteMaterial(double cantidad, double precioUnitario);           // Cantidad x Precio
 double ImporteEquipo(double horas, double costo, double rendimiento);     // (Horas x Costo) x Rend.
 double ImporteManoObra(double horas, double salario, double rendimiento); // (Horas x Salario) x Rend.
 double ImporteTransporte(double precio, double cantidad);                 // Precio x Cantidad
@@ -90,7 +89,8 @@ struct DesgloseItem {
     bool conDatosProyecto = false;
     PrecioUnitario precio;
 };
-DesgloseItem PrecioUnitarioItem(const QString& projectFolder, const QString& codigoPres, const QString& itemPres);
+DesgloseItem PrecioUnitarioItem(const QString& projectFolder, const QString& codigoPres,
+                                const QString& itemPres);
 
 // ---- The whole budget ---------------------------------------------------------------------
 

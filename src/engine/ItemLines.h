@@ -12,7 +12,6 @@
 #include <QHash>
 #include <QString>
 #include <QVariant>
-
 #include <array>
 #include <cstddef>
 #include <unordered_map>
@@ -28,8 +27,7 @@ struct ItemKey {
 };
 
 struct ItemKeyHash {
-    std::size_t operator()(const ItemKey& key) const noexcept
-    {
+    std::size_t operator()(const ItemKey& key) const noexcept {
         return static_cast<std::size_t>(qHash(key.codigo) * 31u ^ qHash(key.item));
     }
 };
@@ -37,8 +35,7 @@ struct ItemKeyHash {
 QString foldText(const QString& text);
 
 // Puts a record set on its first record (a no-op when empty).
-inline void rewind(store::RecordSet& records)
-{
+inline void rewind(store::RecordSet& records) {
     if (records.recordCount() > 0)
         records.moveFirst();
 }
@@ -46,15 +43,13 @@ inline void rewind(store::RecordSet& records)
 ItemKey itemKeyOf(const store::RecordSet& record);
 // Deals the lines of a stored-order scan out to their items' entries of map. Lines of one item
 // usually follow each other, so the item is looked up once per run of lines.
-template <typename Map>
-class ItemRuns {
+template <typename Map> class ItemRuns {
 public:
     explicit ItemRuns(Map& map) : map_(map) {}
 
     // The entry of the current line's item; nullptr for a line whose code or number is Null,
     // which a query by value never finds.
-    typename Map::mapped_type* entryOf(const store::RecordSet& line)
-    {
+    typename Map::mapped_type* entryOf(const store::RecordSet& line) {
         static const QString codigoField = QStringLiteral("CodigoPres");
         static const QString itemField = QStringLiteral("ItemPres");
         const QVariant codigo = line.value(codigoField);
@@ -97,9 +92,7 @@ Subtotales subtotalsOfItem(store::Database& db, const QString& codigo, const QSt
 std::optional<DatosIndirectos> readHeader(store::Database& db);
 
 // The message of a failure, as a result the caller shows.
-template <typename R>
-R failure(const QString& message, const QString& title = QStringLiteral("Error"))
-{
+template <typename R> R failure(const QString& message, const QString& title = QStringLiteral("Error")) {
     R result;
     result.ok = false;
     result.message = message;

@@ -16,19 +16,19 @@ constexpr std::array<double, kMaxExactPower + 1> kPowersOfTen = {
     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 constexpr double kTwoPow53 = 9007199254740992.0;
 
-double powerOfTen(int n)
-{
+double powerOfTen(int n) {
     if (n >= 0 && n <= kMaxExactPower)
         return kPowersOfTen[static_cast<std::size_t>(n)];
     return std::pow(10.0, n);
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Step 3 of the reading: a decimal number with "." as its only possible separator, a leading
 // sign and blanks around it. Exponents, inner blanks and any other character are refused.
-std::optional<double> parseDecimal(const QString& text)
-{
+std::optional<double> parseDecimal(const QString& text) {
     const QString trimmed = text.trimmed();
     std::string ascii;
     ascii.reserve(static_cast<std::size_t>(trimmed.size()));
@@ -66,8 +66,8 @@ std::optional<double> parseDecimal(const QString& text)
         body.push_back('0');
 
     double value = 0;
-    const auto [end, error] = std::from_chars(body.data(), body.data() + body.size(), value,
-                                              std::chars_format::fixed);
+    const auto [end, error] =
+        std::from_chars(body.data(), body.data() + body.size(), value, std::chars_format::fixed);
     if (end != body.data() + body.size())
         return std::nullopt;
     if (error == std::errc::result_out_of_range) {
@@ -91,8 +91,7 @@ struct Pattern {
     int maxDecimals = 2;
 };
 
-std::optional<Pattern> parsePattern(const QString& text)
-{
+std::optional<Pattern> parsePattern(const QString& text) {
     Pattern pattern{0, false, 0, 0};
     const qsizetype point = text.indexOf('.');
     const QString integerPart = point < 0 ? text : text.left(point);
@@ -126,11 +125,10 @@ struct DecimalDigits {
     std::string fraction;
 };
 
-DecimalDigits decimalDigits(double magnitude)
-{
+DecimalDigits decimalDigits(double magnitude) {
     std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
-                                      std::chars_format::scientific);
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific);
     const std::string text(buffer.data(), result.ptr);
     const std::size_t e = text.find('e');
     std::string digits;
@@ -155,8 +153,7 @@ DecimalDigits decimalDigits(double magnitude)
 }
 
 // Keeps `decimals` digits of the fraction, rounding half away from zero on the decimal digits.
-void roundDigits(DecimalDigits& number, int decimals)
-{
+void roundDigits(DecimalDigits& number, int decimals) {
     const auto keep = static_cast<std::size_t>(decimals);
     if (number.fraction.size() <= keep)
         return;
@@ -181,8 +178,7 @@ void roundDigits(DecimalDigits& number, int decimals)
     number.integer.insert(number.integer.begin(), '1');
 }
 
-std::string groupThousands(const std::string& digits)
-{
+std::string groupThousands(const std::string& digits) {
     std::string out;
     const std::size_t n = digits.size();
     for (std::size_t i = 0; i < n; ++i) {
@@ -193,8 +189,7 @@ std::string groupThousands(const std::string& digits)
     return out;
 }
 
-QString applyPattern(double value, const Pattern& pattern)
-{
+QString applyPattern(double value, const Pattern& pattern) {
     if (!std::isfinite(value))
         value = 0;
     DecimalDigits number = decimalDigits(std::fabs(value));
@@ -204,8 +199,8 @@ QString applyPattern(double value, const Pattern& pattern)
     if (number.fraction.size() < static_cast<std::size_t>(pattern.minDecimals))
         number.fraction.append(static_cast<std::size_t>(pattern.minDecimals) - number.fraction.size(), '0');
 
-    const bool isZero = number.integer.find_first_not_of('0') == std::string::npos
-        && number.fraction.find_first_not_of('0') == std::string::npos;
+    const bool isZero = number.integer.find_first_not_of('0') == std::string::npos &&
+                        number.fraction.find_first_not_of('0') == std::string::npos;
     std::string integer = number.integer;
     if (integer.size() < static_cast<std::size_t>(pattern.minInteger))
         integer.insert(0, static_cast<std::size_t>(pattern.minInteger) - integer.size(), '0');
@@ -221,8 +216,7 @@ QString applyPattern(double value, const Pattern& pattern)
 
 } // namespace
 
-std::optional<double> ConvertirNumero(const QString& text)
-{
+std::optional<double> ConvertirNumero(const QString& text) {
     QString normalized;
     normalized.reserve(text.size());
     bool pointPlaced = false;
@@ -240,10 +234,11 @@ std::optional<double> ConvertirNumero(const QString& text)
     return parseDecimal(normalized);
 }
 
-double ConvertirNumeroOCero(const QString& text) { return ConvertirNumero(text).value_or(0.0); }
+double ConvertirNumeroOCero(const QString& text) {
+    return ConvertirNumero(text).value_or(0.0);
+}
 
-double Redondear(double value, int decimals)
-{
+double Redondear(double value, int decimals) {
     if (!std::isfinite(value))
         return value;
     const double scale = powerOfTen(decimals);
@@ -264,8 +259,7 @@ double Redondear(double value, int decimals)
     return kept / scale + whole + step / scale;
 }
 
-double RedondearPar(double value, int decimals)
-{
+double RedondearPar(double value, int decimals) {
     if (!std::isfinite(value))
         return value;
     const double scale = powerOfTen(decimals);
@@ -280,23 +274,31 @@ double RedondearPar(double value, int decimals)
     return rounded / scale;
 }
 
-QString CambiarComas(const QString& text)
-{
+QString CambiarComas(const QString& text) {
     QString out = text;
     out.replace(',', '.');
     return out;
 }
 
-QString formatNumber(double value, const QString& pattern)
-{
+QString formatNumber(double value, const QString& pattern) {
     static const Pattern fallback{1, false, 2, 2};
     return applyPattern(value, parsePattern(pattern).value_or(fallback));
 }
 
-QString FormatoMoneda(double value) { return formatNumber(value, kFormatoMoneda); }
-QString FormatoTresDecimales(double value) { return formatNumber(value, kFormatoTresDecimales); }
-QString FormatoPrecio(double value) { return formatNumber(value, kFormatoPrecio); }
-QString FormatoGrupo(double value) { return formatNumber(value, kFormatoGrupo); }
-QString FormatoSimple(double value) { return formatNumber(value, kFormatoSimple); }
+QString FormatoMoneda(double value) {
+    return formatNumber(value, kFormatoMoneda);
+}
+QString FormatoTresDecimales(double value) {
+    return formatNumber(value, kFormatoTresDecimales);
+}
+QString FormatoPrecio(double value) {
+    return formatNumber(value, kFormatoPrecio);
+}
+QString FormatoGrupo(double value) {
+    return formatNumber(value, kFormatoGrupo);
+}
+QString FormatoSimple(double value) {
+    return formatNumber(value, kFormatoSimple);
+}
 
 } // namespace korvex::engine

@@ -5,7 +5,6 @@
 // keeps state or touches a database.
 
 #include <QString>
-
 #include <optional>
 
 namespace korvex::engine {

@@ -3,7 +3,6 @@
 
 #include "engine/Engine.h"
 #include "engine/ItemLines.h"
-
 #include "store/Database.h"
 #include "store/ProjectFolders.h"
 
@@ -21,21 +20,22 @@ struct PricedKind {
     QString price;
 };
 
-const std::array<PricedKind, 4>& pricedKinds()
-{
+const std::array<PricedKind, 4>& pricedKinds() {
     static const std::array<PricedKind, 4> kinds = {{
-        {TipoRecurso::Material, QStringLiteral("DescripcionMat"), QStringLiteral("UnidadMat"), QStringLiteral("PrecioUniMat")},
+        {TipoRecurso::Material, QStringLiteral("DescripcionMat"), QStringLiteral("UnidadMat"),
+         QStringLiteral("PrecioUniMat")},
         {TipoRecurso::Equipo, QStringLiteral("DescripcionMaq"), QString(), QStringLiteral("CostoMaq")},
-        {TipoRecurso::ManoObra, QStringLiteral("DescripcionMan"), QStringLiteral("CategoriaMan"), QStringLiteral("SalarioMan")},
-        {TipoRecurso::Transporte, QStringLiteral("DescripcionTran"), QStringLiteral("UnidadTran"), QStringLiteral("PrecioTran")},
+        {TipoRecurso::ManoObra, QStringLiteral("DescripcionMan"), QStringLiteral("CategoriaMan"),
+         QStringLiteral("SalarioMan")},
+        {TipoRecurso::Transporte, QStringLiteral("DescripcionTran"), QStringLiteral("UnidadTran"),
+         QStringLiteral("PrecioTran")},
     }};
     return kinds;
 }
 
 // The resource key of a line, folded as "=" compares. A looked-up value that is Null stands for
 // "" (what an empty field gives when typed into a query); a stored Null is never found.
-bool resourceKey(const PricedKind& kind, const store::RecordSet& line, bool lookingUp, detail::ItemKey& key)
-{
+bool resourceKey(const PricedKind& kind, const store::RecordSet& line, bool lookingUp, detail::ItemKey& key) {
     const QVariant description = line.value(kind.description);
     const QVariant second = kind.second.isEmpty() ? QVariant(QStringLiteral("")) : line.value(kind.second);
     if (!lookingUp && (description.isNull() || second.isNull()))
@@ -47,8 +47,7 @@ bool resourceKey(const PricedKind& kind, const store::RecordSet& line, bool look
 
 using PriceMap = std::unordered_map<detail::ItemKey, QVariant, detail::ItemKeyHash>;
 
-PriceMap firstPrices(store::Database& source, const PricedKind& kind)
-{
+PriceMap firstPrices(store::Database& source, const PricedKind& kind) {
     PriceMap prices;
     auto lines = source.openRecordSet("SELECT * FROM " + detail::tableOf(kind.kind));
     detail::rewind(lines);
@@ -59,15 +58,13 @@ PriceMap firstPrices(store::Database& source, const PricedKind& kind)
     return prices;
 }
 
-bool samePrice(const QVariant& a, const QVariant& b)
-{
+bool samePrice(const QVariant& a, const QVariant& b) {
     if (a.isNull() || b.isNull())
         return a.isNull() == b.isNull();
     return a.toDouble() == b.toDouble();
 }
 
-int applyPrices(store::Database& target, const PricedKind& kind, const PriceMap& prices)
-{
+int applyPrices(store::Database& target, const PricedKind& kind, const PriceMap& prices) {
     int priced = 0;
     auto lines = target.openRecordSet("SELECT * FROM " + detail::tableOf(kind.kind));
     detail::rewind(lines);
@@ -89,8 +86,7 @@ int applyPrices(store::Database& target, const PricedKind& kind, const PriceMap&
 
 } // namespace
 
-ResultadoImportacion ImportarPrecios(const QString& projectFolder, const QString& sourceFolder)
-{
+ResultadoImportacion ImportarPrecios(const QString& projectFolder, const QString& sourceFolder) {
     if (store::samePath(projectFolder, sourceFolder))
         return detail::failure<ResultadoImportacion>(kOrigenIgualDestino);
     if (!store::isProjectFolder(sourceFolder) || !store::isProjectFolder(projectFolder))

@@ -3,7 +3,6 @@
 
 #include "engine/Engine.h"
 #include "engine/ItemLines.h"
-
 #include "store/Database.h"
 
 #include <exception>
@@ -12,8 +11,8 @@ namespace korvex::engine {
 
 namespace {
 
-std::vector<PrecioItem> priceItems(store::Database& db, store::RecordSet& items, const DatosIndirectos& datos)
-{
+std::vector<PrecioItem> priceItems(store::Database& db, store::RecordSet& items,
+                                   const DatosIndirectos& datos) {
     const detail::SubtotalMap subtotals = detail::subtotalsOfAllItems(db);
     std::vector<PrecioItem> out;
     out.reserve(static_cast<std::size_t>(items.recordCount()));
@@ -37,16 +36,14 @@ std::vector<PrecioItem> priceItems(store::Database& db, store::RecordSet& items,
 
 } // namespace
 
-std::vector<PrecioItem> PreciosUnitarios(const QString& projectFolder)
-{
+std::vector<PrecioItem> PreciosUnitarios(const QString& projectFolder) {
     auto db = store::Database::openProject(projectFolder);
     const DatosIndirectos datos = detail::readHeader(db).value_or(DatosIndirectos{});
     auto items = db.openRecordSet("SELECT * FROM Presupuesto");
     return priceItems(db, items, datos);
 }
 
-ResultadoRecalculo RecalcularPresupuesto(const QString& projectFolder)
-{
+ResultadoRecalculo RecalcularPresupuesto(const QString& projectFolder) {
     try {
         auto db = store::Database::openProject(projectFolder);
         const auto header = detail::readHeader(db);
@@ -76,8 +73,7 @@ ResultadoRecalculo RecalcularPresupuesto(const QString& projectFolder)
     }
 }
 
-double TotalCostoDirecto(const QString& projectFolder)
-{
+double TotalCostoDirecto(const QString& projectFolder) {
     auto db = store::Database::openProject(projectFolder);
     auto items = db.openRecordSet("SELECT * FROM Presupuesto");
     const std::vector<PrecioItem> prices = priceItems(db, items, DatosIndirectos{});

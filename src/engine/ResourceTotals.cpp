@@ -3,7 +3,6 @@
 
 #include "engine/Engine.h"
 #include "engine/ItemLines.h"
-
 #include "store/Database.h"
 
 namespace korvex::engine {
@@ -14,32 +13,48 @@ namespace {
 // that all of them agree on the groups and their sums. Each outer column is named, so that the
 // record set's field names do not depend on how the engine names the qualified columns of a
 // derived table.
-QString totalsQuery(TipoRecurso kind)
-{
+QString totalsQuery(TipoRecurso kind) {
     switch (kind) {
     case TipoRecurso::Material:
         return QStringLiteral(
-            "SELECT Materiales.DescripcionMat AS DescripcionMat, Materiales.UnidadMat AS UnidadMat, Sum(Materiales.Cantidadmat * Presupuesto.CantidadPres) AS TotalMat, Materiales.PrecioUniMat AS PrecioUniMat "
-            " FROM [SELECT Materiales.DescripcionMat, Materiales.UnidadMat, Materiales.CantidadMat, Materiales.PrecioUniMat, Presupuesto.CantidadPres FROM Materiales INNER JOIN Presupuesto ON (Materiales.ItemPres = Presupuesto.ItemPres) AND (Materiales.CodigoPres = Presupuesto.CodigoPres)]. AS [%$##@_Alias] "
+            "SELECT Materiales.DescripcionMat AS DescripcionMat, Materiales.UnidadMat AS UnidadMat, "
+            "Sum(Materiales.Cantidadmat * Presupuesto.CantidadPres) AS TotalMat, Materiales.PrecioUniMat AS "
+            "PrecioUniMat "
+            " FROM [SELECT Materiales.DescripcionMat, Materiales.UnidadMat, Materiales.CantidadMat, "
+            "Materiales.PrecioUniMat, Presupuesto.CantidadPres FROM Materiales INNER JOIN Presupuesto ON "
+            "(Materiales.ItemPres = Presupuesto.ItemPres) AND (Materiales.CodigoPres = "
+            "Presupuesto.CodigoPres)]. AS [%$##@_Alias] "
             " GROUP BY Materiales.DescripcionMat, Materiales.Unidadmat, Materiales.PrecioUniMat ");
     case TipoRecurso::Equipo:
         return QStringLiteral(
-            "SELECT Maquinaria.DescripcionMaq AS DescripcionMaq, SUM(Maquinaria.RendimientoMaq * Maquinaria.HorasMaq * Presupuesto.CantidadPres) AS TotalMaq, Maquinaria.CostoMaq AS CostoMaq "
-            " FROM [SELECT Maquinaria.RendimientoMaq, Maquinaria.DescripcionMaq, Maquinaria.HorasMaq, Maquinaria.CostoMaq, Presupuesto.CantidadPres "
-            " FROM Presupuesto INNER JOIN Maquinaria ON (Presupuesto.ItemPres = Maquinaria.ItemPres) AND (Presupuesto.CodigoPres = Maquinaria.CodigoPres)]. AS [%$##@_Alias] "
+            "SELECT Maquinaria.DescripcionMaq AS DescripcionMaq, SUM(Maquinaria.RendimientoMaq * "
+            "Maquinaria.HorasMaq * Presupuesto.CantidadPres) AS TotalMaq, Maquinaria.CostoMaq AS CostoMaq "
+            " FROM [SELECT Maquinaria.RendimientoMaq, Maquinaria.DescripcionMaq, Maquinaria.HorasMaq, "
+            "Maquinaria.CostoMaq, Presupuesto.CantidadPres "
+            " FROM Presupuesto INNER JOIN Maquinaria ON (Presupuesto.ItemPres = Maquinaria.ItemPres) AND "
+            "(Presupuesto.CodigoPres = Maquinaria.CodigoPres)]. AS [%$##@_Alias] "
             " GROUP BY Maquinaria.DescripcionMaq, Maquinaria.CostoMaq");
     case TipoRecurso::ManoObra:
         return QStringLiteral(
-            " SELECT ManoObra.DescripcionMan AS DescripcionMan, ManoObra.CategoriaMan AS CategoriaMan, SUM(ManoObra.RendimientoMan * ManoObra.HorasMan*Presupuesto.CantidadPres) AS TotalMan, ManoObra.SalarioMan AS SalarioMan "
-            " FROM [SELECT ManoObra.RendimientoMan , ManoObra.DescripcionMan, ManoObra.CategoriaMan, ManoObra.HorasMan, ManoObra.SalarioMan, Presupuesto.CantidadPres "
-            " FROM ManoObra INNER JOIN Presupuesto ON (ManoObra.ItemPres = Presupuesto.ItemPres) AND (ManoObra.CodigoPres = Presupuesto.CodigoPres)]. AS [%$##@_Alias] "
+            " SELECT ManoObra.DescripcionMan AS DescripcionMan, ManoObra.CategoriaMan AS CategoriaMan, "
+            "SUM(ManoObra.RendimientoMan * ManoObra.HorasMan*Presupuesto.CantidadPres) AS TotalMan, "
+            "ManoObra.SalarioMan AS SalarioMan "
+            " FROM [SELECT ManoObra.RendimientoMan , ManoObra.DescripcionMan, ManoObra.CategoriaMan, "
+            "ManoObra.HorasMan, ManoObra.SalarioMan, Presupuesto.CantidadPres "
+            " FROM ManoObra INNER JOIN Presupuesto ON (ManoObra.ItemPres = Presupuesto.ItemPres) AND "
+            "(ManoObra.CodigoPres = Presupuesto.CodigoPres)]. AS [%$##@_Alias] "
             " GROUP BY ManoObra.DescripcionMan, ManoObra.CategoriaMan, ManoObra.SalarioMan ");
-    case TipoRecurso::Transporte: break;
+    case TipoRecurso::Transporte:
+        break;
     }
     return QStringLiteral(
-        " SELECT Transporte.DescripcionTran AS DescripcionTran, Transporte.UnidadTran AS UnidadTran, Sum(Transporte.CantidadTran*Presupuesto.CantidadPres) AS TotalTran, Transporte.PrecioTran AS PrecioTran "
-        " FROM [SELECT Transporte.DescripcionTran, Transporte.UnidadTran, Transporte.CantidadTran, Transporte.PrecioTran, Presupuesto.CantidadPres "
-        " FROM Transporte INNER JOIN Presupuesto ON (Transporte.ItemPres = Presupuesto.ItemPres) AND (Transporte.CodigoPres = Presupuesto.CodigoPres)]. AS [%$##@_Alias] "
+        " SELECT Transporte.DescripcionTran AS DescripcionTran, Transporte.UnidadTran AS UnidadTran, "
+        "Sum(Transporte.CantidadTran*Presupuesto.CantidadPres) AS TotalTran, Transporte.PrecioTran AS "
+        "PrecioTran "
+        " FROM [SELECT Transporte.DescripcionTran, Transporte.UnidadTran, Transporte.CantidadTran, "
+        "Transporte.PrecioTran, Presupuesto.CantidadPres "
+        " FROM Transporte INNER JOIN Presupuesto ON (Transporte.ItemPres = Presupuesto.ItemPres) AND "
+        "(Transporte.CodigoPres = Presupuesto.CodigoPres)]. AS [%$##@_Alias] "
         " GROUP BY Transporte.DescripcionTran, Transporte.UnidadTran, Transporte.PrecioTran ");
 }
 
@@ -50,19 +65,21 @@ struct TotalsFields {
     const char* price;
 };
 
-TotalsFields fieldsOf(TipoRecurso kind)
-{
+TotalsFields fieldsOf(TipoRecurso kind) {
     switch (kind) {
-    case TipoRecurso::Material: return {"DescripcionMat", "UnidadMat", "TotalMat", "PrecioUniMat"};
-    case TipoRecurso::Equipo: return {"DescripcionMaq", nullptr, "TotalMaq", "CostoMaq"};
-    case TipoRecurso::ManoObra: return {"DescripcionMan", "CategoriaMan", "TotalMan", "SalarioMan"};
-    case TipoRecurso::Transporte: break;
+    case TipoRecurso::Material:
+        return {"DescripcionMat", "UnidadMat", "TotalMat", "PrecioUniMat"};
+    case TipoRecurso::Equipo:
+        return {"DescripcionMaq", nullptr, "TotalMaq", "CostoMaq"};
+    case TipoRecurso::ManoObra:
+        return {"DescripcionMan", "CategoriaMan", "TotalMan", "SalarioMan"};
+    case TipoRecurso::Transporte:
+        break;
     }
     return {"DescripcionTran", "UnidadTran", "TotalTran", "PrecioTran"};
 }
 
-double sumOfAmounts(const std::vector<TotalRecurso>& rows)
-{
+double sumOfAmounts(const std::vector<TotalRecurso>& rows) {
     double total = 0;
     for (const TotalRecurso& row : rows)
         total += row.importe;
@@ -71,8 +88,7 @@ double sumOfAmounts(const std::vector<TotalRecurso>& rows)
 
 } // namespace
 
-std::vector<TotalRecurso> TotalesRecursos(const QString& projectFolder, TipoRecurso tipo)
-{
+std::vector<TotalRecurso> TotalesRecursos(const QString& projectFolder, TipoRecurso tipo) {
     auto db = store::Database::openProject(projectFolder);
     auto groups = db.openRecordSet(totalsQuery(tipo));
     const TotalsFields fields = fieldsOf(tipo);
@@ -91,23 +107,19 @@ std::vector<TotalRecurso> TotalesRecursos(const QString& projectFolder, TipoRecu
     return rows;
 }
 
-double TotalEquipoProyecto(const QString& projectFolder)
-{
+double TotalEquipoProyecto(const QString& projectFolder) {
     return sumOfAmounts(TotalesRecursos(projectFolder, TipoRecurso::Equipo));
 }
 
-double TotalManoObraProyecto(const QString& projectFolder)
-{
+double TotalManoObraProyecto(const QString& projectFolder) {
     return sumOfAmounts(TotalesRecursos(projectFolder, TipoRecurso::ManoObra));
 }
 
-double TotalTransporteProyecto(const QString& projectFolder)
-{
+double TotalTransporteProyecto(const QString& projectFolder) {
     return sumOfAmounts(TotalesRecursos(projectFolder, TipoRecurso::Transporte));
 }
 
-double TotalMaterialesProyecto(const QString& projectFolder)
-{
+double TotalMaterialesProyecto(const QString& projectFolder) {
     return sumOfAmounts(TotalesRecursos(projectFolder, TipoRecurso::Material));
 }
 

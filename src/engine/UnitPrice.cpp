@@ -3,34 +3,35 @@
 
 #include "engine/Engine.h"
 #include "engine/ItemLines.h"
-
 #include "store/Database.h"
 
 namespace korvex::engine {
 
-double ImporteMaterial(double cantidad, double precioUnitario) { return Redondear(cantidad * precioUnitario, 2); }
+double ImporteMaterial(double cantidad, double precioUnitario) {
+    return Redondear(cantidad * precioUnitario, 2);
+}
 
-double ImporteEquipo(double horas, double costo, double rendimiento)
-{
+double ImporteEquipo(double horas, double costo, double rendimiento) {
     return Redondear((horas * costo) * rendimiento, 2);
 }
 
-double ImporteManoObra(double horas, double salario, double rendimiento)
-{
+double ImporteManoObra(double horas, double salario, double rendimiento) {
     return Redondear((horas * salario) * rendimiento, 2);
 }
 
-double ImporteTransporte(double precio, double cantidad) { return Redondear(precio * cantidad, 2); }
+double ImporteTransporte(double precio, double cantidad) {
+    return Redondear(precio * cantidad, 2);
+}
 
-double HerramientaManual(double subtotalManoObra) { return RedondearPar(subtotalManoObra * 0.05, 2); }
+double HerramientaManual(double subtotalManoObra) {
+    return RedondearPar(subtotalManoObra * 0.05, 2);
+}
 
-double CalcularCostoDirecto(const Subtotales& s)
-{
+double CalcularCostoDirecto(const Subtotales& s) {
     return Redondear(s.materiales + s.equipo + s.manoObra + s.transporte, 2);
 }
 
-PrecioUnitario CalcularPrecioUnitario(const Subtotales& s, const DatosIndirectos& datos)
-{
+PrecioUnitario CalcularPrecioUnitario(const Subtotales& s, const DatosIndirectos& datos) {
     PrecioUnitario p;
     p.subtotales = s;
     p.herramienta = datos.herramienta ? HerramientaManual(s.manoObra) : 0.0;
@@ -41,20 +42,18 @@ PrecioUnitario CalcularPrecioUnitario(const Subtotales& s, const DatosIndirectos
     return p;
 }
 
-std::optional<DatosIndirectos> LeerDatosIndirectos(const QString& projectFolder)
-{
+std::optional<DatosIndirectos> LeerDatosIndirectos(const QString& projectFolder) {
     auto db = store::Database::openProject(projectFolder);
     return detail::readHeader(db);
 }
 
-double CostoDirecto(const QString& projectFolder, const QString& codigoPres, const QString& itemPres)
-{
+double CostoDirecto(const QString& projectFolder, const QString& codigoPres, const QString& itemPres) {
     auto db = store::Database::openProject(projectFolder);
     return CalcularCostoDirecto(detail::subtotalsOfItem(db, codigoPres, itemPres));
 }
 
-DesgloseItem PrecioUnitarioItem(const QString& projectFolder, const QString& codigoPres, const QString& itemPres)
-{
+DesgloseItem PrecioUnitarioItem(const QString& projectFolder, const QString& codigoPres,
+                                const QString& itemPres) {
     auto db = store::Database::openProject(projectFolder);
     const auto header = detail::readHeader(db);
     DesgloseItem out;
@@ -68,8 +67,7 @@ namespace detail {
 
 // The same letters the store's "=" folds: ASCII letters to lower case, other letters by Unicode
 // case folding unless that would give an ASCII character.
-QString foldText(const QString& text)
-{
+QString foldText(const QString& text) {
     bool ascii = true;
     for (const QChar c : text)
         if (c.unicode() >= 0x80) {
@@ -94,72 +92,88 @@ QString foldText(const QString& text)
     return QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()), codePoints.size());
 }
 
-ItemKey itemKeyOf(const store::RecordSet& record)
-{
-    return {foldText(record.text(QStringLiteral("CodigoPres"))), foldText(record.text(QStringLiteral("ItemPres")))};
+ItemKey itemKeyOf(const store::RecordSet& record) {
+    return {foldText(record.text(QStringLiteral("CodigoPres"))),
+            foldText(record.text(QStringLiteral("ItemPres")))};
 }
 
-QString tableOf(TipoRecurso kind)
-{
+QString tableOf(TipoRecurso kind) {
     switch (kind) {
-    case TipoRecurso::Material: return QStringLiteral("Materiales");
-    case TipoRecurso::Equipo: return QStringLiteral("Maquinaria");
-    case TipoRecurso::ManoObra: return QStringLiteral("ManoObra");
-    case TipoRecurso::Transporte: return QStringLiteral("Transporte");
+    case TipoRecurso::Material:
+        return QStringLiteral("Materiales");
+    case TipoRecurso::Equipo:
+        return QStringLiteral("Maquinaria");
+    case TipoRecurso::ManoObra:
+        return QStringLiteral("ManoObra");
+    case TipoRecurso::Transporte:
+        return QStringLiteral("Transporte");
     }
     return {};
 }
 
-double lineAmount(TipoRecurso kind, const store::RecordSet& line)
-{
+double lineAmount(TipoRecurso kind, const store::RecordSet& line) {
     switch (kind) {
-    case TipoRecurso::Material: return ImporteMaterial(line.number(QStringLiteral("CantidadMat")), line.number(QStringLiteral("PrecioUniMat")));
+    case TipoRecurso::Material:
+        return ImporteMaterial(line.number(QStringLiteral("CantidadMat")),
+                               line.number(QStringLiteral("PrecioUniMat")));
     case TipoRecurso::Equipo:
-        return ImporteEquipo(line.number(QStringLiteral("HorasMaq")), line.number(QStringLiteral("CostoMaq")), line.number(QStringLiteral("RendimientoMaq")));
+        return ImporteEquipo(line.number(QStringLiteral("HorasMaq")), line.number(QStringLiteral("CostoMaq")),
+                             line.number(QStringLiteral("RendimientoMaq")));
     case TipoRecurso::ManoObra:
-        return ImporteManoObra(line.number(QStringLiteral("HorasMan")), line.number(QStringLiteral("SalarioMan")), line.number(QStringLiteral("RendimientoMan")));
-    case TipoRecurso::Transporte: return ImporteTransporte(line.number(QStringLiteral("PrecioTran")), line.number(QStringLiteral("CantidadTran")));
+        return ImporteManoObra(line.number(QStringLiteral("HorasMan")),
+                               line.number(QStringLiteral("SalarioMan")),
+                               line.number(QStringLiteral("RendimientoMan")));
+    case TipoRecurso::Transporte:
+        return ImporteTransporte(line.number(QStringLiteral("PrecioTran")),
+                                 line.number(QStringLiteral("CantidadTran")));
     }
     return 0;
 }
 
-QVariant textParam(const QString& text) { return QVariant(text.isNull() ? QStringLiteral("") : text); }
+QVariant textParam(const QString& text) {
+    return QVariant(text.isNull() ? QStringLiteral("") : text);
+}
 
 namespace {
 
-double& subtotalOf(Subtotales& s, TipoRecurso kind)
-{
+double& subtotalOf(Subtotales& s, TipoRecurso kind) {
     switch (kind) {
-    case TipoRecurso::Material: return s.materiales;
-    case TipoRecurso::Equipo: return s.equipo;
-    case TipoRecurso::ManoObra: return s.manoObra;
-    case TipoRecurso::Transporte: break;
+    case TipoRecurso::Material:
+        return s.materiales;
+    case TipoRecurso::Equipo:
+        return s.equipo;
+    case TipoRecurso::ManoObra:
+        return s.manoObra;
+    case TipoRecurso::Transporte:
+        break;
     }
     return s.transporte;
 }
 
 // The product of a line's figures, as written in its line amount; the database multiplies the
 // same doubles in the same order, so only the rounding is left to do per line.
-QString productExpression(TipoRecurso kind)
-{
+QString productExpression(TipoRecurso kind) {
     switch (kind) {
-    case TipoRecurso::Material: return QStringLiteral("CantidadMat * PrecioUniMat");
-    case TipoRecurso::Equipo: return QStringLiteral("(HorasMaq * CostoMaq) * RendimientoMaq");
-    case TipoRecurso::ManoObra: return QStringLiteral("(HorasMan * SalarioMan) * RendimientoMan");
-    case TipoRecurso::Transporte: break;
+    case TipoRecurso::Material:
+        return QStringLiteral("CantidadMat * PrecioUniMat");
+    case TipoRecurso::Equipo:
+        return QStringLiteral("(HorasMaq * CostoMaq) * RendimientoMaq");
+    case TipoRecurso::ManoObra:
+        return QStringLiteral("(HorasMan * SalarioMan) * RendimientoMan");
+    case TipoRecurso::Transporte:
+        break;
     }
     return QStringLiteral("PrecioTran * CantidadTran");
 }
 
 } // namespace
 
-SubtotalMap subtotalsOfAllItems(store::Database& db)
-{
+SubtotalMap subtotalsOfAllItems(store::Database& db) {
     static const QString productField = QStringLiteral("Producto");
     SubtotalMap subtotals;
     for (const TipoRecurso kind : kKinds) {
-        auto lines = db.openRecordSet("SELECT CodigoPres, ItemPres, " + productExpression(kind) + " AS Producto FROM "
-                                      + tableOf(kind));
+        auto lines = db.openRecordSet("SELECT CodigoPres, ItemPres, " + productExpression(kind) +
+                                      " AS Producto FROM " + tableOf(kind));
         rewind(lines);
         ItemRuns runs(subtotals);
         for (; !lines.eof(); lines.moveNext())
@@ -169,12 +183,12 @@ SubtotalMap subtotalsOfAllItems(store::Database& db)
     return subtotals;
 }
 
-Subtotales subtotalsOfItem(store::Database& db, const QString& codigo, const QString& item)
-{
+Subtotales subtotalsOfItem(store::Database& db, const QString& codigo, const QString& item) {
     Subtotales s;
     for (const TipoRecurso kind : kKinds) {
-        auto lines = db.openRecordSet("SELECT * FROM " + tableOf(kind) + " WHERE CodigoPres = ? and ItemPres = ?",
-                                      {textParam(codigo), textParam(item)});
+        auto lines =
+            db.openRecordSet("SELECT * FROM " + tableOf(kind) + " WHERE CodigoPres = ? and ItemPres = ?",
+                             {textParam(codigo), textParam(item)});
         rewind(lines);
         for (; !lines.eof(); lines.moveNext())
             subtotalOf(s, kind) += lineAmount(kind, lines);
@@ -182,8 +196,7 @@ Subtotales subtotalsOfItem(store::Database& db, const QString& codigo, const QSt
     return s;
 }
 
-std::optional<DatosIndirectos> readHeader(store::Database& db)
-{
+std::optional<DatosIndirectos> readHeader(store::Database& db) {
     auto header = db.openRecordSet("SELECT * FROM Proyecto");
     if (header.recordCount() == 0)
         return std::nullopt;

@@ -5,20 +5,26 @@
 
 namespace korvex::formula {
 
-Thousandths toThousandths(double value) { return std::llround(value * 1000.0); }
-Cents toCents(double value) { return std::llround(value * 100.0); }
-double fromThousandths(Thousandths value) { return static_cast<double>(value) / 1000.0; }
-double fromCents(Cents value) { return static_cast<double>(value) / 100.0; }
+Thousandths toThousandths(double value) {
+    return std::llround(value * 1000.0);
+}
+Cents toCents(double value) {
+    return std::llround(value * 100.0);
+}
+double fromThousandths(Thousandths value) {
+    return static_cast<double>(value) / 1000.0;
+}
+double fromCents(Cents value) {
+    return static_cast<double>(value) / 100.0;
+}
 
-Thousandths sum(const std::vector<Thousandths>& values)
-{
+Thousandths sum(const std::vector<Thousandths>& values) {
     return std::accumulate(values.begin(), values.end(), Thousandths{0});
 }
 
 namespace {
 
-int firstLargest(const std::vector<Thousandths>& values)
-{
+int firstLargest(const std::vector<Thousandths>& values) {
     int row = -1;
     Thousandths largest = 0;
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
@@ -30,8 +36,7 @@ int firstLargest(const std::vector<Thousandths>& values)
     return row;
 }
 
-int firstSmallestBelowOne(const std::vector<Thousandths>& values)
-{
+int firstSmallestBelowOne(const std::vector<Thousandths>& values) {
     int row = -1;
     Thousandths smallest = kOne;
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
@@ -45,8 +50,7 @@ int firstSmallestBelowOne(const std::vector<Thousandths>& values)
 
 } // namespace
 
-Correction correctLastDigit(std::vector<Thousandths>& coefficients)
-{
+Correction correctLastDigit(std::vector<Thousandths>& coefficients) {
     const Thousandths total = sum(coefficients);
     Correction correction;
     if (total > kOne) {

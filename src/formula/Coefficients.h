@@ -4,7 +4,6 @@
 // exact and a sum of 1.000 is never missed by a floating-point hair.
 
 #include <QString>
-
 #include <cstdint>
 #include <vector>
 

@@ -6,8 +6,7 @@ namespace korvex::formula {
 
 // --- Crew report -------------------------------------------------------------------------------
 
-CrewReportFigures crewReportFigures(double manoObra, double equipo, double transporte)
-{
+CrewReportFigures crewReportFigures(double manoObra, double equipo, double transporte) {
     const double m = equipo + transporte;
     CrewReportFigures figures;
     if (manoObra > 0)
@@ -17,24 +16,20 @@ CrewReportFigures crewReportFigures(double manoObra, double equipo, double trans
     return figures;
 }
 
-CrewReportFigures crewReportFigures(const QString& projectFolder)
-{
+CrewReportFigures crewReportFigures(const QString& projectFolder) {
     const ProjectTotals totals = loadProjectTotals(projectFolder);
     return crewReportFigures(totals.manoObra, totals.equipo, totals.transporte);
 }
 
-QString reportNumberText(double value)
-{
+QString reportNumberText(double value) {
     return engine::CambiarComas(QString::number(value, 'g', 15));
 }
 
-QString totalManoObraFormula(const CrewReportFigures& figures)
-{
+QString totalManoObraFormula(const CrewReportFigures& figures) {
     return figures.totalManoObra ? "TotalManoObra =" + reportNumberText(*figures.totalManoObra) : QString();
 }
 
-QString totalMecanicoFormula(const CrewReportFigures& figures)
-{
+QString totalMecanicoFormula(const CrewReportFigures& figures) {
     return figures.totalMecanico ? "TotalMecanico =" + reportNumberText(*figures.totalMecanico) : QString();
 }
 
@@ -54,17 +49,17 @@ const char* const kLabourTotals =
     " GROUP BY ManoObra.DescripcionMan, ManoObra.CategoriaMan, ManoObra.SalarioMan ";
 
 // A cost as the grid shows it, read back the way the sums read it.
-Cents shownCents(double value) { return toCents(engine::ConvertirNumeroOCero(engine::FormatoMoneda(value))); }
+Cents shownCents(double value) {
+    return toCents(engine::ConvertirNumeroOCero(engine::FormatoMoneda(value)));
+}
 
-Thousandths shareOf(double cost, double base)
-{
+Thousandths shareOf(double cost, double base) {
     return base > 0 ? toThousandths(engine::Redondear(cost / base, 3)) : 0;
 }
 
 } // namespace
 
-std::vector<LabourTotal> labourTotals(store::Database& db)
-{
+std::vector<LabourTotal> labourTotals(store::Database& db) {
     std::vector<LabourTotal> labour;
     auto records = db.openRecordSet(kLabourTotals);
     for (; !records.eof(); records.moveNext()) {
@@ -74,8 +69,7 @@ std::vector<LabourTotal> labourTotals(store::Database& db)
     return labour;
 }
 
-CrewSheet computeCrew(const std::vector<LabourTotal>& labour, const ProjectTotals& totals)
-{
+CrewSheet computeCrew(const std::vector<LabourTotal>& labour, const ProjectTotals& totals) {
     CrewSheet sheet;
     // The crew sheet pays the mechanic on equipment alone; the crew report adds transport to its base.
     sheet.mecanico = engine::Redondear(totals.equipo * kFactorMecanico, 3);
@@ -83,8 +77,8 @@ CrewSheet computeCrew(const std::vector<LabourTotal>& labour, const ProjectTotal
 
     for (const LabourTotal& line : labour) {
         const double cost = engine::Redondear(line.horas * line.salario, 2);
-        sheet.rows.push_back({line.descripcion, line.categoria, shownCents(cost),
-                              shareOf(cost, sheet.baseManoObra), false});
+        sheet.rows.push_back(
+            {line.descripcion, line.categoria, shownCents(cost), shareOf(cost, sheet.baseManoObra), false});
     }
     sheet.rows.push_back({kMecanicoDescripcion, kMecanicoCategoria, shownCents(sheet.mecanico),
                           shareOf(sheet.mecanico, sheet.baseManoObra), true});
@@ -101,12 +95,15 @@ CrewSheet computeCrew(const std::vector<LabourTotal>& labour, const ProjectTotal
     return sheet;
 }
 
-CrewSheet computeCrew(store::Database& db, const ProjectTotals& totals)
-{
+CrewSheet computeCrew(store::Database& db, const ProjectTotals& totals) {
     return computeCrew(labourTotals(db), totals);
 }
 
-QString crewCostText(Cents value) { return engine::FormatoMoneda(fromCents(value)); }
-QString crewCoefficientText(Thousandths value) { return engine::FormatoTresDecimales(fromThousandths(value)); }
+QString crewCostText(Cents value) {
+    return engine::FormatoMoneda(fromCents(value));
+}
+QString crewCoefficientText(Thousandths value) {
+    return engine::FormatoTresDecimales(fromThousandths(value));
+}
 
 } // namespace korvex::formula

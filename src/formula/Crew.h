@@ -8,7 +8,6 @@
 #include "store/Database.h"
 
 #include <QString>
-
 #include <optional>
 #include <vector>
 
@@ -71,7 +70,7 @@ std::vector<LabourTotal> labourTotals(store::Database& db);
 CrewSheet computeCrew(const std::vector<LabourTotal>& labour, const ProjectTotals& totals);
 CrewSheet computeCrew(store::Database& db, const ProjectTotals& totals);
 
-QString crewCostText(Cents value);               // "###,##0.00"
-QString crewCoefficientText(Thousandths value);  // "###,##0.000"
+QString crewCostText(Cents value);              // "###,##0.00"
+QString crewCoefficientText(Thousandths value); // "###,##0.000"
 
 } // namespace korvex::formula

@@ -7,8 +7,7 @@
 
 namespace korvex::formula {
 
-std::vector<SymbolTotal> symbolTotals(store::Database& db)
-{
+std::vector<SymbolTotal> symbolTotals(store::Database& db) {
     std::vector<SymbolTotal> totals;
     auto records = db.openRecordSet("SELECT Simbolo, PorcentajeSimb FROM SimbolosMat");
     for (; !records.eof(); records.moveNext()) {
@@ -30,8 +29,7 @@ std::vector<SymbolTotal> symbolTotals(store::Database& db)
 
 namespace {
 
-std::vector<FormulaRow> storedDescriptions(store::Database& db)
-{
+std::vector<FormulaRow> storedDescriptions(store::Database& db) {
     std::vector<FormulaRow> rows;
     auto records = db.openRecordSet("SELECT Simbolo, DescripcionSim FROM SimbolosDesc");
     for (; !records.eof(); records.moveNext())
@@ -39,8 +37,7 @@ std::vector<FormulaRow> storedDescriptions(store::Database& db)
     return rows;
 }
 
-QString descriptionOf(const QString& symbol, const std::vector<FormulaRow>& earlier)
-{
+QString descriptionOf(const QString& symbol, const std::vector<FormulaRow>& earlier) {
     for (const FormulaRow& row : earlier)
         if (sameSymbol(row.simbolo, symbol))
             return row.descripcion;
@@ -49,8 +46,7 @@ QString descriptionOf(const QString& symbol, const std::vector<FormulaRow>& earl
 
 } // namespace
 
-void recomputeTotals(FormulaSheet& sheet)
-{
+void recomputeTotals(FormulaSheet& sheet) {
     sheet.totalCosto = 0;
     sheet.totalCoeficiente = 0;
     for (const FormulaRow& row : sheet.rows) {
@@ -60,8 +56,7 @@ void recomputeTotals(FormulaSheet& sheet)
 }
 
 FormulaSheet computeFormula(const std::vector<SymbolTotal>& totals, double costoDirecto,
-                            const std::vector<FormulaRow>& earlierDescriptions)
-{
+                            const std::vector<FormulaRow>& earlierDescriptions) {
     FormulaSheet sheet;
     for (const SymbolTotal& total : totals) {
         if (static_cast<int>(sheet.rows.size()) == kMaxSimbolos) {
@@ -86,20 +81,21 @@ FormulaSheet computeFormula(const std::vector<SymbolTotal>& totals, double costo
     return sheet;
 }
 
-FormulaSheet computeFormula(store::Database& db, double costoDirecto)
-{
+FormulaSheet computeFormula(store::Database& db, double costoDirecto) {
     return computeFormula(symbolTotals(db), costoDirecto, storedDescriptions(db));
 }
 
-QString costText(Cents value) { return engine::FormatoMoneda(fromCents(value)); }
-QString coefficientText(Thousandths value) { return engine::formatNumber(fromThousandths(value), "#0.000"); }
-QString coefficientTotalText(Thousandths value)
-{
+QString costText(Cents value) {
+    return engine::FormatoMoneda(fromCents(value));
+}
+QString coefficientText(Thousandths value) {
+    return engine::formatNumber(fromThousandths(value), "#0.000");
+}
+QString coefficientTotalText(Thousandths value) {
     return engine::formatNumber(fromThousandths(value), engine::kFormatoCoeficiente);
 }
 
-int saveFormula(store::Database& db, const std::vector<FormulaRow>& rows)
-{
+int saveFormula(store::Database& db, const std::vector<FormulaRow>& rows) {
     store::Transaction transaction(db);
     db.execute("DELETE * FROM SimbolosDesc");
     auto table = db.openRecordSet("SELECT * FROM SimbolosDesc");

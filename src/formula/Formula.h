@@ -8,7 +8,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <vector>
 
 namespace korvex::formula {
@@ -46,8 +45,8 @@ FormulaSheet computeFormula(const std::vector<SymbolTotal>& totals, double costo
 void recomputeTotals(FormulaSheet& sheet);
 
 // Display texts of the window.
-QString costText(Cents value);              // "###,##0.00"
-QString coefficientText(Thousandths value); // "#0.000" in the grid
+QString costText(Cents value);                   // "###,##0.00"
+QString coefficientText(Thousandths value);      // "#0.000" in the grid
 QString coefficientTotalText(Thousandths value); // "##0.000" beside "Total ="
 
 // Rewrites SimbolosDesc with the rows, as one transaction; on a StoreError the table keeps its earlier

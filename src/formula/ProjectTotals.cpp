@@ -4,8 +4,7 @@
 
 namespace korvex::formula {
 
-ProjectTotals loadProjectTotals(const QString& projectFolder)
-{
+ProjectTotals loadProjectTotals(const QString& projectFolder) {
     ProjectTotals totals;
     totals.costoDirecto = engine::TotalCostoDirecto(projectFolder);
     totals.equipo = engine::TotalEquipoProyecto(projectFolder);

@@ -3,7 +3,6 @@
 #include "engine/Numbers.h"
 
 #include <QHash>
-
 #include <algorithm>
 
 namespace korvex::formula {
@@ -13,7 +12,8 @@ namespace {
 // The outer columns carry their own names so that every engine reports them under those names.
 const char* const kMaterialTotals =
     "SELECT Materiales.DescripcionMat AS DescripcionMat, Materiales.UnidadMat AS UnidadMat, "
-    "Sum(Materiales.CantidadMat * Presupuesto.CantidadPres) AS TotalMat, Materiales.PreciouniMat AS PrecioUniMat"
+    "Sum(Materiales.CantidadMat * Presupuesto.CantidadPres) AS TotalMat, Materiales.PreciouniMat AS "
+    "PrecioUniMat"
     " FROM [SELECT Materiales.DescripcionMat, Materiales.UnidadMat, Materiales.CantidadMat, "
     "Materiales.PrecioUniMat, Presupuesto.CantidadPres FROM Materiales INNER JOIN Presupuesto ON "
     "(Materiales.ItemPres = Presupuesto.ItemPres) AND (Materiales.CodigoPres = Presupuesto.CodigoPres)]."
@@ -28,19 +28,20 @@ struct Component {
 };
 
 const Component kComponents[] = {
-    {"Equipo Propiamente Dicho (52%)", 52, false}, {"Repuestos (26%)", 26, false},
-    {"Combustible (08%)", 8, false},              {"Varios de Equipo (03%)", 3, false},
-    {"Mecanico de Mantenimiento (11%)", 11, false}, {"Mano de Obra", 100, true},
+    {"Equipo Propiamente Dicho (52%)", 52, false},
+    {"Repuestos (26%)", 26, false},
+    {"Combustible (08%)", 8, false},
+    {"Varios de Equipo (03%)", 3, false},
+    {"Mecanico de Mantenimiento (11%)", 11, false},
+    {"Mano de Obra", 100, true},
 };
 
-QString key(const QString& description, const QString& unit)
-{
+QString key(const QString& description, const QString& unit) {
     return description.toCaseFolded() + QChar(0x1f) + unit.toCaseFolded();
 }
 
 // The symbol stored last time for each description and unit; the first record wins.
-QHash<QString, QString> storedSymbols(store::Database& db)
-{
+QHash<QString, QString> storedSymbols(store::Database& db) {
     QHash<QString, QString> symbols;
     auto records = db.openRecordSet("SELECT Simbolo, DescripcionMat, UnidadMat FROM SimbolosMat");
     for (; !records.eof(); records.moveNext()) {
@@ -51,25 +52,24 @@ QHash<QString, QString> storedSymbols(store::Database& db)
     return symbols;
 }
 
-double share(double amount, double directCost, double factor)
-{
+double share(double amount, double directCost, double factor) {
     return directCost > 0 ? engine::Redondear(amount / directCost * factor, 3) : 0.0;
 }
 
 } // namespace
 
-QString separatorText() { return ">>>>><<<<<<<<<<<--------->>>>>>>>>>>><<<<<<<"; }
+QString separatorText() {
+    return ">>>>><<<<<<<<<<<--------->>>>>>>>>>>><<<<<<<";
+}
 
-QStringList componentNames()
-{
+QStringList componentNames() {
     QStringList names;
     for (const Component& c : kComponents)
         names.append(c.name);
     return names;
 }
 
-std::vector<SymbolRow> loadSymbolRows(store::Database& db, const ProjectTotals& totals)
-{
+std::vector<SymbolRow> loadSymbolRows(store::Database& db, const ProjectTotals& totals) {
     const QHash<QString, QString> symbols = storedSymbols(db);
     const double d = totals.costoDirecto;
     std::vector<SymbolRow> rows;
@@ -98,22 +98,21 @@ std::vector<SymbolRow> loadSymbolRows(store::Database& db, const ProjectTotals& 
     return rows;
 }
 
-QString percentageText(const SymbolRow& row)
-{
+QString percentageText(const SymbolRow& row) {
     if (row.kind == SymbolRowKind::Separator)
         return {};
     return engine::FormatoTresDecimales(row.porcentaje);
 }
 
-QString normalizedSymbol(const QString& typed) { return typed.trimmed(); }
+QString normalizedSymbol(const QString& typed) {
+    return typed.trimmed();
+}
 
-bool sameSymbol(const QString& a, const QString& b)
-{
+bool sameSymbol(const QString& a, const QString& b) {
     return QString::compare(a.trimmed(), b.trimmed(), Qt::CaseInsensitive) == 0;
 }
 
-QStringList distinctSymbols(const std::vector<SymbolRow>& rows)
-{
+QStringList distinctSymbols(const std::vector<SymbolRow>& rows) {
     QStringList symbols;
     for (const SymbolRow& row : rows) {
         const QString s = normalizedSymbol(row.simbolo);
@@ -127,16 +126,14 @@ QStringList distinctSymbols(const std::vector<SymbolRow>& rows)
     return symbols;
 }
 
-QStringList symbolsBeyondLimit(QStringList symbols)
-{
+QStringList symbolsBeyondLimit(QStringList symbols) {
     std::stable_sort(symbols.begin(), symbols.end(), [](const QString& a, const QString& b) {
         return QString::compare(a, b, Qt::CaseInsensitive) < 0;
     });
     return symbols.mid(kMaxSimbolos);
 }
 
-QString tooManySymbolsMessage(const QStringList& beyondLimit)
-{
+QString tooManySymbolsMessage(const QStringList& beyondLimit) {
     if (beyondLimit.isEmpty())
         return {};
     return QString("La formula admite como maximo %1 simbolos; sobran: %2. "
@@ -145,8 +142,7 @@ QString tooManySymbolsMessage(const QStringList& beyondLimit)
         .arg(beyondLimit.join(", "));
 }
 
-int saveSymbolRows(store::Database& db, const std::vector<SymbolRow>& rows)
-{
+int saveSymbolRows(store::Database& db, const std::vector<SymbolRow>& rows) {
     store::Transaction transaction(db);
     db.execute("DELETE * FROM SimbolosMat");
     auto table = db.openRecordSet("SELECT * FROM SimbolosMat");

@@ -8,8 +8,7 @@
 
 namespace korvex::formula {
 
-QLabel* makeHeading(const QString& text, QWidget* parent)
-{
+QLabel* makeHeading(const QString& text, QWidget* parent) {
     auto* heading = new QLabel(text, parent);
     heading->setObjectName("lblTitulo");
     QFont font = heading->font();
@@ -20,8 +19,7 @@ QLabel* makeHeading(const QString& text, QWidget* parent)
     return heading;
 }
 
-QPushButton* makeButton(const QString& objectName, const QString& caption, QWidget* parent)
-{
+QPushButton* makeButton(const QString& objectName, const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(objectName);
     button->setAutoDefault(false);
@@ -30,8 +28,7 @@ QPushButton* makeButton(const QString& objectName, const QString& caption, QWidg
 
 namespace {
 
-QLabel* makeFigure(const QString& objectName, QWidget* parent)
-{
+QLabel* makeFigure(const QString& objectName, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName(objectName);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -46,8 +43,7 @@ QLabel* makeFigure(const QString& objectName, QWidget* parent)
 
 } // namespace
 
-TotalsRow addTotalsRow(QBoxLayout* layout, QWidget* parent)
-{
+TotalsRow addTotalsRow(QBoxLayout* layout, QWidget* parent) {
     TotalsRow row;
     auto* line = new QHBoxLayout;
     row.aviso = new QLabel(kSumaNoEsUno, parent);
@@ -65,16 +61,14 @@ TotalsRow addTotalsRow(QBoxLayout* layout, QWidget* parent)
     return row;
 }
 
-void showCoefficientSum(const TotalsRow& row, Thousandths sum, const QString& text)
-{
+void showCoefficientSum(const TotalsRow& row, Thousandths sum, const QString& text) {
     const bool addsUp = sum == kOne;
     row.coeficiente->setText(text);
     row.coeficiente->setStyleSheet(addsUp ? QString() : QString("color: #c00000;"));
     row.aviso->setVisible(!addsUp);
 }
 
-bool mayClose(QWidget* window, bool unsavedChanges, const std::function<bool()>& save)
-{
+bool mayClose(QWidget* window, bool unsavedChanges, const std::function<bool()>& save) {
     if (!unsavedChanges)
         return true;
     switch (ui::messages::askSaveChanges(window)) {

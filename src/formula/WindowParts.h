@@ -5,7 +5,6 @@
 #include "formula/Coefficients.h"
 
 #include <QString>
-
 #include <functional>
 
 class QBoxLayout;

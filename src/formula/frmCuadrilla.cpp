@@ -17,8 +17,7 @@ constexpr int kColDescripcion = 0, kColCategoria = 1, kColCosto = 2, kColCoefici
 } // namespace
 
 frmCuadrilla::frmCuadrilla(const ui::WindowContext& context, QWidget* parent)
-    : QWidget(parent), folder_(context.projectFolder)
-{
+    : QWidget(parent), folder_(context.projectFolder) {
     setObjectName("frmCuadrilla");
     setWindowTitle("Cuadrilla Tipo");
 
@@ -47,14 +46,12 @@ frmCuadrilla::frmCuadrilla(const ui::WindowContext& context, QWidget* parent)
     LlenarCuadrilla();
 }
 
-void frmCuadrilla::IniciarGrilla()
-{
+void frmCuadrilla::IniciarGrilla() {
     grid_->setHeader({"DESCRIPCION", "CATEGORIA", "COSTO DIRECTO", "COEFICIENTE"}, {6500, 1200, 1900, 1900});
     grid_->setCell(1, 0);
 }
 
-void frmCuadrilla::LlenarCuadrilla()
-{
+void frmCuadrilla::LlenarCuadrilla() {
     try {
         const ProjectTotals totals = loadProjectTotals(folder_);
         store::Database db = store::Database::openProject(folder_);

@@ -20,8 +20,7 @@ constexpr int kColSimbolo = 0, kColDescripcion = 1, kColCosto = 2, kColCoeficien
 } // namespace
 
 frmFormula::frmFormula(const ui::WindowContext& context, QWidget* parent)
-    : QWidget(parent), folder_(context.projectFolder)
-{
+    : QWidget(parent), folder_(context.projectFolder) {
     setObjectName("frmFormula");
     setWindowTitle("Descripcion de Simbolos y Formula de Reajuste");
 
@@ -57,14 +56,12 @@ frmFormula::frmFormula(const ui::WindowContext& context, QWidget* parent)
         GrabarFormula();
 }
 
-void frmFormula::IniciarGrilla()
-{
+void frmFormula::IniciarGrilla() {
     grid_->setHeader({"SIMBOLO", "DESCRIPCION", "COSTO DIRECTO", "COEFICIENTE"}, {1200, 6500, 1900, 1900});
     grid_->setCell(1, 0);
 }
 
-void frmFormula::CalcularFormula()
-{
+void frmFormula::CalcularFormula() {
     try {
         const double directCost = loadProjectTotals(folder_).costoDirecto;
         db_ = store::Database::openProject(folder_);
@@ -81,8 +78,7 @@ void frmFormula::CalcularFormula()
     grid_->setCell(1, kColDescripcion);
 }
 
-void frmFormula::showSheet()
-{
+void frmFormula::showSheet() {
     grid_->clearData();
     grid_->ensureRows(static_cast<int>(sheet_.rows.size()) + 1);
     for (int i = 0; i < static_cast<int>(sheet_.rows.size()); ++i) {
@@ -101,13 +97,11 @@ void frmFormula::showSheet()
     editor_->rules(grid_).lastRow = std::max<int>(1, static_cast<int>(sheet_.rows.size()));
 }
 
-bool frmFormula::isDescriptionRow(int row) const
-{
+bool frmFormula::isDescriptionRow(int row) const {
     return row >= 1 && row <= static_cast<int>(sheet_.rows.size());
 }
 
-void frmFormula::setUpEditor()
-{
+void frmFormula::setUpEditor() {
     editor_ = new ui::CellEditor(this);
     ui::CellEditRules rules;
     rules.columns = {kColDescripcion};
@@ -139,8 +133,7 @@ void frmFormula::setUpEditor()
     editor_->attach(grid_, rules);
 }
 
-bool frmFormula::GrabarFormula()
-{
+bool frmFormula::GrabarFormula() {
     if (!loaded_)
         return false;
     if (!sheet_.puedeGrabarse()) {
@@ -153,21 +146,20 @@ bool frmFormula::GrabarFormula()
         lblEstado_->setText(QString("Formula grabada con %1 simbolos").arg(written));
         return true;
     } catch (const store::StoreError& e) {
-        ui::messages::failure(this, "No se grabo la formula; SimbolosDesc queda como estaba.\n" + e.message());
+        ui::messages::failure(this,
+                              "No se grabo la formula; SimbolosDesc queda como estaba.\n" + e.message());
         return false;
     }
 }
 
-void frmFormula::onGridKey(int key, Qt::KeyboardModifiers)
-{
+void frmFormula::onGridKey(int key, Qt::KeyboardModifiers) {
     if (key == Qt::Key_Escape)
         close();
     else if (key == Qt::Key_F9)
         GrabarFormula();
 }
 
-void frmFormula::closeEvent(QCloseEvent* event)
-{
+void frmFormula::closeEvent(QCloseEvent* event) {
     if (!mayClose(this, dirty_, [this] { return GrabarFormula(); })) {
         event->ignore();
         return;

@@ -21,8 +21,7 @@ constexpr int kColSimbolo = 0, kColDescripcion = 1, kColUnidad = 2, kColPorcenta
 } // namespace
 
 frmSimbolos::frmSimbolos(const ui::WindowContext& context, QWidget* parent)
-    : QWidget(parent), folder_(context.projectFolder)
-{
+    : QWidget(parent), folder_(context.projectFolder) {
     setObjectName("frmSimbolos");
     setWindowTitle("Asignacion de Simbolos");
 
@@ -58,14 +57,12 @@ frmSimbolos::frmSimbolos(const ui::WindowContext& context, QWidget* parent)
     LlenarGrilla();
 }
 
-void frmSimbolos::IniciarGrilla()
-{
+void frmSimbolos::IniciarGrilla() {
     grid_->setHeader({"SIMBOLO", "DESCRIPCION", "UNIDAD", "% C.DIR."}, {1000, 7500, 1000, 1000});
     grid_->setCell(1, 0);
 }
 
-void frmSimbolos::LlenarGrilla()
-{
+void frmSimbolos::LlenarGrilla() {
     try {
         const ProjectTotals totals = loadProjectTotals(folder_);
         db_ = store::Database::openProject(folder_);
@@ -93,22 +90,24 @@ void frmSimbolos::LlenarGrilla()
             grid_->setAlignment(r, kColDescripcion, Qt::AlignCenter);
     }
     editor_->rules(grid_).lastRow = std::max<int>(1, static_cast<int>(rows_.size()));
-    lblEstado_->setText(QString("%1 lineas, %2 simbolos").arg(rows_.size() - 1).arg(distinctSymbols(rows_).size()));
+    lblEstado_->setText(
+        QString("%1 lineas, %2 simbolos").arg(rows_.size() - 1).arg(distinctSymbols(rows_).size()));
     grid_->setCell(1, 0);
 }
 
-bool frmSimbolos::isSymbolRow(int row) const
-{
-    return row >= 1 && row <= static_cast<int>(rows_.size()) && rows_[row - 1].kind != SymbolRowKind::Separator;
+bool frmSimbolos::isSymbolRow(int row) const {
+    return row >= 1 && row <= static_cast<int>(rows_.size()) &&
+           rows_[row - 1].kind != SymbolRowKind::Separator;
 }
 
-void frmSimbolos::setUpEditor()
-{
+void frmSimbolos::setUpEditor() {
     editor_ = new ui::CellEditor(this);
     ui::CellEditRules rules;
     rules.columns = {kColSimbolo};
     rules.canType = [this](int row, int col) { return col == kColSimbolo && isSymbolRow(row); };
-    rules.commit = [this](ui::Grid&, int row, int, const QString& text, const QString&) { writeSymbol(row, text); };
+    rules.commit = [this](ui::Grid&, int row, int, const QString& text, const QString&) {
+        writeSymbol(row, text);
+    };
     // Left keeps the caret in the text; Up, Down, Right and Enter write and move.
     rules.keyAction = [](ui::EditorKey key, bool existing, int, int) {
         if (key == ui::EditorKey::Left && !existing)
@@ -133,8 +132,7 @@ void frmSimbolos::setUpEditor()
     editor_->attach(grid_, rules);
 }
 
-void frmSimbolos::writeSymbol(int row, const QString& typed)
-{
+void frmSimbolos::writeSymbol(int row, const QString& typed) {
     if (!isSymbolRow(row))
         return;
     const QString symbol = normalizedSymbol(typed);
@@ -153,8 +151,7 @@ void frmSimbolos::writeSymbol(int row, const QString& typed)
     }
 }
 
-void frmSimbolos::warnAboutTwelfth(const QString& symbol, int count)
-{
+void frmSimbolos::warnAboutTwelfth(const QString& symbol, int count) {
     ui::messages::warning(this, QString("La formula admite como maximo %1 simbolos y \"%2\" es el simbolo "
                                         "numero %3. Reduzca los simbolos antes de calcular la formula.")
                                     .arg(kMaxSimbolos)
@@ -162,17 +159,15 @@ void frmSimbolos::warnAboutTwelfth(const QString& symbol, int count)
                                     .arg(count));
 }
 
-bool frmSimbolos::GrabarSimbolos()
-{
+bool frmSimbolos::GrabarSimbolos() {
     if (!loaded_)
         return false;
     editor_->cancel();
     try {
         const int written = saveSymbolRows(db_, rows_);
         dirty_ = false;
-        lblEstado_->setText(QString("Grabadas %1 lineas con %2 simbolos")
-                                .arg(written)
-                                .arg(distinctSymbols(rows_).size()));
+        lblEstado_->setText(
+            QString("Grabadas %1 lineas con %2 simbolos").arg(written).arg(distinctSymbols(rows_).size()));
         return true;
     } catch (const store::StoreError& e) {
         ui::messages::failure(this, "No se grabaron los simbolos; quedan como estaban.\n" + e.message());
@@ -180,8 +175,7 @@ bool frmSimbolos::GrabarSimbolos()
     }
 }
 
-void frmSimbolos::onGridKey(int key, Qt::KeyboardModifiers)
-{
+void frmSimbolos::onGridKey(int key, Qt::KeyboardModifiers) {
     switch (key) {
     case Qt::Key_Escape:
         close();
@@ -194,8 +188,7 @@ void frmSimbolos::onGridKey(int key, Qt::KeyboardModifiers)
     }
 }
 
-void frmSimbolos::closeEvent(QCloseEvent* event)
-{
+void frmSimbolos::closeEvent(QCloseEvent* event) {
     if (!mayClose(this, dirty_, [this] { return GrabarSimbolos(); })) {
         event->ignore();
         return;

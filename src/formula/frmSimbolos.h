@@ -7,7 +7,6 @@
 #include "ui/WindowRegistry.h"
 
 #include <QWidget>
-
 #include <vector>
 
 class QLabel;

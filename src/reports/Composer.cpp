@@ -5,7 +5,6 @@
 
 #include <QFontMetricsF>
 #include <QSet>
-
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -15,7 +14,9 @@ namespace korvex::reports {
 
 namespace {
 
-constexpr double mm(double value) { return value * kDotsPerMm; }
+constexpr double mm(double value) {
+    return value * kDotsPerMm;
+}
 
 // Geometry and colours of the printed page, chosen for legibility on paper and on screen.
 const double kCellPadX = mm(1.0);
@@ -34,7 +35,7 @@ const QColor kMutedText(0x55, 0x5b, 0x63);
 
 struct RowSet {
     const DataSet* set = nullptr;
-    QString name; // lower case
+    QString name;                                          // lower case
     std::vector<std::pair<QString, const DataSet*>> joins; // alias in lower case
     struct Ref {
         int row = 0;
@@ -50,14 +51,11 @@ class RowScope : public Scope {
 public:
     RowScope(const Scope* parent, const RowSet& rows, const RowSet::Ref& ref, const QSet<QString>& dataNames,
              int number = 0)
-        : Scope(parent), rows_(rows), ref_(ref), dataNames_(dataNames), number_(number)
-    {
-    }
+        : Scope(parent), rows_(rows), ref_(ref), dataNames_(dataNames), number_(number) {}
     std::optional<Value> field(const QString& name) const { return lookup(name); }
 
 protected:
-    std::optional<Value> lookup(const QString& name) const override
-    {
+    std::optional<Value> lookup(const QString& name) const override {
         const int dot = name.indexOf(QLatin1Char('.'));
         if (dot > 0) {
             const QString prefix = name.left(dot);
@@ -96,14 +94,12 @@ private:
 // A group of rows for aggregates; its plain names read the first row of the group.
 class AggregateScope : public Scope {
 public:
-    AggregateScope(const Scope* parent, const RowSet& rows, std::vector<int> members, const QSet<QString>& dataNames)
-        : Scope(parent), rows_(rows), members_(std::move(members)), dataNames_(dataNames)
-    {
-    }
+    AggregateScope(const Scope* parent, const RowSet& rows, std::vector<int> members,
+                   const QSet<QString>& dataNames)
+        : Scope(parent), rows_(rows), members_(std::move(members)), dataNames_(dataNames) {}
 
 protected:
-    std::optional<Value> lookup(const QString& name) const override
-    {
+    std::optional<Value> lookup(const QString& name) const override {
         if (members_.empty()) {
             if (rows_.set->column(name) >= 0)
                 return Value();
@@ -113,10 +109,10 @@ protected:
         return first.field(name);
     }
 
-    bool rows(const std::function<void(const Scope&)>& visit) const override
-    {
+    bool rows(const std::function<void(const Scope&)>& visit) const override {
         for (const int member : members_) {
-            RowScope row(parent(), rows_, rows_.refs[static_cast<std::size_t>(member)], dataNames_, member + 1);
+            RowScope row(parent(), rows_, rows_.refs[static_cast<std::size_t>(member)], dataNames_,
+                         member + 1);
             visit(row);
         }
         return true;
@@ -128,8 +124,7 @@ private:
     const QSet<QString>& dataNames_;
 };
 
-std::vector<int> allMembers(const RowSet& rows)
-{
+std::vector<int> allMembers(const RowSet& rows) {
     std::vector<int> members(rows.refs.size());
     std::iota(members.begin(), members.end(), 0);
     return members;
@@ -141,14 +136,13 @@ struct Band {
     Page items; // y measured from the top of the band
     bool keepWithNext = false;
     bool breakBefore = false;
-    double keepHeight = 0; // keep this much of what follows on one page
+    double keepHeight = 0;                           // keep this much of what follows on one page
     std::shared_ptr<const std::vector<Band>> repeat; // printed first on a page this band opens
 };
 
 using Repeat = std::shared_ptr<const std::vector<Band>>;
 
-Repeat extend(const Repeat& base, const std::vector<Band>& more)
-{
+Repeat extend(const Repeat& base, const std::vector<Band>& more) {
     auto list = std::make_shared<std::vector<Band>>();
     if (base)
         *list = *base;
@@ -180,8 +174,8 @@ private:
 
 class Composer {
 public:
-    Composer(const ReportTemplate& report, DataProvider& data) : report_(report), data_(data), global_(*this)
-    {
+    Composer(const ReportTemplate& report, DataProvider& data)
+        : report_(report), data_(data), global_(*this) {
         for (const DataSpec& dataDef : report.data)
             dataNames_.insert(dataDef.name.toLower());
         dataNames_.insert(QStringLiteral("proyecto"));
@@ -189,10 +183,12 @@ public:
         document_.fileName = report.fileName;
         document_.pageSize = report.pageSize;
         document_.landscape = report.landscape;
-        document_.fontFamilies = report.fontFamilies.isEmpty()
-            ? QStringList{QStringLiteral("Nimbus Sans"), QStringLiteral("Arial"), QStringLiteral("Helvetica"),
-                          QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}
-            : report.fontFamilies;
+        document_.fontFamilies =
+            report.fontFamilies.isEmpty()
+                ? QStringList{QStringLiteral("Nimbus Sans"), QStringLiteral("Arial"),
+                              QStringLiteral("Helvetica"), QStringLiteral("Liberation Sans"),
+                              QStringLiteral("DejaVu Sans")}
+                : report.fontFamilies;
         const QSizeF size = QPageSize(report.pageSize).size(QPageSize::Millimeter);
         document_.size = report.landscape ? QSizeF(mm(size.height()), mm(size.width()))
                                           : QSizeF(mm(size.width()), mm(size.height()));
@@ -214,28 +210,27 @@ private:
     RowSet rowsFor(const RowSource& source, const Scope& context);
     void sortRows(RowSet& rows, const std::vector<SortKey>& keys, const Scope& context);
     Value eval(const Expression& expression, const Scope& scope) const { return expression.evaluate(scope); }
-    QString textOf(const Expression& expression, const Scope& scope) const
-    {
+    QString textOf(const Expression& expression, const Scope& scope) const {
         return expression.isEmpty() ? QString() : expression.evaluate(scope).toText();
     }
 
     // ---- fonts and text
-    FontSpec font(double points, bool bold = false, bool italic = false) const
-    {
+    FontSpec font(double points, bool bold = false, bool italic = false) const {
         return {static_cast<int>(points * kDotsPerPoint + 0.5), bold, italic};
     }
-    FontSpec scaled(const FontSpec& dataDef, double factor, bool bold, bool italic = false) const
-    {
+    FontSpec scaled(const FontSpec& dataDef, double factor, bool bold, bool italic = false) const {
         return {static_cast<int>(dataDef.pixelSize * factor + 0.5), bold, italic};
     }
     const QFontMetricsF& metrics(const FontSpec& dataDef);
-    double width(const QString& text, const FontSpec& dataDef) { return metrics(dataDef).horizontalAdvance(text); }
+    double width(const QString& text, const FontSpec& dataDef) {
+        return metrics(dataDef).horizontalAdvance(text);
+    }
     double lineHeight(const FontSpec& dataDef) { return metrics(dataDef).lineSpacing(); }
     QStringList wrap(const QString& text, const FontSpec& dataDef, double width);
     FontSpec fit(const QString& text, const FontSpec& dataDef, double width);
     // Places lines top-down inside box; returns the height used.
-    double placeLines(Page& page, const QStringList& lines, const FontSpec& dataDef, const QRectF& box, Align align,
-                      const QColor& color = Qt::black);
+    double placeLines(Page& page, const QStringList& lines, const FontSpec& dataDef, const QRectF& box,
+                      Align align, const QColor& color = Qt::black);
 
     // ---- blocks
     void blocks(const std::vector<Block>& list, Context& context, std::vector<Band>& out);
@@ -257,7 +252,8 @@ private:
     Band headerBand(const Block& block, const std::vector<double>& widths, const Scope& scope);
     Band rowBand(const Block& block, const std::vector<double>& widths, const std::vector<Cell>& cells,
                  const QColor& fill);
-    Band spanBand(const QString& text, const FontSpec& dataDef, const QColor& fill, const QColor& color, double ruleAbove);
+    Band spanBand(const QString& text, const FontSpec& dataDef, const QColor& fill, const QColor& color,
+                  double ruleAbove);
     Band totalBand(const Block& block, const std::vector<double>& widths, const QString& label,
                    const std::vector<Cell>& cells, const QColor& fill, double ruleAbove);
     Band titleBand(const QString& text);
@@ -285,8 +281,7 @@ private:
     Page header_;
 };
 
-std::optional<Value> GlobalScope::lookup(const QString& name) const
-{
+std::optional<Value> GlobalScope::lookup(const QString& name) const {
     if (auto value = VarScope::lookup(name))
         return value;
     const int dot = name.indexOf(QLatin1Char('.'));
@@ -304,8 +299,7 @@ std::optional<Value> GlobalScope::lookup(const QString& name) const
 // ---------------------------------------------------------------------------------------------
 // Data
 
-const DataSet& Composer::dataset(const QString& name)
-{
+const DataSet& Composer::dataset(const QString& name) {
     const QString key = name.toLower();
     if (const auto it = datasets_.constFind(key); it != datasets_.constEnd())
         return **it;
@@ -328,7 +322,8 @@ const DataSet& Composer::dataset(const QString& name)
         try {
             result = std::make_shared<DataSet>(data_.query(sql));
         } catch (const store::StoreError& error) {
-            throw TemplateError(QStringLiteral("la consulta «%1» falló: %2 (%3)").arg(name, error.message(), sql));
+            throw TemplateError(
+                QStringLiteral("la consulta «%1» falló: %2 (%3)").arg(name, error.message(), sql));
         }
         if (dataDef && !dataDef->sort.empty()) {
             RowSet rows;
@@ -349,8 +344,7 @@ const DataSet& Composer::dataset(const QString& name)
     return *result;
 }
 
-std::unique_ptr<DataSet> Composer::derive(const DataSpec& dataDef)
-{
+std::unique_ptr<DataSet> Composer::derive(const DataSpec& dataDef) {
     RowSource source;
     source.data = dataDef.from;
     source.where = dataDef.where;
@@ -427,8 +421,7 @@ std::unique_ptr<DataSet> Composer::derive(const DataSpec& dataDef)
     return out;
 }
 
-const QHash<QString, std::vector<int>>& Composer::index(const QString& data, const QStringList& fields)
-{
+const QHash<QString, std::vector<int>>& Composer::index(const QString& data, const QStringList& fields) {
     const QString key = data.toLower() + QLatin1Char('|') + fields.join(QLatin1Char('|'));
     auto it = indexes_.find(key);
     if (it != indexes_.end())
@@ -445,15 +438,16 @@ const QHash<QString, std::vector<int>>& Composer::index(const QString& data, con
     for (int row = 0; row < static_cast<int>(set.rows.size()); ++row) {
         QString k;
         for (const int column : columns)
-            k += (column < 0 ? QString() : set.rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)].key())
-                + QChar(0x1f);
+            k += (column < 0
+                      ? QString()
+                      : set.rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)].key()) +
+                 QChar(0x1f);
         map[k].push_back(row);
     }
     return *indexes_.insert(key, std::move(map));
 }
 
-RowSet Composer::rowsFor(const RowSource& source, const Scope& context)
-{
+RowSet Composer::rowsFor(const RowSource& source, const Scope& context) {
     RowSet rows;
     rows.set = &dataset(source.data);
     rows.name = source.data.toLower();
@@ -498,7 +492,7 @@ RowSet Composer::rowsFor(const RowSource& source, const Scope& context)
                 continue;
             const int seen = occurrences[j][key]++;
             ref.joined[j] = seen < static_cast<int>(found->size()) ? (*found)[static_cast<std::size_t>(seen)]
-                                                                    : found->front();
+                                                                   : found->front();
         }
         if (!source.where.isEmpty()) {
             RowScope row(&context, rows, ref, dataNames_);
@@ -511,8 +505,7 @@ RowSet Composer::rowsFor(const RowSource& source, const Scope& context)
     return rows;
 }
 
-void Composer::sortRows(RowSet& rows, const std::vector<SortKey>& keys, const Scope& context)
-{
+void Composer::sortRows(RowSet& rows, const std::vector<SortKey>& keys, const Scope& context) {
     if (keys.empty() || rows.refs.size() < 2)
         return;
     std::vector<std::vector<Value>> values(rows.refs.size());
@@ -543,8 +536,7 @@ void Composer::sortRows(RowSet& rows, const std::vector<SortKey>& keys, const Sc
 // ---------------------------------------------------------------------------------------------
 // Text
 
-const QFontMetricsF& Composer::metrics(const FontSpec& dataDef)
-{
+const QFontMetricsF& Composer::metrics(const FontSpec& dataDef) {
     for (const auto& [key, value] : metrics_) {
         if (key == dataDef)
             return *value;
@@ -553,8 +545,7 @@ const QFontMetricsF& Composer::metrics(const FontSpec& dataDef)
     return *metrics_.back().second;
 }
 
-QStringList Composer::wrap(const QString& text, const FontSpec& dataDef, double available)
-{
+QStringList Composer::wrap(const QString& text, const FontSpec& dataDef, double available) {
     QStringList lines;
     const QStringList paragraphs = text.split(QLatin1Char('\n'));
     for (const QString& raw : paragraphs) {
@@ -589,8 +580,7 @@ QStringList Composer::wrap(const QString& text, const FontSpec& dataDef, double 
     return lines;
 }
 
-FontSpec Composer::fit(const QString& text, const FontSpec& dataDef, double available)
-{
+FontSpec Composer::fit(const QString& text, const FontSpec& dataDef, double available) {
     const double needed = width(text, dataDef);
     if (needed <= available || text.isEmpty())
         return dataDef;
@@ -603,8 +593,7 @@ FontSpec Composer::fit(const QString& text, const FontSpec& dataDef, double avai
 }
 
 double Composer::placeLines(Page& page, const QStringList& lines, const FontSpec& dataDef, const QRectF& box,
-                            Align align, const QColor& color)
-{
+                            Align align, const QColor& color) {
     const QFontMetricsF& fm = metrics(dataDef);
     const double step = fm.lineSpacing();
     double y = box.top();
@@ -631,17 +620,16 @@ double Composer::placeLines(Page& page, const QStringList& lines, const FontSpec
 // ---------------------------------------------------------------------------------------------
 // Blocks
 
-void Composer::blocks(const std::vector<Block>& list, Context& context, std::vector<Band>& out)
-{
+void Composer::blocks(const std::vector<Block>& list, Context& context, std::vector<Band>& out) {
     for (const Block& item : list)
         block(item, context, out);
 }
 
-void Composer::block(const Block& block, Context& context, std::vector<Band>& out)
-{
+void Composer::block(const Block& block, Context& context, std::vector<Band>& out) {
     // Blocks with rows of their own decide on those rows ("count() > 0").
-    const bool ownRows = block.source.isSet()
-        && (block.type == Block::Type::Fields || block.type == Block::Type::Summary || block.type == Block::Type::Text);
+    const bool ownRows =
+        block.source.isSet() && (block.type == Block::Type::Fields || block.type == Block::Type::Summary ||
+                                 block.type == Block::Type::Text);
     if (!ownRows && !block.visible.isEmpty() && !block.visible.evaluate(*context.scope).truthy())
         return;
     switch (block.type) {
@@ -683,8 +671,7 @@ void Composer::block(const Block& block, Context& context, std::vector<Band>& ou
     }
 }
 
-std::vector<double> Composer::columnWidths(const std::vector<ColumnSpec>& columns) const
-{
+std::vector<double> Composer::columnWidths(const std::vector<ColumnSpec>& columns) const {
     double total = 0;
     for (const ColumnSpec& column : columns)
         total += column.width;
@@ -694,8 +681,8 @@ std::vector<double> Composer::columnWidths(const std::vector<ColumnSpec>& column
     return widths;
 }
 
-void Composer::verticalRules(Page& page, const std::vector<double>& widths, double height, const QColor& color)
-{
+void Composer::verticalRules(Page& page, const std::vector<double>& widths, double height,
+                             const QColor& color) {
     double x = left_;
     page.lines.push_back({QLineF(x, 0, x, height), kThinLine, kGridColor});
     for (std::size_t i = 0; i < widths.size(); ++i) {
@@ -705,18 +692,18 @@ void Composer::verticalRules(Page& page, const std::vector<double>& widths, doub
     }
 }
 
-Band Composer::titleBand(const QString& text)
-{
+Band Composer::titleBand(const QString& text) {
     Band band;
     const FontSpec dataDef = scaled(base_, 1.12, true);
     const QRectF box(left_, mm(1.2), right_ - left_, 0);
-    band.height = mm(1.2) + placeLines(band.items, wrap(text, dataDef, box.width()), dataDef, box, Align::Left) + mm(0.5);
+    band.height = mm(1.2) +
+                  placeLines(band.items, wrap(text, dataDef, box.width()), dataDef, box, Align::Left) +
+                  mm(0.5);
     band.keepWithNext = true;
     return band;
 }
 
-Band Composer::headerBand(const Block& block, const std::vector<double>& widths, const Scope& scope)
-{
+Band Composer::headerBand(const Block& block, const std::vector<double>& widths, const Scope& scope) {
     Band band;
     const FontSpec dataDef = scaled(base_, 0.94, true);
     std::vector<QStringList> captions;
@@ -751,8 +738,7 @@ Band Composer::headerBand(const Block& block, const std::vector<double>& widths,
 }
 
 Band Composer::rowBand(const Block& block, const std::vector<double>& widths, const std::vector<Cell>& cells,
-                       const QColor& fill)
-{
+                       const QColor& fill) {
     Band band;
     const double step = lineHeight(base_);
     struct Placed {
@@ -795,12 +781,14 @@ Band Composer::rowBand(const Block& block, const std::vector<double>& widths, co
             const double fraction = std::clamp(cells[i].bar, 0.0, 1.0);
             if (fraction > 0)
                 band.items.boxes.push_back(
-                    {QRectF(x + kCellPadX, top + mm(0.3), (widths[i] - 2 * kCellPadX) * fraction, kBarHeight), kBarFill});
+                    {QRectF(x + kCellPadX, top + mm(0.3), (widths[i] - 2 * kCellPadX) * fraction, kBarHeight),
+                     kBarFill});
             top += kBarHeight + mm(0.6);
         }
         const Align align = column.alignSet || column.format.isEmpty() ? column.align : Align::Right;
         placeLines(band.items, placed[i].lines, placed[i].dataDef,
-                   QRectF(x + kCellPadX, top, widths[i] - 2 * kCellPadX, band.height - top - kCellPadY), align);
+                   QRectF(x + kCellPadX, top, widths[i] - 2 * kCellPadX, band.height - top - kCellPadY),
+                   align);
         x += widths[i];
     }
     verticalRules(band.items, widths, band.height, kRowLineColor);
@@ -809,13 +797,14 @@ Band Composer::rowBand(const Block& block, const std::vector<double>& widths, co
 }
 
 Band Composer::spanBand(const QString& text, const FontSpec& dataDef, const QColor& fill, const QColor& color,
-                        double ruleAbove)
-{
+                        double ruleAbove) {
     Band band;
     const QRectF box(left_ + kCellPadX, kCellPadY, right_ - left_ - 2 * kCellPadX, 0);
-    band.height = placeLines(band.items, wrap(text, dataDef, box.width()), dataDef, box, Align::Left, color) + 2 * kCellPadY;
+    band.height = placeLines(band.items, wrap(text, dataDef, box.width()), dataDef, box, Align::Left, color) +
+                  2 * kCellPadY;
     if (fill.isValid())
-        band.items.boxes.insert(band.items.boxes.begin(), {QRectF(left_, 0, right_ - left_, band.height), fill});
+        band.items.boxes.insert(band.items.boxes.begin(),
+                                {QRectF(left_, 0, right_ - left_, band.height), fill});
     band.items.lines.push_back({QLineF(left_, 0, left_, band.height), kThinLine, kGridColor});
     band.items.lines.push_back({QLineF(right_, 0, right_, band.height), kThinLine, kGridColor});
     if (ruleAbove > 0)
@@ -825,8 +814,7 @@ Band Composer::spanBand(const QString& text, const FontSpec& dataDef, const QCol
 }
 
 Band Composer::totalBand(const Block& block, const std::vector<double>& widths, const QString& label,
-                         const std::vector<Cell>& cells, const QColor& fill, double ruleAbove)
-{
+                         const std::vector<Cell>& cells, const QColor& fill, double ruleAbove) {
     // The label takes the columns before the first figure; the figures stay under their columns.
     std::size_t first = cells.size();
     for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -877,8 +865,7 @@ Band Composer::totalBand(const Block& block, const std::vector<double>& widths, 
     return band;
 }
 
-void Composer::table(const Block& block, Context& context, std::vector<Band>& out)
-{
+void Composer::table(const Block& block, Context& context, std::vector<Band>& out) {
     const RowSet rows = rowsFor(block.source, *context.scope);
     const auto exportTotals = [&] {
         AggregateScope all(context.scope, rows, allMembers(rows), dataNames_);
@@ -939,8 +926,8 @@ void Composer::table(const Block& block, Context& context, std::vector<Band>& ou
         if (!inGroup || block.group.footer.isEmpty())
             return;
         AggregateScope group(context.scope, rows, groupMembers, dataNames_);
-        Band band = totalBand(block, widths, textOf(block.group.footer, group), sumCells(groupTotals, false), kGroupFill,
-                              kThinLine);
+        Band band = totalBand(block, widths, textOf(block.group.footer, group), sumCells(groupTotals, false),
+                              kGroupFill, kThinLine);
         band.repeat = repeat;
         out.push_back(std::move(band));
     };
@@ -1007,7 +994,8 @@ void Composer::table(const Block& block, Context& context, std::vector<Band>& ou
     const bool anySum = std::any_of(block.columns.begin(), block.columns.end(),
                                     [](const ColumnSpec& column) { return column.sum; });
     if (anySum && block.grandTotal && !rows.refs.empty()) {
-        const QString label = block.totalLabel.isEmpty() ? QStringLiteral("TOTAL") : textOf(block.totalLabel, *context.scope);
+        const QString label =
+            block.totalLabel.isEmpty() ? QStringLiteral("TOTAL") : textOf(block.totalLabel, *context.scope);
         Band band = totalBand(block, widths, label, sumCells(totals, true), kHeaderFill, kRuleLine);
         band.repeat = repeat;
         out.push_back(std::move(band));
@@ -1027,16 +1015,15 @@ void Composer::table(const Block& block, Context& context, std::vector<Band>& ou
                     cells[i].text = cellText(block.columns[i], expression.evaluate(all));
             }
         }
-        Band band = totalBand(block, widths, textOf(dataDef.label, all), cells, dataDef.bold ? kHeaderFill : QColor(),
-                              kThinLine);
+        Band band = totalBand(block, widths, textOf(dataDef.label, all), cells,
+                              dataDef.bold ? kHeaderFill : QColor(), kThinLine);
         band.repeat = repeat;
         out.push_back(std::move(band));
     }
     exportTotals();
 }
 
-void Composer::records(const Block& block, Context& context, std::vector<Band>& out)
-{
+void Composer::records(const Block& block, Context& context, std::vector<Band>& out) {
     const RowSet rows = rowsFor(block.source, *context.scope);
     const double bodyHeight = bodyBottom_ - bodyTop_;
     for (std::size_t r = 0; r < rows.refs.size(); ++r) {
@@ -1047,9 +1034,9 @@ void Composer::records(const Block& block, Context& context, std::vector<Band>& 
             Band band;
             const FontSpec dataDef = scaled(base_, 0.94, false, true);
             const QRectF box(left_, mm(0.5), right_ - left_, 0);
-            band.height = placeLines(band.items, wrap(textOf(block.continuation, vars), dataDef, box.width()), dataDef, box,
-                                     Align::Left, kMutedText)
-                + mm(1.5);
+            band.height = placeLines(band.items, wrap(textOf(block.continuation, vars), dataDef, box.width()),
+                                     dataDef, box, Align::Left, kMutedText) +
+                          mm(1.5);
             inner.repeat = extend(context.repeat, {band});
         }
         const std::size_t first = out.size();
@@ -1075,8 +1062,7 @@ void Composer::records(const Block& block, Context& context, std::vector<Band>& 
     }
 }
 
-void Composer::fields(const Block& block, Context& context, std::vector<Band>& out)
-{
+void Composer::fields(const Block& block, Context& context, std::vector<Band>& out) {
     std::unique_ptr<RowSet> rows;
     std::unique_ptr<AggregateScope> aggregate;
     const Scope* scope = context.scope;
@@ -1103,11 +1089,13 @@ void Composer::fields(const Block& block, Context& context, std::vector<Band>& o
         const double x = left_ + column * cellWidth + kCellPadX;
         const double available = cellWidth * item.span - 2 * kCellPadX;
         const QString label = textOf(item.label, *scope);
-        const double labelWidth = label.isEmpty() ? 0 : std::min(available * 0.45, width(label, labelSpec) + mm(1.5));
+        const double labelWidth =
+            label.isEmpty() ? 0 : std::min(available * 0.45, width(label, labelSpec) + mm(1.5));
         const double labelUsed = placeLines(band.items, wrap(label, labelSpec, labelWidth), labelSpec,
                                             QRectF(x, y, labelWidth, 0), Align::Left);
-        const double valueUsed = placeLines(band.items, wrap(textOf(item.value, *scope), base_, available - labelWidth),
-                                            base_, QRectF(x + labelWidth, y, available - labelWidth, 0), Align::Left);
+        const double valueUsed =
+            placeLines(band.items, wrap(textOf(item.value, *scope), base_, available - labelWidth), base_,
+                       QRectF(x + labelWidth, y, available - labelWidth, 0), Align::Left);
         rowHeight = std::max({rowHeight, labelUsed, valueUsed});
         column += item.span;
         if (column >= columns) {
@@ -1117,7 +1105,8 @@ void Composer::fields(const Block& block, Context& context, std::vector<Band>& o
         }
     }
     band.height = y + rowHeight + mm(1.0);
-    band.items.boxes.insert(band.items.boxes.begin(), {QRectF(left_, 0, right_ - left_, band.height), kGroupFill});
+    band.items.boxes.insert(band.items.boxes.begin(),
+                            {QRectF(left_, 0, right_ - left_, band.height), kGroupFill});
     band.items.lines.push_back({QLineF(left_, 0, right_, 0), kRuleLine, kGridColor});
     band.items.lines.push_back({QLineF(left_, band.height, right_, band.height), kRuleLine, kGridColor});
     band.keepWithNext = true;
@@ -1125,8 +1114,7 @@ void Composer::fields(const Block& block, Context& context, std::vector<Band>& o
     out.push_back(std::move(band));
 }
 
-void Composer::summary(const Block& block, Context& context, std::vector<Band>& out)
-{
+void Composer::summary(const Block& block, Context& context, std::vector<Band>& out) {
     std::unique_ptr<RowSet> rows;
     std::unique_ptr<AggregateScope> aggregate;
     const Scope* scope = context.scope;
@@ -1168,10 +1156,11 @@ void Composer::summary(const Block& block, Context& context, std::vector<Band>& 
         const FontSpec valueSpec = fit(line.value, dataDef, valueWidth - 2 * kCellPadX);
         const double height = std::max(labelLines.size() * lineHeight(dataDef), lineHeight(valueSpec));
         band.height = height + 2 * kCellPadY;
-        placeLines(band.items, labelLines, dataDef, QRectF(x + kCellPadX, kCellPadY, labelWidth - 2 * kCellPadX, height),
-                   Align::Right);
+        placeLines(band.items, labelLines, dataDef,
+                   QRectF(x + kCellPadX, kCellPadY, labelWidth - 2 * kCellPadX, height), Align::Right);
         placeLines(band.items, {line.value}, valueSpec,
-                   QRectF(right_ - valueWidth + kCellPadX, kCellPadY, valueWidth - 2 * kCellPadX, height), Align::Right);
+                   QRectF(right_ - valueWidth + kCellPadX, kCellPadY, valueWidth - 2 * kCellPadX, height),
+                   Align::Right);
         if (line.rule)
             band.items.lines.push_back({QLineF(x, 0, right_, 0), kRuleLine, kGridColor});
         if (line.bold)
@@ -1182,8 +1171,7 @@ void Composer::summary(const Block& block, Context& context, std::vector<Band>& 
     }
 }
 
-void Composer::text(const Block& block, Context& context, std::vector<Band>& out)
-{
+void Composer::text(const Block& block, Context& context, std::vector<Band>& out) {
     std::unique_ptr<RowSet> rows;
     std::unique_ptr<AggregateScope> aggregate;
     const Scope* scope = context.scope;
@@ -1196,11 +1184,12 @@ void Composer::text(const Block& block, Context& context, std::vector<Band>& out
     }
     const QString content = textOf(block.text, *scope);
     FontSpec dataDef = block.fontSize > 0 ? font(block.fontSize, block.bold, block.italic)
-                                       : scaled(base_, 1.0, block.bold, block.italic);
+                                          : scaled(base_, 1.0, block.bold, block.italic);
     const double pad = block.boxed ? mm(2) : mm(0.6);
     Band band;
     const QRectF box(left_ + pad, pad, right_ - left_ - 2 * pad, 0);
-    band.height = placeLines(band.items, wrap(content, dataDef, box.width()), dataDef, box, block.align) + 2 * pad;
+    band.height =
+        placeLines(band.items, wrap(content, dataDef, box.width()), dataDef, box, block.align) + 2 * pad;
     if (block.boxed) {
         const QRectF frame(left_, 0, right_ - left_, band.height);
         band.items.boxes.push_back({frame, kGroupFill});
@@ -1213,8 +1202,7 @@ void Composer::text(const Block& block, Context& context, std::vector<Band>& out
     out.push_back(std::move(band));
 }
 
-void Composer::signatures(const Block& block, Context& context, std::vector<Band>& out)
-{
+void Composer::signatures(const Block& block, Context& context, std::vector<Band>& out) {
     if (block.items.empty())
         return;
     if (!out.empty())
@@ -1229,10 +1217,12 @@ void Composer::signatures(const Block& block, Context& context, std::vector<Band
         const double lineX = x + (slot - lineWidth) / 2;
         band.items.lines.push_back({QLineF(lineX, lineY, lineX + lineWidth, lineY), kRuleLine, Qt::black});
         const QRectF box(x + mm(2), lineY + mm(1), slot - mm(4), 0);
-        double used = placeLines(band.items, wrap(textOf(block.items[i].value, *context.scope), scaled(base_, 1.0, true), box.width()),
-                                 scaled(base_, 1.0, true), box, Align::Center);
-        used += placeLines(band.items, wrap(textOf(block.items[i].label, *context.scope), base_, box.width()), base_,
-                           box.translated(0, used), Align::Center, kMutedText);
+        double used = placeLines(
+            band.items,
+            wrap(textOf(block.items[i].value, *context.scope), scaled(base_, 1.0, true), box.width()),
+            scaled(base_, 1.0, true), box, Align::Center);
+        used += placeLines(band.items, wrap(textOf(block.items[i].label, *context.scope), base_, box.width()),
+                           base_, box.translated(0, used), Align::Center, kMutedText);
         height = std::max(height, lineY + mm(1) + used);
     }
     band.height = height + mm(2);
@@ -1243,8 +1233,7 @@ void Composer::signatures(const Block& block, Context& context, std::vector<Band
 // ---------------------------------------------------------------------------------------------
 // Pages
 
-void Composer::headerOfPage()
-{
+void Composer::headerOfPage() {
     Page& page = header_;
     const double width = right_ - left_;
     double y = mm(report_.margins.top());
@@ -1259,18 +1248,22 @@ void Composer::headerOfPage()
         const QString project = field("proyecto");
         if (!institution.isEmpty()) {
             const FontSpec dataDef = font(report_.fontSize + 3.5, true);
-            y += placeLines(page, wrap(institution.toUpper(), dataDef, width), dataDef, QRectF(left_, y, width, 0), Align::Center);
+            y += placeLines(page, wrap(institution.toUpper(), dataDef, width), dataDef,
+                            QRectF(left_, y, width, 0), Align::Center);
         }
         if (!project.isEmpty()) {
             const FontSpec dataDef = font(report_.fontSize + 2, true);
-            y += placeLines(page, wrap(project, dataDef, width), dataDef, QRectF(left_, y, width, 0), Align::Center);
+            y += placeLines(page, wrap(project, dataDef, width), dataDef, QRectF(left_, y, width, 0),
+                            Align::Center);
         }
         struct Info {
             const char* label;
             QString value;
         };
-        const std::vector<Info> info = {{"Ubicación: ", field("ubicacion")}, {"Ciudad: ", field("Ciudad")},
-                                        {"Fecha: ", field("fecha")},         {"Oferente: ", field("oferente")},
+        const std::vector<Info> info = {{"Ubicación: ", field("ubicacion")},
+                                        {"Ciudad: ", field("Ciudad")},
+                                        {"Fecha: ", field("fecha")},
+                                        {"Oferente: ", field("oferente")},
                                         {"Elaborado por: ", field("Elaborado")}};
         std::vector<Info> shown;
         for (const Info& item : info) {
@@ -1294,9 +1287,9 @@ void Composer::headerOfPage()
                 const QString label = QString::fromUtf8(shown[i].label);
                 const double labelWidth = this->width(label, labelSpec);
                 placeLines(page, {label}, labelSpec, QRectF(x, y, labelWidth, 0), Align::Left);
-                const double used = placeLines(page, wrap(shown[i].value, valueSpec, slot - labelWidth - mm(2)),
-                                               valueSpec, QRectF(x + labelWidth, y, slot - labelWidth - mm(2), 0),
-                                               Align::Left);
+                const double used =
+                    placeLines(page, wrap(shown[i].value, valueSpec, slot - labelWidth - mm(2)), valueSpec,
+                               QRectF(x + labelWidth, y, slot - labelWidth - mm(2), 0), Align::Left);
                 rowHeight = std::max(rowHeight, used);
             }
             y += rowHeight;
@@ -1308,22 +1301,24 @@ void Composer::headerOfPage()
     const QString title = textOf(report_.title, global_);
     if (!title.isEmpty()) {
         const FontSpec dataDef = font(report_.fontSize + 3, true);
-        y += placeLines(page, wrap(title, dataDef, width), dataDef, QRectF(left_, y, width, 0), Align::Center);
+        y +=
+            placeLines(page, wrap(title, dataDef, width), dataDef, QRectF(left_, y, width, 0), Align::Center);
     }
     const QString subtitle = textOf(report_.subtitle, global_);
     if (!subtitle.isEmpty()) {
         const FontSpec dataDef = font(report_.fontSize, false, true);
-        y += placeLines(page, wrap(subtitle, dataDef, width), dataDef, QRectF(left_, y, width, 0), Align::Center, kMutedText);
+        y += placeLines(page, wrap(subtitle, dataDef, width), dataDef, QRectF(left_, y, width, 0),
+                        Align::Center, kMutedText);
     }
     bodyTop_ = y + mm(2.5);
     const double footerHeight = lineHeight(font(report_.fontSize - 1)) + mm(2.5);
     bodyBottom_ = document_.size.height() - mm(report_.margins.bottom()) - footerHeight;
     if (bodyBottom_ - bodyTop_ < mm(40))
-        throw TemplateError(QStringLiteral("los márgenes y la cabecera no dejan espacio para el contenido de la página"));
+        throw TemplateError(
+            QStringLiteral("los márgenes y la cabecera no dejan espacio para el contenido de la página"));
 }
 
-void Composer::paginate(std::vector<Band>& bands)
-{
+void Composer::paginate(std::vector<Band>& bands) {
     std::vector<Page>& pages = document_.pages;
     double y = bodyTop_;
     bool hasBody = false;
@@ -1385,8 +1380,7 @@ void Composer::paginate(std::vector<Band>& bands)
     }
 }
 
-void Composer::footers()
-{
+void Composer::footers() {
     const int count = static_cast<int>(document_.pages.size());
     const FontSpec dataDef = font(report_.fontSize - 1);
     const double lineY = bodyBottom_ + mm(1.5);
@@ -1407,16 +1401,15 @@ void Composer::footers()
         const double side = std::max(width / 3, rightWidth);
         placeLines(page, {right}, dataDef, QRectF(right_ - side, textTop, side, 0), Align::Right, kMutedText);
         const QString center = textOf(report_.footer.center, scope);
-        placeLines(page, wrap(center, dataDef, width / 3).mid(0, 1), dataDef, QRectF(left_ + width / 3, textTop, width / 3, 0),
-                   Align::Center, kMutedText);
+        placeLines(page, wrap(center, dataDef, width / 3).mid(0, 1), dataDef,
+                   QRectF(left_ + width / 3, textTop, width / 3, 0), Align::Center, kMutedText);
         const QString left = textOf(report_.footer.left, scope);
         placeLines(page, wrap(left, dataDef, width - side - mm(2)).mid(0, 1), dataDef,
                    QRectF(left_, textTop, width - side - mm(2), 0), Align::Left, kMutedText);
     }
 }
 
-ReportDocument Composer::compose(const FormulaValues& formulas)
-{
+ReportDocument Composer::compose(const FormulaValues& formulas) {
     QHash<QString, QString> given;
     for (const auto& [name, value] : formulas) {
         if (!report_.hasFormula(name))
@@ -1427,8 +1420,9 @@ ReportDocument Composer::compose(const FormulaValues& formulas)
     for (const Assignment& formula : report_.formulas) {
         const auto it = given.constFind(formula.name.toLower());
         if (it != given.constEnd())
-            global_.set(formula.name,
-                        Expression::parse(*it, QStringLiteral("fórmula %1").arg(formula.name)).evaluate(global_));
+            global_.set(
+                formula.name,
+                Expression::parse(*it, QStringLiteral("fórmula %1").arg(formula.name)).evaluate(global_));
         else
             global_.set(formula.name, formula.expression.evaluate(global_));
     }
@@ -1447,13 +1441,14 @@ ReportDocument Composer::compose(const FormulaValues& formulas)
 
 } // namespace
 
-ReportDocument composeReport(const ReportTemplate& report, DataProvider& data, const FormulaValues& formulas)
-{
+ReportDocument composeReport(const ReportTemplate& report, DataProvider& data,
+                             const FormulaValues& formulas) {
     try {
         Composer composer(report, data);
         return composer.compose(formulas);
     } catch (const TemplateError& error) {
-        throw TemplateError(QStringLiteral("Error en la plantilla «%1»: %2").arg(report.fileName, error.message()));
+        throw TemplateError(
+            QStringLiteral("Error en la plantilla «%1»: %2").arg(report.fileName, error.message()));
     }
 }
 

@@ -8,7 +8,6 @@
 #include "reports/Template.h"
 
 #include <QString>
-
 #include <utility>
 #include <vector>
 

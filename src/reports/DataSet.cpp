@@ -4,8 +4,7 @@
 
 namespace korvex::reports {
 
-int DataSet::column(const QString& lowerName) const
-{
+int DataSet::column(const QString& lowerName) const {
     const auto it = index_.constFind(lowerName);
     if (it != index_.constEnd())
         return *it;
@@ -18,8 +17,7 @@ int DataSet::column(const QString& lowerName) const
     return -1;
 }
 
-void DataSet::addColumn(const QString& name)
-{
+void DataSet::addColumn(const QString& name) {
     const int position = static_cast<int>(columns.size());
     columns.append(name);
     const QString lower = name.toLower();
@@ -33,9 +31,7 @@ struct StoreDataProvider::Impl {
     store::Database database;
 };
 
-StoreDataProvider::StoreDataProvider(const QString& databasePath, const QString& password)
-    : impl_(new Impl)
-{
+StoreDataProvider::StoreDataProvider(const QString& databasePath, const QString& password) : impl_(new Impl) {
     try {
         impl_->database = store::Database::open(databasePath, QStringLiteral(";pwd=") + password);
     } catch (...) {
@@ -44,13 +40,11 @@ StoreDataProvider::StoreDataProvider(const QString& databasePath, const QString&
     }
 }
 
-StoreDataProvider::~StoreDataProvider()
-{
+StoreDataProvider::~StoreDataProvider() {
     delete impl_;
 }
 
-DataSet StoreDataProvider::query(const QString& sql)
-{
+DataSet StoreDataProvider::query(const QString& sql) {
     store::RecordSet records = impl_->database.openRecordSet(sql);
     DataSet data;
     const QStringList names = records.fieldNames();

@@ -7,7 +7,6 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
-
 #include <vector>
 
 namespace korvex::reports {

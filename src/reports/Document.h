@@ -10,7 +10,6 @@
 #include <QRectF>
 #include <QString>
 #include <QStringList>
-
 #include <vector>
 
 namespace korvex::reports {
@@ -61,7 +60,7 @@ struct ReportDocument {
     QString fileName; // the template
     QPageSize::PageSizeId pageSize = QPageSize::A4;
     bool landscape = false;
-    QSizeF size;      // page size in dots, oriented
+    QSizeF size; // page size in dots, oriented
     QStringList fontFamilies;
     std::vector<Page> pages;
 

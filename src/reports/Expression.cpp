@@ -8,8 +8,7 @@
 
 namespace korvex::reports {
 
-std::optional<Value> Scope::find(const QString& name) const
-{
+std::optional<Value> Scope::find(const QString& name) const {
     for (const Scope* scope = this; scope; scope = scope->parent_) {
         if (auto value = scope->lookup(name))
             return value;
@@ -17,8 +16,7 @@ std::optional<Value> Scope::find(const QString& name) const
     return std::nullopt;
 }
 
-bool Scope::forEachRow(const std::function<void(const Scope&)>& visit) const
-{
+bool Scope::forEachRow(const std::function<void(const Scope&)>& visit) const {
     for (const Scope* scope = this; scope; scope = scope->parent_) {
         if (scope->rows(visit))
             return true;
@@ -26,17 +24,14 @@ bool Scope::forEachRow(const std::function<void(const Scope&)>& visit) const
     return false;
 }
 
-std::optional<Value> VarScope::lookup(const QString& name) const
-{
+std::optional<Value> VarScope::lookup(const QString& name) const {
     const auto it = values_.constFind(name);
     if (it == values_.constEnd())
         return std::nullopt;
     return *it;
 }
 
-enum class Op {
-    Literal, Name, Call, Neg, Not, Add, Sub, Mul, Div, Concat, Eq, Ne, Lt, Le, Gt, Ge, And, Or
-};
+enum class Op { Literal, Name, Call, Neg, Not, Add, Sub, Mul, Div, Concat, Eq, Ne, Lt, Le, Gt, Ge, And, Or };
 
 struct ExprNode {
     Op op = Op::Literal;
@@ -57,19 +52,21 @@ struct Token {
     int position = 0;
 };
 
-bool isIdentStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
-bool isIdentPart(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+bool isIdentStart(QChar c) {
+    return c.isLetter() || c == QLatin1Char('_');
+}
+bool isIdentPart(QChar c) {
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
 
 class Parser {
 public:
     Parser(const QString& text, const QString& where, const QHash<QString, Value>* constants)
-        : text_(text), where_(where), constants_(constants)
-    {
+        : text_(text), where_(where), constants_(constants) {
         advance();
     }
 
-    std::unique_ptr<ExprNode> parseAll()
-    {
+    std::unique_ptr<ExprNode> parseAll() {
         auto node = parseOr();
         if (token_.kind != Tok::End)
             fail(QStringLiteral("sobra «%1»").arg(token_.text));
@@ -79,13 +76,11 @@ public:
     bool aggregates() const { return aggregates_; }
 
 private:
-    [[noreturn]] void fail(const QString& problem) const
-    {
+    [[noreturn]] void fail(const QString& problem) const {
         throw TemplateError(QStringLiteral("%1: %2 en la expresión «%3»").arg(where_, problem, text_));
     }
 
-    void advance()
-    {
+    void advance() {
         while (pos_ < text_.size() && text_[pos_].isSpace())
             ++pos_;
         token_ = Token{};
@@ -129,17 +124,16 @@ private:
         }
         if (isIdentStart(c)) {
             const int start = pos_;
-            while (pos_ < text_.size()
-                   && (isIdentPart(text_[pos_])
-                       || (text_[pos_] == QLatin1Char('.') && pos_ + 1 < text_.size()
-                           && isIdentStart(text_[pos_ + 1]))))
+            while (pos_ < text_.size() &&
+                   (isIdentPart(text_[pos_]) || (text_[pos_] == QLatin1Char('.') && pos_ + 1 < text_.size() &&
+                                                 isIdentStart(text_[pos_ + 1]))))
                 ++pos_;
             token_.kind = Tok::Ident;
             token_.text = text_.mid(start, pos_ - start);
             return;
         }
-        static const QStringList twoChar = {QStringLiteral("<>"), QStringLiteral("<="),
-                                            QStringLiteral(">="), QStringLiteral("!=")};
+        static const QStringList twoChar = {QStringLiteral("<>"), QStringLiteral("<="), QStringLiteral(">="),
+                                            QStringLiteral("!=")};
         const QString two = text_.mid(pos_, 2);
         token_.kind = Tok::Symbol;
         if (twoChar.contains(two)) {
@@ -155,16 +149,14 @@ private:
         fail(QStringLiteral("carácter inesperado «%1»").arg(c));
     }
 
-    bool isSymbol(const char* symbol) const
-    {
+    bool isSymbol(const char* symbol) const {
         return token_.kind == Tok::Symbol && token_.text == QLatin1String(symbol);
     }
-    bool isKeyword(const char* word) const
-    {
-        return token_.kind == Tok::Ident && token_.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    bool isKeyword(const char* word) const {
+        return token_.kind == Tok::Ident &&
+               token_.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
     }
-    void expect(const char* symbol)
-    {
+    void expect(const char* symbol) {
         if (!isSymbol(symbol))
             fail(token_.kind == Tok::End ? QStringLiteral("falta «%1» al final").arg(QLatin1String(symbol))
                                          : QStringLiteral("se esperaba «%1» antes de «%2»")
@@ -172,8 +164,7 @@ private:
         advance();
     }
 
-    static std::unique_ptr<ExprNode> binary(Op op, std::unique_ptr<ExprNode> a, std::unique_ptr<ExprNode> b)
-    {
+    static std::unique_ptr<ExprNode> binary(Op op, std::unique_ptr<ExprNode> a, std::unique_ptr<ExprNode> b) {
         auto node = std::make_unique<ExprNode>();
         node->op = op;
         node->args.push_back(std::move(a));
@@ -181,8 +172,7 @@ private:
         return node;
     }
 
-    std::unique_ptr<ExprNode> parseOr()
-    {
+    std::unique_ptr<ExprNode> parseOr() {
         auto left = parseAnd();
         while (isKeyword("or")) {
             advance();
@@ -191,8 +181,7 @@ private:
         return left;
     }
 
-    std::unique_ptr<ExprNode> parseAnd()
-    {
+    std::unique_ptr<ExprNode> parseAnd() {
         auto left = parseNot();
         while (isKeyword("and")) {
             advance();
@@ -201,8 +190,7 @@ private:
         return left;
     }
 
-    std::unique_ptr<ExprNode> parseNot()
-    {
+    std::unique_ptr<ExprNode> parseNot() {
         if (isKeyword("not")) {
             advance();
             auto node = std::make_unique<ExprNode>();
@@ -213,10 +201,12 @@ private:
         return parseComparison();
     }
 
-    std::unique_ptr<ExprNode> parseComparison()
-    {
+    std::unique_ptr<ExprNode> parseComparison() {
         auto left = parseConcat();
-        struct Pair { const char* symbol; Op op; };
+        struct Pair {
+            const char* symbol;
+            Op op;
+        };
         static const Pair pairs[] = {{"=", Op::Eq},  {"<>", Op::Ne}, {"!=", Op::Ne}, {"<=", Op::Le},
                                      {">=", Op::Ge}, {"<", Op::Lt},  {">", Op::Gt}};
         for (const auto& pair : pairs) {
@@ -228,8 +218,7 @@ private:
         return left;
     }
 
-    std::unique_ptr<ExprNode> parseConcat()
-    {
+    std::unique_ptr<ExprNode> parseConcat() {
         auto left = parseAdditive();
         while (isSymbol("&")) {
             advance();
@@ -238,8 +227,7 @@ private:
         return left;
     }
 
-    std::unique_ptr<ExprNode> parseAdditive()
-    {
+    std::unique_ptr<ExprNode> parseAdditive() {
         auto left = parseMultiplicative();
         for (;;) {
             if (isSymbol("+")) {
@@ -254,8 +242,7 @@ private:
         }
     }
 
-    std::unique_ptr<ExprNode> parseMultiplicative()
-    {
+    std::unique_ptr<ExprNode> parseMultiplicative() {
         auto left = parseUnary();
         for (;;) {
             if (isSymbol("*")) {
@@ -270,8 +257,7 @@ private:
         }
     }
 
-    std::unique_ptr<ExprNode> parseUnary()
-    {
+    std::unique_ptr<ExprNode> parseUnary() {
         if (isSymbol("-")) {
             advance();
             auto node = std::make_unique<ExprNode>();
@@ -302,27 +288,25 @@ struct FunctionInfo {
     bool aggregate;
 };
 
-const QHash<QString, FunctionInfo>& functions()
-{
+const QHash<QString, FunctionInfo>& functions() {
     static const QHash<QString, FunctionInfo> table = {
-        {QStringLiteral("round"), {1, 2, false}},    {QStringLiteral("roundeven"), {1, 2, false}},
-        {QStringLiteral("iif"), {3, 3, false}},      {QStringLiteral("isnull"), {1, 1, false}},
-        {QStringLiteral("nz"), {1, 2, false}},       {QStringLiteral("format"), {2, 2, false}},
-        {QStringLiteral("text"), {1, 1, false}},     {QStringLiteral("number"), {1, 1, false}},
-        {QStringLiteral("upper"), {1, 1, false}},    {QStringLiteral("lower"), {1, 1, false}},
-        {QStringLiteral("trim"), {1, 1, false}},     {QStringLiteral("len"), {1, 1, false}},
-        {QStringLiteral("abs"), {1, 1, false}},      {QStringLiteral("floor"), {1, 1, false}},
-        {QStringLiteral("field"), {1, 1, false}},    {QStringLiteral("sumof"), {4, 4, false}},
-        {QStringLiteral("repeat"), {2, 2, false}},   {QStringLiteral("sum"), {1, 1, true}},
-        {QStringLiteral("count"), {0, 1, true}},     {QStringLiteral("avg"), {1, 1, true}},
-        {QStringLiteral("min"), {1, -1, true}},      {QStringLiteral("max"), {1, -1, true}},
-        {QStringLiteral("list"), {1, 2, true}},      {QStringLiteral("inwords"), {1, 1, false}},
+        {QStringLiteral("round"), {1, 2, false}},  {QStringLiteral("roundeven"), {1, 2, false}},
+        {QStringLiteral("iif"), {3, 3, false}},    {QStringLiteral("isnull"), {1, 1, false}},
+        {QStringLiteral("nz"), {1, 2, false}},     {QStringLiteral("format"), {2, 2, false}},
+        {QStringLiteral("text"), {1, 1, false}},   {QStringLiteral("number"), {1, 1, false}},
+        {QStringLiteral("upper"), {1, 1, false}},  {QStringLiteral("lower"), {1, 1, false}},
+        {QStringLiteral("trim"), {1, 1, false}},   {QStringLiteral("len"), {1, 1, false}},
+        {QStringLiteral("abs"), {1, 1, false}},    {QStringLiteral("floor"), {1, 1, false}},
+        {QStringLiteral("field"), {1, 1, false}},  {QStringLiteral("sumof"), {4, 4, false}},
+        {QStringLiteral("repeat"), {2, 2, false}}, {QStringLiteral("sum"), {1, 1, true}},
+        {QStringLiteral("count"), {0, 1, true}},   {QStringLiteral("avg"), {1, 1, true}},
+        {QStringLiteral("min"), {1, -1, true}},    {QStringLiteral("max"), {1, -1, true}},
+        {QStringLiteral("list"), {1, 2, true}},    {QStringLiteral("inwords"), {1, 1, false}},
     };
     return table;
 }
 
-std::unique_ptr<ExprNode> Parser::parsePrimary()
-{
+std::unique_ptr<ExprNode> Parser::parsePrimary() {
     auto node = std::make_unique<ExprNode>();
     switch (token_.kind) {
     case Tok::End:
@@ -407,8 +391,7 @@ public:
     Value value;
 
 protected:
-    std::optional<Value> lookup(const QString& name) const override
-    {
+    std::optional<Value> lookup(const QString& name) const override {
         if (name == name_)
             return value;
         return std::nullopt;
@@ -422,14 +405,12 @@ class Evaluator {
 public:
     Evaluator(const Expression& expression) : expression_(expression) {}
 
-    [[noreturn]] void fail(const QString& problem) const
-    {
+    [[noreturn]] void fail(const QString& problem) const {
         throw TemplateError(QStringLiteral("%1: %2 en la expresión «%3»")
                                 .arg(expression_.where(), problem, expression_.source()));
     }
 
-    Value lookupName(const QString& lower, const QString& spelling, const Scope& scope) const
-    {
+    Value lookupName(const QString& lower, const QString& spelling, const Scope& scope) const {
         if (auto value = scope.find(lower))
             return *value;
         fail(QStringLiteral("no existe el campo o la fórmula «%1»").arg(spelling));
@@ -444,11 +425,12 @@ private:
     const Expression& expression_;
 };
 
-double divide(double a, double b) { return b == 0 ? 0 : a / b; }
+double divide(double a, double b) {
+    return b == 0 ? 0 : a / b;
+}
 
 // In a comparison Null counts as 0 or "", as it does in arithmetic: an empty period is not > 0.
-int ordered(const Value& a, const Value& b)
-{
+int ordered(const Value& a, const Value& b) {
     const auto blank = [](const Value& other) { return other.isText() ? Value(QString()) : Value(0.0); };
     if (a.isNull() && b.isNull())
         return 0;
@@ -456,17 +438,18 @@ int ordered(const Value& a, const Value& b)
 }
 
 // 0 to 999 in Spanish words; apocope gives "un" / "veintiún" before "mil" and "millones".
-QString hundredsInWords(int n, bool apocope)
-{
-    static const char* const units[] = {"", "uno", "dos", "tres", "cuatro", "cinco", "seis", "siete", "ocho", "nueve",
-                                        "diez", "once", "doce", "trece", "catorce", "quince", "dieciséis", "diecisiete",
-                                        "dieciocho", "diecinueve", "veinte", "veintiuno", "veintidós", "veintitrés",
-                                        "veinticuatro", "veinticinco", "veintiséis", "veintisiete", "veintiocho",
-                                        "veintinueve"};
-    static const char* const tens[] = {"", "", "", "treinta", "cuarenta", "cincuenta", "sesenta", "setenta", "ochenta",
-                                       "noventa"};
-    static const char* const hundreds[] = {"", "ciento", "doscientos", "trescientos", "cuatrocientos", "quinientos",
-                                           "seiscientos", "setecientos", "ochocientos", "novecientos"};
+QString hundredsInWords(int n, bool apocope) {
+    static const char* const units[] = {
+        "",           "uno",        "dos",        "tres",         "cuatro",      "cinco",      "seis",
+        "siete",      "ocho",       "nueve",      "diez",         "once",        "doce",       "trece",
+        "catorce",    "quince",     "dieciséis",  "diecisiete",   "dieciocho",   "diecinueve", "veinte",
+        "veintiuno",  "veintidós",  "veintitrés", "veinticuatro", "veinticinco", "veintiséis", "veintisiete",
+        "veintiocho", "veintinueve"};
+    static const char* const tens[] = {"",          "",        "",        "treinta", "cuarenta",
+                                       "cincuenta", "sesenta", "setenta", "ochenta", "noventa"};
+    static const char* const hundreds[] = {
+        "",           "ciento",      "doscientos",  "trescientos", "cuatrocientos",
+        "quinientos", "seiscientos", "setecientos", "ochocientos", "novecientos"};
     if (n == 100)
         return QStringLiteral("cien");
     QStringList words;
@@ -490,8 +473,7 @@ QString hundredsInWords(int n, bool apocope)
     return words.join(QLatin1Char(' '));
 }
 
-QString integerInWords(qint64 n)
-{
+QString integerInWords(qint64 n) {
     if (n == 0)
         return QStringLiteral("cero");
     QStringList words;
@@ -501,8 +483,9 @@ QString integerInWords(qint64 n)
     if (millions == 1)
         words.append(QStringLiteral("un millón"));
     else if (millions > 1)
-        words.append((millions < 1000 ? hundredsInWords(static_cast<int>(millions), true) : integerInWords(millions))
-                     + QStringLiteral(" millones"));
+        words.append(
+            (millions < 1000 ? hundredsInWords(static_cast<int>(millions), true) : integerInWords(millions)) +
+            QStringLiteral(" millones"));
     if (thousands == 1)
         words.append(QStringLiteral("mil"));
     else if (thousands > 1)
@@ -513,8 +496,7 @@ QString integerInWords(qint64 n)
 }
 
 // An amount as written on a bid: "treinta y seis mil ochocientos nueve con 72/100".
-QString amountInWords(double value)
-{
+QString amountInWords(double value) {
     const double rounded = engine::Redondear(std::fabs(value), 2);
     if (!std::isfinite(rounded) || rounded >= 1e15)
         return QString();
@@ -524,8 +506,7 @@ QString amountInWords(double value)
     return sign + integerInWords(whole) + QStringLiteral(" con %1/100").arg(cents, 2, 10, QLatin1Char('0'));
 }
 
-Value Evaluator::eval(const ExprNode& node, const Scope& scope) const
-{
+Value Evaluator::eval(const ExprNode& node, const Scope& scope) const {
     const auto arg = [&](int i) { return eval(*node.args[static_cast<std::size_t>(i)], scope); };
     switch (node.op) {
     case Op::Literal:
@@ -579,14 +560,12 @@ Value Evaluator::eval(const ExprNode& node, const Scope& scope) const
     return {};
 }
 
-int decimalsOf(const Value& value)
-{
+int decimalsOf(const Value& value) {
     const double n = value.toNumber();
     return static_cast<int>(std::clamp(n, 0.0, 15.0));
 }
 
-Value Evaluator::call(const ExprNode& node, const Scope& scope) const
-{
+Value Evaluator::call(const ExprNode& node, const Scope& scope) const {
     const auto arg = [&](int i) { return eval(*node.args[static_cast<std::size_t>(i)], scope); };
     const int count = static_cast<int>(node.args.size());
     const QString& f = node.name;
@@ -669,21 +648,21 @@ public:
     Overlay(const Scope& row, const Scope& outer) : Scope(nullptr), row_(row), outer_(outer) {}
 
 protected:
-    std::optional<Value> lookup(const QString& name) const override
-    {
+    std::optional<Value> lookup(const QString& name) const override {
         if (auto value = row_.find(name))
             return value;
         return outer_.find(name);
     }
-    bool rows(const std::function<void(const Scope&)>& visit) const override { return row_.forEachRow(visit); }
+    bool rows(const std::function<void(const Scope&)>& visit) const override {
+        return row_.forEachRow(visit);
+    }
 
 private:
     const Scope& row_;
     const Scope& outer_;
 };
 
-Value Evaluator::aggregate(const ExprNode& node, const Scope& scope) const
-{
+Value Evaluator::aggregate(const ExprNode& node, const Scope& scope) const {
     const QString& f = node.name;
     const ExprNode* inner = node.args.empty() ? nullptr : node.args[0].get();
     double total = 0;
@@ -715,7 +694,8 @@ Value Evaluator::aggregate(const ExprNode& node, const Scope& scope) const
         }
     });
     if (!found)
-        fail(QStringLiteral("«%1» necesita filas: úsela en totales de una tabla o con \"data\"").arg(node.spelling));
+        fail(QStringLiteral("«%1» necesita filas: úsela en totales de una tabla o con \"data\"")
+                 .arg(node.spelling));
     if (f == QLatin1String("sum"))
         return Value(total);
     if (f == QLatin1String("count"))
@@ -723,7 +703,8 @@ Value Evaluator::aggregate(const ExprNode& node, const Scope& scope) const
     if (f == QLatin1String("avg"))
         return Value(counted ? total / counted : 0.0);
     if (f == QLatin1String("list")) {
-        const QString separator = node.args.size() > 1 ? eval(*node.args[1], scope).toText() : QStringLiteral(", ");
+        const QString separator =
+            node.args.size() > 1 ? eval(*node.args[1], scope).toText() : QStringLiteral(", ");
         return Value(parts.join(separator));
     }
     return best;
@@ -732,8 +713,7 @@ Value Evaluator::aggregate(const ExprNode& node, const Scope& scope) const
 } // namespace
 
 Expression Expression::parse(const QString& text, const QString& where,
-                             const QHash<QString, Value>* constants)
-{
+                             const QHash<QString, Value>* constants) {
     Parser parser(text, where, constants);
     Expression expression;
     expression.root_ = parser.parseAll();
@@ -743,8 +723,7 @@ Expression Expression::parse(const QString& text, const QString& where,
     return expression;
 }
 
-Expression Expression::constant(const Value& value)
-{
+Expression Expression::constant(const Value& value) {
     auto node = std::make_shared<ExprNode>();
     node->literal = value;
     Expression expression;
@@ -754,8 +733,7 @@ Expression Expression::constant(const Value& value)
 }
 
 Expression Expression::parseInterpolated(const QString& text, const QString& where,
-                                         const QHash<QString, Value>* constants)
-{
+                                         const QHash<QString, Value>* constants) {
     // Built as literal & (expr) & literal ..., so it evaluates like any other expression.
     std::vector<std::unique_ptr<ExprNode>> parts;
     bool aggregates = false;
@@ -839,16 +817,14 @@ Expression Expression::parseInterpolated(const QString& text, const QString& whe
     return expression;
 }
 
-Value Expression::evaluate(const Scope& scope) const
-{
+Value Expression::evaluate(const Scope& scope) const {
     if (!root_)
         return {};
     Evaluator evaluator(*this);
     return evaluator.eval(*root_, scope);
 }
 
-Assignment parseAssignment(const QString& text, const QString& where)
-{
+Assignment parseAssignment(const QString& text, const QString& where) {
     const int equals = text.indexOf(QLatin1Char('='));
     const QString name = equals > 0 ? text.left(equals).trimmed() : QString();
     bool valid = !name.isEmpty() && isIdentStart(name[0]);
@@ -856,7 +832,8 @@ Assignment parseAssignment(const QString& text, const QString& where)
         valid = valid && isIdentPart(c);
     if (!valid)
         throw TemplateError(QStringLiteral("%1: se esperaba «Nombre = expresión» en «%2»").arg(where, text));
-    return {name, Expression::parse(text.mid(equals + 1), where + QStringLiteral(" (") + name + QLatin1Char(')'))};
+    return {name,
+            Expression::parse(text.mid(equals + 1), where + QStringLiteral(" (") + name + QLatin1Char(')'))};
 }
 
 } // namespace korvex::reports

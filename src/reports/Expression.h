@@ -9,7 +9,6 @@
 
 #include <QHash>
 #include <QString>
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -22,9 +21,7 @@ namespace korvex::reports {
 class TemplateError : public std::runtime_error {
 public:
     explicit TemplateError(const QString& message)
-        : std::runtime_error(message.toStdString()), message_(message)
-    {
-    }
+        : std::runtime_error(message.toStdString()), message_(message) {}
     QString message() const { return message_; }
 
 private:

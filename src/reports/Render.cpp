@@ -7,26 +7,22 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-
 #include <algorithm>
 
 namespace korvex::reports {
 
-QStringList Page::textList() const
-{
+QStringList Page::textList() const {
     QStringList list;
     for (const TextItem& item : texts)
         list.append(item.text);
     return list;
 }
 
-bool Page::contains(const QString& text) const
-{
+bool Page::contains(const QString& text) const {
     return std::any_of(texts.begin(), texts.end(), [&](const TextItem& item) { return item.text == text; });
 }
 
-QFont ReportDocument::font(const FontSpec& dataDef) const
-{
+QFont ReportDocument::font(const FontSpec& dataDef) const {
     QFont font;
     if (!fontFamilies.isEmpty())
         font.setFamilies(fontFamilies);
@@ -39,8 +35,7 @@ QFont ReportDocument::font(const FontSpec& dataDef) const
     return font;
 }
 
-void paintPage(QPainter& painter, const ReportDocument& document, int index)
-{
+void paintPage(QPainter& painter, const ReportDocument& document, int index) {
     if (index < 0 || index >= static_cast<int>(document.pages.size()))
         return;
     const Page& page = document.pages[static_cast<std::size_t>(index)];
@@ -86,8 +81,7 @@ void paintPage(QPainter& painter, const ReportDocument& document, int index)
     painter.restore();
 }
 
-QString writePdf(const ReportDocument& document, const QString& path)
-{
+QString writePdf(const ReportDocument& document, const QString& path) {
     const QFileInfo info(path);
     if (!info.absoluteDir().exists())
         return QStringLiteral("No existe la carpeta «%1».").arg(info.absolutePath());
@@ -115,8 +109,7 @@ QString writePdf(const ReportDocument& document, const QString& path)
     return {};
 }
 
-QString printDocument(const ReportDocument& document, QPrinter& printer)
-{
+QString printDocument(const ReportDocument& document, QPrinter& printer) {
     printer.setFullPage(true);
     printer.setPageOrientation(document.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     int first = 1;
@@ -129,7 +122,8 @@ QString printDocument(const ReportDocument& document, QPrinter& printer)
     if (!painter.begin(&printer))
         return QStringLiteral("No se puede imprimir en «%1».").arg(printer.printerName());
     const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
-    const double scale = std::min(paper.width() / document.size.width(), paper.height() / document.size.height());
+    const double scale =
+        std::min(paper.width() / document.size.width(), paper.height() / document.size.height());
     for (int page = first; page <= last; ++page) {
         if (page > first)
             printer.newPage();
@@ -142,8 +136,7 @@ QString printDocument(const ReportDocument& document, QPrinter& printer)
     return {};
 }
 
-QImage renderPage(const ReportDocument& document, int index, int widthPixels)
-{
+QImage renderPage(const ReportDocument& document, int index, int widthPixels) {
     const double scale = widthPixels / document.size.width();
     QImage image(widthPixels, static_cast<int>(document.size.height() * scale + 0.5), QImage::Format_RGB32);
     image.fill(Qt::white);

@@ -23,15 +23,13 @@ const QString kPresup = QStringLiteral("cmdPresup");
 const QString kAnalisis = QStringLiteral("cmdImpAnalisis");
 const QString kCrono = QStringLiteral("cmdCronoP");
 
-Notice noticeOf(const engine::Resultado& result)
-{
+Notice noticeOf(const engine::Resultado& result) {
     return {result.title.isEmpty() ? QStringLiteral("Error") : result.title, result.message};
 }
 
 // Each preparation runs to its end before the report is read; what it could not do is told to
 // the user, and the report is printed with the data as they are.
-void runPreparation(Preparation preparation, const QString& folder, PreparedReport& prepared)
-{
+void runPreparation(Preparation preparation, const QString& folder, PreparedReport& prepared) {
     try {
         switch (preparation) {
         case P::None:
@@ -74,8 +72,7 @@ void runPreparation(Preparation preparation, const QString& folder, PreparedRepo
 
 } // namespace
 
-const std::vector<ReportButton>& reportButtons()
-{
+const std::vector<ReportButton>& reportButtons() {
     static const std::vector<ReportButton> buttons = {
         {"cmdMaterial", "Materiales", 4, {}, P::None, "Materiales.rpt"},
         {"cmdEquipo", "Equipo", 4, {}, P::None, "Maquinaria.rpt"},
@@ -107,30 +104,32 @@ const std::vector<ReportButton>& reportButtons()
     return buttons;
 }
 
-const ReportButton* findReportButton(const QString& buttonOrTemplate)
-{
+const ReportButton* findReportButton(const QString& buttonOrTemplate) {
     for (const ReportButton& button : reportButtons()) {
-        if (button.button.compare(buttonOrTemplate, Qt::CaseInsensitive) == 0
-            || button.templateFile.compare(buttonOrTemplate, Qt::CaseInsensitive) == 0)
+        if (button.button.compare(buttonOrTemplate, Qt::CaseInsensitive) == 0 ||
+            button.templateFile.compare(buttonOrTemplate, Qt::CaseInsensitive) == 0)
             return &button;
     }
     return nullptr;
 }
 
-QString preparationName(Preparation preparation)
-{
+QString preparationName(Preparation preparation) {
     switch (preparation) {
-    case P::None: return {};
-    case P::RecalcularPresupuesto: return QStringLiteral("RecalcularPresupuesto");
-    case P::LlenarInfoAnalisis: return QStringLiteral("LlenarInfoAnalisis");
-    case P::LlenarTablasCrono: return QStringLiteral("LlenarTablasCrono");
-    case P::Cuadrilla: return QStringLiteral("TotalManoObraProyecto, TotalEquipoProyecto, TotalTransporteProyecto");
+    case P::None:
+        return {};
+    case P::RecalcularPresupuesto:
+        return QStringLiteral("RecalcularPresupuesto");
+    case P::LlenarInfoAnalisis:
+        return QStringLiteral("LlenarInfoAnalisis");
+    case P::LlenarTablasCrono:
+        return QStringLiteral("LlenarTablasCrono");
+    case P::Cuadrilla:
+        return QStringLiteral("TotalManoObraProyecto, TotalEquipoProyecto, TotalTransporteProyecto");
     }
     return {};
 }
 
-QStringList crewFormulaSettings(double labour, double equipment, double transport)
-{
+QStringList crewFormulaSettings(double labour, double equipment, double transport) {
     QStringList settings;
 #ifdef KORVEX_HAVE_FORMULA
     const formula::CrewReportFigures figures = formula::crewReportFigures(labour, equipment, transport);
@@ -149,27 +148,30 @@ QStringList crewFormulaSettings(double labour, double equipment, double transpor
     return settings;
 }
 
-PreparedReport prepareReport(const ReportButton& button, const QString& projectFolder, const QString& rootFolder)
-{
+PreparedReport prepareReport(const ReportButton& button, const QString& projectFolder,
+                             const QString& rootFolder) {
     PreparedReport prepared;
     runPreparation(button.preparation, projectFolder, prepared);
     prepared.request.databasePath = store::projectDatabasePath(projectFolder);
-    prepared.request.password = QStringLiteral("\n") + QString::fromLatin1(store::kConnectString).section(QLatin1Char('='), 1);
+    prepared.request.password =
+        QStringLiteral("\n") + QString::fromLatin1(store::kConnectString).section(QLatin1Char('='), 1);
     prepared.request.templatePath = templatePath(rootFolder, button.templateFile);
     prepared.request.templateName = templateDisplayName(button.templateFile);
     return prepared;
 }
 
-const std::vector<FormatGroup>& formatGroups()
-{
+const std::vector<FormatGroup>& formatGroups() {
     static const std::vector<FormatGroup> groups = {
-        {kPresup, "Presupuesto",
+        {kPresup,
+         "Presupuesto",
          {"cmdFormatoPres1", "cmdFormatoPres2", "cmdFormatoPres3", "cmdFormatoPresC"},
          {"cmdFormatoAna1", "cmdFormatoAna2", "cmdFormatoAna3", "cmdFormatoAna4", "cmdFormatoAna5"}},
-        {kAnalisis, "Analisis",
+        {kAnalisis,
+         "Analisis",
          {"cmdFormatoAna1", "cmdFormatoAna2", "cmdFormatoAna3", "cmdFormatoAna4", "cmdFormatoAna5"},
          {"cmdFormatoPres1", "cmdFormatoPres2", "cmdFormatoPres3", "cmdFormatoPresC"}},
-        {kCrono, "Cronograma Propuesto",
+        {kCrono,
+         "Cronograma Propuesto",
          {"cmdCronoTodo", "cmdCrono6", "cmdCrono12", "cmdCronoNuevo", "cmdCronoNuevo2", "cmdCronoNuevo3",
           "cmdCronoNuevo4"},
          {}},
@@ -177,8 +179,7 @@ const std::vector<FormatGroup>& formatGroups()
     return groups;
 }
 
-const FormatGroup* findFormatGroup(const QString& button)
-{
+const FormatGroup* findFormatGroup(const QString& button) {
     for (const FormatGroup& group : formatGroups()) {
         if (group.button == button)
             return &group;
@@ -186,8 +187,7 @@ const FormatGroup* findFormatGroup(const QString& button)
     return nullptr;
 }
 
-QStringList formatButtons()
-{
+QStringList formatButtons() {
     QStringList names;
     for (const FormatGroup& group : formatGroups())
         names += group.toggled;
@@ -195,8 +195,7 @@ QStringList formatButtons()
 }
 
 void clickFormatGroup(const FormatGroup& group, const std::function<bool(const QString&)>& isVisible,
-                      const std::function<void(const QString&, bool)>& setVisible)
-{
+                      const std::function<void(const QString&, bool)>& setVisible) {
     for (const QString& name : group.toggled)
         setVisible(name, !isVisible(name));
     for (const QString& name : group.hidden)

@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <vector>
 
@@ -22,10 +21,10 @@ enum class Preparation {
 };
 
 struct ReportButton {
-    QString button;       // object name, "cmdFormatoPres1"
-    QString caption;      // "Formato 1"
-    int tab = 4;          // printing tab 4, 5 or 6
-    QString group;        // the group button that shows it ("cmdPresup"), or ""
+    QString button;  // object name, "cmdFormatoPres1"
+    QString caption; // "Formato 1"
+    int tab = 4;     // printing tab 4, 5 or 6
+    QString group;   // the group button that shows it ("cmdPresup"), or ""
     Preparation preparation = Preparation::None;
     QString templateFile; // "Presupuesto.rpt"
 };
@@ -49,7 +48,8 @@ struct PreparedReport {
 // Runs the button's preparation to its end, then builds the request: the project's database and
 // password, the template of the root folder and, for the crew, its two formulas. Never throws:
 // a failing preparation becomes a notice.
-PreparedReport prepareReport(const ReportButton& button, const QString& projectFolder, const QString& rootFolder);
+PreparedReport prepareReport(const ReportButton& button, const QString& projectFolder,
+                             const QString& rootFolder);
 
 // The crew report's formula settings for the project totals L (labour), E (equipment) and T
 // (transport): "TotalManoObra =" L + M x 0.11 when L > 0 and "TotalMecanico =" M x 0.11 when

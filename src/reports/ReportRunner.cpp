@@ -13,8 +13,7 @@ namespace korvex::reports {
 namespace {
 
 // The entry of folder whose name matches name ignoring letter case, or "" when none does.
-QString findEntry(const QString& folder, const QString& name, QDir::Filters filters)
-{
+QString findEntry(const QString& folder, const QString& name, QDir::Filters filters) {
     const QDir dir(folder);
     if (dir.exists(name))
         return dir.filePath(name);
@@ -28,8 +27,7 @@ QString findEntry(const QString& folder, const QString& name, QDir::Filters filt
 
 } // namespace
 
-QString templatePath(const QString& rootFolder, const QString& fileName)
-{
+QString templatePath(const QString& rootFolder, const QString& fileName) {
     QString folder = findEntry(rootFolder, QString::fromLatin1(kReportsFolder), QDir::Dirs);
     if (folder.isEmpty())
         folder = QDir(rootFolder).filePath(QString::fromLatin1(kReportsFolder));
@@ -37,13 +35,11 @@ QString templatePath(const QString& rootFolder, const QString& fileName)
     return file.isEmpty() ? QDir(folder).filePath(fileName) : file;
 }
 
-QString templateDisplayName(const QString& fileName)
-{
+QString templateDisplayName(const QString& fileName) {
     return QDir::toNativeSeparators(QString::fromLatin1(kReportsFolder) + QLatin1Char('/') + fileName);
 }
 
-bool splitFormulaSetting(const QString& setting, QString& name, QString& value)
-{
+bool splitFormulaSetting(const QString& setting, QString& name, QString& value) {
     const int equals = setting.indexOf(QLatin1Char('='));
     if (equals <= 0)
         return false;
@@ -52,11 +48,10 @@ bool splitFormulaSetting(const QString& setting, QString& name, QString& value)
     return !name.isEmpty();
 }
 
-ReportResult runReport(const ReportRequest& request)
-{
+ReportResult runReport(const ReportRequest& request) {
     ReportResult result;
-    const QString name = request.templateName.isEmpty() ? QFileInfo(request.templatePath).fileName()
-                                                        : request.templateName;
+    const QString name =
+        request.templateName.isEmpty() ? QFileInfo(request.templatePath).fileName() : request.templateName;
     try {
         const ReportTemplate report = loadTemplate(request.templatePath, name);
         FormulaValues formulas;
@@ -64,8 +59,9 @@ ReportResult runReport(const ReportRequest& request)
             QString formula;
             QString value;
             if (!splitFormulaSetting(setting, formula, value)) {
-                result.message = QStringLiteral("La fórmula «%1» dada al reporte «%2» no tiene la forma «Nombre =valor».")
-                                     .arg(setting, name);
+                result.message =
+                    QStringLiteral("La fórmula «%1» dada al reporte «%2» no tiene la forma «Nombre =valor».")
+                        .arg(setting, name);
                 return result;
             }
             formulas.emplace_back(formula, value);
@@ -84,9 +80,11 @@ ReportResult runReport(const ReportRequest& request)
     } catch (const TemplateError& error) {
         result.message = error.message();
     } catch (const store::StoreError& error) {
-        result.message = QStringLiteral("No se pudo leer el proyecto para el reporte «%1»: %2").arg(name, error.message());
+        result.message =
+            QStringLiteral("No se pudo leer el proyecto para el reporte «%1»: %2").arg(name, error.message());
     } catch (const std::exception& error) {
-        result.message = QStringLiteral("No se pudo hacer el reporte «%1»: %2").arg(name, QString::fromUtf8(error.what()));
+        result.message =
+            QStringLiteral("No se pudo hacer el reporte «%1»: %2").arg(name, QString::fromUtf8(error.what()));
     }
     return result;
 }

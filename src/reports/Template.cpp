@@ -8,8 +8,7 @@
 
 namespace korvex::reports {
 
-const DataSpec* ReportTemplate::findData(const QString& name) const
-{
+const DataSpec* ReportTemplate::findData(const QString& name) const {
     for (const DataSpec& dataDef : data) {
         if (dataDef.name.compare(name, Qt::CaseInsensitive) == 0)
             return &dataDef;
@@ -17,8 +16,7 @@ const DataSpec* ReportTemplate::findData(const QString& name) const
     return nullptr;
 }
 
-bool ReportTemplate::hasFormula(const QString& name) const
-{
+bool ReportTemplate::hasFormula(const QString& name) const {
     for (const Assignment& formula : formulas) {
         if (formula.name.compare(name, Qt::CaseInsensitive) == 0)
             return true;
@@ -30,21 +28,26 @@ namespace {
 
 using Constants = QHash<QString, Value>;
 
-[[noreturn]] void fail(const QString& where, const QString& problem)
-{
+[[noreturn]] void fail(const QString& where, const QString& problem) {
     throw TemplateError(where.isEmpty() ? problem : where + QStringLiteral(": ") + problem);
 }
 
-QString typeName(const QJsonValue& value)
-{
+QString typeName(const QJsonValue& value) {
     switch (value.type()) {
-    case QJsonValue::Null: return QStringLiteral("null");
-    case QJsonValue::Bool: return QStringLiteral("un valor lógico");
-    case QJsonValue::Double: return QStringLiteral("un número");
-    case QJsonValue::String: return QStringLiteral("un texto");
-    case QJsonValue::Array: return QStringLiteral("una lista");
-    case QJsonValue::Object: return QStringLiteral("un objeto");
-    default: return QStringLiteral("un valor indefinido");
+    case QJsonValue::Null:
+        return QStringLiteral("null");
+    case QJsonValue::Bool:
+        return QStringLiteral("un valor lógico");
+    case QJsonValue::Double:
+        return QStringLiteral("un número");
+    case QJsonValue::String:
+        return QStringLiteral("un texto");
+    case QJsonValue::Array:
+        return QStringLiteral("una lista");
+    case QJsonValue::Object:
+        return QStringLiteral("un objeto");
+    default:
+        return QStringLiteral("un valor indefinido");
     }
 }
 
@@ -53,8 +56,7 @@ QString typeName(const QJsonValue& value)
 class Node {
 public:
     Node(QJsonObject object, QString where, QStringList known, const Constants* constants = nullptr)
-        : object_(std::move(object)), where_(std::move(where)), constants_(constants)
-    {
+        : object_(std::move(object)), where_(std::move(where)), constants_(constants) {
         for (auto it = object_.begin(); it != object_.end(); ++it) {
             if (!known.contains(it.key()))
                 fail(where_, QStringLiteral("clave desconocida «%1» (se admiten: %2)")
@@ -68,8 +70,7 @@ public:
     QJsonValue raw(const QString& key) const { return object_.value(key); }
     const Constants* constants() const { return constants_; }
 
-    QString string(const QString& key, const QString& fallback = {}) const
-    {
+    QString string(const QString& key, const QString& fallback = {}) const {
         const QJsonValue value = object_.value(key);
         if (value.isUndefined())
             return fallback;
@@ -78,8 +79,7 @@ public:
         return value.toString();
     }
 
-    double number(const QString& key, double fallback, double min, double max) const
-    {
+    double number(const QString& key, double fallback, double min, double max) const {
         const QJsonValue value = object_.value(key);
         if (value.isUndefined())
             return fallback;
@@ -87,12 +87,12 @@ public:
             fail(at(key), QStringLiteral("se esperaba un número y hay %1").arg(typeName(value)));
         const double n = value.toDouble();
         if (n < min || n > max)
-            fail(at(key), QStringLiteral("el valor %1 está fuera del rango %2 a %3").arg(n).arg(min).arg(max));
+            fail(at(key),
+                 QStringLiteral("el valor %1 está fuera del rango %2 a %3").arg(n).arg(min).arg(max));
         return n;
     }
 
-    bool boolean(const QString& key, bool fallback) const
-    {
+    bool boolean(const QString& key, bool fallback) const {
         const QJsonValue value = object_.value(key);
         if (value.isUndefined())
             return fallback;
@@ -102,8 +102,7 @@ public:
     }
 
     // An expression: a text, or a plain number or truth value standing for itself.
-    Expression expression(const QString& key) const
-    {
+    Expression expression(const QString& key) const {
         const QJsonValue value = object_.value(key);
         if (value.isUndefined())
             return {};
@@ -119,8 +118,7 @@ public:
     }
 
     // A text with {expression} parts.
-    Expression text(const QString& key) const
-    {
+    Expression text(const QString& key) const {
         const QJsonValue value = object_.value(key);
         if (value.isUndefined())
             return {};
@@ -129,8 +127,7 @@ public:
         return Expression::parseInterpolated(value.toString(), at(key), constants_);
     }
 
-    QJsonArray array(const QString& key) const
-    {
+    QJsonArray array(const QString& key) const {
         const QJsonValue value = object_.value(key);
         if (value.isUndefined())
             return {};
@@ -139,8 +136,7 @@ public:
         return value.toArray();
     }
 
-    QJsonObject object(const QString& key) const
-    {
+    QJsonObject object(const QString& key) const {
         const QJsonValue value = object_.value(key);
         if (value.isUndefined())
             return {};
@@ -149,8 +145,7 @@ public:
         return value.toObject();
     }
 
-    Align align(const QString& key, Align fallback) const
-    {
+    Align align(const QString& key, Align fallback) const {
         const QString value = string(key);
         if (value.isEmpty())
             return fallback;
@@ -163,21 +158,20 @@ public:
         fail(at(key), QStringLiteral("«%1» no es una alineación (left, center o right)").arg(value));
     }
 
-    std::vector<Assignment> assignments(const QString& key) const
-    {
+    std::vector<Assignment> assignments(const QString& key) const {
         std::vector<Assignment> result;
         const QJsonArray list = array(key);
         for (int i = 0; i < list.size(); ++i) {
             const QString where = at(key) + QStringLiteral("[%1]").arg(i);
             if (!list[i].isString())
-                fail(where, QStringLiteral("se esperaba «Nombre = expresión» y hay %1").arg(typeName(list[i])));
+                fail(where,
+                     QStringLiteral("se esperaba «Nombre = expresión» y hay %1").arg(typeName(list[i])));
             result.push_back(parseAssignment(list[i].toString(), where));
         }
         return result;
     }
 
-    std::vector<SortKey> sort(const QString& key) const
-    {
+    std::vector<SortKey> sort(const QString& key) const {
         std::vector<SortKey> result;
         QJsonArray list;
         if (raw(key).isString())
@@ -200,8 +194,7 @@ public:
         return result;
     }
 
-    std::vector<std::pair<QString, Expression>> pairs(const QString& key) const
-    {
+    std::vector<std::pair<QString, Expression>> pairs(const QString& key) const {
         std::vector<std::pair<QString, Expression>> result;
         const QJsonObject map = object(key);
         for (auto it = map.begin(); it != map.end(); ++it) {
@@ -219,8 +212,7 @@ private:
     const Constants* constants_;
 };
 
-QJsonObject objectAt(const QJsonArray& list, int i, const QString& where)
-{
+QJsonObject objectAt(const QJsonArray& list, int i, const QString& where) {
     if (!list[i].isObject())
         fail(where, QStringLiteral("se esperaba un objeto y hay %1").arg(typeName(list[i])));
     return list[i].toObject();
@@ -229,14 +221,12 @@ QJsonObject objectAt(const QJsonArray& list, int i, const QString& where)
 const QStringList kSourceKeys = {QStringLiteral("data"), QStringLiteral("link"), QStringLiteral("join"),
                                  QStringLiteral("where"), QStringLiteral("sort")};
 
-QStringList withSource(QStringList keys)
-{
+QStringList withSource(QStringList keys) {
     keys << QStringLiteral("type") << QStringLiteral("visible") << kSourceKeys;
     return keys;
 }
 
-std::vector<JoinSpec> readJoins(const Node& node)
-{
+std::vector<JoinSpec> readJoins(const Node& node) {
     std::vector<JoinSpec> result;
     const QJsonArray joins = node.array(QStringLiteral("join"));
     for (int i = 0; i < joins.size(); ++i) {
@@ -254,8 +244,7 @@ std::vector<JoinSpec> readJoins(const Node& node)
     return result;
 }
 
-RowSource readSource(const Node& node)
-{
+RowSource readSource(const Node& node) {
     RowSource source;
     source.data = node.string(QStringLiteral("data"));
     source.link = node.pairs(QStringLiteral("link"));
@@ -268,12 +257,12 @@ RowSource readSource(const Node& node)
 }
 
 void readColumn(const QJsonObject& object, const QString& where, const Constants* constants,
-                std::vector<ColumnSpec>& columns)
-{
+                std::vector<ColumnSpec>& columns) {
     Node node(object, where,
-              {QStringLiteral("id"), QStringLiteral("caption"), QStringLiteral("value"), QStringLiteral("bar"),
-               QStringLiteral("format"), QStringLiteral("width"), QStringLiteral("align"), QStringLiteral("sum"),
-               QStringLiteral("bold"), QStringLiteral("wrap"), QStringLiteral("repeat"), QStringLiteral("totals")},
+              {QStringLiteral("id"), QStringLiteral("caption"), QStringLiteral("value"),
+               QStringLiteral("bar"), QStringLiteral("format"), QStringLiteral("width"),
+               QStringLiteral("align"), QStringLiteral("sum"), QStringLiteral("bold"), QStringLiteral("wrap"),
+               QStringLiteral("repeat"), QStringLiteral("totals")},
               constants);
     if (node.has(QStringLiteral("repeat"))) {
         if (constants)
@@ -335,17 +324,17 @@ void readColumn(const QJsonObject& object, const QString& where, const Constants
 
 std::vector<Block> readBlocks(const QJsonArray& list, const QString& where);
 
-Block readBlock(const QJsonObject& object, const QString& where)
-{
+Block readBlock(const QJsonObject& object, const QString& where) {
     const QString type = object.value(QStringLiteral("type")).toString();
     Block block;
     block.location = where;
     if (type == QLatin1String("table")) {
-        Node node(object, where,
-                  withSource({QStringLiteral("title"), QStringLiteral("columns"), QStringLiteral("group"),
-                              QStringLiteral("totals"), QStringLiteral("totalLabel"), QStringLiteral("export"),
-                              QStringLiteral("empty"), QStringLiteral("hideEmpty"), QStringLiteral("header"),
-                              QStringLiteral("zebra"), QStringLiteral("grandTotal")}));
+        Node node(
+            object, where,
+            withSource({QStringLiteral("title"), QStringLiteral("columns"), QStringLiteral("group"),
+                        QStringLiteral("totals"), QStringLiteral("totalLabel"), QStringLiteral("export"),
+                        QStringLiteral("empty"), QStringLiteral("hideEmpty"), QStringLiteral("header"),
+                        QStringLiteral("zebra"), QStringLiteral("grandTotal")}));
         block.type = Block::Type::Table;
         block.source = readSource(node);
         if (!block.source.isSet())
@@ -393,7 +382,8 @@ Block readBlock(const QJsonObject& object, const QString& where)
         for (std::size_t i = 0; i < block.columns.size(); ++i) {
             if (block.columns[i].totals.size() > block.totals.size())
                 fail(node.at(QStringLiteral("columns")),
-                     QStringLiteral("una columna da %1 valores en \"totals\" y la tabla tiene %2 filas de totales")
+                     QStringLiteral(
+                         "una columna da %1 valores en \"totals\" y la tabla tiene %2 filas de totales")
                          .arg(block.columns[i].totals.size())
                          .arg(block.totals.size()));
         }
@@ -405,9 +395,10 @@ Block readBlock(const QJsonObject& object, const QString& where)
         block.showHeader = node.boolean(QStringLiteral("header"), true);
         block.zebra = node.boolean(QStringLiteral("zebra"), false);
     } else if (type == QLatin1String("records")) {
-        Node node(object, where,
-                  withSource({QStringLiteral("body"), QStringLiteral("pageBreak"), QStringLiteral("keepTogether"),
-                              QStringLiteral("continuation"), QStringLiteral("spacing")}));
+        Node node(
+            object, where,
+            withSource({QStringLiteral("body"), QStringLiteral("pageBreak"), QStringLiteral("keepTogether"),
+                        QStringLiteral("continuation"), QStringLiteral("spacing")}));
         block.type = Block::Type::Records;
         block.source = readSource(node);
         if (!block.source.isSet())
@@ -436,8 +427,9 @@ Block readBlock(const QJsonObject& object, const QString& where)
             block.items.push_back(std::move(field));
         }
     } else if (type == QLatin1String("summary")) {
-        Node node(object, where,
-                  withSource({QStringLiteral("rows"), QStringLiteral("labelWidth"), QStringLiteral("valueWidth")}));
+        Node node(
+            object, where,
+            withSource({QStringLiteral("rows"), QStringLiteral("labelWidth"), QStringLiteral("valueWidth")}));
         block.type = Block::Type::Summary;
         block.source = readSource(node);
         block.labelWidth = node.number(QStringLiteral("labelWidth"), 0, 0, 400);
@@ -470,7 +462,8 @@ Block readBlock(const QJsonObject& object, const QString& where)
         block.boxed = node.boolean(QStringLiteral("box"), false);
         block.fontSize = node.number(QStringLiteral("size"), 0, 0, 72);
     } else if (type == QLatin1String("spacer")) {
-        Node node(object, where, {QStringLiteral("type"), QStringLiteral("height"), QStringLiteral("visible")});
+        Node node(object, where,
+                  {QStringLiteral("type"), QStringLiteral("height"), QStringLiteral("visible")});
         block.type = Block::Type::Spacer;
         block.height = node.number(QStringLiteral("height"), 4, 0, 300);
     } else if (type == QLatin1String("signatures")) {
@@ -493,20 +486,21 @@ Block readBlock(const QJsonObject& object, const QString& where)
         Node node(object, where, {QStringLiteral("type"), QStringLiteral("visible")});
         block.type = Block::Type::PageBreak;
     } else {
-        fail(where, type.isEmpty() ? QStringLiteral("falta \"type\"")
-                                   : QStringLiteral("tipo de bloque desconocido «%1» (se admiten: table, records, "
-                                                    "fields, summary, text, spacer, signatures, let, pageBreak)")
-                                         .arg(type));
+        fail(where, type.isEmpty()
+                        ? QStringLiteral("falta \"type\"")
+                        : QStringLiteral("tipo de bloque desconocido «%1» (se admiten: table, records, "
+                                         "fields, summary, text, spacer, signatures, let, pageBreak)")
+                              .arg(type));
     }
     if (object.contains(QStringLiteral("visible")))
-        block.visible = Node(QJsonObject{{QStringLiteral("visible"), object.value(QStringLiteral("visible"))}},
-                             where, {QStringLiteral("visible")})
-                            .expression(QStringLiteral("visible"));
+        block.visible =
+            Node(QJsonObject{{QStringLiteral("visible"), object.value(QStringLiteral("visible"))}}, where,
+                 {QStringLiteral("visible")})
+                .expression(QStringLiteral("visible"));
     return block;
 }
 
-std::vector<Block> readBlocks(const QJsonArray& list, const QString& where)
-{
+std::vector<Block> readBlocks(const QJsonArray& list, const QString& where) {
     std::vector<Block> blocks;
     for (int i = 0; i < list.size(); ++i) {
         const QString at = where + QStringLiteral("[%1]").arg(i);
@@ -515,8 +509,7 @@ std::vector<Block> readBlocks(const QJsonArray& list, const QString& where)
     return blocks;
 }
 
-DataSpec readData(const QString& name, const QJsonValue& value, const QString& where)
-{
+DataSpec readData(const QString& name, const QJsonValue& value, const QString& where) {
     DataSpec dataDef;
     dataDef.name = name;
     dataDef.location = where;
@@ -524,15 +517,16 @@ DataSpec readData(const QString& name, const QJsonValue& value, const QString& w
         dataDef.sql = value.toString();
     } else if (value.isObject()) {
         Node node(value.toObject(), where,
-                  {QStringLiteral("sql"), QStringLiteral("from"), QStringLiteral("join"), QStringLiteral("where"),
-                   QStringLiteral("groupBy"), QStringLiteral("fields"), QStringLiteral("sort"), QStringLiteral("columns"),
-                   QStringLiteral("rows")});
+                  {QStringLiteral("sql"), QStringLiteral("from"), QStringLiteral("join"),
+                   QStringLiteral("where"), QStringLiteral("groupBy"), QStringLiteral("fields"),
+                   QStringLiteral("sort"), QStringLiteral("columns"), QStringLiteral("rows")});
         dataDef.sql = node.string(QStringLiteral("sql"));
         dataDef.from = node.string(QStringLiteral("from"));
         const QJsonArray columns = node.array(QStringLiteral("columns"));
         for (int i = 0; i < columns.size(); ++i) {
             if (!columns[i].isString() || columns[i].toString().isEmpty())
-                fail(node.at(QStringLiteral("columns")), QStringLiteral("los nombres de columna deben ser textos"));
+                fail(node.at(QStringLiteral("columns")),
+                     QStringLiteral("los nombres de columna deben ser textos"));
             dataDef.columns.append(columns[i].toString());
         }
         const QJsonArray rows = node.array(QStringLiteral("rows"));
@@ -545,9 +539,11 @@ DataSpec readData(const QString& name, const QJsonValue& value, const QString& w
                 row.push_back(Value::fromVariant(cell.toVariant()));
             dataDef.rows.push_back(std::move(row));
         }
-        const int kinds = (dataDef.sql.isEmpty() ? 0 : 1) + (dataDef.from.isEmpty() ? 0 : 1) + (dataDef.columns.isEmpty() ? 0 : 1);
+        const int kinds = (dataDef.sql.isEmpty() ? 0 : 1) + (dataDef.from.isEmpty() ? 0 : 1) +
+                          (dataDef.columns.isEmpty() ? 0 : 1);
         if (kinds != 1)
-            fail(where, QStringLiteral("se necesita uno y solo uno de \"sql\", \"from\" o \"columns\" con \"rows\""));
+            fail(where, QStringLiteral(
+                            "se necesita uno y solo uno de \"sql\", \"from\" o \"columns\" con \"rows\""));
         dataDef.joins = readJoins(node);
         dataDef.where = node.expression(QStringLiteral("where"));
         for (const SortKey& key : node.sort(QStringLiteral("groupBy")))
@@ -562,8 +558,7 @@ DataSpec readData(const QString& name, const QJsonValue& value, const QString& w
     return dataDef;
 }
 
-QPageSize::PageSizeId readPageSize(const QString& name, const QString& where)
-{
+QPageSize::PageSizeId readPageSize(const QString& name, const QString& where) {
     const QString lower = name.toLower();
     if (lower == QLatin1String("a4"))
         return QPageSize::A4;
@@ -576,15 +571,16 @@ QPageSize::PageSizeId readPageSize(const QString& name, const QString& where)
     fail(where, QStringLiteral("tamaño de página desconocido «%1» (A4, Letter, Legal, A3)").arg(name));
 }
 
-void checkReferences(const ReportTemplate& report)
-{
+void checkReferences(const ReportTemplate& report) {
     QSet<QString> names;
     for (const DataSpec& dataDef : report.data) {
         if (!dataDef.from.isEmpty() && !report.findData(dataDef.from))
-            fail(dataDef.location, QStringLiteral("\"from\" nombra la consulta «%1», que no existe").arg(dataDef.from));
+            fail(dataDef.location,
+                 QStringLiteral("\"from\" nombra la consulta «%1», que no existe").arg(dataDef.from));
         for (const JoinSpec& join : dataDef.joins) {
             if (!report.findData(join.data))
-                fail(dataDef.location, QStringLiteral("la unión nombra la consulta «%1», que no existe").arg(join.data));
+                fail(dataDef.location,
+                     QStringLiteral("la unión nombra la consulta «%1», que no existe").arg(join.data));
         }
         names.insert(dataDef.name.toLower());
     }
@@ -593,15 +589,17 @@ void checkReferences(const ReportTemplate& report)
         QSet<QString> seen;
         for (const DataSpec* at = &dataDef; at && !at->from.isEmpty(); at = report.findData(at->from)) {
             if (seen.contains(at->name.toLower()))
-                fail(dataDef.location, QStringLiteral("la consulta «%1» se lee a sí misma").arg(dataDef.name));
+                fail(dataDef.location,
+                     QStringLiteral("la consulta «%1» se lee a sí misma").arg(dataDef.name));
             seen.insert(at->name.toLower());
         }
     }
     std::function<void(const std::vector<Block>&)> visit = [&](const std::vector<Block>& blocks) {
         for (const Block& block : blocks) {
             if (block.source.isSet() && !names.contains(block.source.data.toLower()))
-                fail(block.location, QStringLiteral("\"data\" nombra la consulta «%1», que no existe")
-                                         .arg(block.source.data));
+                fail(
+                    block.location,
+                    QStringLiteral("\"data\" nombra la consulta «%1», que no existe").arg(block.source.data));
             for (const JoinSpec& join : block.source.joins) {
                 if (!names.contains(join.data.toLower()))
                     fail(block.location,
@@ -613,36 +611,50 @@ void checkReferences(const ReportTemplate& report)
     visit(report.body);
 }
 
-QString jsonProblem(QJsonParseError::ParseError error)
-{
+QString jsonProblem(QJsonParseError::ParseError error) {
     switch (error) {
-    case QJsonParseError::UnterminatedObject: return QStringLiteral("falta una coma entre dos valores o un «}» que cierre el objeto");
-    case QJsonParseError::MissingNameSeparator: return QStringLiteral("falta «:» después de un nombre");
-    case QJsonParseError::UnterminatedArray: return QStringLiteral("falta cerrar una lista con «]»");
-    case QJsonParseError::MissingValueSeparator: return QStringLiteral("falta una coma entre dos valores");
-    case QJsonParseError::IllegalValue: return QStringLiteral("valor no válido");
-    case QJsonParseError::TerminationByNumber: return QStringLiteral("el archivo termina dentro de un número");
-    case QJsonParseError::IllegalNumber: return QStringLiteral("número no válido");
-    case QJsonParseError::IllegalEscapeSequence: return QStringLiteral("secuencia de escape no válida");
-    case QJsonParseError::IllegalUTF8String: return QStringLiteral("caracteres no válidos (el archivo debe estar en UTF-8)");
-    case QJsonParseError::UnterminatedString: return QStringLiteral("falta cerrar un texto con comillas");
-    case QJsonParseError::MissingObject: return QStringLiteral("se esperaba un objeto");
-    case QJsonParseError::DeepNesting: return QStringLiteral("anidamiento demasiado profundo");
-    case QJsonParseError::DocumentTooLarge: return QStringLiteral("el archivo es demasiado grande");
-    case QJsonParseError::GarbageAtEnd: return QStringLiteral("hay texto después del final de la plantilla");
-    default: return QStringLiteral("error de sintaxis");
+    case QJsonParseError::UnterminatedObject:
+        return QStringLiteral("falta una coma entre dos valores o un «}» que cierre el objeto");
+    case QJsonParseError::MissingNameSeparator:
+        return QStringLiteral("falta «:» después de un nombre");
+    case QJsonParseError::UnterminatedArray:
+        return QStringLiteral("falta cerrar una lista con «]»");
+    case QJsonParseError::MissingValueSeparator:
+        return QStringLiteral("falta una coma entre dos valores");
+    case QJsonParseError::IllegalValue:
+        return QStringLiteral("valor no válido");
+    case QJsonParseError::TerminationByNumber:
+        return QStringLiteral("el archivo termina dentro de un número");
+    case QJsonParseError::IllegalNumber:
+        return QStringLiteral("número no válido");
+    case QJsonParseError::IllegalEscapeSequence:
+        return QStringLiteral("secuencia de escape no válida");
+    case QJsonParseError::IllegalUTF8String:
+        return QStringLiteral("caracteres no válidos (el archivo debe estar en UTF-8)");
+    case QJsonParseError::UnterminatedString:
+        return QStringLiteral("falta cerrar un texto con comillas");
+    case QJsonParseError::MissingObject:
+        return QStringLiteral("se esperaba un objeto");
+    case QJsonParseError::DeepNesting:
+        return QStringLiteral("anidamiento demasiado profundo");
+    case QJsonParseError::DocumentTooLarge:
+        return QStringLiteral("el archivo es demasiado grande");
+    case QJsonParseError::GarbageAtEnd:
+        return QStringLiteral("hay texto después del final de la plantilla");
+    default:
+        return QStringLiteral("error de sintaxis");
     }
 }
 
-ReportTemplate parseBody(const QByteArray& json)
-{
+ReportTemplate parseBody(const QByteArray& json) {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError) {
         const QByteArray before = json.left(error.offset);
         const int line = static_cast<int>(before.count('\n')) + 1;
         const int column = static_cast<int>(error.offset - (before.lastIndexOf('\n') + 1)) + 1;
-        fail({}, QStringLiteral("línea %1, columna %2: %3").arg(line).arg(column).arg(jsonProblem(error.error)));
+        fail({},
+             QStringLiteral("línea %1, columna %2: %3").arg(line).arg(column).arg(jsonProblem(error.error)));
     }
     if (!document.isObject())
         fail({}, QStringLiteral("la plantilla debe ser un objeto JSON { ... }"));
@@ -651,9 +663,9 @@ ReportTemplate parseBody(const QByteArray& json)
         fail({}, QStringLiteral("no es una plantilla de reporte de Korvex (falta \"korvexReport\": 1)"));
     Node node(root, {},
               {QStringLiteral("korvexReport"), QStringLiteral("title"), QStringLiteral("subtitle"),
-               QStringLiteral("page"), QStringLiteral("font"), QStringLiteral("projectHeader"), QStringLiteral("data"),
-               QStringLiteral("formulas"), QStringLiteral("body"), QStringLiteral("footer"),
-               QStringLiteral("description")});
+               QStringLiteral("page"), QStringLiteral("font"), QStringLiteral("projectHeader"),
+               QStringLiteral("data"), QStringLiteral("formulas"), QStringLiteral("body"),
+               QStringLiteral("footer"), QStringLiteral("description")});
     ReportTemplate report;
     report.title = node.text(QStringLiteral("title"));
     report.subtitle = node.text(QStringLiteral("subtitle"));
@@ -661,18 +673,22 @@ ReportTemplate parseBody(const QByteArray& json)
     if (node.has(QStringLiteral("page"))) {
         Node page(node.object(QStringLiteral("page")), QStringLiteral("page"),
                   {QStringLiteral("size"), QStringLiteral("orientation"), QStringLiteral("margins")});
-        report.pageSize = readPageSize(page.string(QStringLiteral("size"), QStringLiteral("A4")), page.at(QStringLiteral("size")));
+        report.pageSize = readPageSize(page.string(QStringLiteral("size"), QStringLiteral("A4")),
+                                       page.at(QStringLiteral("size")));
         const QString orientation = page.string(QStringLiteral("orientation"), QStringLiteral("portrait"));
         if (orientation != QLatin1String("portrait") && orientation != QLatin1String("landscape"))
-            fail(page.at(QStringLiteral("orientation")), QStringLiteral("se esperaba \"portrait\" o \"landscape\""));
+            fail(page.at(QStringLiteral("orientation")),
+                 QStringLiteral("se esperaba \"portrait\" o \"landscape\""));
         report.landscape = orientation == QLatin1String("landscape");
         if (page.has(QStringLiteral("margins"))) {
             Node margins(page.object(QStringLiteral("margins")), page.at(QStringLiteral("margins")),
-                         {QStringLiteral("left"), QStringLiteral("top"), QStringLiteral("right"), QStringLiteral("bottom")});
-            report.margins = QMarginsF(margins.number(QStringLiteral("left"), report.margins.left(), 0, 80),
-                                       margins.number(QStringLiteral("top"), report.margins.top(), 0, 80),
-                                       margins.number(QStringLiteral("right"), report.margins.right(), 0, 80),
-                                       margins.number(QStringLiteral("bottom"), report.margins.bottom(), 0, 80));
+                         {QStringLiteral("left"), QStringLiteral("top"), QStringLiteral("right"),
+                          QStringLiteral("bottom")});
+            report.margins =
+                QMarginsF(margins.number(QStringLiteral("left"), report.margins.left(), 0, 80),
+                          margins.number(QStringLiteral("top"), report.margins.top(), 0, 80),
+                          margins.number(QStringLiteral("right"), report.margins.right(), 0, 80),
+                          margins.number(QStringLiteral("bottom"), report.margins.bottom(), 0, 80));
         }
     }
     if (node.has(QStringLiteral("font"))) {
@@ -708,24 +724,24 @@ ReportTemplate parseBody(const QByteArray& json)
 
 } // namespace
 
-ReportTemplate parseTemplate(const QByteArray& json, const QString& fileName)
-{
+ReportTemplate parseTemplate(const QByteArray& json, const QString& fileName) {
     try {
         ReportTemplate report = parseBody(json);
         report.fileName = fileName;
         return report;
     } catch (const TemplateError& error) {
-        throw TemplateError(QStringLiteral("La plantilla «%1» no es válida: %2").arg(fileName, error.message()));
+        throw TemplateError(
+            QStringLiteral("La plantilla «%1» no es válida: %2").arg(fileName, error.message()));
     }
 }
 
-ReportTemplate loadTemplate(const QString& path, const QString& fileName)
-{
+ReportTemplate loadTemplate(const QString& path, const QString& fileName) {
     QFile file(path);
     if (!file.exists())
         throw TemplateError(QStringLiteral("No se encuentra la plantilla «%1».").arg(fileName));
     if (!file.open(QIODevice::ReadOnly))
-        throw TemplateError(QStringLiteral("No se puede leer la plantilla «%1»: %2").arg(fileName, file.errorString()));
+        throw TemplateError(
+            QStringLiteral("No se puede leer la plantilla «%1»: %2").arg(fileName, file.errorString()));
     return parseTemplate(file.readAll(), fileName);
 }
 

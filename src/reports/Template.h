@@ -10,7 +10,6 @@
 #include <QPageSize>
 #include <QString>
 #include <QStringList>
-
 #include <utility>
 #include <vector>
 
@@ -33,13 +32,13 @@ struct JoinSpec {
 struct DataSpec {
     QString name;
     QString sql;
-    QString from;                     // derived: the query it reads
-    std::vector<JoinSpec> joins;      // derived: records of other queries joined to each row
-    Expression where;                 // derived: keep rows where this is true
-    std::vector<Expression> groupBy;  // derived: one row per distinct combination
-    std::vector<Assignment> fields;   // derived: computed columns (aggregates over the group)
+    QString from;                    // derived: the query it reads
+    std::vector<JoinSpec> joins;     // derived: records of other queries joined to each row
+    Expression where;                // derived: keep rows where this is true
+    std::vector<Expression> groupBy; // derived: one row per distinct combination
+    std::vector<Assignment> fields;  // derived: computed columns (aggregates over the group)
     std::vector<SortKey> sort;
-    QStringList columns;              // literal: fixed rows written in the template
+    QStringList columns; // literal: fixed rows written in the template
     std::vector<std::vector<Value>> rows;
     bool isLiteral() const { return !columns.isEmpty(); }
     QString location;
@@ -60,12 +59,12 @@ struct ColumnSpec {
     QString id;
     Expression caption;
     Expression value;
-    Expression bar;       // bar columns: the filled fraction of the cell, 0 to 1
-    QString format;       // number pattern, such as "###,##0.00"
-    double width = 10;    // relative to the other columns
+    Expression bar;    // bar columns: the filled fraction of the cell, 0 to 1
+    QString format;    // number pattern, such as "###,##0.00"
+    double width = 10; // relative to the other columns
     Align align = Align::Left;
     bool alignSet = false;
-    bool sum = false;     // summed in group footers and in the totals row
+    bool sum = false;       // summed in group footers and in the totals row
     bool sumInTotal = true; // false: summed in group footers only ("sum": "groups")
     bool bold = false;
     bool wrap = true;
@@ -81,7 +80,7 @@ struct TotalRowSpec {
 struct GroupSpec {
     Expression by;
     Expression header;
-    Expression footer;     // the subtotal label; empty: no subtotal row
+    Expression footer;      // the subtotal label; empty: no subtotal row
     bool pageBreak = false; // each group starts a page
     bool isSet() const { return !by.isEmpty(); }
 };
@@ -96,7 +95,7 @@ struct SummaryRow {
     Expression label;
     Expression value;
     QString format;
-    QString name;         // binds the value for later blocks
+    QString name; // binds the value for later blocks
     bool bold = false;
     bool lineAbove = false;
 };
@@ -106,7 +105,7 @@ struct Block {
     Type type = Type::Text;
     QString location;
     RowSource source;
-    Expression visible;   // printed only when true
+    Expression visible; // printed only when true
 
     // Table
     Expression title;
@@ -132,7 +131,7 @@ struct Block {
     std::vector<FieldItem> items;
     int fieldColumns = 2;
     std::vector<SummaryRow> rows;
-    double labelWidth = 0; // mm; 0: automatic
+    double labelWidth = 0;  // mm; 0: automatic
     double valueWidth = 32; // mm
 
     // Text, spacer
@@ -155,7 +154,7 @@ struct Footer {
 };
 
 struct ReportTemplate {
-    QString fileName;   // as named to the user, "Reportes/Presupuesto.rpt"
+    QString fileName; // as named to the user, "Reportes/Presupuesto.rpt"
     Expression title;
     Expression subtitle;
     QPageSize::PageSizeId pageSize = QPageSize::A4;

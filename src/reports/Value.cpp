@@ -1,7 +1,6 @@
 #include "reports/Value.h"
 
 #include <QMetaType>
-
 #include <cmath>
 
 namespace korvex::reports {
@@ -9,8 +8,7 @@ namespace korvex::reports {
 namespace {
 
 // Plain decimal form without exponent or trailing zeros: 12.5, 1000000, 0.125.
-QString plainNumber(double number)
-{
+QString plainNumber(double number) {
     if (!std::isfinite(number))
         return QString::number(number);
     if (number == std::floor(number) && std::fabs(number) < 1e15)
@@ -23,8 +21,7 @@ QString plainNumber(double number)
     return text;
 }
 
-bool readNumber(const QString& text, double& number)
-{
+bool readNumber(const QString& text, double& number) {
     bool ok = false;
     number = text.trimmed().toDouble(&ok);
     return ok && std::isfinite(number);
@@ -32,8 +29,7 @@ bool readNumber(const QString& text, double& number)
 
 } // namespace
 
-Value Value::fromVariant(const QVariant& variant)
-{
+Value Value::fromVariant(const QVariant& variant) {
     if (!variant.isValid() || variant.isNull())
         return {};
     switch (variant.metaType().id()) {
@@ -53,8 +49,7 @@ Value Value::fromVariant(const QVariant& variant)
     }
 }
 
-double Value::toNumber() const
-{
+double Value::toNumber() const {
     switch (kind_) {
     case Kind::Null:
         return 0;
@@ -69,8 +64,7 @@ double Value::toNumber() const
     return 0;
 }
 
-QString Value::toText() const
-{
+QString Value::toText() const {
     switch (kind_) {
     case Kind::Null:
         return {};
@@ -84,8 +78,7 @@ QString Value::toText() const
     return {};
 }
 
-bool Value::truthy() const
-{
+bool Value::truthy() const {
     switch (kind_) {
     case Kind::Null:
         return false;
@@ -97,15 +90,14 @@ bool Value::truthy() const
         double number = 0;
         if (readNumber(t, number))
             return number != 0;
-        return t == QLatin1String("true") || t == QLatin1String("verdadero") || t == QLatin1String("sí")
-            || t == QLatin1String("si");
+        return t == QLatin1String("true") || t == QLatin1String("verdadero") || t == QLatin1String("sí") ||
+               t == QLatin1String("si");
     }
     }
     return false;
 }
 
-int Value::compare(const Value& a, const Value& b)
-{
+int Value::compare(const Value& a, const Value& b) {
     if (a.isNull() || b.isNull())
         return a.isNull() == b.isNull() ? 0 : (a.isNull() ? 1 : -1);
     double x = 0;
@@ -121,8 +113,7 @@ int Value::compare(const Value& a, const Value& b)
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-QString Value::key() const
-{
+QString Value::key() const {
     return toText().trimmed().toCaseFolded();
 }
 

@@ -14,10 +14,11 @@ namespace {
 
 constexpr int kPathRole = Qt::UserRole;
 
-QString normalised(const QString& folder) { return QDir::cleanPath(QFileInfo(folder).absoluteFilePath()); }
+QString normalised(const QString& folder) {
+    return QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+}
 
-QStringList chainFromRoot(const QString& folder)
-{
+QStringList chainFromRoot(const QString& folder) {
     QStringList chain;
     QDir dir(folder);
     chain.prepend(dir.absolutePath());
@@ -26,19 +27,18 @@ QStringList chainFromRoot(const QString& folder)
     return chain;
 }
 
-QString labelOf(const QString& folder)
-{
+QString labelOf(const QString& folder) {
     const QString name = QFileInfo(folder).fileName();
     return name.isEmpty() ? QDir::toNativeSeparators(folder) : name;
 }
 
-bool isSystemMount(const QStorageInfo& volume)
-{
-    static const QStringList pseudo = {"tmpfs", "devtmpfs", "proc", "sysfs", "cgroup", "cgroup2", "devpts",
-                                       "mqueue", "securityfs", "debugfs", "tracefs", "pstore", "bpf",
-                                       "autofs", "fusectl", "configfs", "hugetlbfs", "binfmt_misc", "squashfs"};
-    static const QStringList systemRoots = {"/proc", "/sys", "/dev", "/run", "/boot", "/snap", "/etc", "/usr",
-                                            "/var", "/tmp"};
+bool isSystemMount(const QStorageInfo& volume) {
+    static const QStringList pseudo = {"tmpfs",    "devtmpfs",  "proc",        "sysfs",      "cgroup",
+                                       "cgroup2",  "devpts",    "mqueue",      "securityfs", "debugfs",
+                                       "tracefs",  "pstore",    "bpf",         "autofs",     "fusectl",
+                                       "configfs", "hugetlbfs", "binfmt_misc", "squashfs"};
+    static const QStringList systemRoots = {"/proc", "/sys", "/dev", "/run", "/boot",
+                                            "/snap", "/etc", "/usr", "/var", "/tmp"};
     const QString root = volume.rootPath();
     if (pseudo.contains(QString::fromLatin1(volume.fileSystemType())))
         return true;
@@ -50,8 +50,7 @@ bool isSystemMount(const QStorageInfo& volume)
 
 } // namespace
 
-FolderList::FolderList(QWidget* parent) : QTreeWidget(parent)
-{
+FolderList::FolderList(QWidget* parent) : QTreeWidget(parent) {
     setHeaderHidden(true);
     setColumnCount(1);
     setRootIsDecorated(false);
@@ -62,13 +61,11 @@ FolderList::FolderList(QWidget* parent) : QTreeWidget(parent)
     setExpandsOnDoubleClick(false);
     // The chain of folders is always open: no expand arrows to suggest otherwise.
     setStyleSheet("QTreeView::branch { image: none; border-image: none; }");
-    connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-        setPath(item->data(0, kPathRole).toString());
-    });
+    connect(this, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { setPath(item->data(0, kPathRole).toString()); });
 }
 
-bool FolderList::setPath(const QString& folder)
-{
+bool FolderList::setPath(const QString& folder) {
     const QString target = normalised(folder);
     const QFileInfo info(target);
     if (!info.isDir() || !QDir(target).isReadable())
@@ -81,8 +78,7 @@ bool FolderList::setPath(const QString& folder)
     return true;
 }
 
-void FolderList::refresh()
-{
+void FolderList::refresh() {
     if (!path_.isEmpty() && !QFileInfo(path_).isDir()) {
         // The folder shown was removed behind our back: fall back to the nearest that exists.
         QDir dir(path_);
@@ -96,14 +92,12 @@ void FolderList::refresh()
     highlight(kept);
 }
 
-QString FolderList::highlightedPath() const
-{
+QString FolderList::highlightedPath() const {
     const QTreeWidgetItem* item = currentItem();
     return item ? item->data(0, kPathRole).toString() : path_;
 }
 
-bool FolderList::highlight(const QString& folder)
-{
+bool FolderList::highlight(const QString& folder) {
     const QString target = normalised(folder);
     for (QTreeWidgetItemIterator it(const_cast<FolderList*>(this)); *it; ++it)
         if ((*it)->data(0, kPathRole).toString() == target) {
@@ -114,9 +108,8 @@ bool FolderList::highlight(const QString& folder)
     return false;
 }
 
-QTreeWidgetItem* FolderList::addFolderItem(QTreeWidgetItem* parent, const QString& folder, const QString& label,
-                                           bool open)
-{
+QTreeWidgetItem* FolderList::addFolderItem(QTreeWidgetItem* parent, const QString& folder,
+                                           const QString& label, bool open) {
     auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
     item->setText(0, label);
     item->setData(0, kPathRole, folder);
@@ -130,8 +123,7 @@ QTreeWidgetItem* FolderList::addFolderItem(QTreeWidgetItem* parent, const QStrin
     return item;
 }
 
-void FolderList::rebuild()
-{
+void FolderList::rebuild() {
     clear();
     QTreeWidgetItem* parent = nullptr;
     for (const QString& folder : chainFromRoot(path_)) {
@@ -139,8 +131,8 @@ void FolderList::rebuild()
         parent->setExpanded(true);
     }
     QTreeWidgetItem* current = parent;
-    const QFileInfoList children = QDir(path_).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot,
-                                                             QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList children =
+        QDir(path_).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& child : children)
         addFolderItem(current, child.absoluteFilePath(), child.fileName(), false);
     if (current) {
@@ -150,15 +142,14 @@ void FolderList::rebuild()
     }
 }
 
-DriveList::DriveList(QWidget* parent) : QComboBox(parent)
-{
+DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
     for (const QString& root : availableRoots())
         addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), QDir::toNativeSeparators(root), root);
-    connect(this, &QComboBox::activated, this, [this](int index) { emit driveChosen(itemData(index).toString()); });
+    connect(this, &QComboBox::activated, this,
+            [this](int index) { emit driveChosen(itemData(index).toString()); });
 }
 
-QStringList DriveList::availableRoots()
-{
+QStringList DriveList::availableRoots() {
     QStringList roots;
 #ifdef Q_OS_WIN
     for (const QFileInfo& drive : QDir::drives())
@@ -174,18 +165,19 @@ QStringList DriveList::availableRoots()
     return roots;
 }
 
-QString DriveList::currentRoot() const { return currentData().toString(); }
+QString DriveList::currentRoot() const {
+    return currentData().toString();
+}
 
-void DriveList::showDriveOf(const QString& folder)
-{
+void DriveList::showDriveOf(const QString& folder) {
     const QString target = normalised(folder);
     int best = -1;
     int bestLength = -1;
     for (int i = 0; i < count(); ++i) {
         const QString root = itemData(i).toString();
         const QString prefix = root.endsWith('/') ? root : root + '/';
-        const bool holds = target.compare(root, Qt::CaseInsensitive) == 0
-            || target.startsWith(prefix, Qt::CaseInsensitive);
+        const bool holds =
+            target.compare(root, Qt::CaseInsensitive) == 0 || target.startsWith(prefix, Qt::CaseInsensitive);
         if (holds && root.size() > bestLength) {
             best = i;
             bestLength = root.size();

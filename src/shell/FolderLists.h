@@ -33,7 +33,8 @@ signals:
 
 private:
     void rebuild();
-    QTreeWidgetItem* addFolderItem(QTreeWidgetItem* parent, const QString& folder, const QString& label, bool open);
+    QTreeWidgetItem* addFolderItem(QTreeWidgetItem* parent, const QString& folder, const QString& label,
+                                   bool open);
 
     QString path_;
     QString root_;

@@ -4,33 +4,29 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextDocumentFragment>
-
 #include <algorithm>
 
 namespace korvex::shell {
 
 namespace {
 
-QString folded(const QString& text)
-{
+QString folded(const QString& text) {
     QString plain = text.normalized(QString::NormalizationForm_D);
     plain.removeIf([](QChar c) { return c.category() == QChar::Mark_NonSpacing; });
     return plain.toCaseFolded();
 }
 
-QString attribute(const QString& attributes, const QString& name)
-{
+QString attribute(const QString& attributes, const QString& name) {
     const QRegularExpression pattern(name + R"re(\s*=\s*"([^"]*)")re");
     return pattern.match(attributes).captured(1).trimmed();
 }
 
 } // namespace
 
-std::optional<HelpFile> HelpFile::parse(const QString& text)
-{
+std::optional<HelpFile> HelpFile::parse(const QString& text) {
     static const QRegularExpression topicPattern(R"(<topic\b([^>]*)>(.*?)</topic>)",
-                                                 QRegularExpression::DotMatchesEverythingOption
-                                                     | QRegularExpression::CaseInsensitiveOption);
+                                                 QRegularExpression::DotMatchesEverythingOption |
+                                                     QRegularExpression::CaseInsensitiveOption);
     HelpFile file;
     for (auto it = topicPattern.globalMatch(text); it.hasNext();) {
         const auto match = it.next();
@@ -48,8 +44,7 @@ std::optional<HelpFile> HelpFile::parse(const QString& text)
     return file;
 }
 
-std::optional<HelpFile> HelpFile::load(const QString& path, QString* reason)
-{
+std::optional<HelpFile> HelpFile::load(const QString& path, QString* reason) {
     QFile input(path);
     if (!QFileInfo(path).isFile() || !input.open(QIODevice::ReadOnly)) {
         if (reason)
@@ -63,16 +58,14 @@ std::optional<HelpFile> HelpFile::load(const QString& path, QString* reason)
     return file;
 }
 
-const HelpTopic* HelpFile::find(const QString& id) const
-{
+const HelpTopic* HelpFile::find(const QString& id) const {
     for (const HelpTopic& topic : topics_)
         if (topic.id == id)
             return &topic;
     return nullptr;
 }
 
-QList<const HelpTopic*> HelpFile::search(const QString& query) const
-{
+QList<const HelpTopic*> HelpFile::search(const QString& query) const {
     const QStringList words = folded(query).split(QRegularExpression(R"(\W+)"), Qt::SkipEmptyParts);
     QList<std::pair<int, const HelpTopic*>> ranked;
     for (const HelpTopic& topic : topics_) {
@@ -89,7 +82,8 @@ QList<const HelpTopic*> HelpFile::search(const QString& query) const
         if (all)
             ranked.append({inHeading, &topic});
     }
-    std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
     QList<const HelpTopic*> found;
     for (const auto& entry : ranked)
         found.append(entry.second);

@@ -8,7 +8,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 namespace korvex::shell {

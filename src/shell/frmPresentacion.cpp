@@ -13,8 +13,7 @@ namespace korvex::shell {
 namespace {
 
 QLabel* makeLabel(const QString& name, const QString& text, qreal pointSize, bool bold, const QString& color,
-                  QWidget* parent)
-{
+                  QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setAlignment(Qt::AlignCenter);
@@ -28,8 +27,7 @@ QLabel* makeLabel(const QString& name, const QString& text, qreal pointSize, boo
 
 } // namespace
 
-frmPresentacion::frmPresentacion(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
-{
+frmPresentacion::frmPresentacion(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName("frmPresentacion");
     setWindowTitle("Korvex");
     setFocusPolicy(Qt::StrongFocus);
@@ -39,10 +37,11 @@ frmPresentacion::frmPresentacion(QWidget* parent) : QWidget(parent, Qt::Window |
     layout->setContentsMargins(40, 48, 40, 30);
     layout->setSpacing(6);
     layout->addWidget(makeLabel("lblProducto", "Korvex", 44, true, "#ffffff", this));
-    layout->addWidget(
-        makeLabel("lblDescripcion", "Presupuestos de obra y análisis de precios unitarios", 13, false, "#dce6f5", this));
+    layout->addWidget(makeLabel("lblDescripcion", "Presupuestos de obra y análisis de precios unitarios", 13,
+                                false, "#dce6f5", this));
     layout->addStretch();
-    layout->addWidget(makeLabel("lblContinuar", "(Presione una tecla para continuar)", 11, false, "#ffffff", this));
+    layout->addWidget(
+        makeLabel("lblContinuar", "(Presione una tecla para continuar)", 11, false, "#ffffff", this));
     layout->addSpacing(10);
     layout->addWidget(makeLabel("lblVersion", "Versión 1.0", 9, false, "#a9bddb", this));
 
@@ -50,8 +49,7 @@ frmPresentacion::frmPresentacion(QWidget* parent) : QWidget(parent, Qt::Window |
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void frmPresentacion::paintEvent(QPaintEvent*)
-{
+void frmPresentacion::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     QLinearGradient gradient(0, 0, 0, height());
     gradient.setColorAt(0, QColor(0x1f, 0x3b, 0x63));
@@ -63,12 +61,15 @@ void frmPresentacion::paintEvent(QPaintEvent*)
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-void frmPresentacion::keyPressEvent(QKeyEvent*) { carryOn(); }
+void frmPresentacion::keyPressEvent(QKeyEvent*) {
+    carryOn();
+}
 
-void frmPresentacion::mousePressEvent(QMouseEvent*) { carryOn(); }
+void frmPresentacion::mousePressEvent(QMouseEvent*) {
+    carryOn();
+}
 
-void frmPresentacion::carryOn()
-{
+void frmPresentacion::carryOn() {
     if (done_)
         return;
     done_ = true;

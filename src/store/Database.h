@@ -8,7 +8,6 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
-
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -100,9 +99,9 @@ public:
     // an unknown field or when there is no current record.
     QVariant value(const QString& field) const;
     bool isNull(const QString& field) const;
-    QString text(const QString& field) const; // "" for Null
+    QString text(const QString& field) const;  // "" for Null
     double number(const QString& field) const; // 0 for Null
-    bool boolean(const QString& field) const; // Null and 0 are false
+    bool boolean(const QString& field) const;  // Null and 0 are false
 
     void addNew();
     void edit();

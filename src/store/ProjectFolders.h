@@ -15,8 +15,7 @@ struct FolderResult {
     QString title;
     QString path; // the folder created or deleted, when ok
     static FolderResult success(const QString& path = {}) { return {true, {}, {}, path}; }
-    static FolderResult refusal(const QString& message, const QString& title = {})
-    {
+    static FolderResult refusal(const QString& message, const QString& title = {}) {
         return {false, message, title, {}};
     }
 };

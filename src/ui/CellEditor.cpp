@@ -4,23 +4,20 @@
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-
 #include <algorithm>
 
 namespace korvex::ui {
 
 namespace {
 
-bool isPrintable(const QKeyEvent* event)
-{
+bool isPrintable(const QKeyEvent* event) {
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
     const QString text = event->text();
     return !text.isEmpty() && text.at(0).isPrint();
 }
 
-std::optional<EditorKey> editorKey(int key)
-{
+std::optional<EditorKey> editorKey(int key) {
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -38,8 +35,7 @@ std::optional<EditorKey> editorKey(int key)
     }
 }
 
-QList<int> typedColumns(const Grid& grid, const CellEditRules& rules)
-{
+QList<int> typedColumns(const Grid& grid, const CellEditRules& rules) {
     if (!rules.columns.isEmpty())
         return rules.columns;
     QList<int> all;
@@ -50,8 +46,7 @@ QList<int> typedColumns(const Grid& grid, const CellEditRules& rules)
 
 } // namespace
 
-CellEditor::CellEditor(QWidget* window) : QObject(window), window_(window), edit_(new QLineEdit(window))
-{
+CellEditor::CellEditor(QWidget* window) : QObject(window), window_(window), edit_(new QLineEdit(window)) {
     edit_->setObjectName("txtIngreso");
     edit_->setContextMenuPolicy(Qt::NoContextMenu);
     edit_->setFrame(false);
@@ -63,8 +58,7 @@ CellEditor::CellEditor(QWidget* window) : QObject(window), window_(window), edit
 
 CellEditor::~CellEditor() = default;
 
-void CellEditor::attach(Grid* grid, CellEditRules rules)
-{
+void CellEditor::attach(Grid* grid, CellEditRules rules) {
     if (!grid || rules_.contains(grid))
         return;
     rules_.insert(grid, std::move(rules));
@@ -73,14 +67,19 @@ void CellEditor::attach(Grid* grid, CellEditRules rules)
     connect(grid, &QObject::destroyed, this, [this, grid] { rules_.remove(grid); });
 }
 
-CellEditRules& CellEditor::rules(Grid* grid) { return rules_[grid]; }
+CellEditRules& CellEditor::rules(Grid* grid) {
+    return rules_[grid];
+}
 
-bool CellEditor::isEditing() const { return !edit_->isHidden(); }
+bool CellEditor::isEditing() const {
+    return !edit_->isHidden();
+}
 
-bool CellEditor::isListVisible() const { return list_ && !list_->isHidden(); }
+bool CellEditor::isListVisible() const {
+    return list_ && !list_->isHidden();
+}
 
-bool CellEditor::canType(Grid* grid, int row, int col) const
-{
+bool CellEditor::canType(Grid* grid, int row, int col) const {
     const auto found = rules_.constFind(grid);
     if (found == rules_.constEnd() || row < grid->fixedRows() || col < 0 || col >= grid->cols())
         return false;
@@ -89,8 +88,7 @@ bool CellEditor::canType(Grid* grid, int row, int col) const
     return typedColumns(*grid, *found).contains(col);
 }
 
-bool CellEditor::canEditExisting(Grid* grid, int row, int col) const
-{
+bool CellEditor::canEditExisting(Grid* grid, int row, int col) const {
     const auto found = rules_.constFind(grid);
     if (found == rules_.constEnd() || row < grid->fixedRows())
         return false;
@@ -99,8 +97,7 @@ bool CellEditor::canEditExisting(Grid* grid, int row, int col) const
     return canType(grid, row, col) && !grid->text(row, col).isEmpty();
 }
 
-bool CellEditor::eventFilter(QObject* watched, QEvent* event)
-{
+bool CellEditor::eventFilter(QObject* watched, QEvent* event) {
     if (watched == edit_) {
         if (event->type() == QEvent::KeyPress)
             return handleEditorKey(static_cast<QKeyEvent*>(event));
@@ -123,8 +120,7 @@ bool CellEditor::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
-bool CellEditor::handleGridKey(Grid* grid, QKeyEvent* event)
-{
+bool CellEditor::handleGridKey(Grid* grid, QKeyEvent* event) {
     if (event->key() == Qt::Key_F12 && !(event->modifiers() & ~Qt::KeypadModifier)) {
         if (canEditExisting(grid, grid->row(), grid->col()))
             open(grid, grid->currentText(), true);
@@ -136,14 +132,12 @@ bool CellEditor::handleGridKey(Grid* grid, QKeyEvent* event)
     return true;
 }
 
-void CellEditor::onGridDoubleClick(Grid* grid)
-{
+void CellEditor::onGridDoubleClick(Grid* grid) {
     if (canEditExisting(grid, grid->row(), grid->col()))
         open(grid, grid->currentText(), true);
 }
 
-void CellEditor::open(Grid* grid, const QString& text, bool existing)
-{
+void CellEditor::open(Grid* grid, const QString& text, bool existing) {
     if (!grid || grid->row() < grid->fixedRows() || grid->col() >= grid->cols())
         return;
     if (isEditing() && grid_ != grid)
@@ -163,17 +157,16 @@ void CellEditor::open(Grid* grid, const QString& text, bool existing)
         onTextEdited(text);
 }
 
-void CellEditor::placeOverCell()
-{
+void CellEditor::placeOverCell() {
     const QRect cell = grid_->cellRect(grid_->row(), grid_->col());
     QWidget* parent = edit_->parentWidget();
-    const QPoint topLeft = parent->isAncestorOf(grid_) ? grid_->mapTo(parent, cell.topLeft())
-                                                        : parent->mapFromGlobal(grid_->mapToGlobal(cell.topLeft()));
+    const QPoint topLeft = parent->isAncestorOf(grid_)
+                               ? grid_->mapTo(parent, cell.topLeft())
+                               : parent->mapFromGlobal(grid_->mapToGlobal(cell.topLeft()));
     edit_->setGeometry(QRect(topLeft, cell.size()));
 }
 
-bool CellEditor::handleEditorKey(QKeyEvent* event)
-{
+bool CellEditor::handleEditorKey(QKeyEvent* event) {
     if (!grid_)
         return false;
     if (event->key() == Qt::Key_Escape) {
@@ -189,8 +182,9 @@ bool CellEditor::handleEditorKey(QKeyEvent* event)
         return true;
     }
     const CellEditRules& rule = rules_[grid_];
-    const KeyAction action = rule.keyAction ? rule.keyAction(*key, editingExisting_, grid_->row(), grid_->col())
-                                            : defaultKeyAction(*key, editingExisting_);
+    const KeyAction action = rule.keyAction
+                                 ? rule.keyAction(*key, editingExisting_, grid_->row(), grid_->col())
+                                 : defaultKeyAction(*key, editingExisting_);
     switch (action) {
     case KeyAction::Pass:
         return false;
@@ -206,8 +200,7 @@ bool CellEditor::handleEditorKey(QKeyEvent* event)
     return true;
 }
 
-KeyAction CellEditor::defaultKeyAction(EditorKey key, bool editingExisting)
-{
+KeyAction CellEditor::defaultKeyAction(EditorKey key, bool editingExisting) {
     if (key == EditorKey::Enter)
         return KeyAction::Commit;
     if (!editingExisting)
@@ -216,8 +209,7 @@ KeyAction CellEditor::defaultKeyAction(EditorKey key, bool editingExisting)
 }
 
 std::optional<CellPosition> CellEditor::defaultNextCell(const Grid& grid, const CellEditRules& rules,
-                                                        EditorKey key, int row, int col)
-{
+                                                        EditorKey key, int row, int col) {
     const QList<int> columns = typedColumns(grid, rules);
     const int firstRow = grid.fixedRows();
     const int lastRow = rules.lastRow < 0 ? grid.rows() - 1 : std::min(rules.lastRow, Grid::kMaxRows - 1);
@@ -246,8 +238,7 @@ std::optional<CellPosition> CellEditor::defaultNextCell(const Grid& grid, const 
     return std::nullopt;
 }
 
-void CellEditor::writeValue(const QString& picked)
-{
+void CellEditor::writeValue(const QString& picked) {
     Grid* grid = grid_;
     if (!grid)
         return;
@@ -265,8 +256,7 @@ void CellEditor::writeValue(const QString& picked)
     emit committed(grid, row, col);
 }
 
-void CellEditor::confirmAndMove(EditorKey key, const QString& picked)
-{
+void CellEditor::confirmAndMove(EditorKey key, const QString& picked) {
     Grid* grid = grid_;
     if (!grid)
         return;
@@ -276,7 +266,8 @@ void CellEditor::confirmAndMove(EditorKey key, const QString& picked)
         const CellEditRules& rule = rules_[grid];
         const int row = grid->row();
         const int col = grid->col();
-        const auto next = rule.nextCell ? rule.nextCell(key, row, col) : defaultNextCell(*grid, rule, key, row, col);
+        const auto next =
+            rule.nextCell ? rule.nextCell(key, row, col) : defaultNextCell(*grid, rule, key, row, col);
         if (next)
             grid->setCell(next->row, next->col);
     }
@@ -284,8 +275,7 @@ void CellEditor::confirmAndMove(EditorKey key, const QString& picked)
     finish();
 }
 
-void CellEditor::commit()
-{
+void CellEditor::commit() {
     if (!grid_ || edit_->isHidden())
         return;
     closing_ = true;
@@ -294,10 +284,11 @@ void CellEditor::commit()
     finish();
 }
 
-void CellEditor::cancel() { finish(); }
+void CellEditor::cancel() {
+    finish();
+}
 
-void CellEditor::finish()
-{
+void CellEditor::finish() {
     const bool wasOpen = !edit_->isHidden();
     closing_ = true;
     const bool hadFocus = focusIsInEditorOrList();
@@ -312,8 +303,7 @@ void CellEditor::finish()
         emit closed();
 }
 
-void CellEditor::handleEditorFocusOut(QFocusEvent* event)
-{
+void CellEditor::handleEditorFocusOut(QFocusEvent* event) {
     if (closing_ || edit_->isHidden())
         return;
     if (list_ && QApplication::focusWidget() == list_)
@@ -329,14 +319,12 @@ void CellEditor::handleEditorFocusOut(QFocusEvent* event)
 // The window's own focus widget, not the application's: while the window is not active (a message
 // box just closed without giving the activation back) keys still reach that widget, and a hidden
 // editor left holding it would take the next Enter and write its empty text into a cell.
-bool CellEditor::focusIsInEditorOrList() const
-{
+bool CellEditor::focusIsInEditorOrList() const {
     const QWidget* focus = edit_->window()->focusWidget();
     return focus && (focus == edit_ || (list_ && focus == list_));
 }
 
-void CellEditor::onTextEdited(const QString& text)
-{
+void CellEditor::onTextEdited(const QString& text) {
     if (!grid_ || edit_->isHidden())
         return;
     const CellEditRules& rule = rules_[grid_];
@@ -351,8 +339,7 @@ void CellEditor::onTextEdited(const QString& text)
         showList(*matches);
 }
 
-void CellEditor::ensureList()
-{
+void CellEditor::ensureList() {
     if (list_)
         return;
     list_ = new Grid(0, 2, edit_->parentWidget());
@@ -368,8 +355,7 @@ void CellEditor::ensureList()
     connect(list_, &Grid::doubleClick, this, &CellEditor::pickFromList);
 }
 
-void CellEditor::showList(const QList<QStringList>& matches)
-{
+void CellEditor::showList(const QList<QStringList>& matches) {
     ensureList();
     const int n = std::min<int>(matches.size(), kMaxListRows);
     list_->clearCells();
@@ -397,14 +383,12 @@ void CellEditor::showList(const QList<QStringList>& matches)
     edit_->setFocus(Qt::OtherFocusReason);
 }
 
-void CellEditor::hideList()
-{
+void CellEditor::hideList() {
     if (list_)
         list_->hide();
 }
 
-bool CellEditor::handleListKey(QKeyEvent* event)
-{
+bool CellEditor::handleListKey(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -419,8 +403,7 @@ bool CellEditor::handleListKey(QKeyEvent* event)
     }
 }
 
-void CellEditor::pickFromList()
-{
+void CellEditor::pickFromList() {
     if (!list_ || !grid_ || edit_->isHidden())
         return;
     const int row = list_->row();

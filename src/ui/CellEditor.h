@@ -44,7 +44,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
-
 #include <functional>
 #include <optional>
 
@@ -99,8 +98,8 @@ public:
     void attach(Grid* grid, CellEditRules rules);
     CellEditRules& rules(Grid* grid);
 
-    QLineEdit* lineEdit() const { return edit_; }   // txtIngreso
-    Grid* list() const { return list_; }            // msfgIngreso, nullptr until first needed
+    QLineEdit* lineEdit() const { return edit_; } // txtIngreso
+    Grid* list() const { return list_; }          // msfgIngreso, nullptr until first needed
     Grid* activeGrid() const { return grid_; }
     bool isEditing() const;
     bool editingExisting() const { return editingExisting_; }
@@ -116,7 +115,7 @@ public:
     // The default rule pieces, for windows that extend rather than replace them.
     static KeyAction defaultKeyAction(EditorKey key, bool editingExisting);
     static std::optional<CellPosition> defaultNextCell(const Grid& grid, const CellEditRules& rules,
-                                                      EditorKey key, int row, int col);
+                                                       EditorKey key, int row, int col);
 
 signals:
     // After a value was written into (row, col) of grid.

@@ -1,12 +1,11 @@
 #include "ui/Grid.h"
 
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QScrollBar>
-#include <QGuiApplication>
 #include <QScreen>
-
+#include <QScrollBar>
 #include <algorithm>
 
 namespace korvex::ui {
@@ -16,8 +15,7 @@ namespace {
 constexpr int kTwipsPerInch = 1440;
 constexpr int kDefaultRowHeightTwips = 285;
 
-qreal logicalDpi(const QWidget* reference)
-{
+qreal logicalDpi(const QWidget* reference) {
     if (reference)
         return reference->logicalDpiY();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -25,8 +23,7 @@ qreal logicalDpi(const QWidget* reference)
     return 96.0;
 }
 
-bool isNavigationKey(int key)
-{
+bool isNavigationKey(int key) {
     switch (key) {
     case Qt::Key_Up:
     case Qt::Key_Down:
@@ -42,8 +39,7 @@ bool isNavigationKey(int key)
     }
 }
 
-bool isPrintable(const QKeyEvent* event)
-{
+bool isPrintable(const QKeyEvent* event) {
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
     const QString text = event->text();
@@ -52,22 +48,23 @@ bool isPrintable(const QKeyEvent* event)
 
 } // namespace
 
-int twipsToPixels(int twips, const QWidget* reference)
-{
+int twipsToPixels(int twips, const QWidget* reference) {
     return qRound(twips * logicalDpi(reference) / kTwipsPerInch);
 }
 
-int pixelsToTwips(int pixels, const QWidget* reference)
-{
+int pixelsToTwips(int pixels, const QWidget* reference) {
     return qRound(pixels * kTwipsPerInch / logicalDpi(reference));
 }
 
-Grid::Grid(QWidget* parent) : QTableWidget(parent) { initialise(2, 2); }
+Grid::Grid(QWidget* parent) : QTableWidget(parent) {
+    initialise(2, 2);
+}
 
-Grid::Grid(int rows, int cols, QWidget* parent) : QTableWidget(parent) { initialise(rows, cols); }
+Grid::Grid(int rows, int cols, QWidget* parent) : QTableWidget(parent) {
+    initialise(rows, cols);
+}
 
-void Grid::initialise(int rows, int cols)
-{
+void Grid::initialise(int rows, int cols) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -91,10 +88,11 @@ void Grid::initialise(int rows, int cols)
     moveSelectionToCurrent();
 }
 
-int Grid::rows() const { return rowCount() + fixedRows_; }
+int Grid::rows() const {
+    return rowCount() + fixedRows_;
+}
 
-void Grid::setRows(int rows)
-{
+void Grid::setRows(int rows) {
     rows = std::clamp(rows, fixedRows_, kMaxRows);
     setRowCount(rows - fixedRows_);
     if (row_ >= rows) {
@@ -103,10 +101,11 @@ void Grid::setRows(int rows)
     }
 }
 
-int Grid::cols() const { return columnCount(); }
+int Grid::cols() const {
+    return columnCount();
+}
 
-void Grid::setCols(int cols)
-{
+void Grid::setCols(int cols) {
     cols = std::max(cols, 0);
     const int before = columnCount();
     setColumnCount(cols);
@@ -119,14 +118,12 @@ void Grid::setCols(int cols)
         col_ = std::max(cols - 1, 0);
 }
 
-void Grid::ensureRows(int rows)
-{
+void Grid::ensureRows(int rows) {
     if (rows > this->rows())
         setRows(rows);
 }
 
-void Grid::setFixedRows(int fixedRows)
-{
+void Grid::setFixedRows(int fixedRows) {
     fixedRows = std::clamp(fixedRows, 0, 1);
     if (fixedRows == fixedRows_)
         return;
@@ -138,21 +135,18 @@ void Grid::setFixedRows(int fixedRows)
     moveSelectionToCurrent();
 }
 
-void Grid::setFixedCols(int fixedCols)
-{
+void Grid::setFixedCols(int fixedCols) {
     fixedCols_ = std::clamp(fixedCols, 0, cols());
     for (int r = fixedRows_; r < rows(); ++r)
         for (int c = 0; c < fixedCols_; ++c)
             styleFixedColumnItem(cellItemForWrite(r, c));
 }
 
-bool Grid::validCell(int row, int col) const
-{
+bool Grid::validCell(int row, int col) const {
     return row >= 0 && col >= 0 && col < cols() && row < rows();
 }
 
-QTableWidgetItem* Grid::cellItem(int row, int col) const
-{
+QTableWidgetItem* Grid::cellItem(int row, int col) const {
     if (!validCell(row, col))
         return nullptr;
     if (isHeaderRow(row))
@@ -160,8 +154,7 @@ QTableWidgetItem* Grid::cellItem(int row, int col) const
     return item(row - fixedRows_, col);
 }
 
-QTableWidgetItem* Grid::cellItemForWrite(int row, int col)
-{
+QTableWidgetItem* Grid::cellItemForWrite(int row, int col) {
     if (row < 0 || col < 0 || col >= cols() || row >= kMaxRows)
         return nullptr;
     ensureRows(row + 1);
@@ -185,22 +178,19 @@ QTableWidgetItem* Grid::cellItemForWrite(int row, int col)
     return cell;
 }
 
-void Grid::styleHeaderItem(QTableWidgetItem* item) const
-{
+void Grid::styleHeaderItem(QTableWidgetItem* item) const {
     QFont bold = font();
     bold.setBold(true);
     item->setFont(bold);
     item->setTextAlignment(Qt::AlignCenter);
 }
 
-void Grid::styleFixedColumnItem(QTableWidgetItem* item) const
-{
+void Grid::styleFixedColumnItem(QTableWidgetItem* item) const {
     if (item)
         item->setBackground(palette().button());
 }
 
-void Grid::setRow(int row)
-{
+void Grid::setRow(int row) {
     if (row < 0 || row >= kMaxRows)
         return;
     ensureRows(row + 1);
@@ -209,8 +199,7 @@ void Grid::setRow(int row)
     emit currentCellMoved(row_, col_);
 }
 
-void Grid::setCol(int col)
-{
+void Grid::setCol(int col) {
     if (col < 0 || col >= cols())
         return;
     col_ = col;
@@ -218,8 +207,7 @@ void Grid::setCol(int col)
     emit currentCellMoved(row_, col_);
 }
 
-void Grid::setCell(int row, int col)
-{
+void Grid::setCell(int row, int col) {
     if (row < 0 || row >= kMaxRows || col < 0 || col >= cols())
         return;
     ensureRows(row + 1);
@@ -229,8 +217,7 @@ void Grid::setCell(int row, int col)
     emit currentCellMoved(row_, col_);
 }
 
-void Grid::moveSelectionToCurrent()
-{
+void Grid::moveSelectionToCurrent() {
     syncing_ = true;
     if (row_ >= fixedRows_ && row_ < rows() && col_ < cols())
         setCurrentCell(row_ - fixedRows_, col_);
@@ -239,8 +226,7 @@ void Grid::moveSelectionToCurrent()
     syncing_ = false;
 }
 
-void Grid::onTableCurrentChanged(int tableRow, int tableCol)
-{
+void Grid::onTableCurrentChanged(int tableRow, int tableCol) {
     if (syncing_ || tableRow < 0 || tableCol < 0)
         return;
     row_ = tableRow + fixedRows_;
@@ -248,28 +234,24 @@ void Grid::onTableCurrentChanged(int tableRow, int tableCol)
     emit currentCellMoved(row_, col_);
 }
 
-QString Grid::text(int row, int col) const
-{
+QString Grid::text(int row, int col) const {
     const QTableWidgetItem* cell = cellItem(row, col);
     return cell ? cell->text() : QString();
 }
 
-void Grid::setText(int row, int col, const QString& text)
-{
+void Grid::setText(int row, int col, const QString& text) {
     if (QTableWidgetItem* cell = cellItemForWrite(row, col))
         cell->setText(text);
 }
 
-bool Grid::isRowEmpty(int row) const
-{
+bool Grid::isRowEmpty(int row) const {
     for (int c = 0; c < cols(); ++c)
         if (!text(row, c).isEmpty())
             return false;
     return true;
 }
 
-void Grid::setHeader(const QStringList& titles, const QList<int>& widthsTwips)
-{
+void Grid::setHeader(const QStringList& titles, const QList<int>& widthsTwips) {
     if (fixedRows_ == 0)
         return;
     for (int c = 0; c < titles.size() && c < cols(); ++c)
@@ -278,51 +260,46 @@ void Grid::setHeader(const QStringList& titles, const QList<int>& widthsTwips)
         setColWidthTwips(c, widthsTwips.at(c));
 }
 
-void Grid::setColWidthTwips(int col, int twips)
-{
+void Grid::setColWidthTwips(int col, int twips) {
     if (col >= 0 && col < cols())
         setColumnWidth(col, std::max(twipsToPixels(twips, this), 0));
 }
 
-int Grid::colWidthTwips(int col) const
-{
+int Grid::colWidthTwips(int col) const {
     if (col < 0 || col >= cols())
         return 0;
     return pixelsToTwips(columnWidth(col), this);
 }
 
-void Grid::setRowHeightTwips(int twips)
-{
+void Grid::setRowHeightTwips(int twips) {
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setDefaultSectionSize(std::max(twipsToPixels(twips, this), 1));
 }
 
-int Grid::rowHeightTwips() const { return pixelsToTwips(verticalHeader()->defaultSectionSize(), this); }
+int Grid::rowHeightTwips() const {
+    return pixelsToTwips(verticalHeader()->defaultSectionSize(), this);
+}
 
-void Grid::setAlignment(int row, int col, Qt::Alignment alignment)
-{
+void Grid::setAlignment(int row, int col, Qt::Alignment alignment) {
     if (!(alignment & Qt::AlignVertical_Mask))
         alignment |= Qt::AlignVCenter;
     if (QTableWidgetItem* cell = cellItemForWrite(row, col))
         cell->setTextAlignment(alignment);
 }
 
-Qt::Alignment Grid::alignment(int row, int col) const
-{
+Qt::Alignment Grid::alignment(int row, int col) const {
     const QTableWidgetItem* cell = cellItem(row, col);
     if (!cell)
         return isHeaderRow(row) ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter);
     return Qt::Alignment(cell->textAlignment());
 }
 
-void Grid::setColumnAlignment(int col, Qt::Alignment alignment)
-{
+void Grid::setColumnAlignment(int col, Qt::Alignment alignment) {
     for (int r = fixedRows_; r < rows(); ++r)
         setAlignment(r, col, alignment);
 }
 
-void Grid::setBold(int row, int col, bool bold)
-{
+void Grid::setBold(int row, int col, bool bold) {
     if (QTableWidgetItem* cell = cellItemForWrite(row, col)) {
         QFont f = cell->font();
         f.setBold(bold);
@@ -330,26 +307,22 @@ void Grid::setBold(int row, int col, bool bold)
     }
 }
 
-bool Grid::isBold(int row, int col) const
-{
+bool Grid::isBold(int row, int col) const {
     const QTableWidgetItem* cell = cellItem(row, col);
     return cell ? cell->font().bold() : isHeaderRow(row);
 }
 
-void Grid::setCellFont(int row, int col, const QFont& font)
-{
+void Grid::setCellFont(int row, int col, const QFont& font) {
     if (QTableWidgetItem* cell = cellItemForWrite(row, col))
         cell->setFont(font);
 }
 
-QFont Grid::cellFont(int row, int col) const
-{
+QFont Grid::cellFont(int row, int col) const {
     const QTableWidgetItem* cell = cellItem(row, col);
     return cell ? cell->font() : font();
 }
 
-void Grid::setFontSize(int row, int col, qreal points)
-{
+void Grid::setFontSize(int row, int col, qreal points) {
     if (points <= 0)
         return;
     if (QTableWidgetItem* cell = cellItemForWrite(row, col)) {
@@ -359,54 +332,48 @@ void Grid::setFontSize(int row, int col, qreal points)
     }
 }
 
-void Grid::setBackColor(int row, int col, const QColor& color)
-{
+void Grid::setBackColor(int row, int col, const QColor& color) {
     if (QTableWidgetItem* cell = cellItemForWrite(row, col))
         cell->setBackground(color);
 }
 
-QColor Grid::backColor(int row, int col) const
-{
+QColor Grid::backColor(int row, int col) const {
     const QTableWidgetItem* cell = cellItem(row, col);
     if (!cell || cell->background().style() == Qt::NoBrush)
         return palette().base().color();
     return cell->background().color();
 }
 
-void Grid::setForeColor(int row, int col, const QColor& color)
-{
+void Grid::setForeColor(int row, int col, const QColor& color) {
     if (QTableWidgetItem* cell = cellItemForWrite(row, col))
         cell->setForeground(color);
 }
 
-QColor Grid::foreColor(int row, int col) const
-{
+QColor Grid::foreColor(int row, int col) const {
     const QTableWidgetItem* cell = cellItem(row, col);
     if (!cell || cell->foreground().style() == Qt::NoBrush)
         return palette().text().color();
     return cell->foreground().color();
 }
 
-QRect Grid::cellRect(int row, int col, bool ensureVisible)
-{
+QRect Grid::cellRect(int row, int col, bool ensureVisible) {
     if (!validCell(row, col))
         return {};
     if (isHeaderRow(row)) {
         QHeaderView* header = horizontalHeader();
         const QPoint origin = header->mapTo(this, QPoint(0, 0));
-        return QRect(origin.x() + header->sectionViewportPosition(col), origin.y(),
-                     header->sectionSize(col), header->height());
+        return QRect(origin.x() + header->sectionViewportPosition(col), origin.y(), header->sectionSize(col),
+                     header->height());
     }
     const QModelIndex index = model()->index(row - fixedRows_, col);
     if (ensureVisible)
         scrollTo(index);
-    const QRect inViewport(columnViewportPosition(col), rowViewportPosition(row - fixedRows_), columnWidth(col),
-                           rowHeight(row - fixedRows_));
+    const QRect inViewport(columnViewportPosition(col), rowViewportPosition(row - fixedRows_),
+                           columnWidth(col), rowHeight(row - fixedRows_));
     return inViewport.translated(viewport()->mapTo(this, QPoint(0, 0)));
 }
 
-void Grid::clearCells()
-{
+void Grid::clearCells() {
     for (int c = 0; c < cols(); ++c) {
         auto* header = new QTableWidgetItem;
         styleHeaderItem(header);
@@ -415,27 +382,23 @@ void Grid::clearCells()
     clearData();
 }
 
-void Grid::clearData()
-{
+void Grid::clearData() {
     clearContents();
     if (fixedCols_ > 0)
         setFixedCols(fixedCols_);
 }
 
-void Grid::scrollLines(int lines)
-{
+void Grid::scrollLines(int lines) {
     QScrollBar* bar = verticalScrollBar();
     bar->setValue(bar->value() + lines * bar->singleStep());
 }
 
-int Grid::topRow() const
-{
+int Grid::topRow() const {
     const int tableRow = rowAt(0);
     return (tableRow < 0 ? 0 : tableRow) + fixedRows_;
 }
 
-void Grid::keyPressEvent(QKeyEvent* event)
-{
+void Grid::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     emit keyDown(key, event->modifiers());
     if (isNavigationKey(key) && !(event->modifiers() & (Qt::AltModifier | Qt::MetaModifier))) {
@@ -451,8 +414,7 @@ void Grid::keyPressEvent(QKeyEvent* event)
     event->accept();
 }
 
-void Grid::mouseDoubleClickEvent(QMouseEvent* event)
-{
+void Grid::mouseDoubleClickEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     if (!index.isValid()) {
         event->accept();

@@ -129,21 +129,21 @@ protected:
 
 private:
     // Counting from the first data row is an easy mistake next to rows(); keep it out of reach.
-    using QTableWidget::rowCount;
-    using QTableWidget::setRowCount;
-    using QTableWidget::columnCount;
-    using QTableWidget::setColumnCount;
-    using QTableWidget::currentRow;
-    using QTableWidget::currentColumn;
-    using QTableWidget::item;
-    using QTableWidget::setItem;
     using QTableWidget::clear;
     using QTableWidget::clearContents;
+    using QTableWidget::columnCount;
+    using QTableWidget::currentColumn;
+    using QTableWidget::currentRow;
+    using QTableWidget::item;
+    using QTableWidget::rowCount;
+    using QTableWidget::setColumnCount;
+    using QTableWidget::setItem;
+    using QTableWidget::setRowCount;
 
     void initialise(int rows, int cols);
     bool validCell(int row, int col) const;
     bool isHeaderRow(int row) const { return row < fixedRows_; }
-    QTableWidgetItem* cellItem(int row, int col) const; // nullptr when absent
+    QTableWidgetItem* cellItem(int row, int col) const;   // nullptr when absent
     QTableWidgetItem* cellItemForWrite(int row, int col); // creates it, growing rows
     void styleHeaderItem(QTableWidgetItem* item) const;
     void styleFixedColumnItem(QTableWidgetItem* item) const;

@@ -28,14 +28,12 @@ public:
     virtual void setFormatButtonsVisible(const QStringList& names, bool visible) = 0;
     virtual bool isFormatButtonVisible(const QString& name) const = 0;
     // Inverts the visibility of each of these buttons (a group button's click).
-    void toggleFormatButtons(const QStringList& names)
-    {
+    void toggleFormatButtons(const QStringList& names) {
         for (const QString& name : names)
             setFormatButtonsVisible({name}, !isFormatButtonVisible(name));
     }
 
-    static MainWindowControls* from(const WindowContext& context)
-    {
+    static MainWindowControls* from(const WindowContext& context) {
         return dynamic_cast<MainWindowControls*>(context.mainWindow);
     }
 };

@@ -9,8 +9,7 @@ namespace korvex::ui {
 
 namespace {
 
-QMessageBox::Icon toQtIcon(MessageIcon icon)
-{
+QMessageBox::Icon toQtIcon(MessageIcon icon) {
     switch (icon) {
     case MessageIcon::Information:
         return QMessageBox::Information;
@@ -30,8 +29,7 @@ QMessageBox::Icon toQtIcon(MessageIcon icon)
 class BoxMessageService : public MessageService {
 public:
     MessageAnswer show(QWidget* parent, const QString& title, const QString& text, MessageButtons buttons,
-                       MessageIcon icon) override
-    {
+                       MessageIcon icon) override {
         QMessageBox box(toQtIcon(icon), title.isEmpty() ? QString(kApplicationTitle) : title, text,
                         QMessageBox::NoButton, parent ? parent->window() : nullptr);
         QPushButton* yes = nullptr;
@@ -59,8 +57,7 @@ public:
     }
 };
 
-BoxMessageService& defaultService()
-{
+BoxMessageService& defaultService() {
     static BoxMessageService service;
     return service;
 }
@@ -69,49 +66,45 @@ MessageService* installed = nullptr;
 
 } // namespace
 
-MessageService& messageService() { return installed ? *installed : defaultService(); }
+MessageService& messageService() {
+    return installed ? *installed : defaultService();
+}
 
-void setMessageService(MessageService* service) { installed = service; }
+void setMessageService(MessageService* service) {
+    installed = service;
+}
 
 namespace messages {
 
-void error(QWidget* parent, const QString& text)
-{
+void error(QWidget* parent, const QString& text) {
     messageService().show(parent, "Error", text, MessageButtons::Ok, MessageIcon::Warning);
 }
 
-void warning(QWidget* parent, const QString& text)
-{
+void warning(QWidget* parent, const QString& text) {
     messageService().show(parent, "Advertencia", text, MessageButtons::Ok, MessageIcon::Warning);
 }
 
-void information(QWidget* parent, const QString& title, const QString& text)
-{
+void information(QWidget* parent, const QString& title, const QString& text) {
     messageService().show(parent, title, text, MessageButtons::Ok, MessageIcon::Information);
 }
 
-void failure(QWidget* parent, const QString& text)
-{
+void failure(QWidget* parent, const QString& text) {
     messageService().show(parent, kApplicationTitle, text, MessageButtons::Ok, MessageIcon::Critical);
 }
 
-bool confirm(QWidget* parent, const QString& text)
-{
-    return messageService().show(parent, "Confirmacion", text, MessageButtons::YesNo, MessageIcon::Question)
-        == MessageAnswer::Yes;
+bool confirm(QWidget* parent, const QString& text) {
+    return messageService().show(parent, "Confirmacion", text, MessageButtons::YesNo,
+                                 MessageIcon::Question) == MessageAnswer::Yes;
 }
 
-bool confirmExit(QWidget* parent)
-{
-    return messageService().show(parent, "Salir...?", "En Realidad Desea Salir de Korvex...?", MessageButtons::YesNo,
-                                 MessageIcon::Question)
-        == MessageAnswer::Yes;
+bool confirmExit(QWidget* parent) {
+    return messageService().show(parent, "Salir...?", "En Realidad Desea Salir de Korvex...?",
+                                 MessageButtons::YesNo, MessageIcon::Question) == MessageAnswer::Yes;
 }
 
-MessageAnswer askSaveChanges(QWidget* parent)
-{
-    return messageService().show(parent, "Confirmacion", "¿Desea grabar los cambios?", MessageButtons::YesNoCancel,
-                                 MessageIcon::Question);
+MessageAnswer askSaveChanges(QWidget* parent) {
+    return messageService().show(parent, "Confirmacion", "¿Desea grabar los cambios?",
+                                 MessageButtons::YesNoCancel, MessageIcon::Question);
 }
 
 } // namespace messages

@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QTextEdit>
 #include <QScrollBar>
+#include <QTextEdit>
 #include <QWheelEvent>
 #include <QWidget>
 
@@ -21,8 +21,7 @@ constexpr const char* kHookedProperty = "korvexWheelHooked";
 class WheelFilter : public QObject {
 public:
     // One filter per application object, parented to it so it goes away with it.
-    static void ensureInstalled()
-    {
+    static void ensureInstalled() {
         static QPointer<WheelFilter> filter;
         if (!filter) {
             filter = new WheelFilter;
@@ -32,8 +31,7 @@ public:
     }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::Wheel || !watched->isWidgetType())
             return false;
         const QWidget* window = hookedWindowOf(static_cast<QWidget*>(watched));
@@ -50,8 +48,7 @@ protected:
     }
 
 private:
-    static const QWidget* hookedWindowOf(const QWidget* widget)
-    {
+    static const QWidget* hookedWindowOf(const QWidget* widget) {
         for (; widget; widget = widget->parentWidget())
             if (widget->property(kHookedProperty).toBool())
                 return widget;
@@ -61,31 +58,29 @@ private:
 
 } // namespace
 
-void hookWheel(QWidget* window)
-{
+void hookWheel(QWidget* window) {
     if (!window || !qApp)
         return;
     WheelFilter::ensureInstalled();
     window->setProperty(kHookedProperty, true);
 }
 
-void unhookWheel(QWidget* window)
-{
+void unhookWheel(QWidget* window) {
     if (window)
         window->setProperty(kHookedProperty, QVariant());
 }
 
-bool isWheelHooked(const QWidget* window) { return window && window->property(kHookedProperty).toBool(); }
-
-bool isListLike(const QWidget* widget)
-{
-    return qobject_cast<const QAbstractItemView*>(widget) || qobject_cast<const QComboBox*>(widget)
-        || qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget)
-        || qobject_cast<const QTextEdit*>(widget);
+bool isWheelHooked(const QWidget* window) {
+    return window && window->property(kHookedProperty).toBool();
 }
 
-bool scrollOneLine(QWidget* widget, int direction)
-{
+bool isListLike(const QWidget* widget) {
+    return qobject_cast<const QAbstractItemView*>(widget) || qobject_cast<const QComboBox*>(widget) ||
+           qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
+           qobject_cast<const QTextEdit*>(widget);
+}
+
+bool scrollOneLine(QWidget* widget, int direction) {
     if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         const int next = combo->currentIndex() + (direction > 0 ? 1 : -1);
         if (next >= 0 && next < combo->count())

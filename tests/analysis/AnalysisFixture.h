@@ -15,20 +15,23 @@ class AnalysisProject {
 public:
     AnalysisProject();
 
-    void setHeader(double indirectos, double otros, bool herramienta, const QString& name = "Edificio Central");
-    void addItem(const QString& code, const QString& item, const QString& description, const QString& unit = "m3");
-    void addMaterial(const QString& code, const QString& item, const QString& description, const QString& unit,
-                     double quantity, double price);
+    void setHeader(double indirectos, double otros, bool herramienta,
+                   const QString& name = "Edificio Central");
+    void addItem(const QString& code, const QString& item, const QString& description,
+                 const QString& unit = "m3");
+    void addMaterial(const QString& code, const QString& item, const QString& description,
+                     const QString& unit, double quantity, double price);
     void addEquipment(const QString& code, const QString& item, const QString& description, double hours,
                       double yield, double rate);
-    void addLabour(const QString& code, const QString& item, const QString& description, const QString& category,
-                   double hours, double yield, double wage);
-    void addTransport(const QString& code, const QString& item, const QString& description, const QString& unit,
-                      double quantity, double price);
+    void addLabour(const QString& code, const QString& item, const QString& description,
+                   const QString& category, double hours, double yield, double wage);
+    void addTransport(const QString& code, const QString& item, const QString& description,
+                      const QString& unit, double quantity, double price);
 
     // The stored lines of an item's table, each as "field=value|field=value" of the given fields, in
     // stored order; numbers shown with up to 4 decimals.
-    QStringList lines(const QString& table, const QString& code, const QString& item, const QStringList& fields);
+    QStringList lines(const QString& table, const QString& code, const QString& item,
+                      const QStringList& fields);
     // Every record of a table as lines() shows them, all items.
     QStringList all(const QString& table, const QStringList& fields);
 

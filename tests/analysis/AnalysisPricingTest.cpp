@@ -1,8 +1,8 @@
 // Loading and pricing an analysis as the editor does on opening and F5, against a real project.
-#include "AnalysisFixture.h"
-
-#include "analysis/AnalysisLoading.h"
 #include "analysis/AnalysisPricing.h"
+
+#include "AnalysisFixture.h"
+#include "analysis/AnalysisLoading.h"
 #include "analysis/AnalysisText.h"
 
 #include <gtest/gtest.h>
@@ -13,15 +13,13 @@ using namespace korvex::analysis;
 
 namespace {
 
-AnalysisTotals priceSheet(AnalysisProject& p, AnalysisSheet& sheet, const ProjectHeader& header)
-{
+AnalysisTotals priceSheet(AnalysisProject& p, AnalysisSheet& sheet, const ProjectHeader& header) {
     return computeAnalysis(sheet, lookupProjectPrices(p.db, sheet), header);
 }
 
 } // namespace
 
-TEST(AnalysisPricing, WorkedExampleGivesTheEditorsUnitPrice)
-{
+TEST(AnalysisPricing, WorkedExampleGivesTheEditorsUnitPrice) {
     AnalysisProject p;
     p.setHeader(20, 5, true);
     p.addItem("A1", "1", "Hormigón simple");
@@ -48,8 +46,7 @@ TEST(AnalysisPricing, WorkedExampleGivesTheEditorsUnitPrice)
     EXPECT_EQ(indirectCaption(priced->header), "COSTOS INDIRECTOS    20 %");
 }
 
-TEST(AnalysisPricing, LoadingSortsByDescriptionAndLeavesPricesBlankWithStoredPricesInTheCopy)
-{
+TEST(AnalysisPricing, LoadingSortsByDescriptionAndLeavesPricesBlankWithStoredPricesInTheCopy) {
     AnalysisProject p;
     p.addItem("A1", "1", "Mampostería");
     p.addMaterial("A1", "1", "Ripio", "m3", 0.95, 18.5);
@@ -71,8 +68,7 @@ TEST(AnalysisPricing, LoadingSortsByDescriptionAndLeavesPricesBlankWithStoredPri
     EXPECT_FALSE(sheet.isModified());
 }
 
-TEST(AnalysisPricing, LinesTakeTheFirstProjectPriceOfTheirResourceWhateverTheirOwn)
-{
+TEST(AnalysisPricing, LinesTakeTheFirstProjectPriceOfTheirResourceWhateverTheirOwn) {
     AnalysisProject p;
     p.addItem("A1", "1", "Contrapiso");
     p.addItem("B2", "1", "Enlucido");
@@ -117,8 +113,7 @@ TEST(AnalysisPricing, LinesTakeTheFirstProjectPriceOfTheirResourceWhateverTheirO
     EXPECT_EQ(t.pricedLines, 4);
 }
 
-TEST(AnalysisPricing, EditorRoundsQuantityTimesRateBeforeTheYieldAndIndirectsToCents)
-{
+TEST(AnalysisPricing, EditorRoundsQuantityTimesRateBeforeTheYieldAndIndirectsToCents) {
     AnalysisProject p;
     p.setHeader(15, 0, false);
     p.addItem("E1", "1", "Excavación");
@@ -138,8 +133,7 @@ TEST(AnalysisPricing, EditorRoundsQuantityTimesRateBeforeTheYieldAndIndirectsToC
     EXPECT_FALSE(priced->totals.withTools);
 }
 
-TEST(AnalysisPricing, QuotesAndLinesBeyondTheDesignRowsArePricedLikeAnyOther)
-{
+TEST(AnalysisPricing, QuotesAndLinesBeyondTheDesignRowsArePricedLikeAnyOther) {
     AnalysisProject p;
     p.addItem("H'1", "1", "Hormigón f'c = 210 kg/cm2");
     p.addMaterial("Z", "9", "Hormigón f'c = 210 kg/cm2", "m3", 1, 95.5);
@@ -154,8 +148,7 @@ TEST(AnalysisPricing, QuotesAndLinesBeyondTheDesignRowsArePricedLikeAnyOther)
     EXPECT_DOUBLE_EQ(t.subtotal(Kind::Material), 191.0);
 }
 
-TEST(AnalysisPricing, AnalysisTextShowsEachKindAndTheTotals)
-{
+TEST(AnalysisPricing, AnalysisTextShowsEachKindAndTheTotals) {
     AnalysisProject p;
     p.setHeader(20, 5, true, "Casa Comunal");
     p.addItem("A1", "1", "Hormigón simple", "m3");
@@ -164,7 +157,8 @@ TEST(AnalysisPricing, AnalysisTextShowsEachKindAndTheTotals)
     p.addLabour("A1", "1", "Peón", "E2", 8, 0.5, 3);
     const auto priced = priceItem(p.db, "A1", "1");
     ASSERT_TRUE(priced);
-    const QStringList lines = analysisText(priced->item, priced->header, priced->sheet, priced->totals).split('\n');
+    const QStringList lines =
+        analysisText(priced->item, priced->header, priced->sheet, priced->totals).split('\n');
     EXPECT_EQ(lines[0], "Proyecto  :\tCasa Comunal");
     EXPECT_TRUE(lines.contains("A. MATERIALES\tUNIDAD\tCANTIDAD\tPRECIO UNIT.\tSUBTOTAL"));
     EXPECT_TRUE(lines.contains("Cemento\tkg\t2.000\t10.00\t20.00"));

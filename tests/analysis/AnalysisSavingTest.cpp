@@ -1,8 +1,8 @@
 // Saving an analysis: which price each line is stored with, what is skipped, and all or nothing.
-#include "AnalysisFixture.h"
-
-#include "analysis/AnalysisLoading.h"
 #include "analysis/AnalysisSaving.h"
+
+#include "AnalysisFixture.h"
+#include "analysis/AnalysisLoading.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +20,7 @@ const QStringList kTranFields = {"DescripcionTran", "UnidadTran", "CantidadTran"
 // Item A1 with one line of every kind, and item B2 whose lines give project prices.
 class SavingTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         p.addItem("A1", "1", "Contrapiso");
         p.addItem("B2", "1", "Enlucido");
         p.addMaterial("A1", "1", "Cemento", "kg", 50, 0.1575);
@@ -38,7 +37,9 @@ protected:
         loadAnalysisLines(p.db, "A1", "1", sheet);
     }
 
-    QStringList stored(const QString& table, const QStringList& fields) { return p.lines(table, "A1", "1", fields); }
+    QStringList stored(const QString& table, const QStringList& fields) {
+        return p.lines(table, "A1", "1", fields);
+    }
 
     AnalysisProject p;
     AnalysisSheet sheet;
@@ -46,8 +47,7 @@ protected:
 
 } // namespace
 
-TEST_F(SavingTest, SavingWithoutEditsKeepsLinesAndPricesAtTheShownPrecision)
-{
+TEST_F(SavingTest, SavingWithoutEditsKeepsLinesAndPricesAtTheShownPrecision) {
     const QStringList otherItemBefore = p.lines("Materiales", "B2", "1", kMatFields);
     const SaveOutcome outcome = saveAnalysis(p.db, "A1", "1", sheet);
     ASSERT_TRUE(outcome.ok) << outcome.message.toStdString();
@@ -57,16 +57,16 @@ TEST_F(SavingTest, SavingWithoutEditsKeepsLinesAndPricesAtTheShownPrecision)
                            "DescripcionMat=Cemento|UnidadMat=kg|CantidadMat=50|PrecioUniMat=0.16"}));
     EXPECT_EQ(stored("Maquinaria", kMaqFields),
               QStringList{"DescripcionMaq=Concretera|HorasMaq=1|RendimientoMaq=0.8|CostoMaq=4.5"});
-    EXPECT_EQ(stored("ManoObra", kManFields),
-              QStringList{"DescripcionMan=Peón|CategoriaMan=E2|HorasMan=2|RendimientoMan=0.8|SalarioMan=3.6"});
+    EXPECT_EQ(
+        stored("ManoObra", kManFields),
+        QStringList{"DescripcionMan=Peón|CategoriaMan=E2|HorasMan=2|RendimientoMan=0.8|SalarioMan=3.6"});
     EXPECT_EQ(stored("Transporte", kTranFields),
               (QStringList{"DescripcionTran=Arena|UnidadTran=m3|CantidadTran=0.065|PrecioTran=0.03",
                            "DescripcionTran=Cemento|UnidadTran=kg|CantidadTran=50|PrecioTran=0.01"}));
     EXPECT_EQ(p.lines("Materiales", "B2", "1", kMatFields), otherItemBefore);
 }
 
-TEST_F(SavingTest, NewAndRenamedLinesTakeTheProjectPriceOrZero)
-{
+TEST_F(SavingTest, NewAndRenamedLinesTakeTheProjectPriceOrZero) {
     sheet.assign(Kind::Material, {3, 0}, "Cal");
     sheet.assign(Kind::Material, {3, 1}, "saco");
     sheet.assign(Kind::Material, {3, 2}, "0,5");
@@ -88,8 +88,9 @@ TEST_F(SavingTest, NewAndRenamedLinesTakeTheProjectPriceOrZero)
                            "DescripcionMat=CEMENTO|UnidadMat=kg|PrecioUniMat=0.18",
                            "DescripcionMat=Cal|UnidadMat=saco|PrecioUniMat=5.25",
                            "DescripcionMat=Piedra bola|UnidadMat=m3|PrecioUniMat=0"}));
-    EXPECT_EQ(stored("Maquinaria", {"DescripcionMaq", "CostoMaq"}),
-              (QStringList{"DescripcionMaq=CONCRETERA|CostoMaq=4.5", "DescripcionMaq=Andamio|CostoMaq=0.75"}));
+    EXPECT_EQ(
+        stored("Maquinaria", {"DescripcionMaq", "CostoMaq"}),
+        (QStringList{"DescripcionMaq=CONCRETERA|CostoMaq=4.5", "DescripcionMaq=Andamio|CostoMaq=0.75"}));
     EXPECT_EQ(stored("ManoObra", {"DescripcionMan", "CategoriaMan", "SalarioMan"}),
               (QStringList{"DescripcionMan=Peón|CategoriaMan=D2|SalarioMan=0",
                            "DescripcionMan=Albañil|CategoriaMan=D2|SalarioMan=3.65"}));
@@ -101,8 +102,7 @@ TEST_F(SavingTest, NewAndRenamedLinesTakeTheProjectPriceOrZero)
                            "DescripcionTran=Piedra bola|UnidadTran=m3|CantidadTran=0|PrecioTran=0"}));
 }
 
-TEST_F(SavingTest, RepeatedResourcesKeepTheFirstLineAndAreNamedBeforeSaving)
-{
+TEST_F(SavingTest, RepeatedResourcesKeepTheFirstLineAndAreNamedBeforeSaving) {
     sheet.assign(Kind::Material, {4, 0}, "arena");
     sheet.assign(Kind::Material, {4, 1}, "M3");
     sheet.assign(Kind::Material, {4, 2}, "9");
@@ -112,12 +112,12 @@ TEST_F(SavingTest, RepeatedResourcesKeepTheFirstLineAndAreNamedBeforeSaving)
     EXPECT_TRUE(repeated.message().contains("Materiales: arena (M3)"));
 
     ASSERT_TRUE(saveAnalysis(p.db, "A1", "1", sheet).ok);
-    EXPECT_EQ(stored("Materiales", {"DescripcionMat", "CantidadMat"}),
-              (QStringList{"DescripcionMat=Arena|CantidadMat=0.065", "DescripcionMat=Cemento|CantidadMat=50"}));
+    EXPECT_EQ(
+        stored("Materiales", {"DescripcionMat", "CantidadMat"}),
+        (QStringList{"DescripcionMat=Arena|CantidadMat=0.065", "DescripcionMat=Cemento|CantidadMat=50"}));
 }
 
-TEST_F(SavingTest, EmptyRowsAndEmptyNumbersDoNotStopOrBreakTheSave)
-{
+TEST_F(SavingTest, EmptyRowsAndEmptyNumbersDoNotStopOrBreakTheSave) {
     // Lines below an empty row are saved; a line typed without numbers stores zeros.
     sheet.lines(Kind::Labour).setCell(5, 0, "Maestro de obra");
     sheet.lines(Kind::Labour).setCell(5, 1, "C1");
@@ -133,8 +133,7 @@ TEST_F(SavingTest, EmptyRowsAndEmptyNumbersDoNotStopOrBreakTheSave)
     EXPECT_TRUE(stored("Transporte", kTranFields).isEmpty());
 }
 
-TEST_F(SavingTest, AFailureAnywhereLeavesTheStoredAnalysisAsItWas)
-{
+TEST_F(SavingTest, AFailureAnywhereLeavesTheStoredAnalysisAsItWas) {
     korvex::testing::FailureGuard guard;
     sheet.assign(Kind::Material, {3, 0}, "Cal", "saco");
     sheet.assign(Kind::Labour, {2, 0}, "Albañil", "D2");
@@ -149,7 +148,8 @@ TEST_F(SavingTest, AFailureAnywhereLeavesTheStoredAnalysisAsItWas)
         store::testing::failAfterWrites(-1);
         if (outcome.ok)
             break;
-        EXPECT_TRUE(outcome.message.contains("No se pudo grabar el análisis")) << outcome.message.toStdString();
+        EXPECT_TRUE(outcome.message.contains("No se pudo grabar el análisis"))
+            << outcome.message.toStdString();
         const QStringList after = p.all("Materiales", kMatFields) + p.all("Maquinaria", kMaqFields) +
                                   p.all("ManoObra", kManFields) + p.all("Transporte", kTranFields);
         EXPECT_EQ(after, before) << "failure after " << writes << " writes";
@@ -158,8 +158,7 @@ TEST_F(SavingTest, AFailureAnywhereLeavesTheStoredAnalysisAsItWas)
     EXPECT_EQ(stored("ManoObra", {"DescripcionMan"}).last(), "DescripcionMan=Albañil");
 }
 
-TEST(AnalysisSaving, QuotesAndManyLinesAreStoredAndFoundAgain)
-{
+TEST(AnalysisSaving, QuotesAndManyLinesAreStoredAndFoundAgain) {
     AnalysisProject p;
     p.addItem("H'1", "1'", "Hormigón f'c = 210 kg/cm2");
     p.addMaterial("Z", "9", "Tubo 1/2\" PVC", "m", 1, 2.4);

@@ -5,8 +5,7 @@
 
 using namespace korvex::analysis;
 
-TEST(AnalysisSheet, ConfirmedValuesAreFormattedPerColumnAndBadNumbersBecomeZero)
-{
+TEST(AnalysisSheet, ConfirmedValuesAreFormattedPerColumnAndBadNumbersBecomeZero) {
     EXPECT_EQ(formatTypedValue(Kind::Material, 2, "2"), "2.000");
     EXPECT_EQ(formatTypedValue(Kind::Material, 2, "1.234,5"), "1,234.500");
     EXPECT_EQ(formatTypedValue(Kind::Material, 2, "abc"), "0.000");
@@ -17,12 +16,12 @@ TEST(AnalysisSheet, ConfirmedValuesAreFormattedPerColumnAndBadNumbersBecomeZero)
     EXPECT_EQ(formatTypedValue(Kind::Labour, 2, "1,5"), "1.50");
     EXPECT_EQ(formatTypedValue(Kind::Labour, 5, ""), "0.00");
     // Descriptions, units and categories stay as typed, quotes and blanks included.
-    EXPECT_EQ(formatTypedValue(Kind::Material, 0, "Hormigón f'c = 210 kg/cm2 "), "Hormigón f'c = 210 kg/cm2 ");
+    EXPECT_EQ(formatTypedValue(Kind::Material, 0, "Hormigón f'c = 210 kg/cm2 "),
+              "Hormigón f'c = 210 kg/cm2 ");
     EXPECT_EQ(formatTypedValue(Kind::Labour, 1, "3.5"), "3.5");
 }
 
-TEST(AnalysisSheet, MaterialCellsAreMirroredIntoTransportAndAPickFillsTheUnit)
-{
+TEST(AnalysisSheet, MaterialCellsAreMirroredIntoTransportAndAPickFillsTheUnit) {
     AnalysisSheet sheet;
     CellPosition after = sheet.assign(Kind::Material, {1, 0}, "Cemento", "kg");
     EXPECT_EQ(after, (CellPosition{1, 1}));
@@ -48,8 +47,7 @@ TEST(AnalysisSheet, MaterialCellsAreMirroredIntoTransportAndAPickFillsTheUnit)
     EXPECT_TRUE(sheet.lines(Kind::Labour).isRowEmpty(2));
 }
 
-TEST(AnalysisSheet, InsertAndDeleteMoveMaterialAndTransportTogether)
-{
+TEST(AnalysisSheet, InsertAndDeleteMoveMaterialAndTransportTogether) {
     AnalysisSheet sheet;
     sheet.assign(Kind::Material, {1, 0}, "Arena");
     sheet.assign(Kind::Material, {2, 0}, "Cemento");
@@ -72,8 +70,7 @@ TEST(AnalysisSheet, InsertAndDeleteMoveMaterialAndTransportTogether)
     EXPECT_EQ(sheet.lines(Kind::Transport).description(2), "Cemento");
 }
 
-TEST(AnalysisSheet, TablesGrowPastTheDesignRowsWithoutLosingLines)
-{
+TEST(AnalysisSheet, TablesGrowPastTheDesignRowsWithoutLosingLines) {
     AnalysisSheet sheet;
     LineTable& lines = sheet.lines(Kind::Labour);
     EXPECT_EQ(lines.rowCount(), kDesignRows);
@@ -92,8 +89,7 @@ TEST(AnalysisSheet, TablesGrowPastTheDesignRowsWithoutLosingLines)
     EXPECT_EQ(lines.lastUsedRow(), kDesignRows + 1);
 }
 
-TEST(AnalysisSheet, ConfirmingMovesThroughTheTypedColumnsOfEachKind)
-{
+TEST(AnalysisSheet, ConfirmingMovesThroughTheTypedColumnsOfEachKind) {
     EXPECT_EQ(nextTypedCell(Kind::Material, {3, 0}), (CellPosition{3, 1}));
     EXPECT_EQ(nextTypedCell(Kind::Material, {3, 2}), (CellPosition{4, 0}));
     EXPECT_EQ(nextTypedCell(Kind::Equipment, {1, 1}), (CellPosition{1, 4}));
@@ -104,8 +100,7 @@ TEST(AnalysisSheet, ConfirmingMovesThroughTheTypedColumnsOfEachKind)
     EXPECT_EQ(previousTypedCell(Kind::Material, {1, 0}), (CellPosition{1, 0}));
 }
 
-TEST(AnalysisSheet, RepeatedResourcesAreFoundWithoutRegardToLetterCase)
-{
+TEST(AnalysisSheet, RepeatedResourcesAreFoundWithoutRegardToLetterCase) {
     AnalysisSheet sheet;
     sheet.assign(Kind::Material, {1, 0}, "Cemento");
     sheet.assign(Kind::Material, {1, 1}, "kg");

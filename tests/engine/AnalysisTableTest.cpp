@@ -1,5 +1,4 @@
 #include "EngineFixture.h"
-
 #include "engine/Engine.h"
 
 using namespace korvex::engine;
@@ -17,8 +16,7 @@ protected:
         QVariant rendimiento;
     };
 
-    std::vector<Row> rows()
-    {
+    std::vector<Row> rows() {
         std::vector<Row> out;
         auto records = db.openRecordSet("SELECT * FROM InfoAnalisis");
         if (records.recordCount() > 0)
@@ -29,8 +27,7 @@ protected:
                            records.value("Precio"), records.value("Rendimiento")});
         return out;
     }
-    std::vector<int> tipos()
-    {
+    std::vector<int> tipos() {
         std::vector<int> out;
         for (const Row& row : rows())
             out.push_back(row.tipo);
@@ -38,8 +35,7 @@ protected:
     }
 };
 
-TEST_F(AnalysisTable, KindsInFixedOrderWithMarkers)
-{
+TEST_F(AnalysisTable, KindsInFixedOrderWithMarkers) {
     header(0, 0, false);
     item("M", "1", 2);
     material("M", "1", "Cemento", "saco", 2, 7.85);
@@ -57,8 +53,8 @@ TEST_F(AnalysisTable, KindsInFixedOrderWithMarkers)
     EXPECT_TRUE(all[0].rendimiento.isNull());
     for (std::size_t i = 2; i < 5; ++i) {
         EXPECT_EQ(all[i].codigo, "M");
-        EXPECT_TRUE(all[i].descripcion.isNull() && all[i].unidad.isNull() && all[i].cantidad.isNull()
-                    && all[i].precio.isNull() && all[i].rendimiento.isNull())
+        EXPECT_TRUE(all[i].descripcion.isNull() && all[i].unidad.isNull() && all[i].cantidad.isNull() &&
+                    all[i].precio.isNull() && all[i].rendimiento.isNull())
             << "a marker holds only the item and its kind";
     }
 
@@ -71,8 +67,7 @@ TEST_F(AnalysisTable, KindsInFixedOrderWithMarkers)
     EXPECT_EQ(tools.precio.toDouble(), 0.0);
 }
 
-TEST_F(AnalysisTable, BudgetOrderQuantitiesAndTheUnroundedAllowance)
-{
+TEST_F(AnalysisTable, BudgetOrderQuantitiesAndTheUnroundedAllowance) {
     header(10, 0, true);
     item("B", "1", 1);
     item("ZERO", "1", 0);
@@ -80,8 +75,8 @@ TEST_F(AnalysisTable, BudgetOrderQuantitiesAndTheUnroundedAllowance)
     material("ZERO", "1", "Cemento", "saco", 1, 1);
     manoObra("B", "1", "Albañil", "D2", 8, 0.125, 2.5); // 2.50 -> allowance 0.125, not rounded
     equipo("B", "1", QString::fromUtf8("Vibrador 1 1/2\""), 1, 0.25, 3.5);
-    manoObra("A", "1", "Peón", "E2", 1, 1, 0.125);      // 0.125 half-to-even: 0.12
-    manoObra("A", "1", "Peón", "E2", 1, 1, 0.135);      // 0.135 (just above the half): 0.14
+    manoObra("A", "1", "Peón", "E2", 1, 1, 0.125); // 0.125 half-to-even: 0.12
+    manoObra("A", "1", "Peón", "E2", 1, 1, 0.135); // 0.135 (just above the half): 0.14
     transporte("A", "1", "Arena", "m3", 1, 1.5);
 
     ASSERT_TRUE(LlenarInfoAnalisis(folder).ok);
@@ -106,8 +101,7 @@ TEST_F(AnalysisTable, BudgetOrderQuantitiesAndTheUnroundedAllowance)
     EXPECT_EQ(rows().size(), 11u) << "a second run rebuilds the same table";
 }
 
-TEST_F(AnalysisTable, EmptyBudgetAndFailedWrite)
-{
+TEST_F(AnalysisTable, EmptyBudgetAndFailedWrite) {
     ASSERT_TRUE(LlenarInfoAnalisis(folder).ok);
     EXPECT_TRUE(rows().empty());
 

@@ -1,12 +1,10 @@
 #include "TestProject.h"
-
 #include "cli/CommandTable.h"
 #include "engine/Engine.h"
 #include "engine/Numbers.h"
 
-#include <gtest/gtest.h>
-
 #include <QTextStream>
+#include <gtest/gtest.h>
 
 using namespace korvex::engine;
 using korvex::testing::TempRoot;
@@ -19,8 +17,7 @@ struct CommandRun {
     QString err;
 };
 
-CommandRun korvexRun(const QString& root, QStringList args)
-{
+CommandRun korvexRun(const QString& root, QStringList args) {
     QString out;
     QString err;
     QString input;
@@ -37,8 +34,7 @@ CommandRun korvexRun(const QString& root, QStringList args)
 
 } // namespace
 
-TEST(BatchCommands, RecalcTotalsImportAndDemo)
-{
+TEST(BatchCommands, RecalcTotalsImportAndDemo) {
     TempRoot root;
     CommandRun demo = korvexRun(root.root(), {"demo"});
     ASSERT_EQ(demo.code, 0) << demo.err.toStdString();
@@ -60,7 +56,8 @@ TEST(BatchCommands, RecalcTotalsImportAndDemo)
     EXPECT_TRUE(names[0].startsWith("TotalCostoDirecto\t"));
     EXPECT_TRUE(names[3].startsWith("TotalTransporteProyecto\t"));
 
-    EXPECT_EQ(korvexRun(root.root(), {"import-prices", "Ejemplo", "Ejemplo"}).err.trimmed(), kOrigenIgualDestino);
+    EXPECT_EQ(korvexRun(root.root(), {"import-prices", "Ejemplo", "Ejemplo"}).err.trimmed(),
+              kOrigenIgualDestino);
     EXPECT_EQ(korvexRun(root.root(), {"import-prices", "Ejemplo", root.root()}).code, 1);
     root.newProject("Vacio");
     const CommandRun import = korvexRun(root.root(), {"import-prices", "Vacio", "Ejemplo"});

@@ -1,18 +1,16 @@
-#include "TestProject.h"
-
 #include "engine/Demo.h"
+
+#include "TestProject.h"
 #include "engine/Engine.h"
 #include "store/Database.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
+#include <gtest/gtest.h>
 
 using namespace korvex::engine;
 using korvex::testing::TempRoot;
 
-TEST(Demo, SampleProjectIsPricedAndReadable)
-{
+TEST(Demo, SampleProjectIsPricedAndReadable) {
     TempRoot root;
     const ResultadoDemo demo = CrearProyectoEjemplo(root.root());
     ASSERT_TRUE(demo.ok) << demo.message.toStdString();
@@ -40,8 +38,7 @@ TEST(Demo, SampleProjectIsPricedAndReadable)
     EXPECT_TRUE(again.message.contains("ya existe"));
 }
 
-TEST(Demo, SyntheticProjectAgreesItemByItem)
-{
+TEST(Demo, SyntheticProjectAgreesItemByItem) {
     TempRoot root;
     const ResultadoDemo demo = CrearProyectoEjemplo(root.root(), "Grande", 40);
     ASSERT_TRUE(demo.ok) << demo.message.toStdString();

@@ -1,5 +1,4 @@
 #include "EngineFixture.h"
-
 #include "engine/Engine.h"
 
 using namespace korvex::engine;
@@ -7,8 +6,7 @@ using korvex::testing::EngineTest;
 
 using ProjectTotals = EngineTest;
 
-TEST_F(ProjectTotals, OneEquipmentUsedInTwoItems)
-{
+TEST_F(ProjectTotals, OneEquipmentUsedInTwoItems) {
     item("E1", "1", 10);
     item("E2", "1", 3);
     equipo("E1", "1", "Concretera", 2, 0.5, 12.5);
@@ -21,8 +19,7 @@ TEST_F(ProjectTotals, OneEquipmentUsedInTwoItems)
     EXPECT_EQ(TotalEquipoProyecto(folder), 162.50);
 }
 
-TEST_F(ProjectTotals, GroupsPerPriceAndOnlyLinesOfExistingItems)
-{
+TEST_F(ProjectTotals, GroupsPerPriceAndOnlyLinesOfExistingItems) {
     item("L1", "1", 2);
     item("L2", "1", 5);
     item("L3", "1", 0);
@@ -46,8 +43,7 @@ TEST_F(ProjectTotals, GroupsPerPriceAndOnlyLinesOfExistingItems)
     EXPECT_EQ(TotalMaterialesProyecto(folder), 23.55);
 }
 
-TEST_F(ProjectTotals, NoLinesGiveZero)
-{
+TEST_F(ProjectTotals, NoLinesGiveZero) {
     item("A", "1", 3);
     EXPECT_EQ(TotalEquipoProyecto(folder), 0.0);
     EXPECT_EQ(TotalManoObraProyecto(folder), 0.0);
@@ -57,8 +53,7 @@ TEST_F(ProjectTotals, NoLinesGiveZero)
 
 using PriceImport = EngineTest;
 
-TEST_F(PriceImport, TakesTheFirstSourcePriceOfEachResource)
-{
+TEST_F(PriceImport, TakesTheFirstSourcePriceOfEachResource) {
     const QString sourceFolder = root.newProject("Origen");
     {
         EngineTest::db = root.open(sourceFolder);
@@ -106,16 +101,16 @@ TEST_F(PriceImport, TakesTheFirstSourcePriceOfEachResource)
     EXPECT_EQ(transport.number("PrecioTran"), 0.30);
 }
 
-TEST_F(PriceImport, RefusalsAndFailuresChangeNothing)
-{
+TEST_F(PriceImport, RefusalsAndFailuresChangeNothing) {
     item("D", "1", 1);
     material("D", "1", "Cemento", "saco", 2, 7.00);
     equipo("D", "1", "Vibrador", 3, 0.5, 3.00);
     const QString sourceFolder = root.newProject("Origen");
     {
         auto source = root.open(sourceFolder);
-        source.execute("INSERT INTO Materiales (CodigoPres, ItemPres, DescripcionMat, UnidadMat, PrecioUniMat) "
-                       "VALUES ('x', '1', 'Cemento', 'saco', 8)");
+        source.execute(
+            "INSERT INTO Materiales (CodigoPres, ItemPres, DescripcionMat, UnidadMat, PrecioUniMat) "
+            "VALUES ('x', '1', 'Cemento', 'saco', 8)");
         source.execute("INSERT INTO Maquinaria (CodigoPres, ItemPres, DescripcionMaq, CostoMaq) "
                        "VALUES ('x', '1', 'Vibrador', 4)");
     }

@@ -1,5 +1,4 @@
 #include "EngineFixture.h"
-
 #include "engine/Engine.h"
 
 using namespace korvex::engine;
@@ -7,8 +6,7 @@ using korvex::testing::EngineTest;
 
 using UnitPrice = EngineTest;
 
-TEST_F(UnitPrice, WorkedExampleToTheCent)
-{
+TEST_F(UnitPrice, WorkedExampleToTheCent) {
     header(20, 5, true);
     item("A1", "1", 10);
     material("A1", "1", "Cemento", "saco", 2.5, 13.47);
@@ -31,8 +29,7 @@ TEST_F(UnitPrice, WorkedExampleToTheCent)
     EXPECT_EQ(storedPrices(), std::vector<double>{45.30});
 }
 
-TEST_F(UnitPrice, RoundingPerLineAndThreeDecimalIndirects)
-{
+TEST_F(UnitPrice, RoundingPerLineAndThreeDecimalIndirects) {
     header(15, 0, false);
     item("R1", "1", 1); // two lines of 0.333 each
     material("R1", "1", "Clavos", "kg", 0.333, 1);
@@ -59,12 +56,11 @@ TEST_F(UnitPrice, RoundingPerLineAndThreeDecimalIndirects)
     EXPECT_EQ(prices[3], Redondear(direct + Redondear(15 * direct / 100, 3), 2));
 }
 
-TEST_F(UnitPrice, ZeroIndirectsNullFieldsAndToolsSwitch)
-{
+TEST_F(UnitPrice, ZeroIndirectsNullFieldsAndToolsSwitch) {
     db.execute("INSERT INTO Proyecto (Proyecto) VALUES ('Sin porcentajes')"); // Null percentages and switch
     item("N1", "1", 1);
-    material("N1", "1", "Cemento", "saco", 2, QVariant());      // Null price counts as 0
-    material("N1", "1", "Arena", "m3", QVariant(), 14);         // Null quantity counts as 0
+    material("N1", "1", "Cemento", "saco", 2, QVariant()); // Null price counts as 0
+    material("N1", "1", "Arena", "m3", QVariant(), 14);    // Null quantity counts as 0
     material("N1", "1", "Agua", "m3", 0.5, 1.2);
     manoObra("N1", "1", "Peón", "E2", 2, 1.6, 3.6);
     ASSERT_TRUE(RecalcularPresupuesto(folder).ok);
@@ -78,8 +74,7 @@ TEST_F(UnitPrice, ZeroIndirectsNullFieldsAndToolsSwitch)
     EXPECT_EQ(CostoDirecto(folder, "N1", "1"), direct) << "the allowance is not part of CostoDirecto";
 }
 
-TEST_F(UnitPrice, ToolsAllowanceRoundsHalfToEven)
-{
+TEST_F(UnitPrice, ToolsAllowanceRoundsHalfToEven) {
     header(0, 0, true);
     item("H1", "1", 1);
     manoObra("H1", "1", "Peón", "E2", 1, 1, 2.5); // 2.50 x 5 % = 0.125 -> 0.12, not 0.13
@@ -88,8 +83,7 @@ TEST_F(UnitPrice, ToolsAllowanceRoundsHalfToEven)
     EXPECT_EQ(storedPrices(), std::vector<double>{2.62});
 }
 
-TEST_F(UnitPrice, RecalculationRefusesAProjectWithoutHeader)
-{
+TEST_F(UnitPrice, RecalculationRefusesAProjectWithoutHeader) {
     item("A1", "1", 1, 7.0);
     material("A1", "1", "Cemento", "saco", 1, 8);
     const ResultadoRecalculo r = RecalcularPresupuesto(folder);
@@ -100,8 +94,7 @@ TEST_F(UnitPrice, RecalculationRefusesAProjectWithoutHeader)
     EXPECT_EQ(PrecioUnitarioItem(folder, "A1", "1").precio.precioUnitario, 8.0);
 }
 
-TEST_F(UnitPrice, FailedWriteLeavesEveryPriceAsItWas)
-{
+TEST_F(UnitPrice, FailedWriteLeavesEveryPriceAsItWas) {
     header(10, 0, false);
     for (int i = 1; i <= 5; ++i) {
         item(QString("F%1").arg(i), "1", 1, 1.0);
@@ -118,8 +111,7 @@ TEST_F(UnitPrice, FailedWriteLeavesEveryPriceAsItWas)
     EXPECT_EQ(storedPrices(), (std::vector<double>{8.8, 17.6, 26.4, 35.2, 44.0}));
 }
 
-TEST_F(UnitPrice, DirectCostTotalRoundsTheRunningTotal)
-{
+TEST_F(UnitPrice, DirectCostTotalRoundsTheRunningTotal) {
     item("T1", "1", 3);
     material("T1", "1", "Arena", "m3", 1, 10.005); // 10.01
     item("T2", "1", 2);
@@ -129,8 +121,7 @@ TEST_F(UnitPrice, DirectCostTotalRoundsTheRunningTotal)
     EXPECT_EQ(TotalCostoDirecto(folder), 36.69);
 }
 
-TEST_F(UnitPrice, EmptyProject)
-{
+TEST_F(UnitPrice, EmptyProject) {
     header(20, 5, true);
     EXPECT_EQ(TotalCostoDirecto(folder), 0.0);
     const ResultadoRecalculo r = RecalcularPresupuesto(folder);
@@ -141,8 +132,7 @@ TEST_F(UnitPrice, EmptyProject)
 
 // The whole-budget scans must give every item exactly what a query per item gives: the same
 // lines (codes compared without regard to case), in the same order, and nothing for Null codes.
-TEST_F(UnitPrice, BudgetScansAgreeWithQueriesPerItem)
-{
+TEST_F(UnitPrice, BudgetScansAgreeWithQueriesPerItem) {
     header(18, 2, true);
     const QString quoted = QString::fromUtf8("Tubo 1/2\" d'agua");
     item("A-01", "1", 4);

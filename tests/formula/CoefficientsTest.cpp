@@ -4,8 +4,7 @@
 
 using namespace korvex::formula;
 
-TEST(LastDigitCorrection, LeavesAnExactSumAndMovesOneThousandthOtherwise)
-{
+TEST(LastDigitCorrection, LeavesAnExactSumAndMovesOneThousandthOtherwise) {
     std::vector<Thousandths> exact{500, 300, 200};
     EXPECT_FALSE(correctLastDigit(exact).applied());
     EXPECT_EQ(exact, (std::vector<Thousandths>{500, 300, 200}));
@@ -30,8 +29,7 @@ TEST(LastDigitCorrection, LeavesAnExactSumAndMovesOneThousandthOtherwise)
     EXPECT_EQ(withZero[1], 1);
 }
 
-TEST(LastDigitCorrection, HandlesNoRowsNegativeAndWholeCoefficients)
-{
+TEST(LastDigitCorrection, HandlesNoRowsNegativeAndWholeCoefficients) {
     std::vector<Thousandths> none;
     EXPECT_FALSE(correctLastDigit(none).applied());
     std::vector<Thousandths> negative{1000, -5};

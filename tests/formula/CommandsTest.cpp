@@ -1,16 +1,15 @@
-#include "ProjectFixture.h"
 #include "CommandRun.h"
+#include "ProjectFixture.h"
 
 #include <gtest/gtest.h>
 
-using korvex::testing::FormulaProject;
 using korvex::testing::CommandRun;
+using korvex::testing::FormulaProject;
 using korvex::testing::runCommand;
 
 namespace {
 
-void fill(FormulaProject& p)
-{
+void fill(FormulaProject& p) {
     p.item("1", 10);
     p.material("1", "Arena", "m3", 0.5, 12);
     p.equipment("1", "Concretera", 1, 0.5, 4);
@@ -20,8 +19,7 @@ void fill(FormulaProject& p)
 
 } // namespace
 
-TEST(Commands, FormulaPrintsTheWindowsFiguresWithoutSaving)
-{
+TEST(Commands, FormulaPrintsTheWindowsFiguresWithoutSaving) {
     FormulaProject p;
     fill(p);
     p.symbol("M", "Arena", 50, "m3");
@@ -41,8 +39,7 @@ TEST(Commands, FormulaPrintsTheWindowsFiguresWithoutSaving)
     EXPECT_TRUE(symbols.out.endsWith("B\tMano de Obra\t\t25.000\n"));
 }
 
-TEST(Commands, FormulaRefusesMoreThanElevenSymbolsAndFoldersWithoutProject)
-{
+TEST(Commands, FormulaRefusesMoreThanElevenSymbolsAndFoldersWithoutProject) {
     FormulaProject p;
     fill(p);
     for (int i = 0; i < 12; ++i)
@@ -56,8 +53,7 @@ TEST(Commands, FormulaRefusesMoreThanElevenSymbolsAndFoldersWithoutProject)
     EXPECT_EQ(runCommand({"--root", p.root(), "crew"}).code, 2);
 }
 
-TEST(Commands, CrewPrintsLabourTheMechanicAndTheTotal)
-{
+TEST(Commands, CrewPrintsLabourTheMechanicAndTheTotal) {
     FormulaProject p;
     fill(p);
     const CommandRun run = runCommand({"--root", p.root(), "crew", p.folder()});

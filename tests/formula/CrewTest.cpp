@@ -1,7 +1,8 @@
+#include "formula/Crew.h"
+
 #include "ProjectFixture.h"
 #include "engine/Engine.h"
 #include "engine/Numbers.h"
-#include "formula/Crew.h"
 
 #include <gtest/gtest.h>
 
@@ -17,37 +18,35 @@ struct ShownRow {
     bool operator==(const ShownRow&) const = default;
 };
 
-std::vector<ShownRow> shown(const CrewSheet& sheet)
-{
+std::vector<ShownRow> shown(const CrewSheet& sheet) {
     std::vector<ShownRow> rows;
     for (const CrewRow& r : sheet.rows)
-        rows.push_back({r.descripcion, r.categoria, crewCostText(r.costo), crewCoefficientText(r.coeficiente)});
+        rows.push_back(
+            {r.descripcion, r.categoria, crewCostText(r.costo), crewCoefficientText(r.coeficiente)});
     return rows;
 }
 
-ProjectTotals totals(double labour, double equipment, double transport)
-{
+ProjectTotals totals(double labour, double equipment, double transport) {
     return ProjectTotals{0, equipment, labour, transport};
 }
 
 } // namespace
 
-TEST(Crew, LabourRowsThenTheMechanicOnElevenPercentOfEquipment)
-{
+TEST(Crew, LabourRowsThenTheMechanicOnElevenPercentOfEquipment) {
     const std::vector<LabourTotal> labour{{"Peon", "E2", 30, 3.0}, {"Albanil", "D2", 10, 3.5}};
     const CrewSheet sheet = computeCrew(labour, totals(125, 100, 40));
     EXPECT_DOUBLE_EQ(sheet.mecanico, 11);
     EXPECT_DOUBLE_EQ(sheet.baseManoObra, 136);
-    EXPECT_EQ(shown(sheet), (std::vector<ShownRow>{{"Peon", "E2", "90.00", "0.662"},
-                                                  {"Albanil", "D2", "35.00", "0.257"},
-                                                  {"Mecanico de Mantenimiento", "MEP I", "11.00", "0.081"}}));
+    EXPECT_EQ(shown(sheet),
+              (std::vector<ShownRow>{{"Peon", "E2", "90.00", "0.662"},
+                                     {"Albanil", "D2", "35.00", "0.257"},
+                                     {"Mecanico de Mantenimiento", "MEP I", "11.00", "0.081"}}));
     EXPECT_FALSE(sheet.correction.applied());
     EXPECT_EQ(crewCostText(sheet.totalCosto), "136.00");
     EXPECT_TRUE(sheet.sumaEsUno());
 }
 
-TEST(Crew, CoefficientsAreCorrectedOnTheLastDigitOnce)
-{
+TEST(Crew, CoefficientsAreCorrectedOnTheLastDigitOnce) {
     // 10 + 10 + mechanic 10 (11 % of 90.909091): 0.333 each, the first is raised.
     const CrewSheet low = computeCrew({{"A", "x", 1, 10}, {"B", "x", 1, 10}}, totals(20, 90.909091, 0));
     EXPECT_EQ(crewCoefficientText(low.rows[0].coeficiente), "0.334");
@@ -61,8 +60,7 @@ TEST(Crew, CoefficientsAreCorrectedOnTheLastDigitOnce)
     EXPECT_TRUE(high.sumaEsUno());
 }
 
-TEST(Crew, WithoutLabourOrWithoutEquipment)
-{
+TEST(Crew, WithoutLabourOrWithoutEquipment) {
     const CrewSheet onlyMechanic = computeCrew({}, totals(0, 100, 0));
     EXPECT_EQ(shown(onlyMechanic),
               (std::vector<ShownRow>{{"Mecanico de Mantenimiento", "MEP I", "11.00", "1.000"}}));
@@ -73,8 +71,7 @@ TEST(Crew, WithoutLabourOrWithoutEquipment)
     EXPECT_EQ(crewCoefficientText(noEquipment.rows[0].coeficiente), "1.000");
 }
 
-TEST(Crew, AgreesWithTheEngineTotalsAndSplitsOneWorkerAtTwoWages)
-{
+TEST(Crew, AgreesWithTheEngineTotalsAndSplitsOneWorkerAtTwoWages) {
     FormulaProject p;
     p.item("1", 10);
     p.labour("1", "Peon", "E2", 2, 0.5, 3.05);
@@ -101,8 +98,7 @@ TEST(Crew, AgreesWithTheEngineTotalsAndSplitsOneWorkerAtTwoWages)
     EXPECT_TRUE(sheet.sumaEsUno());
 }
 
-TEST(CrewReport, FiguresAndTheirFormulaTexts)
-{
+TEST(CrewReport, FiguresAndTheirFormulaTexts) {
     const CrewReportFigures figures = crewReportFigures(100, 30, 20);
     EXPECT_EQ(totalManoObraFormula(figures), "TotalManoObra =105.5");
     EXPECT_EQ(totalMecanicoFormula(figures), "TotalMecanico =5.5");

@@ -1,5 +1,6 @@
-#include "ProjectFixture.h"
 #include "formula/Formula.h"
+
+#include "ProjectFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,13 +11,11 @@ using korvex::testing::FormulaProject;
 
 namespace {
 
-FormulaSheet compute(const std::vector<SymbolTotal>& totals, double directCost = 1000)
-{
+FormulaSheet compute(const std::vector<SymbolTotal>& totals, double directCost = 1000) {
     return computeFormula(totals, directCost, {});
 }
 
-QStringList coefficients(const FormulaSheet& sheet)
-{
+QStringList coefficients(const FormulaSheet& sheet) {
     QStringList texts;
     for (const FormulaRow& row : sheet.rows)
         texts << coefficientText(row.coeficiente);
@@ -25,8 +24,7 @@ QStringList coefficients(const FormulaSheet& sheet)
 
 } // namespace
 
-TEST(Formula, CoefficientsThatAddUpAreLeftAlone)
-{
+TEST(Formula, CoefficientsThatAddUpAreLeftAlone) {
     const FormulaSheet sheet = compute({{"A", 50}, {"B", 30}, {"C", 20}, {"Z", 0}}, 1234.56);
     EXPECT_FALSE(sheet.correction.applied());
     EXPECT_EQ(coefficients(sheet), QStringList({"0.500", "0.300", "0.200", "0.000"}));
@@ -37,8 +35,7 @@ TEST(Formula, CoefficientsThatAddUpAreLeftAlone)
     EXPECT_EQ(coefficientTotalText(sheet.totalCoeficiente), "1.000");
 }
 
-TEST(Formula, LastDigitCorrectionIsAppliedOnceAndTheRealSumShown)
-{
+TEST(Formula, LastDigitCorrectionIsAppliedOnceAndTheRealSumShown) {
     const FormulaSheet low = compute({{"A", 33.333}, {"B", 33.333}, {"C", 33.333}});
     EXPECT_EQ(coefficients(low), QStringList({"0.334", "0.333", "0.333"}));
     EXPECT_TRUE(low.sumaEsUno());
@@ -56,8 +53,7 @@ TEST(Formula, LastDigitCorrectionIsAppliedOnceAndTheRealSumShown)
     EXPECT_FALSE(empty.sumaEsUno());
 }
 
-TEST(Formula, MoreThanElevenSymbolsAreNamedAndBlockTheSave)
-{
+TEST(Formula, MoreThanElevenSymbolsAreNamedAndBlockTheSave) {
     std::vector<SymbolTotal> totals;
     for (char c = 'A'; c <= 'M'; ++c)
         totals.push_back({QString(QChar(c)), 100.0 / 13});
@@ -72,8 +68,7 @@ TEST(Formula, MoreThanElevenSymbolsAreNamedAndBlockTheSave)
     EXPECT_TRUE(compute(totals).puedeGrabarse());
 }
 
-TEST(Formula, SymbolTotalsSumPerSymbolAsTheDatabaseComparesText)
-{
+TEST(Formula, SymbolTotalsSumPerSymbolAsTheDatabaseComparesText) {
     FormulaProject p;
     p.symbol("b", "Cemento", 10.5, "kg");
     p.symbol("B ", "Repuestos (26%)", 4.25);
@@ -88,8 +83,7 @@ TEST(Formula, SymbolTotalsSumPerSymbolAsTheDatabaseComparesText)
     EXPECT_EQ(totals[2].simbolo, "O'K");
 }
 
-TEST(Formula, DescriptionsComeBackAfterSavingAndQuotesAreText)
-{
+TEST(Formula, DescriptionsComeBackAfterSavingAndQuotesAreText) {
     FormulaProject p;
     p.symbol("A", "Mano de Obra", 60);
     p.symbol("O'K", "Cemento", 40, "kg");
@@ -109,8 +103,7 @@ TEST(Formula, DescriptionsComeBackAfterSavingAndQuotesAreText)
     EXPECT_EQ(again.rows[1].descripcion, "Cemento d'Or");
 }
 
-TEST(Formula, FailedSaveLeavesTheEarlierFormula)
-{
+TEST(Formula, FailedSaveLeavesTheEarlierFormula) {
     FormulaProject p;
     FailureGuard guard;
     p.symbol("A", "Mano de Obra", 60);

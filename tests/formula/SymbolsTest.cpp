@@ -1,8 +1,8 @@
-#include "ProjectFixture.h"
 #include "formula/Symbols.h"
 
-#include <gtest/gtest.h>
+#include "ProjectFixture.h"
 
+#include <gtest/gtest.h>
 #include <numeric>
 
 using namespace korvex;
@@ -15,8 +15,7 @@ namespace {
 // Item 1 (quantity 10): cement 5 kg @ 0.20, sand 0.5 m3 @ 12, mixer 1 h x 0.5 @ 4, labourer 2 x 0.5
 // @ 3, sand haulage 0.5 m3 @ 2: direct cost 13.00, 130.00 over the item. Item 2 (quantity 2): cement
 // 10 kg @ 0.25, 2.50 a unit. Project direct cost 135.00; equipment 20, labour 30, transport 10.
-void fillSample(FormulaProject& p)
-{
+void fillSample(FormulaProject& p) {
     p.item("1", 10);
     p.material("1", "Cemento", "kg", 5, 0.20);
     p.material("1", "Arena", "m3", 0.5, 12);
@@ -29,16 +28,14 @@ void fillSample(FormulaProject& p)
 
 const ProjectTotals kSampleTotals{135, 20, 30, 10};
 
-double percentSum(const std::vector<SymbolRow>& rows)
-{
+double percentSum(const std::vector<SymbolRow>& rows) {
     return std::accumulate(rows.begin(), rows.end(), 0.0,
                            [](double s, const SymbolRow& r) { return s + r.porcentaje; });
 }
 
 } // namespace
 
-TEST(SymbolRows, ListMaterialsByPriceThenTheSeparatorAndTheSixComponents)
-{
+TEST(SymbolRows, ListMaterialsByPriceThenTheSeparatorAndTheSixComponents) {
     FormulaProject p;
     fillSample(p);
     const auto rows = loadSymbolRows(p.db(), kSampleTotals);
@@ -68,8 +65,7 @@ TEST(SymbolRows, ListMaterialsByPriceThenTheSeparatorAndTheSixComponents)
     EXPECT_NEAR(percentSum(rows), 100.0, 0.0005);
 }
 
-TEST(SymbolRows, SharesAddUpToTheDirectCostOfTheEngine)
-{
+TEST(SymbolRows, SharesAddUpToTheDirectCostOfTheEngine) {
     FormulaProject p;
     fillSample(p);
     const ProjectTotals totals = loadProjectTotals(p.folder());
@@ -78,8 +74,7 @@ TEST(SymbolRows, SharesAddUpToTheDirectCostOfTheEngine)
     EXPECT_NEAR(percentSum(loadSymbolRows(p.db(), totals)), 100.0, 0.0005);
 }
 
-TEST(SymbolRows, WithoutMaterialsOrDirectCostShowSeparatorFirstAndZeroShares)
-{
+TEST(SymbolRows, WithoutMaterialsOrDirectCostShowSeparatorFirstAndZeroShares) {
     FormulaProject p;
     p.item("1", 0);
     p.labour("1", "Peon", "E2", 1, 1, 3);
@@ -90,8 +85,7 @@ TEST(SymbolRows, WithoutMaterialsOrDirectCostShowSeparatorFirstAndZeroShares)
         EXPECT_EQ(percentageText(rows[i]), "0.000");
 }
 
-TEST(SymbolRows, StoredSymbolsComeBackForMaterialsAtEveryPriceAndForComponents)
-{
+TEST(SymbolRows, StoredSymbolsComeBackForMaterialsAtEveryPriceAndForComponents) {
     FormulaProject p;
     fillSample(p);
     p.material("1", "Tubo 1/2\" O'Neil", "m", 1, 1);
@@ -116,8 +110,7 @@ TEST(SymbolRows, StoredSymbolsComeBackForMaterialsAtEveryPriceAndForComponents)
     EXPECT_EQ(symbols, QStringList({"", "C", "C", "T'1", "", "", "", "", "", "", "B"}));
 }
 
-TEST(SymbolRows, FailedSaveLeavesTheEarlierSymbols)
-{
+TEST(SymbolRows, FailedSaveLeavesTheEarlierSymbols) {
     FormulaProject p;
     FailureGuard guard;
     fillSample(p);
@@ -134,8 +127,7 @@ TEST(SymbolRows, FailedSaveLeavesTheEarlierSymbols)
     EXPECT_EQ(loadSymbolRows(p.db(), kSampleTotals)[0].simbolo, "A");
 }
 
-TEST(SymbolRows, DistinctSymbolsIgnoreBlanksAndCaseAndNameTheOnesBeyondEleven)
-{
+TEST(SymbolRows, DistinctSymbolsIgnoreBlanksAndCaseAndNameTheOnesBeyondEleven) {
     std::vector<SymbolRow> rows;
     for (const char* s : {"B", " b", "", "A", "a ", "C"})
         rows.push_back({SymbolRowKind::Material, s, "x", "u", 1});

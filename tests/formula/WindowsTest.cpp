@@ -10,9 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 using namespace korvex;
@@ -23,8 +21,7 @@ using korvex::testing::FormulaProject;
 
 namespace {
 
-void fillSample(FormulaProject& p)
-{
+void fillSample(FormulaProject& p) {
     p.item("1", 10);
     p.material("1", "Cemento", "kg", 5, 0.20);
     p.material("1", "Arena", "m3", 0.5, 12);
@@ -33,9 +30,7 @@ void fillSample(FormulaProject& p)
     p.transport("1", "Arena", "m3", 0.5, 2);
 }
 
-template <typename Window>
-std::unique_ptr<Window> openWindow(FormulaProject& p)
-{
+template <typename Window> std::unique_ptr<Window> openWindow(FormulaProject& p) {
     auto window = std::make_unique<Window>(ui::WindowContext{p.folder(), p.root(), nullptr, {}});
     window->show();
     QApplication::setActiveWindow(window.get());
@@ -43,13 +38,20 @@ std::unique_ptr<Window> openWindow(FormulaProject& p)
     return window;
 }
 
-ui::Grid* grid(QWidget& w, const char* name) { return w.findChild<ui::Grid*>(name); }
-QLineEdit* txtIngreso(QWidget& w) { return w.findChild<QLineEdit*>("txtIngreso"); }
-QString label(QWidget& w, const char* name) { return w.findChild<QLabel*>(name)->text(); }
-bool warningShown(QWidget& w) { return !w.findChild<QLabel*>("lblAvisoCoeficiente")->isHidden(); }
+ui::Grid* grid(QWidget& w, const char* name) {
+    return w.findChild<ui::Grid*>(name);
+}
+QLineEdit* txtIngreso(QWidget& w) {
+    return w.findChild<QLineEdit*>("txtIngreso");
+}
+QString label(QWidget& w, const char* name) {
+    return w.findChild<QLabel*>(name)->text();
+}
+bool warningShown(QWidget& w) {
+    return !w.findChild<QLabel*>("lblAvisoCoeficiente")->isHidden();
+}
 
-void typeInto(ui::Grid* g, int row, int col, const QString& text, QWidget& window)
-{
+void typeInto(ui::Grid* g, int row, int col, const QString& text, QWidget& window) {
     g->setFocus();
     g->setCell(row, col);
     QTest::keyClicks(g, text.left(1));
@@ -57,16 +59,14 @@ void typeInto(ui::Grid* g, int row, int col, const QString& text, QWidget& windo
     QTest::keyClick(txtIngreso(window), Qt::Key_Return);
 }
 
-QString storedSymbol(FormulaProject& p, const QString& description)
-{
+QString storedSymbol(FormulaProject& p, const QString& description) {
     auto rs = p.db().openRecordSet("SELECT Simbolo FROM SimbolosMat WHERE DescripcionMat = ?", {description});
     return rs.eof() ? QString("<none>") : rs.text("Simbolo");
 }
 
 } // namespace
 
-TEST(frmSimbolos, TypedSymbolsAreSavedWithF9AndOnlySymbolRowsTakeThem)
-{
+TEST(frmSimbolos, TypedSymbolsAreSavedWithF9AndOnlySymbolRowsTakeThem) {
     FormulaProject p;
     fillSample(p);
     FakeMessages messages;
@@ -102,8 +102,7 @@ TEST(frmSimbolos, TypedSymbolsAreSavedWithF9AndOnlySymbolRowsTakeThem)
     EXPECT_FALSE(label(*w, "lblEstado").isEmpty());
 }
 
-TEST(frmSimbolos, WarnsWhenATwelfthSymbolIsTyped)
-{
+TEST(frmSimbolos, WarnsWhenATwelfthSymbolIsTyped) {
     FormulaProject p;
     p.item("1", 1);
     for (int i = 0; i < 12; ++i)
@@ -125,8 +124,7 @@ TEST(frmSimbolos, WarnsWhenATwelfthSymbolIsTyped)
     EXPECT_EQ(g->text(12, 0), "Z"); // kept, so symbols can be moved about before reducing them
 }
 
-TEST(frmSimbolos, ClosingWithChangesAsksAndAFailedSaveKeepsTheWindowAndTheTable)
-{
+TEST(frmSimbolos, ClosingWithChangesAsksAndAFailedSaveKeepsTheWindowAndTheTable) {
     FormulaProject p;
     fillSample(p);
     FailureGuard guard;
@@ -153,8 +151,7 @@ TEST(frmSimbolos, ClosingWithChangesAsksAndAFailedSaveKeepsTheWindowAndTheTable)
     EXPECT_EQ(storedSymbol(p, "Arena"), "A");
 }
 
-TEST(frmSimbolos, GridGrowsPastItsDesignRowsAndEveryLineIsSaved)
-{
+TEST(frmSimbolos, GridGrowsPastItsDesignRowsAndEveryLineIsSaved) {
     FormulaProject p;
     p.item("1", 1);
     {
@@ -174,8 +171,7 @@ TEST(frmSimbolos, GridGrowsPastItsDesignRowsAndEveryLineIsSaved)
     EXPECT_EQ(storedSymbol(p, "Material 229"), "Z");
 }
 
-TEST(frmFormula, OpeningComputesAndStoresTheFormulaAndDescriptionsAreKept)
-{
+TEST(frmFormula, OpeningComputesAndStoresTheFormulaAndDescriptionsAreKept) {
     FormulaProject p;
     fillSample(p);
     p.symbol("M", "Arena", 60, "m3");
@@ -202,8 +198,7 @@ TEST(frmFormula, OpeningComputesAndStoresTheFormulaAndDescriptionsAreKept)
     EXPECT_EQ(grid(*again, "msfgSimbolos")->text(2, 1), "Arena \"fina\" d'Or");
 }
 
-TEST(frmFormula, ASumOtherThanOneIsShownInRed)
-{
+TEST(frmFormula, ASumOtherThanOneIsShownInRed) {
     FormulaProject p;
     fillSample(p);
     p.symbol("A", "Arena", 50.1, "m3");
@@ -215,8 +210,7 @@ TEST(frmFormula, ASumOtherThanOneIsShownInRed)
     EXPECT_EQ(label(*w, "lblAvisoCoeficiente"), "La suma de coeficientes no es 1.000");
 }
 
-TEST(frmFormula, MoreThanElevenSymbolsWarnAndSaveNothing)
-{
+TEST(frmFormula, MoreThanElevenSymbolsWarnAndSaveNothing) {
     FormulaProject p;
     fillSample(p);
     for (int i = 0; i < 13; ++i)
@@ -234,8 +228,7 @@ TEST(frmFormula, MoreThanElevenSymbolsWarnAndSaveNothing)
     EXPECT_EQ(p.count("SimbolosDesc"), 1);
 }
 
-TEST(frmCuadrilla, ShowsLabourAndTheMechanicAndClosesWithEsc)
-{
+TEST(frmCuadrilla, ShowsLabourAndTheMechanicAndClosesWithEsc) {
     FormulaProject p;
     fillSample(p);
     FakeMessages messages;
@@ -260,8 +253,7 @@ namespace korvex {
 void wiring_formula(ui::WindowRegistry& registry);
 }
 
-TEST(Wiring, OpensTheThreeWindowsByClassName)
-{
+TEST(Wiring, OpensTheThreeWindowsByClassName) {
     FormulaProject p;
     fillSample(p);
     FakeMessages messages;

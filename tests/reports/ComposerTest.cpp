@@ -1,12 +1,11 @@
-#include "MemoryData.h"
-
 #include "reports/Composer.h"
+
+#include "MemoryData.h"
 #include "reports/Render.h"
 #include "reports/Template.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using korvex::reports::composeReport;
@@ -23,19 +22,17 @@ namespace {
 
 const char* const kItems = "SELECT * FROM Presupuesto ORDER BY Indice";
 
-ReportDocument compose(const QByteArray& json, MemoryData& data, const FormulaValues& formulas = {})
-{
+ReportDocument compose(const QByteArray& json, MemoryData& data, const FormulaValues& formulas = {}) {
     return composeReport(parseTemplate(json, "Reportes/Prueba.rpt"), data, formulas);
 }
 
-QByteArray budgetTemplate(const QByteArray& extraColumns = {})
-{
+QByteArray budgetTemplate(const QByteArray& extraColumns = {}) {
     return R"~({"korvexReport": 1, "title": "PRESUPUESTO", "data": {"items": "SELECT * FROM Presupuesto ORDER BY Indice"},
       "body": [{"type": "table", "data": "items", "columns": [
         {"caption": "ÍTEM", "value": "ItemPres", "width": 8},
         {"caption": "DESCRIPCIÓN", "value": "DescripcionPres", "width": 80},
-        {"caption": "PRECIO TOTAL", "id": "total", "value": "round(TotalPres * CantidadPres, 2)", "format": "###,##0.00", "width": 14, "sum": true})~"
-        + extraColumns + R"~(
+        {"caption": "PRECIO TOTAL", "id": "total", "value": "round(TotalPres * CantidadPres, 2)", "format": "###,##0.00", "width": 14, "sum": true})~" +
+           extraColumns + R"~(
       ], "export": ["Subtotal = round(sum(round(TotalPres * CantidadPres, 2)), 2)"]},
       {"type": "summary", "rows": [
         {"label": "SUBTOTAL", "value": "Subtotal", "format": "###,##0.00"},
@@ -43,28 +40,27 @@ QByteArray budgetTemplate(const QByteArray& extraColumns = {})
         {"label": "TOTAL", "value": "Subtotal + IVA", "format": "###,##0.00", "bold": true}]}]})~";
 }
 
-korvex::reports::DataSet items(int count, const QString& description = QStringLiteral("Rubro"))
-{
+korvex::reports::DataSet items(int count, const QString& description = QStringLiteral("Rubro")) {
     std::vector<QVariantList> rows;
     for (int i = 1; i <= count; ++i)
-        rows.push_back({QStringLiteral("R%1").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("%1 %2").arg(description).arg(i),
-                        1.0, 10.0});
+        rows.push_back({QStringLiteral("R%1").arg(i, 4, 10, QLatin1Char('0')),
+                        QStringLiteral("%1 %2").arg(description).arg(i), 1.0, 10.0});
     return makeData({"ItemPres", "DescripcionPres", "CantidadPres", "TotalPres"}, rows);
 }
 
 // Every text stays inside the cell it was given (a tolerance of one dot for rounding).
-void expectNothingOverflows(const ReportDocument& document)
-{
+void expectNothingOverflows(const ReportDocument& document) {
     for (std::size_t p = 0; p < document.pages.size(); ++p) {
         for (const TextItem& text : document.pages[p].texts) {
-            ASSERT_GE(text.baseline.x(), text.cell.left() - 1) << text.text.toStdString() << " page " << p + 1;
-            ASSERT_LE(text.baseline.x() + text.width, text.cell.right() + 1) << text.text.toStdString() << " page " << p + 1;
+            ASSERT_GE(text.baseline.x(), text.cell.left() - 1)
+                << text.text.toStdString() << " page " << p + 1;
+            ASSERT_LE(text.baseline.x() + text.width, text.cell.right() + 1)
+                << text.text.toStdString() << " page " << p + 1;
         }
     }
 }
 
-const TextItem* findText(const Page& page, const QString& text)
-{
+const TextItem* findText(const Page& page, const QString& text) {
     for (const TextItem& item : page.texts) {
         if (item.text == text)
             return &item;
@@ -74,8 +70,7 @@ const TextItem* findText(const Page& page, const QString& text)
 
 } // namespace
 
-TEST(Composer, LongTablesBreakAcrossPagesUnderRepeatedHeaders)
-{
+TEST(Composer, LongTablesBreakAcrossPagesUnderRepeatedHeaders) {
     MemoryData data;
     data.add(kItems, items(150));
     const ReportDocument document = compose(budgetTemplate(), data);
@@ -107,13 +102,13 @@ TEST(Composer, LongTablesBreakAcrossPagesUnderRepeatedHeaders)
     expectNothingOverflows(document);
 }
 
-TEST(Composer, LongTextWrapsAndFiguresAlignRightWithoutOverflowing)
-{
+TEST(Composer, LongTextWrapsAndFiguresAlignRightWithoutOverflowing) {
     MemoryData data;
     const QString longText = QStringLiteral(
         "Hormigón simple f'c = 210 kg/cm2 en columnas, incluye encofrado, desencofrado, vibrado, curado y "
         "todos los materiales, equipos y mano de obra necesarios para su correcta ejecución según planos "
-        "y especificaciones técnicas del proyecto; palabramuylargasinespaciosquenocabeenningunacolumnadeltodo");
+        "y especificaciones técnicas del proyecto; "
+        "palabramuylargasinespaciosquenocabeenningunacolumnadeltodo");
     data.add(kItems, makeData({"ItemPres", "DescripcionPres", "CantidadPres", "TotalPres"},
                               {{"1.01", longText, 1.0, 98765432101234.56}, {"1.02", "Corto", 2.0, 5.25}}));
     const ReportDocument document = compose(budgetTemplate(), data);
@@ -149,16 +144,16 @@ TEST(Composer, LongTextWrapsAndFiguresAlignRightWithoutOverflowing)
     expectNothingOverflows(document);
 }
 
-TEST(Composer, GroupsSubtotalsJoinsAndDerivedQueries)
-{
+TEST(Composer, GroupsSubtotalsJoinsAndDerivedQueries) {
     MemoryData data;
     data.add(kItems, makeData({"ItemPres", "DescripcionPres", "CantidadPres", "TotalPres", "GruposPres"},
                               {{"1", "Excavación", 2.0, 10.0, "TIERRAS"},
                                {"2", "Hormigón", 1.0, 100.0, "ESTRUCTURA"},
                                {"3", "Relleno", 3.0, 5.0, "TIERRAS"},
                                {"4", "Limpieza", 1.0, 1.0, QVariant()}}));
-    data.add("SELECT * FROM Grupos", makeData({"Grupo", "DescripcionGru", "OrdenGru"},
-                                              {{"ESTRUCTURA", "Estructura de hormigón", 2}, {"tierras", "Movimiento de tierras", 1}}));
+    data.add("SELECT * FROM Grupos",
+             makeData({"Grupo", "DescripcionGru", "OrdenGru"}, {{"ESTRUCTURA", "Estructura de hormigón", 2},
+                                                                {"tierras", "Movimiento de tierras", 1}}));
     const QByteArray json = R"~({"korvexReport": 1, "data": {
         "items": "SELECT * FROM Presupuesto ORDER BY Indice", "grupos": "SELECT * FROM Grupos",
         "porGrupo": {"from": "items", "groupBy": ["GruposPres"], "fields": ["Total = sum(CantidadPres * TotalPres)", "Rubros = count()"], "sort": ["-Total"]}},
@@ -194,20 +189,21 @@ TEST(Composer, GroupsSubtotalsJoinsAndDerivedQueries)
     EXPECT_LT(texts.mid(derived).indexOf("100.00"), texts.mid(derived).indexOf("35.00"));
 }
 
-TEST(Composer, RecordsStartPagesAndKeepTheirSectionsTogether)
-{
+TEST(Composer, RecordsStartPagesAndKeepTheirSectionsTogether) {
     MemoryData data;
     data.add(kItems, items(3));
     std::vector<QVariantList> lines;
     for (int i = 1; i <= 3; ++i) {
         for (int k = 0; k < 4; ++k)
-            lines.push_back({QStringLiteral("R%1").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("Línea %1.%2").arg(i).arg(k),
-                             k % 2 == 0 ? 4 : 2, 1.5});
+            lines.push_back({QStringLiteral("R%1").arg(i, 4, 10, QLatin1Char('0')),
+                             QStringLiteral("Línea %1.%2").arg(i).arg(k), k % 2 == 0 ? 4 : 2, 1.5});
     }
     data.add("SELECT * FROM InfoAnalisis", makeData({"ItemPres", "Descripcion", "Tipo", "Precio"}, lines));
     const auto json = [](const char* pageBreak) {
-        return QByteArray(R"({"korvexReport": 1, "data": {"items": "SELECT * FROM Presupuesto ORDER BY Indice", "info": "SELECT * FROM InfoAnalisis"},
-          "body": [{"type": "records", "data": "items", "pageBreak": ")") + pageBreak + R"~(", "keepTogether": true, "body": [
+        return QByteArray(
+                   R"({"korvexReport": 1, "data": {"items": "SELECT * FROM Presupuesto ORDER BY Indice", "info": "SELECT * FROM InfoAnalisis"},
+          "body": [{"type": "records", "data": "items", "pageBreak": ")") +
+               pageBreak + R"~(", "keepTogether": true, "body": [
             {"type": "fields", "items": [{"label": "RUBRO:", "value": "DescripcionPres"}]},
             {"type": "table", "data": "info", "link": {"ItemPres": "ItemPres"}, "where": "Tipo = 4", "title": "MATERIALES",
              "columns": [{"caption": "DESCRIPCIÓN", "value": "Descripcion"}, {"caption": "PRECIO", "value": "Precio", "format": "0.00"}],
@@ -221,17 +217,17 @@ TEST(Composer, RecordsStartPagesAndKeepTheirSectionsTogether)
         EXPECT_TRUE(page.contains(QStringLiteral("Rubro %1").arg(i + 1)));
         EXPECT_TRUE(page.contains(QStringLiteral("Línea %1.0").arg(i + 1)));
         EXPECT_FALSE(page.contains(QStringLiteral("Línea %1.1").arg(i + 1))); // the where filter
-        EXPECT_TRUE(page.contains("6.00"));                                  // exported to the summary
+        EXPECT_TRUE(page.contains("6.00"));                                   // exported to the summary
     }
     const ReportDocument compact = compose(json("none"), data);
     EXPECT_EQ(compact.pages.size(), 1u);
     EXPECT_EQ(data.queries(), 6); // each query once per report, however many records use it
 }
 
-TEST(Composer, FormulaValuesApplyToTheirRunOnly)
-{
+TEST(Composer, FormulaValuesApplyToTheirRunOnly) {
     MemoryData data;
-    const QByteArray json = R"({"korvexReport": 1, "formulas": ["TotalMecanico = 0", "TotalManoObra = TotalMecanico"],
+    const QByteArray json =
+        R"({"korvexReport": 1, "formulas": ["TotalMecanico = 0", "TotalManoObra = TotalMecanico"],
         "body": [{"type": "text", "text": "L={format(TotalManoObra, '0.00')} M={format(TotalMecanico, '0.00')}"}]})";
     const auto shown = [&](const FormulaValues& formulas) {
         const ReportDocument document = compose(json, data, formulas);
@@ -252,8 +248,7 @@ TEST(Composer, FormulaValuesApplyToTheirRunOnly)
     }
 }
 
-TEST(Composer, FaultsFoundWhilePrintingNameTheTemplateAndThePlace)
-{
+TEST(Composer, FaultsFoundWhilePrintingNameTheTemplateAndThePlace) {
     MemoryData data;
     data.add(kItems, items(2));
     try {
@@ -261,14 +256,14 @@ TEST(Composer, FaultsFoundWhilePrintingNameTheTemplateAndThePlace)
         FAIL() << "an unknown field must be refused";
     } catch (const TemplateError& error) {
         const QString message = error.message();
-        EXPECT_TRUE(message.startsWith("Error en la plantilla «Reportes/Prueba.rpt»")) << message.toStdString();
+        EXPECT_TRUE(message.startsWith("Error en la plantilla «Reportes/Prueba.rpt»"))
+            << message.toStdString();
         EXPECT_TRUE(message.contains("body[0].columns[3].value")) << message.toStdString();
         EXPECT_TRUE(message.contains("«PrecioMal»")) << message.toStdString();
     }
 }
 
-TEST(Composer, PdfAndImagesOfThePages)
-{
+TEST(Composer, PdfAndImagesOfThePages) {
     MemoryData data;
     data.add(kItems, items(60));
     const ReportDocument document = compose(budgetTemplate(), data);

@@ -1,8 +1,7 @@
 #include "reports/Expression.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 
 using korvex::reports::Expression;
 using korvex::reports::Scope;
@@ -12,25 +11,21 @@ using korvex::reports::VarScope;
 
 namespace {
 
-Value eval(const QString& text, const Scope& scope)
-{
+Value eval(const QString& text, const Scope& scope) {
     return Expression::parse(text, QStringLiteral("prueba")).evaluate(scope);
 }
 
-double number(const QString& text)
-{
+double number(const QString& text) {
     VarScope scope;
     return eval(text, scope).toNumber();
 }
 
-QString text(const QString& text)
-{
+QString text(const QString& text) {
     VarScope scope;
     return eval(text, scope).toText();
 }
 
-QString errorOf(const std::function<void()>& action)
-{
+QString errorOf(const std::function<void()>& action) {
     try {
         action();
     } catch (const TemplateError& error) {
@@ -42,8 +37,7 @@ QString errorOf(const std::function<void()>& action)
 // Rows for aggregates: each row is a VarScope with field "x".
 class RowsScope : public Scope {
 public:
-    explicit RowsScope(std::vector<double> values)
-    {
+    explicit RowsScope(std::vector<double> values) {
         for (const double value : values) {
             auto row = std::make_unique<VarScope>(this);
             row->set(QStringLiteral("x"), Value(value));
@@ -53,8 +47,7 @@ public:
 
 protected:
     std::optional<Value> lookup(const QString&) const override { return std::nullopt; }
-    bool rows(const std::function<void(const Scope&)>& visit) const override
-    {
+    bool rows(const std::function<void(const Scope&)>& visit) const override {
         for (const auto& row : rows_)
             visit(*row);
         return true;
@@ -66,8 +59,7 @@ private:
 
 } // namespace
 
-TEST(Expression, ArithmeticUsesTheSystemsRounding)
-{
+TEST(Expression, ArithmeticUsesTheSystemsRounding) {
     EXPECT_DOUBLE_EQ(number("1 + 2 * 3"), 7);
     EXPECT_DOUBLE_EQ(number("(1 + 2) * 3 - -1"), 10);
     EXPECT_DOUBLE_EQ(number("round(2.345, 2)"), 2.35);   // held as 2.34499..., still up
@@ -81,15 +73,14 @@ TEST(Expression, ArithmeticUsesTheSystemsRounding)
     EXPECT_DOUBLE_EQ(number("max(3, 7, 5) + min(3, 7, 5)"), 10);
 }
 
-TEST(Expression, TextsComparisonsAndFormats)
-{
+TEST(Expression, TextsComparisonsAndFormats) {
     EXPECT_EQ(text("'Hormig' & 'ón ' & 1.5"), "Hormigón 1.5");
     EXPECT_EQ(text("'f''c = 210'"), "f'c = 210");
-    EXPECT_TRUE(number("'abc' = 'ABC'"));     // like the database, letter case does not count
-    EXPECT_TRUE(number("'10' = 10"));         // a text holding a number compares as the number
+    EXPECT_TRUE(number("'abc' = 'ABC'")); // like the database, letter case does not count
+    EXPECT_TRUE(number("'10' = 10"));     // a text holding a number compares as the number
     EXPECT_TRUE(number("not (1 > 2) and 3 >= 3 or false"));
     EXPECT_TRUE(number("null = ''"));
-    EXPECT_FALSE(number("null > 0"));  // an empty field is not above zero
+    EXPECT_FALSE(number("null > 0")); // an empty field is not above zero
     EXPECT_TRUE(number("null < 1"));
     EXPECT_EQ(text("format(1234.5, '###,##0.00')"), "1,234.50");
     EXPECT_EQ(text("format(5.5, '###,#00.00')"), "05.50");
@@ -104,8 +95,7 @@ TEST(Expression, TextsComparisonsAndFormats)
     EXPECT_EQ(text("iif(1 > 0, 'sí', desconocido)"), "sí"); // the branch not taken is not evaluated
 }
 
-TEST(Expression, NamesResolveThroughTheScopeChain)
-{
+TEST(Expression, NamesResolveThroughTheScopeChain) {
     VarScope outer;
     outer.set(QStringLiteral("Proyecto.IVA"), Value(true));
     outer.set(QStringLiteral("TotalPres"), Value(12.34));
@@ -120,8 +110,7 @@ TEST(Expression, NamesResolveThroughTheScopeChain)
     EXPECT_TRUE(message.contains("PrecioMal")) << message.toStdString();
 }
 
-TEST(Expression, AggregatesRunOverTheRowsOfTheirScope)
-{
+TEST(Expression, AggregatesRunOverTheRowsOfTheirScope) {
     RowsScope rows({2.5, 1.5, 4});
     EXPECT_DOUBLE_EQ(eval("sum(x * 2)", rows).toNumber(), 16);
     EXPECT_DOUBLE_EQ(eval("count()", rows).toNumber(), 3);
@@ -135,21 +124,21 @@ TEST(Expression, AggregatesRunOverTheRowsOfTheirScope)
     EXPECT_TRUE(errorOf([&] { eval("sum(x)", noRows); }).contains("necesita filas"));
 }
 
-TEST(Expression, InterpolatedTexts)
-{
+TEST(Expression, InterpolatedTexts) {
     VarScope scope;
     scope.set(QStringLiteral("iva"), Value(true));
     scope.set(QStringLiteral("page"), Value(2.0));
-    EXPECT_EQ(Expression::parseInterpolated("IVA {iif(iva, 12, 0)} %", "t").evaluate(scope).toText(), "IVA 12 %");
+    EXPECT_EQ(Expression::parseInterpolated("IVA {iif(iva, 12, 0)} %", "t").evaluate(scope).toText(),
+              "IVA 12 %");
     EXPECT_EQ(Expression::parseInterpolated("Página {page}", "t").evaluate(scope).toText(), "Página 2");
     EXPECT_EQ(Expression::parseInterpolated("{{literal}}", "t").evaluate(scope).toText(), "{literal}");
     EXPECT_EQ(Expression::parseInterpolated("{'}'}", "t").evaluate(scope).toText(), "}");
     EXPECT_EQ(Expression::parseInterpolated("", "t").evaluate(scope).toText(), "");
-    EXPECT_TRUE(errorOf([] { Expression::parseInterpolated("Total {sum(x)", "t"); }).contains("falta cerrar"));
+    EXPECT_TRUE(
+        errorOf([] { Expression::parseInterpolated("Total {sum(x)", "t"); }).contains("falta cerrar"));
 }
 
-TEST(Expression, ParseErrorsSayWhereAndWhat)
-{
+TEST(Expression, ParseErrorsSayWhereAndWhat) {
     const auto parseError = [](const QString& text) {
         return errorOf([&] { Expression::parse(text, QStringLiteral("body[0].columns[2].value")); });
     };
@@ -165,10 +154,12 @@ TEST(Expression, ParseErrorsSayWhereAndWhat)
 
     QHash<QString, Value> constants{{QStringLiteral("p"), Value(7.0)}};
     VarScope scope;
-    EXPECT_EQ(Expression::parse("'Periodo' & p & 'P'", "c", &constants).evaluate(scope).toText(), "Periodo7P");
+    EXPECT_EQ(Expression::parse("'Periodo' & p & 'P'", "c", &constants).evaluate(scope).toText(),
+              "Periodo7P");
 
     const auto assignment = korvex::reports::parseAssignment("Subtotal = round(1.005, 2)", "export[0]");
     EXPECT_EQ(assignment.name, "Subtotal");
     EXPECT_DOUBLE_EQ(assignment.expression.evaluate(scope).toNumber(), 1.01);
-    EXPECT_TRUE(errorOf([] { korvex::reports::parseAssignment("= 3", "export[1]"); }).contains("Nombre = expresión"));
+    EXPECT_TRUE(
+        errorOf([] { korvex::reports::parseAssignment("= 3", "export[1]"); }).contains("Nombre = expresión"));
 }

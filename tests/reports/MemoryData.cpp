@@ -4,8 +4,7 @@
 
 namespace korvex::testing {
 
-reports::DataSet makeData(const QStringList& columns, const std::vector<QVariantList>& rows)
-{
+reports::DataSet makeData(const QStringList& columns, const std::vector<QVariantList>& rows) {
     reports::DataSet data;
     for (const QString& column : columns)
         data.addColumn(column);
@@ -18,8 +17,7 @@ reports::DataSet makeData(const QStringList& columns, const std::vector<QVariant
     return data;
 }
 
-reports::DataSet MemoryData::query(const QString& sql)
-{
+reports::DataSet MemoryData::query(const QString& sql) {
     ++queries_;
     const auto it = answers_.constFind(sql.simplified());
     if (it != answers_.constEnd())

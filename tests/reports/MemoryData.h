@@ -7,7 +7,6 @@
 #include <QHash>
 #include <QString>
 #include <QVariantList>
-
 #include <initializer_list>
 
 namespace korvex::testing {
@@ -16,7 +15,9 @@ reports::DataSet makeData(const QStringList& columns, const std::vector<QVariant
 
 class MemoryData : public reports::DataProvider {
 public:
-    void add(const QString& sql, reports::DataSet data) { answers_.insert(sql.simplified(), std::move(data)); }
+    void add(const QString& sql, reports::DataSet data) {
+        answers_.insert(sql.simplified(), std::move(data));
+    }
     reports::DataSet query(const QString& sql) override;
     int queries() const { return queries_; }
 

@@ -1,14 +1,13 @@
+#include "reports/ReportButtons.h"
+
 #include "ProjectData.h"
 #include "TestProject.h"
-
-#include "reports/ReportButtons.h"
 #include "store/ProjectFolders.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-
 #include <gtest/gtest.h>
 
 using namespace korvex;
@@ -18,8 +17,7 @@ using korvex::testing::TempRoot;
 
 namespace {
 
-const reports::ReportButton& button(const char* name)
-{
+const reports::ReportButton& button(const char* name) {
     const reports::ReportButton* found = reports::findReportButton(QString::fromLatin1(name));
     if (!found)
         throw std::runtime_error(name);
@@ -27,23 +25,20 @@ const reports::ReportButton& button(const char* name)
 }
 
 reports::ReportResult print(const char* name, const QString& folder, const QString& root,
-                            std::vector<reports::Notice>* notices = nullptr)
-{
+                            std::vector<reports::Notice>* notices = nullptr) {
     const reports::PreparedReport prepared = reports::prepareReport(button(name), folder, root);
     if (notices)
         *notices = prepared.notices;
     return reports::runReport(prepared.request);
 }
 
-int count(store::Database& db, const QString& table)
-{
+int count(store::Database& db, const QString& table) {
     auto records = db.openRecordSet(QStringLiteral("SELECT * FROM %1").arg(table));
     return records.recordCount();
 }
 
 // Two items priced 12.34 and 5.25 by their analyses, with no unit price stored yet.
-QString twoItemProject(TempRoot& root, bool iva)
-{
+QString twoItemProject(TempRoot& root, bool iva) {
     const QString folder = root.newProject(iva ? "ConIVA" : "SinIVA");
     store::Database db = root.open(folder);
     kt::writeHeader(db, iva);
@@ -56,8 +51,7 @@ QString twoItemProject(TempRoot& root, bool iva)
 
 } // namespace
 
-TEST(ReportButtons, EveryButtonHasItsTemplateInTheRootFolder)
-{
+TEST(ReportButtons, EveryButtonHasItsTemplateInTheRootFolder) {
     TempRoot root;
     const auto& buttons = reports::reportButtons();
     ASSERT_EQ(buttons.size(), 25u);
@@ -82,24 +76,24 @@ TEST(ReportButtons, EveryButtonHasItsTemplateInTheRootFolder)
     EXPECT_EQ(prepared.request.templateName, QDir::toNativeSeparators("Reportes/Materiales.rpt"));
 }
 
-TEST(ReportButtons, CrewFormulasFollowTheLabourAndMechanicRules)
-{
-    EXPECT_EQ(reports::crewFormulaSettings(100, 30, 20), QStringList({"TotalManoObra =105.5", "TotalMecanico =5.5"}));
-    EXPECT_EQ(reports::crewFormulaSettings(0, 30, 20), QStringList({"TotalMecanico =5.5"}));  // no labour
-    EXPECT_EQ(reports::crewFormulaSettings(100, 0, 0), QStringList({"TotalManoObra =100"})); // no equipment, no transport
+TEST(ReportButtons, CrewFormulasFollowTheLabourAndMechanicRules) {
+    EXPECT_EQ(reports::crewFormulaSettings(100, 30, 20),
+              QStringList({"TotalManoObra =105.5", "TotalMecanico =5.5"}));
+    EXPECT_EQ(reports::crewFormulaSettings(0, 30, 20), QStringList({"TotalMecanico =5.5"})); // no labour
+    EXPECT_EQ(reports::crewFormulaSettings(100, 0, 0),
+              QStringList({"TotalManoObra =100"})); // no equipment, no transport
     EXPECT_TRUE(reports::crewFormulaSettings(0, 0, 0).isEmpty());
     EXPECT_EQ(reports::crewFormulaSettings(1234.5, 0, 0.1).front(), "TotalManoObra =1234.511");
 }
 
-TEST(ReportButtons, CrewFormulasReachTheCrewReportOnly)
-{
+TEST(ReportButtons, CrewFormulasReachTheCrewReportOnly) {
     TempRoot root;
     const QString folder = root.newProject();
     {
         store::Database db = root.open(folder);
         kt::writeHeader(db, false);
         kt::writeItem(db, "A1", "1.01", "Excavación", 10);
-        kt::writeLabour(db, "A1", "1.01", "Peón", "E2", 1, 2.5, 4.0);         // labour 100.00
+        kt::writeLabour(db, "A1", "1.01", "Peón", "E2", 1, 2.5, 4.0);        // labour 100.00
         kt::writeEquipment(db, "A1", "1.01", "Retroexcavadora", 1, 0.5, 10); // equipment 50.00
     }
     const auto prepared = reports::prepareReport(button("cmdCuadrillaR"), folder, root.root());
@@ -107,10 +101,10 @@ TEST(ReportButtons, CrewFormulasReachTheCrewReportOnly)
     const auto crew = reports::runReport(prepared.request);
     ASSERT_TRUE(crew.ok) << crew.message.toStdString();
     const QString text = allText(crew.document);
-    EXPECT_TRUE(text.contains("105.50"));  // the total of the crew
-    EXPECT_TRUE(text.contains("5.50"));    // the mechanic
-    EXPECT_TRUE(text.contains("0.948"));   // 100 / 105.5
-    EXPECT_TRUE(text.contains("0.052"));   // 5.5 / 105.5
+    EXPECT_TRUE(text.contains("105.50")); // the total of the crew
+    EXPECT_TRUE(text.contains("5.50"));   // the mechanic
+    EXPECT_TRUE(text.contains("0.948"));  // 100 / 105.5
+    EXPECT_TRUE(text.contains("0.052"));  // 5.5 / 105.5
 
     // Another button hands over no formulas, and the crew template run without them shows its defaults.
     EXPECT_TRUE(reports::prepareReport(button("cmdMano"), folder, root.root()).request.formulas.isEmpty());
@@ -121,8 +115,7 @@ TEST(ReportButtons, CrewFormulasReachTheCrewReportOnly)
     EXPECT_FALSE(allText(again.document).contains("105.50"));
 }
 
-TEST(ReportButtons, BudgetButtonsRecalculateAndMatchThePresentationTotals)
-{
+TEST(ReportButtons, BudgetButtonsRecalculateAndMatchThePresentationTotals) {
     TempRoot root;
     for (const bool iva : {true, false}) {
         const QString folder = twoItemProject(root, iva);
@@ -150,8 +143,7 @@ TEST(ReportButtons, BudgetButtonsRecalculateAndMatchThePresentationTotals)
     }
 }
 
-TEST(ReportButtons, AMissingHeaderIsToldAndTheReportStillPrints)
-{
+TEST(ReportButtons, AMissingHeaderIsToldAndTheReportStillPrints) {
     TempRoot root;
     const QString folder = root.newProject();
     {
@@ -166,8 +158,7 @@ TEST(ReportButtons, AMissingHeaderIsToldAndTheReportStillPrints)
     EXPECT_TRUE(allText(result.document).contains("15.00")); // the stored price, as it was
 }
 
-TEST(ReportButtons, AnalysisAndScheduleButtonsRebuildTheirTablesFirst)
-{
+TEST(ReportButtons, AnalysisAndScheduleButtonsRebuildTheirTablesFirst) {
     TempRoot root;
     const QString folder = twoItemProject(root, false);
     store::Database db = root.open(folder);
@@ -181,7 +172,8 @@ TEST(ReportButtons, AnalysisAndScheduleButtonsRebuildTheirTablesFirst)
 
     kt::insert(db, "Grupos", {"Grupo", "DescripcionGru", "OrdenGru"}, {"G1", "Estructura", 1});
     db.execute("UPDATE Presupuesto SET GruposPres = ?", {"G1"});
-    kt::insert(db, "DetalleGrupo", {"Grupo", "PeriodoGru", "SemanasGru", "PorcentajeGru", "OrdenGru"}, {"G1", 2, 4, 100.0, 1});
+    kt::insert(db, "DetalleGrupo", {"Grupo", "PeriodoGru", "SemanasGru", "PorcentajeGru", "OrdenGru"},
+               {"G1", 2, 4, 100.0, 1});
     const auto schedule = print("cmdCronoTodo", folder, root.root());
     ASSERT_TRUE(schedule.ok) << schedule.message.toStdString();
     EXPECT_EQ(count(db, "Crono"), 1);
@@ -197,8 +189,7 @@ TEST(ReportButtons, AnalysisAndScheduleButtonsRebuildTheirTablesFirst)
     EXPECT_EQ(count(db, "Crono"), 0);
 }
 
-TEST(ReportButtons, MissingOrBrokenTemplatesAreReportedByName)
-{
+TEST(ReportButtons, MissingOrBrokenTemplatesAreReportedByName) {
     TempRoot root;
     const QString folder = twoItemProject(root, true);
     const QString path = reports::templatePath(root.root(), "Presupuesto.rpt");
@@ -218,19 +209,20 @@ TEST(ReportButtons, MissingOrBrokenTemplatesAreReportedByName)
     EXPECT_EQ(missing.message, "No se encuentra la plantilla «" + name + "».");
 
     // A project database that is gone is named too, and nothing throws.
-    reports::ReportRequest request = reports::prepareReport(button("cmdMaterial"), folder, root.root()).request;
+    reports::ReportRequest request =
+        reports::prepareReport(button("cmdMaterial"), folder, root.root()).request;
     request.databasePath = folder + "/Otro.mdb";
     const auto noDatabase = reports::runReport(request);
     EXPECT_FALSE(noDatabase.ok);
     EXPECT_TRUE(noDatabase.message.contains("Otro.mdb"));
 }
 
-TEST(ReportButtons, GroupButtonsShowAndHideTheirFormatButtons)
-{
+TEST(ReportButtons, GroupButtonsShowAndHideTheirFormatButtons) {
     QHash<QString, bool> visible;
     const auto click = [&](const char* name) {
-        reports::clickFormatGroup(*reports::findFormatGroup(name), [&](const QString& b) { return visible.value(b); },
-                                  [&](const QString& b, bool v) { visible[b] = v; });
+        reports::clickFormatGroup(
+            *reports::findFormatGroup(name), [&](const QString& b) { return visible.value(b); },
+            [&](const QString& b, bool v) { visible[b] = v; });
     };
     click("cmdPresup");
     EXPECT_TRUE(visible["cmdFormatoPres1"] && visible["cmdFormatoPresC"]);

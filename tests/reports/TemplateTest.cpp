@@ -1,10 +1,8 @@
 #include "reports/Template.h"
 
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 
 using korvex::reports::Block;
 using korvex::reports::loadTemplate;
@@ -16,8 +14,7 @@ namespace {
 
 const char* const kName = "Reportes/Prueba.rpt";
 
-QString refusal(const QByteArray& json)
-{
+QString refusal(const QByteArray& json) {
     try {
         parseTemplate(json, kName);
     } catch (const TemplateError& error) {
@@ -26,15 +23,14 @@ QString refusal(const QByteArray& json)
     return {};
 }
 
-QByteArray withBody(const QByteArray& body, const QByteArray& data = R"({"items": "SELECT * FROM Presupuesto"})")
-{
+QByteArray withBody(const QByteArray& body,
+                    const QByteArray& data = R"({"items": "SELECT * FROM Presupuesto"})") {
     return R"({"korvexReport": 1, "data": )" + data + R"(, "body": [)" + body + "]}";
 }
 
 } // namespace
 
-TEST(Template, ReadsPageFontsFormulasAndRepeatedColumns)
-{
+TEST(Template, ReadsPageFontsFormulasAndRepeatedColumns) {
     const ReportTemplate report = parseTemplate(R"~({
         "korvexReport": 1,
         "title": "CRONOGRAMA",
@@ -47,7 +43,8 @@ TEST(Template, ReadsPageFontsFormulasAndRepeatedColumns)
             {"id": "p", "caption": "{n}", "value": "field('Periodo' & n & 'P')", "format": "0.00", "sum": true,
              "repeat": {"name": "n", "from": 7, "to": 12}}
         ]}]
-    })~", kName);
+    })~",
+                                                kName);
     EXPECT_EQ(report.pageSize, QPageSize::Letter);
     EXPECT_TRUE(report.landscape);
     EXPECT_DOUBLE_EQ(report.margins.left(), 20);
@@ -68,14 +65,14 @@ TEST(Template, ReadsPageFontsFormulasAndRepeatedColumns)
     EXPECT_EQ(table.columns[1].align, korvex::reports::Align::Right); // figures align right by default
 }
 
-TEST(Template, BrokenTemplatesAreRefusedWithFileLineAndProblem)
-{
+TEST(Template, BrokenTemplatesAreRefusedWithFileLineAndProblem) {
     const QString syntax = refusal("{\n  \"korvexReport\": 1,\n  \"title\": \"X\"\n  \"body\": []\n}");
     EXPECT_TRUE(syntax.startsWith("La plantilla «Reportes/Prueba.rpt» no es válida")) << syntax.toStdString();
     EXPECT_TRUE(syntax.contains("línea 4")) << syntax.toStdString();
     EXPECT_TRUE(syntax.contains("falta una coma")) << syntax.toStdString();
 
-    EXPECT_TRUE(refusal(R"({"title": "X", "body": []})").contains("no es una plantilla de reporte de Korvex"));
+    EXPECT_TRUE(
+        refusal(R"({"title": "X", "body": []})").contains("no es una plantilla de reporte de Korvex"));
     EXPECT_TRUE(refusal("[1, 2]").contains("objeto JSON"));
     EXPECT_TRUE(refusal(R"({"korvexReport": 1, "body": []})").contains("ningún bloque"));
 
@@ -90,17 +87,19 @@ TEST(Template, BrokenTemplatesAreRefusedWithFileLineAndProblem)
     EXPECT_TRUE(refusal(withBody(R"({"type": "table", "data": "otros", "columns": [{"value": "1"}]})"))
                     .contains("«otros», que no existe"));
     EXPECT_TRUE(refusal(withBody(R"({"type": "grafico"})")).contains("tipo de bloque desconocido «grafico»"));
-    EXPECT_TRUE(refusal(withBody(R"({"type": "text", "text": 12})")).contains("se esperaba un texto y hay un número"));
-    EXPECT_TRUE(refusal(withBody(R"({"type": "table", "data": "items", "columns": [{"value": "1", "sum": true}]})"))
-                    .contains("necesita \"id\""));
-    EXPECT_TRUE(refusal(withBody(R"({"type": "text", "text": "x"})", R"({"a": {"from": "b"}, "b": {"from": "a"}})"))
-                    .contains("se lee a sí misma"));
+    EXPECT_TRUE(refusal(withBody(R"({"type": "text", "text": 12})"))
+                    .contains("se esperaba un texto y hay un número"));
+    EXPECT_TRUE(
+        refusal(withBody(R"({"type": "table", "data": "items", "columns": [{"value": "1", "sum": true}]})"))
+            .contains("necesita \"id\""));
+    EXPECT_TRUE(
+        refusal(withBody(R"({"type": "text", "text": "x"})", R"({"a": {"from": "b"}, "b": {"from": "a"}})"))
+            .contains("se lee a sí misma"));
     EXPECT_TRUE(refusal(R"({"korvexReport": 1, "page": {"size": "B5"}, "body": [{"type": "spacer"}]})")
                     .contains("tamaño de página desconocido «B5»"));
 }
 
-TEST(Template, MissingFileIsNamed)
-{
+TEST(Template, MissingFileIsNamed) {
     QTemporaryDir dir;
     try {
         loadTemplate(dir.filePath("Falta.rpt"), "Reportes/Falta.rpt");

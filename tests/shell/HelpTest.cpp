@@ -8,13 +8,11 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTextBrowser>
-
 #include <gtest/gtest.h>
 
 using namespace korvex;
 
-TEST(Help, TheShippedFileHasContentsAndASearchOverItsTopics)
-{
+TEST(Help, TheShippedFileHasContentsAndASearchOverItsTopics) {
     korvex::testing::TempRoot temp; // laid out with the shipped help file
     QString reason;
     const auto file = shell::HelpFile::load(QDir(temp.root()).filePath("KORVEX.hlp"), &reason);
@@ -36,8 +34,7 @@ TEST(Help, TheShippedFileHasContentsAndASearchOverItsTopics)
     EXPECT_EQ(file->search("").size(), file->topics().size());
 }
 
-TEST(Help, ViewerFollowsLinksAndSearchesAndAMissingFileIsReported)
-{
+TEST(Help, ViewerFollowsLinksAndSearchesAndAMissingFileIsReported) {
     korvex::testing::TempRoot temp;
     korvex::testing::FakeMessages messages;
     shell::HelpViewer* viewer = shell::HelpViewer::showContents(temp.root());

@@ -16,7 +16,7 @@ struct ShownMessage {
 
 class FakeMessages : public ui::MessageService {
 public:
-    FakeMessages(); // installs itself
+    FakeMessages();           // installs itself
     ~FakeMessages() override; // restores the default
     ui::MessageAnswer show(QWidget* parent, const QString& title, const QString& text,
                            ui::MessageButtons buttons, ui::MessageIcon icon) override;
@@ -27,7 +27,10 @@ public:
     QString lastText() const { return shown_.isEmpty() ? QString() : shown_.last().text; }
     QString lastTitle() const { return shown_.isEmpty() ? QString() : shown_.last().title; }
     int count() const { return shown_.size(); }
-    void clear() { shown_.clear(); answers_.clear(); }
+    void clear() {
+        shown_.clear();
+        answers_.clear();
+    }
 
 private:
     QList<ShownMessage> shown_;

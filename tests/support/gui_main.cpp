@@ -1,10 +1,8 @@
 // Entry point of window tests: a QApplication (offscreen under CTest) around GoogleTest.
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -5,7 +5,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
-
 #include <gtest/gtest.h>
 
 using namespace korvex::ui;
@@ -16,8 +15,7 @@ namespace {
 // three decimals, a centred unit and a lookup over a few known descriptions.
 class EditorWindow : public QWidget {
 public:
-    EditorWindow()
-    {
+    EditorWindow() {
         auto* layout = new QVBoxLayout(this);
         grid = new Grid(6, 4, this);
         grid->setHeader({"DESCRIPCIÓN", "UNIDAD", "CANTIDAD", "TOTAL"}, {3000, 900, 1200, 1200});
@@ -49,8 +47,7 @@ public:
         resize(700, 400);
     }
 
-    void showAndFocus()
-    {
+    void showAndFocus() {
         show();
         QApplication::setActiveWindow(this);
         ASSERT_TRUE(QTest::qWaitForWindowActive(this));
@@ -61,15 +58,17 @@ public:
     QPushButton* other;
     CellEditor* editor;
     int lookups = 0;
-    QList<QStringList> catalogue = {{"Cemento", "saco"}, {"Cemento", "kg"}, {"Clavos", "lb"}, {"Arena", "m3"}};
+    QList<QStringList> catalogue = {
+        {"Cemento", "saco"}, {"Cemento", "kg"}, {"Clavos", "lb"}, {"Arena", "m3"}};
 };
 
-QLineEdit* txtIngreso(EditorWindow& w) { return w.findChild<QLineEdit*>("txtIngreso"); }
+QLineEdit* txtIngreso(EditorWindow& w) {
+    return w.findChild<QLineEdit*>("txtIngreso");
+}
 
 } // namespace
 
-TEST(CellEditor, TypingOpensOverTheCellAndEnterWritesFormattedAndMovesOn)
-{
+TEST(CellEditor, TypingOpensOverTheCellAndEnterWritesFormattedAndMovesOn) {
     EditorWindow w;
     w.showAndFocus();
     QLineEdit* edit = txtIngreso(w);
@@ -116,8 +115,7 @@ TEST(CellEditor, TypingOpensOverTheCellAndEnterWritesFormattedAndMovesOn)
     EXPECT_EQ(w.grid->text(1, 3), "");
 }
 
-TEST(CellEditor, EscAndFocusLossHideWithoutWriting)
-{
+TEST(CellEditor, EscAndFocusLossHideWithoutWriting) {
     EditorWindow w;
     w.showAndFocus();
     QLineEdit* edit = txtIngreso(w);
@@ -145,8 +143,7 @@ TEST(CellEditor, EscAndFocusLossHideWithoutWriting)
     EXPECT_EQ(w.grid->text(1, 0), "c");
 }
 
-TEST(CellEditor, F12AndDoubleClickEditTheExistingTextWithArrowsForTheCaret)
-{
+TEST(CellEditor, F12AndDoubleClickEditTheExistingTextWithArrowsForTheCaret) {
     EditorWindow w;
     w.showAndFocus();
     QLineEdit* edit = txtIngreso(w);
@@ -182,8 +179,7 @@ TEST(CellEditor, F12AndDoubleClickEditTheExistingTextWithArrowsForTheCaret)
     QTest::keyClick(edit, Qt::Key_Escape);
 }
 
-TEST(CellEditor, ArrowsWhileTypingWriteAndMoveWithinTheRows)
-{
+TEST(CellEditor, ArrowsWhileTypingWriteAndMoveWithinTheRows) {
     EditorWindow w;
     w.showAndFocus();
     QLineEdit* edit = txtIngreso(w);
@@ -215,11 +211,11 @@ TEST(CellEditor, ArrowsWhileTypingWriteAndMoveWithinTheRows)
     EXPECT_EQ(w.grid->col(), 0);
 }
 
-TEST(CellEditor, DropDownListOffersMatchesAndAPickFillsTheValue)
-{
+TEST(CellEditor, DropDownListOffersMatchesAndAPickFillsTheValue) {
     EditorWindow w;
     QString pickedSeen;
-    w.editor->rules(w.grid).commit = [&](Grid& grid, int row, int col, const QString& text, const QString& picked) {
+    w.editor->rules(w.grid).commit = [&](Grid& grid, int row, int col, const QString& text,
+                                         const QString& picked) {
         grid.setText(row, col, text);
         pickedSeen = picked;
         if (!picked.isEmpty()) {
@@ -276,8 +272,7 @@ TEST(CellEditor, DropDownListOffersMatchesAndAPickFillsTheValue)
     EXPECT_EQ(w.grid->text(2, 0), "");
 }
 
-TEST(CellEditor, KeyActionAndNextCellHooksReplaceTheDefaults)
-{
+TEST(CellEditor, KeyActionAndNextCellHooksReplaceTheDefaults) {
     EditorWindow w;
     auto& rules = w.editor->rules(w.grid);
     rules.keyAction = [](EditorKey key, bool, int, int) {

@@ -2,13 +2,11 @@
 
 #include <QSignalSpy>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 using korvex::ui::Grid;
 
-TEST(Grid, HeaderRowIsRowZeroAndDataRowsStartAtOne)
-{
+TEST(Grid, HeaderRowIsRowZeroAndDataRowsStartAtOne) {
     Grid grid(5, 3);
     EXPECT_EQ(grid.rows(), 5);
     EXPECT_EQ(grid.cols(), 3);
@@ -31,8 +29,7 @@ TEST(Grid, HeaderRowIsRowZeroAndDataRowsStartAtOne)
     EXPECT_EQ(grid.text(4, 2), "2.000");
 }
 
-TEST(Grid, GrowsInsteadOfDroppingRowsAndIgnoresCellsOutsideIt)
-{
+TEST(Grid, GrowsInsteadOfDroppingRowsAndIgnoresCellsOutsideIt) {
     Grid grid(3, 2);
     grid.setText(9, 1, "fila nueve");
     EXPECT_EQ(grid.rows(), 10);
@@ -53,8 +50,7 @@ TEST(Grid, GrowsInsteadOfDroppingRowsAndIgnoresCellsOutsideIt)
     EXPECT_LT(grid.row(), 4);
 }
 
-TEST(Grid, FormattingClearAndRowsWithoutHeader)
-{
+TEST(Grid, FormattingClearAndRowsWithoutHeader) {
     Grid grid(4, 2);
     grid.setHeader({"A", "B"});
     grid.setText(1, 0, "x");
@@ -83,8 +79,7 @@ TEST(Grid, FormattingClearAndRowsWithoutHeader)
     EXPECT_FALSE(list.isBold(0, 0));
 }
 
-TEST(Grid, CellRectLiesUnderTheHeaderAndKeysAreReported)
-{
+TEST(Grid, CellRectLiesUnderTheHeaderAndKeysAreReported) {
     Grid grid(30, 3);
     grid.resize(400, 200);
     grid.setHeader({"A", "B", "C"}, {1500, 1500, 1500});

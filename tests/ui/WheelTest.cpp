@@ -1,5 +1,6 @@
-#include "ui/Grid.h"
 #include "ui/Wheel.h"
+
+#include "ui/Grid.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -7,15 +8,13 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWheelEvent>
-
 #include <gtest/gtest.h>
 
 using namespace korvex::ui;
 
 namespace {
 
-void turnWheel(QWidget* target, int delta)
-{
+void turnWheel(QWidget* target, int delta) {
     const QPointF at(target->width() / 2.0, target->height() / 2.0);
     QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
                       Qt::NoScrollPhase, false);
@@ -24,8 +23,7 @@ void turnWheel(QWidget* target, int delta)
 
 } // namespace
 
-TEST(Wheel, OneNotchScrollsTheFocusedGridByOneLineWhateverTheDelta)
-{
+TEST(Wheel, OneNotchScrollsTheFocusedGridByOneLineWhateverTheDelta) {
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
     auto* grid = new Grid(200, 2, &window);

@@ -1,9 +1,9 @@
-#include "FakeMessages.h"
-#include "ui/Messages.h"
 #include "ui/WindowRegistry.h"
 
-#include <QLabel>
+#include "FakeMessages.h"
+#include "ui/Messages.h"
 
+#include <QLabel>
 #include <gtest/gtest.h>
 
 using namespace korvex::ui;
@@ -12,8 +12,12 @@ namespace {
 
 class ReopenLabel : public QLabel, public ReopenableWindow {
 public:
-    explicit ReopenLabel(const WindowContext& context) { setText(context.arguments.value("txtItem").toString()); }
-    void reopen(const WindowContext& context) override { setText(context.arguments.value("txtItem").toString()); }
+    explicit ReopenLabel(const WindowContext& context) {
+        setText(context.arguments.value("txtItem").toString());
+    }
+    void reopen(const WindowContext& context) override {
+        setText(context.arguments.value("txtItem").toString());
+    }
 };
 
 struct RegistryTest : ::testing::Test {
@@ -23,8 +27,7 @@ struct RegistryTest : ::testing::Test {
 
 } // namespace
 
-TEST_F(RegistryTest, OpensOneCopyAndBringsItBackToTheFront)
-{
+TEST_F(RegistryTest, OpensOneCopyAndBringsItBackToTheFront) {
     int made = 0;
     QString folderSeen;
     registry.registerWindow("frmGrupos", [&](const WindowContext& context) {
@@ -57,8 +60,7 @@ TEST_F(RegistryTest, OpensOneCopyAndBringsItBackToTheFront)
     registry.closeAll();
 }
 
-TEST_F(RegistryTest, ReopenHandsNewArgumentsAndRefusalsOpenNothing)
-{
+TEST_F(RegistryTest, ReopenHandsNewArgumentsAndRefusalsOpenNothing) {
     registry.registerWindow("frmMateriales", [](const WindowContext& c) { return new ReopenLabel(c); });
     registry.registerWindow("frmRehusa", [](const WindowContext&) { return nullptr; });
     registry.setHost([](QWidget*) {}, [](QWidget*) {});
@@ -73,8 +75,7 @@ TEST_F(RegistryTest, ReopenHandsNewArgumentsAndRefusalsOpenNothing)
     EXPECT_EQ(registry.findWindow("frmRehusa"), nullptr);
 }
 
-TEST_F(RegistryTest, ButtonsRunTheirActionOnlyWhenRegistered)
-{
+TEST_F(RegistryTest, ButtonsRunTheirActionOnlyWhenRegistered) {
     QString ran;
     registry.registerButton("cmdCalculo", [&](const WindowContext& c) { ran = c.projectFolder; });
     EXPECT_TRUE(registry.triggerButton("cmdCalculo", {"/p/Obra", "/p", nullptr, {}}));
@@ -82,8 +83,7 @@ TEST_F(RegistryTest, ButtonsRunTheirActionOnlyWhenRegistered)
     EXPECT_FALSE(registry.triggerButton("cmdMaterial", {}));
 }
 
-TEST(Messages, EveryBoxGoesThroughTheInstalledServiceWithItsTitle)
-{
+TEST(Messages, EveryBoxGoesThroughTheInstalledServiceWithItsTitle) {
     korvex::testing::FakeMessages fake;
     messages::error(nullptr, "La Carpeta seleccionada NO contiene ningun proyecto");
     messages::warning(nullptr, "Debe escribir un NOMBRE para el PROYECTO");

@@ -1,8 +1,7 @@
 // Batch command of the analysis editor: an item's analysis as the editor shows it after F5.
 
-#include "cli/CommandTable.h"
-
 #include "analysis/AnalysisText.h"
+#include "cli/CommandTable.h"
 #include "store/Database.h"
 #include "store/ProjectFolders.h"
 
@@ -10,8 +9,7 @@ namespace korvex {
 
 namespace {
 
-int showAnalysis(cli::CommandContext& context)
-{
+int showAnalysis(cli::CommandContext& context) {
     if (context.args.size() != 3)
         return cli::usage(context, "analysis PROJECT CODE ITEM");
     const QString folder = context.projectFolder(context.args[0]);
@@ -31,8 +29,7 @@ int showAnalysis(cli::CommandContext& context)
 
 } // namespace
 
-void commands_analysis(cli::CommandTable& table)
-{
+void commands_analysis(cli::CommandTable& table) {
     table.add("analysis", "analysis PROJECT CODE ITEM", showAnalysis);
 }
 

@@ -1,11 +1,10 @@
 // Batch commands of the cost engine: recalc, totals, import-prices, demo.
 
-#include "cli/CommandTable.h"
-
-#include "engine/Demo.h"
 #include "engine/Engine.h"
-#include "engine/Numbers.h"
 
+#include "cli/CommandTable.h"
+#include "engine/Demo.h"
+#include "engine/Numbers.h"
 #include "store/Database.h"
 #include "store/ProjectFolders.h"
 
@@ -14,17 +13,17 @@ namespace korvex {
 namespace {
 
 // Money in batch output: two decimals, "." as the point, no grouping, whatever the locale.
-QString money(double value) { return engine::formatNumber(value, engine::kFormatoSimple); }
+QString money(double value) {
+    return engine::formatNumber(value, engine::kFormatoSimple);
+}
 
-int refuse(cli::CommandContext& context, const QString& message)
-{
+int refuse(cli::CommandContext& context, const QString& message) {
     context.err << message << "\n";
     context.err.flush();
     return cli::kRefused;
 }
 
-int recalc(cli::CommandContext& context)
-{
+int recalc(cli::CommandContext& context) {
     if (context.args.size() != 1)
         return cli::usage(context, "recalc PROJECT");
     const QString folder = context.projectFolder(context.args[0]);
@@ -41,8 +40,7 @@ int recalc(cli::CommandContext& context)
     return cli::kOk;
 }
 
-int totals(cli::CommandContext& context)
-{
+int totals(cli::CommandContext& context) {
     if (context.args.size() != 1)
         return cli::usage(context, "totals PROJECT");
     const QString folder = context.projectFolder(context.args[0]);
@@ -55,8 +53,7 @@ int totals(cli::CommandContext& context)
     return cli::kOk;
 }
 
-int importPrices(cli::CommandContext& context)
-{
+int importPrices(cli::CommandContext& context) {
     if (context.args.size() != 2)
         return cli::usage(context, "import-prices PROJECT SOURCE");
     const QString folder = context.projectFolder(context.args[0]);
@@ -73,8 +70,7 @@ int importPrices(cli::CommandContext& context)
     return cli::kOk;
 }
 
-int demo(cli::CommandContext& context)
-{
+int demo(cli::CommandContext& context) {
     static const QString usageLine = "demo [NAME] [--items N]";
     QString name = engine::kNombreEjemplo;
     int items = 0;
@@ -102,8 +98,7 @@ int demo(cli::CommandContext& context)
 
 } // namespace
 
-void commands_engine(cli::CommandTable& table)
-{
+void commands_engine(cli::CommandTable& table) {
     table.add("recalc", "recalc PROJECT", recalc);
     table.add("totals", "totals PROJECT", totals);
     table.add("import-prices", "import-prices PROJECT SOURCE", importPrices);

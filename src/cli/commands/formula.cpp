@@ -1,8 +1,9 @@
 // korvex formula PROJECT [--symbols]: the polynomial formula as its window computes it, without
 // saving, or the rows of the symbols window. korvex crew PROJECT: the typical crew.
+#include "formula/Formula.h"
+
 #include "cli/CommandTable.h"
 #include "formula/Crew.h"
-#include "formula/Formula.h"
 #include "formula/ProjectTotals.h"
 #include "formula/Symbols.h"
 #include "store/Database.h"
@@ -17,8 +18,7 @@ const char* const kCrewUsage = "crew PROJECT";
 
 // The project folder of the argument, or empty after printing the refusal the main window gives
 // (the root folder with its template is no project either).
-QString openableProject(cli::CommandContext& context, const QString& argument)
-{
+QString openableProject(cli::CommandContext& context, const QString& argument) {
     const QString folder = context.projectFolder(argument);
     const store::FolderResult check = store::checkOpenProject(folder, context.root);
     if (!check.ok) {
@@ -29,10 +29,11 @@ QString openableProject(cli::CommandContext& context, const QString& argument)
     return folder;
 }
 
-void printLine(QTextStream& out, const QStringList& fields) { out << fields.join('\t') << '\n'; }
+void printLine(QTextStream& out, const QStringList& fields) {
+    out << fields.join('\t') << '\n';
+}
 
-int printSymbols(cli::CommandContext& context, const QString& folder)
-{
+int printSymbols(cli::CommandContext& context, const QString& folder) {
     const formula::ProjectTotals totals = formula::loadProjectTotals(folder);
     store::Database db = store::Database::openProject(folder);
     for (const formula::SymbolRow& row : formula::loadSymbolRows(db, totals))
@@ -40,8 +41,7 @@ int printSymbols(cli::CommandContext& context, const QString& folder)
     return cli::kOk;
 }
 
-int printFormula(cli::CommandContext& context, const QString& folder)
-{
+int printFormula(cli::CommandContext& context, const QString& folder) {
     const double directCost = formula::loadProjectTotals(folder).costoDirecto;
     store::Database db = store::Database::openProject(folder);
     const formula::FormulaSheet sheet = formula::computeFormula(db, directCost);
@@ -63,8 +63,7 @@ int printFormula(cli::CommandContext& context, const QString& folder)
     return cli::kOk;
 }
 
-int runFormula(cli::CommandContext& context)
-{
+int runFormula(cli::CommandContext& context) {
     QStringList args = context.args;
     const bool symbols = args.removeAll("--symbols") > 0;
     if (args.size() != 1 || args.first().startsWith("--"))
@@ -75,8 +74,7 @@ int runFormula(cli::CommandContext& context)
     return symbols ? printSymbols(context, folder) : printFormula(context, folder);
 }
 
-int runCrew(cli::CommandContext& context)
-{
+int runCrew(cli::CommandContext& context) {
     if (context.args.size() != 1 || context.args.first().startsWith("--"))
         return cli::usage(context, kCrewUsage);
     const QString folder = openableProject(context, context.args.first());
@@ -100,8 +98,7 @@ int runCrew(cli::CommandContext& context)
 
 } // namespace
 
-void commands_formula(cli::CommandTable& table)
-{
+void commands_formula(cli::CommandTable& table) {
     table.add("formula", kFormulaUsage, runFormula);
     table.add("crew", kCrewUsage, runCrew);
 }

@@ -17,24 +17,23 @@ namespace {
 
 const char* const kUsage = "report PROJECT TEMPLATE -o FILE.pdf | report --list";
 
-QString groupCaption(const QString& groupButton)
-{
+QString groupCaption(const QString& groupButton) {
     const reports::FormatGroup* group = reports::findFormatGroup(groupButton);
     return group ? group->caption + QStringLiteral(" > ") : QString();
 }
 
-int listTemplates(cli::CommandContext& context)
-{
+int listTemplates(cli::CommandContext& context) {
     QSet<QString> listed;
     for (const reports::ReportButton& button : reports::reportButtons()) {
-        context.out << button.templateFile << '\t' << button.button << '\t' << "pestaña " << button.tab << ": "
-                    << groupCaption(button.group) << button.caption << '\t'
+        context.out << button.templateFile << '\t' << button.button << '\t' << "pestaña " << button.tab
+                    << ": " << groupCaption(button.group) << button.caption << '\t'
                     << reports::preparationName(button.preparation) << '\n';
         listed.insert(button.templateFile.toLower());
     }
     // Templates a user added to the folder print too, without preparation.
     const QFileInfo folder(reports::templatePath(context.root, QStringLiteral("x.rpt")));
-    const QStringList files = folder.absoluteDir().entryList({QStringLiteral("*.rpt")}, QDir::Files, QDir::Name);
+    const QStringList files =
+        folder.absoluteDir().entryList({QStringLiteral("*.rpt")}, QDir::Files, QDir::Name);
     for (const QString& file : files) {
         if (!listed.contains(file.toLower()))
             context.out << file << '\t' << '-' << '\t' << "sin botón" << '\t' << '\n';
@@ -42,8 +41,7 @@ int listTemplates(cli::CommandContext& context)
     return cli::kOk;
 }
 
-int printReport(cli::CommandContext& context)
-{
+int printReport(cli::CommandContext& context) {
     QString project;
     QString templateFile;
     QString output;
@@ -89,14 +87,14 @@ int printReport(cli::CommandContext& context)
         return cli::kRefused;
     }
     const int pages = static_cast<int>(result.document.pages.size());
-    context.out << QDir::toNativeSeparators(output) << ": " << pages << (pages == 1 ? " página" : " páginas") << '\n';
+    context.out << QDir::toNativeSeparators(output) << ": " << pages << (pages == 1 ? " página" : " páginas")
+                << '\n';
     return cli::kOk;
 }
 
 } // namespace
 
-void commands_reports(cli::CommandTable& table)
-{
+void commands_reports(cli::CommandTable& table) {
     table.add(QStringLiteral("report"), QString::fromLatin1(kUsage), [](cli::CommandContext& context) {
         if (context.args.size() == 1 && context.args.front() == QLatin1String("--list"))
             return listTemplates(context);

@@ -5,8 +5,7 @@
 
 namespace korvex {
 
-void wiring_analysis(ui::WindowRegistry& registry)
-{
+void wiring_analysis(ui::WindowRegistry& registry) {
     registry.registerWindow("frmMateriales", [](const ui::WindowContext& context) -> QWidget* {
         auto* window = new analysis::frmMateriales(context);
         // The window has said why it cannot show the item; an empty editor would only get in the way.

@@ -6,11 +6,13 @@
 
 namespace korvex {
 
-void wiring_formula(ui::WindowRegistry& registry)
-{
-    registry.registerWindow("frmSimbolos", [](const ui::WindowContext& c) { return new formula::frmSimbolos(c); });
-    registry.registerWindow("frmFormula", [](const ui::WindowContext& c) { return new formula::frmFormula(c); });
-    registry.registerWindow("frmCuadrilla", [](const ui::WindowContext& c) { return new formula::frmCuadrilla(c); });
+void wiring_formula(ui::WindowRegistry& registry) {
+    registry.registerWindow("frmSimbolos",
+                            [](const ui::WindowContext& c) { return new formula::frmSimbolos(c); });
+    registry.registerWindow("frmFormula",
+                            [](const ui::WindowContext& c) { return new formula::frmFormula(c); });
+    registry.registerWindow("frmCuadrilla",
+                            [](const ui::WindowContext& c) { return new formula::frmCuadrilla(c); });
 }
 
 } // namespace korvex

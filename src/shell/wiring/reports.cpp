@@ -7,10 +7,10 @@
 
 namespace korvex {
 
-void wiring_reports(ui::WindowRegistry& registry)
-{
-    registry.registerWindow(QString::fromLatin1(reports::frmVistaPrevia::kWindowName),
-                            [](const ui::WindowContext& context) { return new reports::frmVistaPrevia(context); });
+void wiring_reports(ui::WindowRegistry& registry) {
+    registry.registerWindow(
+        QString::fromLatin1(reports::frmVistaPrevia::kWindowName),
+        [](const ui::WindowContext& context) { return new reports::frmVistaPrevia(context); });
     for (const reports::ReportButton& button : reports::reportButtons()) {
         registry.registerButton(button.button, [&button](const ui::WindowContext& context) {
             reports::showReport(button, context);
@@ -23,7 +23,9 @@ void wiring_reports(ui::WindowRegistry& registry)
                 return;
             reports::clickFormatGroup(
                 group, [main](const QString& name) { return main->isFormatButtonVisible(name); },
-                [main](const QString& name, bool visible) { main->setFormatButtonsVisible({name}, visible); });
+                [main](const QString& name, bool visible) {
+                    main->setFormatButtonsVisible({name}, visible);
+                });
         });
     }
 }

@@ -10,8 +10,7 @@ namespace korvex {
 
 namespace {
 
-void recalculateBudget(const ui::WindowContext& context)
-{
+void recalculateBudget(const ui::WindowContext& context) {
     ui::MainWindowControls* main = ui::MainWindowControls::from(context);
     engine::ResultadoRecalculo result;
     try {
@@ -26,8 +25,8 @@ void recalculateBudget(const ui::WindowContext& context)
         else if (result.title == "Advertencia")
             ui::messages::warning(context.mainWindow, result.message);
         else
-            ui::messageService().show(context.mainWindow, result.title, result.message, ui::MessageButtons::Ok,
-                                      ui::MessageIcon::Warning);
+            ui::messageService().show(context.mainWindow, result.title, result.message,
+                                      ui::MessageButtons::Ok, ui::MessageIcon::Warning);
         return;
     }
     if (main)
@@ -36,6 +35,8 @@ void recalculateBudget(const ui::WindowContext& context)
 
 } // namespace
 
-void wiring_shell(ui::WindowRegistry& registry) { registry.registerButton("cmdCalculo", recalculateBudget); }
+void wiring_shell(ui::WindowRegistry& registry) {
+    registry.registerButton("cmdCalculo", recalculateBudget);
+}
 
 } // namespace korvex
