@@ -63,6 +63,8 @@ mdiPrincipal::~mdiPrincipal() {
 }
 
 void mdiPrincipal::buildMenus() {
+    addRegisteredMenu("Archivo", "&Archivo", "mnuArchivo");
+    addRegisteredMenu("Edición", "&Edición", "mnuEdicion");
     QMenu* ventana = menuBar()->addMenu("&Ventana");
     ventana->addAction("&Principal", this, [this] { raiseChild(principal_); });
     ventana->addSeparator();
@@ -70,6 +72,27 @@ void mdiPrincipal::buildMenus() {
     ventana->addAction("&Mosaico", area_, &QMdiArea::tileSubWindows);
     QMenu* ayuda = menuBar()->addMenu("A&yuda");
     ayuda->addAction("&Contenido", this, [this] { principal_->showHelp(); });
+}
+
+void mdiPrincipal::addRegisteredMenu(const QString& name, const QString& caption, const QString& objectName) {
+    const QList<ui::WindowRegistry::MenuAction> entries = registry_.menuActions(name);
+    if (entries.isEmpty())
+        return;
+    QMenu* menu = menuBar()->addMenu(caption);
+    menu->setObjectName(objectName);
+    for (const ui::WindowRegistry::MenuAction& entry : entries) {
+        QAction* action = menu->addAction(entry.text);
+        action->setObjectName(entry.objectName);
+        const ui::WindowRegistry::Action run = entry.action;
+        connect(action, &QAction::triggered, this, [this, run] { run(menuContext()); });
+    }
+}
+
+ui::WindowContext mdiPrincipal::menuContext() const {
+    ui::WindowContext context = principal_->context();
+    if (!principal_->isProjectOpen())
+        context.projectFolder.clear();
+    return context;
 }
 
 void mdiPrincipal::showChild(QWidget* window) {

@@ -33,6 +33,9 @@ protected:
 
 private:
     void buildMenus();
+    // A menu of the actions features registered for it; left out while it has none.
+    void addRegisteredMenu(const QString& name, const QString& caption, const QString& objectName);
+    ui::WindowContext menuContext() const;
     void placeChild(QMdiSubWindow* sub, const QSize& wanted);
     bool closeEditors();
 

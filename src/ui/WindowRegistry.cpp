@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace korvex::ui {
 
@@ -16,6 +17,21 @@ void WindowRegistry::registerWindow(const QString& windowName, Factory factory) 
 
 void WindowRegistry::registerButton(const QString& buttonName, Action action) {
     buttons_.insert(buttonName, std::move(action));
+}
+
+void WindowRegistry::registerMenuAction(const QString& menu, const QString& objectName, const QString& text,
+                                        int order, Action action) {
+    menuActions_.append({menu, objectName, text, order, std::move(action)});
+}
+
+QList<WindowRegistry::MenuAction> WindowRegistry::menuActions(const QString& menu) const {
+    QList<MenuAction> found;
+    for (const MenuAction& entry : menuActions_)
+        if (entry.menu == menu)
+            found.append(entry);
+    std::stable_sort(found.begin(), found.end(),
+                     [](const MenuAction& a, const MenuAction& b) { return a.order < b.order; });
+    return found;
 }
 
 bool WindowRegistry::hasWindow(const QString& windowName) const {
@@ -133,6 +149,7 @@ void WindowRegistry::clear() {
     folders_.clear();
     factories_.clear();
     buttons_.clear();
+    menuActions_.clear();
     show_ = nullptr;
     raise_ = nullptr;
 }

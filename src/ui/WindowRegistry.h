@@ -41,6 +41,20 @@ public:
     void registerWindow(const QString& windowName, Factory factory);
     // A main-window button (object name such as "cmdCalculo") with an action of its own.
     void registerButton(const QString& buttonName, Action action);
+    // An action of the frame's menus: menu "Archivo" or "Edición", object name such as
+    // "actImportarBC3", its caption, and its place in the menu (lower first). The action gets the
+    // main window's context, with an empty projectFolder while no project is open.
+    struct MenuAction {
+        QString menu;
+        QString objectName;
+        QString text;
+        int order = 0;
+        Action action;
+    };
+    void registerMenuAction(const QString& menu, const QString& objectName, const QString& text, int order,
+                            Action action);
+    // The menu's actions in their order.
+    QList<MenuAction> menuActions(const QString& menu) const;
 
     bool hasWindow(const QString& windowName) const;
     bool hasButton(const QString& buttonName) const;
@@ -68,6 +82,7 @@ public:
 private:
     QHash<QString, Factory> factories_;
     QHash<QString, Action> buttons_;
+    QList<MenuAction> menuActions_;
     QHash<QString, QPointer<QWidget>> open_;
     QHash<QString, QString> folders_; // window name -> project folder it works on
     std::function<void(QWidget*)> show_;

@@ -180,3 +180,25 @@ TEST(Frame, EditorsOpenAtTheirOwnSizeWholeInsideTheWorkArea) {
     registry.closeAll();
     registry.clear();
 }
+
+TEST(Frame, RegisteredMenuActionsRunWithTheOpenProjectOnly) {
+    korvex::testing::TempRoot temp;
+    ui::WindowRegistry registry;
+    QStringList ran;
+    registry.registerMenuAction("Archivo", "actSegunda", "Segunda", 20,
+                                [&](const ui::WindowContext& c) { ran << "2:" + c.projectFolder; });
+    registry.registerMenuAction("Archivo", "actPrimera", "Primera", 10,
+                                [&](const ui::WindowContext& c) { ran << "1:" + c.projectFolder; });
+    shell::mdiPrincipal frame(temp.root(), registry);
+
+    auto* archivo = frame.menuBar()->findChild<QMenu*>("mnuArchivo");
+    ASSERT_NE(archivo, nullptr);
+    ASSERT_EQ(archivo->actions().size(), 2);
+    EXPECT_EQ(archivo->actions().at(0)->objectName(), "actPrimera");
+    // Without a project open the action hears of no folder, not of whatever folder is listed.
+    archivo->actions().at(1)->trigger();
+    EXPECT_EQ(ran, QStringList{"2:"});
+    // A menu nobody registered an action for is not shown.
+    EXPECT_EQ(frame.menuBar()->findChild<QMenu*>("mnuEdicion"), nullptr);
+    registry.clear();
+}
