@@ -29,26 +29,55 @@ namespace {
 struct ParsedArguments {
     QString rootOption;
     QStringList rest;
-    bool rootMissing = false;
+    QString usageError; // why the arguments cannot be run, when they cannot
 };
 
-ParsedArguments parse(const QStringList& arguments) {
+// The root given as an option or in KORVEX_ROOT must name a folder: an empty one is a mistake to
+// report, never a reason to fall back on the default root.
+QString rootMistake(const ParsedArguments& parsed, bool optionGiven, const CommandTable& table) {
+    if (optionGiven) {
+        if (parsed.rootOption.trimmed().isEmpty())
+            return QStringLiteral("korvex: --root necesita el nombre de una carpeta");
+        if (table.find(parsed.rootOption))
+            return QStringLiteral("korvex: falta la carpeta de --root antes de la orden %1")
+                .arg(parsed.rootOption);
+        return {};
+    }
+    if (qEnvironmentVariableIsSet("KORVEX_ROOT") && qEnvironmentVariable("KORVEX_ROOT").trimmed().isEmpty())
+        return QStringLiteral("korvex: la variable KORVEX_ROOT está vacía");
+    return {};
+}
+
+ParsedArguments parse(const QStringList& arguments, const CommandTable& table) {
     ParsedArguments parsed;
+    bool optionGiven = false;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         if (a == "--root") {
             if (i + 1 >= arguments.size()) {
-                parsed.rootMissing = true;
-                break;
+                parsed.usageError = QStringLiteral("korvex: --root necesita el nombre de una carpeta");
+                return parsed;
             }
             parsed.rootOption = arguments[++i];
+            optionGiven = true;
         } else if (a.startsWith("--root=")) {
             parsed.rootOption = a.mid(7);
+            optionGiven = true;
         } else {
             parsed.rest.append(a);
         }
     }
+    parsed.usageError = rootMistake(parsed, optionGiven, table);
     return parsed;
+}
+
+const CommandTable& allCommands() {
+    static const CommandTable table = [] {
+        CommandTable t;
+        registerAllCommands(t);
+        return t;
+    }();
+    return table;
 }
 
 void printCommands(const CommandTable& table, QTextStream& err) {
@@ -61,13 +90,12 @@ void printCommands(const CommandTable& table, QTextStream& err) {
 } // namespace
 
 bool hasCommand(const QStringList& arguments) {
-    // "--root" without its folder is a mistake to report, not a reason to start on the default root.
-    const ParsedArguments parsed = parse(arguments);
-    return !parsed.rest.isEmpty() || parsed.rootMissing;
+    const ParsedArguments parsed = parse(arguments, allCommands());
+    return !parsed.rest.isEmpty() || !parsed.usageError.isEmpty();
 }
 
 QString rootFromArguments(const QStringList& arguments) {
-    return store::resolveRootFolder(parse(arguments).rootOption);
+    return store::resolveRootFolder(parse(arguments, allCommands()).rootOption);
 }
 
 int usage(CommandContext& context, const QString& usage) {
@@ -77,10 +105,14 @@ int usage(CommandContext& context, const QString& usage) {
 }
 
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextStream& in) {
-    CommandTable table;
-    registerAllCommands(table);
-    const ParsedArguments parsed = parse(arguments);
-    if (parsed.rootMissing || parsed.rest.isEmpty()) {
+    const CommandTable& table = allCommands();
+    const ParsedArguments parsed = parse(arguments, table);
+    if (!parsed.usageError.isEmpty()) {
+        err << parsed.usageError << "\n";
+        printCommands(table, err);
+        return kUsage;
+    }
+    if (parsed.rest.isEmpty()) {
         printCommands(table, err);
         return kUsage;
     }

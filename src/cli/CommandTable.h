@@ -18,7 +18,9 @@ struct CommandContext {
     QTextStream& out;
     QTextStream& err;
     QTextStream& in;
-    // A PROJECT argument: a project folder path or a folder name under the root.
+    // The one place a PROJECT argument is resolved: a path when it holds a path separator or
+    // starts with "." or "~", else the name of a folder under the root (never of the current
+    // directory). Throws StoreError when a name matches two folders that differ in letter case.
     QString projectFolder(const QString& argument) const;
 };
 
@@ -40,8 +42,9 @@ private:
 // Parses the global options, lays out the root folder and runs the command. Every store error or
 // other exception ends as a message on err and exit code 1; nothing escapes.
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextStream& in);
-// True when the arguments name a command, or give "--root" without a folder (run() then prints
-// the usage); the desktop program starts otherwise.
+// True when the arguments name a command or misuse the root option (an empty --root or
+// KORVEX_ROOT, "--root" followed by a command word: run() then prints the usage); the desktop
+// program starts otherwise.
 bool hasCommand(const QStringList& arguments);
 // The root option of the arguments, resolved as the program resolves it.
 QString rootFromArguments(const QStringList& arguments);

@@ -34,14 +34,39 @@ static void provideRuntimeFolder() {
 }
 #endif
 
+#if defined(KORVEX_HAVE_DESKTOP) && defined(Q_OS_UNIX)
+// Qt ends the process with an abort when its window system cannot connect. Without a display the
+// desktop program says so instead, and batch commands remain available.
+static bool displayAvailable() {
+    QString platform = qEnvironmentVariable("QT_QPA_PLATFORM").section(':', 0, 0);
+    if (!platform.isEmpty() && platform != "xcb" && platform != "wayland")
+        return true; // offscreen, vnc, eglfs...: nothing to check here
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (platform == "wayland" || (platform.isEmpty() && wayland))
+        return wayland;
+    return !qEnvironmentVariableIsEmpty("DISPLAY");
+}
+#endif
+
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
 
 #ifdef KORVEX_HAVE_DESKTOP
-    if (!korvex::cli::hasCommand(arguments))
+    if (!korvex::cli::hasCommand(arguments)) {
+#ifdef Q_OS_UNIX
+        if (!displayAvailable()) {
+            QTextStream err(stderr);
+            err.setEncoding(QStringConverter::Utf8);
+            err << "korvex: no hay pantalla disponible para abrir el programa (la variable DISPLAY no "
+                   "indica ninguna); las órdenes por lotes funcionan sin pantalla: korvex --root CARPETA "
+                   "ORDEN\n";
+            return 1;
+        }
+#endif
         return korvex::shell::runDesktop(argc, argv, korvex::cli::rootFromArguments(arguments));
+    }
 #endif
 #ifdef KORVEX_HAVE_DESKTOP
     // Batch commands that render (reports to PDF) need fonts and paint devices, not a screen.

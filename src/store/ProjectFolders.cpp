@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -78,17 +79,34 @@ bool existsNoFollow(const QString& path) {
     return ::lstat(local(path).constData(), &st) == 0;
 }
 
-// The existing file of that name in folder, letter case ignored, or "" when there is none.
+bool isRegularFile(const QString& path) {
+    struct stat st {};
+    return ::stat(local(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The project database of folder (its name's letter case ignored), or "" when there is none. Only
+// a regular file counts: a folder, a pipe or a device of that name is no project.
 QString databaseFileIn(const QString& folder) {
     const QString exact = folder + "/" + kDatabaseFileName;
-    if (QFileInfo(exact).isFile())
+    if (isRegularFile(exact))
         return exact;
     QDir dir(folder);
     const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : entries)
-        if (name.compare(QLatin1String(kDatabaseFileName), Qt::CaseInsensitive) == 0)
+        if (name.compare(QLatin1String(kDatabaseFileName), Qt::CaseInsensitive) == 0 &&
+            isRegularFile(dir.filePath(name)))
             return dir.filePath(name);
     return {};
+}
+
+// Entries of folder whose name equals name ignoring letter case.
+QStringList entriesIgnoringCase(const QString& folder, const QString& name, QDir::Filters filters) {
+    QStringList found;
+    const QStringList entries = QDir(folder).entryList(filters | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries)
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            found << entry;
+    return found;
 }
 
 bool isSystemFolder(const QString& folder) {
@@ -307,10 +325,17 @@ FolderResult createProject(const QString& parent, const QString& typedName, cons
     if (name.isEmpty())
         return FolderResult::refusal(QStringLiteral("Debe escribir un NOMBRE para el PROYECTO"),
                                      QStringLiteral("Advertencia"));
-    if (name.contains('/') || name.contains('\\') || name.contains(QChar(0)))
+    if (hasControlCharacters(name))
+        return FolderResult::refusal(
+            QStringLiteral("El nombre del PROYECTO no puede tener saltos de línea, tabuladores ni otros "
+                           "caracteres de control"),
+            QStringLiteral("Advertencia"));
+    if (name.contains('/') || name.contains('\\'))
         return systemFailure(EINVAL);
     const QString folder = absoluteClean(parent) + "/" + name;
-    if (name == "." || name == ".." || existsNoFollow(folder))
+    // Projects come from a platform whose names ignore letter case: "obra" would be "Obra" there.
+    if (name == "." || name == ".." || existsNoFollow(folder) ||
+        !entriesIgnoringCase(absoluteClean(parent), name, QDir::AllEntries | QDir::System).isEmpty())
         return FolderResult::refusal(QStringLiteral("El PROYECTO ") + typedName +
                                          QStringLiteral(" ya existe"),
                                      QStringLiteral("Advertencia"));
@@ -322,6 +347,8 @@ FolderResult createProject(const QString& parent, const QString& typedName, cons
             return FolderResult::refusal(e.message());
         }
     }
+    if (const QString problem = templateProblem(root); !problem.isEmpty())
+        return FolderResult::refusal(problem);
     if (::mkdir(local(folder).constData(), 0777) != 0)
         return systemFailure(errno);
     int error = 0;
@@ -371,13 +398,50 @@ QString projectFolderFromArgument(const QString& argument, const QString& root) 
     const QString arg = argument.trimmed();
     if (arg.isEmpty())
         return {};
-    const bool looksLikePath = arg.contains('/') || arg.contains('\\') || arg == "." || arg == "..";
-    if (!looksLikePath) {
-        const QString underRoot = QDir(root).filePath(arg);
-        if (QFileInfo(underRoot).isDir() || !QFileInfo(arg).isDir())
-            return absoluteClean(underRoot);
+    if (arg == "~" || arg.startsWith("~/"))
+        return absoluteClean(QDir::homePath() + arg.mid(1));
+    if (arg.contains('/') || arg.contains('\\') || arg.startsWith('.') || arg.startsWith('~'))
+        return absoluteClean(arg);
+    const QString rootFolder = absoluteClean(root);
+    const QString exact = rootFolder + "/" + arg;
+    if (QFileInfo(exact).isDir())
+        return exact;
+    const QStringList matches = entriesIgnoringCase(rootFolder, arg, QDir::Dirs);
+    if (matches.size() > 1)
+        throw StoreError(
+            QStringLiteral("El nombre %1 corresponde a varios proyectos: %2; escriba el nombre exacto")
+                .arg(arg, matches.join(QStringLiteral(" y "))));
+    return matches.isEmpty() ? exact : rootFolder + "/" + matches.first();
+}
+
+bool hasControlCharacters(const QString& name) {
+    return std::any_of(name.begin(), name.end(),
+                       [](QChar c) { return c.category() == QChar::Other_Control; });
+}
+
+QString templateProblem(const QString& root) {
+    const QString path = templateDatabasePath(root);
+    try {
+        Database::open(path);
+        return {};
+    } catch (const StoreError& e) {
+        return QStringLiteral("La plantilla de proyectos está dañada: %1. La orden «korvex init» la repone")
+            .arg(e.message());
     }
-    return absoluteClean(arg);
+}
+
+QString repairTemplate(const QString& root) {
+    if (templateProblem(root).isEmpty())
+        return {};
+    const QString path = templateDatabasePath(root);
+    QString kept = path + QStringLiteral(".dañado");
+    for (int n = 2; existsNoFollow(kept); ++n)
+        kept = path + QStringLiteral(".dañado%1").arg(n);
+    if (::rename(local(path).constData(), local(kept).constData()) != 0)
+        throw StoreError(QStringLiteral("No se puede apartar la plantilla dañada %1: %2")
+                             .arg(QDir::toNativeSeparators(path), systemMessage(errno)));
+    writeTemplate(root + "/" + kDatabaseFileName);
+    return kept;
 }
 
 } // namespace korvex::store

@@ -51,10 +51,24 @@ QString deleteQuestion(const QString& folder); // "Esta seguro que desea elimina
 // same checks as checkDeleteProject.
 FolderResult deleteProject(const QString& folder, const QString& root);
 
-// Project folders directly under root, by name.
+// Project folders directly under root, by name; only folders whose project database is a
+// regular file.
 QStringList listProjects(const QString& root);
 
-// A batch argument: an existing folder path, or a folder name under root.
+// A batch argument: a path when it holds a path separator or starts with "." or "~" ("~/x" is
+// under the home folder), else the name of a folder under root: the folder of exactly that name,
+// else the one whose name matches ignoring letter case. Throws StoreError naming both folders
+// when two match ignoring case.
 QString projectFolderFromArgument(const QString& argument, const QString& root);
+
+// True when a name holds a line break, a tab or another control character.
+bool hasControlCharacters(const QString& name);
+
+// Why the root's template cannot be copied into new projects ("" when it can): it does not open
+// as a project database or lacks a table.
+QString templateProblem(const QString& root);
+// Replaces a damaged template with the built-in one, keeping the damaged file beside it under a
+// new name, which it returns ("" when the template was sound). Throws StoreError.
+QString repairTemplate(const QString& root);
 
 } // namespace korvex::store

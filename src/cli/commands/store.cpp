@@ -4,6 +4,7 @@
 #include "store/Database.h"
 #include "store/ProjectFolders.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <charconv>
 #include <cmath>
@@ -116,6 +117,11 @@ int sqlCommand(CommandContext& c) {
 int initCommand(CommandContext& c) {
     if (!c.args.isEmpty())
         return cli::usage(c, "init");
+    const QString kept = store::repairTemplate(c.root);
+    if (!kept.isEmpty())
+        c.err << QStringLiteral("La plantilla de proyectos estaba dañada: se guardó como %1 y se puso la "
+                                "plantilla vacía del programa\n")
+                     .arg(QDir::toNativeSeparators(kept));
     c.out << c.root << "\n";
     return cli::kOk;
 }
