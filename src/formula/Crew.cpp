@@ -2,6 +2,8 @@
 
 #include "engine/Numbers.h"
 
+#include <cmath>
+
 namespace korvex::formula {
 
 // --- Crew report -------------------------------------------------------------------------------
@@ -49,12 +51,25 @@ const char* const kLabourTotals =
     " GROUP BY ManoObra.DescripcionMan, ManoObra.CategoriaMan, ManoObra.SalarioMan ";
 
 // A cost as the grid shows it, read back the way the sums read it.
-Cents shownCents(double value) {
-    return toCents(engine::ConvertirNumeroOCero(engine::FormatoMoneda(value)));
+double shownAmount(double value) {
+    return engine::ConvertirNumeroOCero(engine::FormatoMoneda(value));
+}
+
+double finiteAmount(double value, const QString& what) {
+    if (!std::isfinite(value))
+        throw store::StoreError(
+            QStringLiteral("No se puede calcular la cuadrilla: %1 no es un número finito (horas, salarios o "
+                           "cantidades demasiado grandes)")
+                .arg(what));
+    return value;
 }
 
 Thousandths shareOf(double cost, double base) {
-    return base > 0 ? toThousandths(engine::Redondear(cost / base, 3)) : 0;
+    const double share = base > 0 ? cost / base : 0;
+    // A share far beyond 1 only comes from totals that disagree wildly; it has no whole thousandths.
+    if (!(std::fabs(share) < 1e12))
+        finiteAmount(HUGE_VAL, QStringLiteral("la participación de un costo"));
+    return toThousandths(engine::Redondear(share, 3));
 }
 
 } // namespace
@@ -72,15 +87,19 @@ std::vector<LabourTotal> labourTotals(store::Database& db) {
 CrewSheet computeCrew(const std::vector<LabourTotal>& labour, const ProjectTotals& totals) {
     CrewSheet sheet;
     // The crew sheet pays the mechanic on equipment alone; the crew report adds transport to its base.
-    sheet.mecanico = engine::Redondear(totals.equipo * kFactorMecanico, 3);
-    sheet.baseManoObra = totals.manoObra + sheet.mecanico;
+    sheet.mecanico = finiteAmount(engine::Redondear(totals.equipo * kFactorMecanico, 3),
+                                  QStringLiteral("el costo del %1").arg(kMecanicoDescripcion));
+    sheet.baseManoObra =
+        finiteAmount(totals.manoObra + sheet.mecanico, QStringLiteral("el total de mano de obra"));
 
     for (const LabourTotal& line : labour) {
-        const double cost = engine::Redondear(line.horas * line.salario, 2);
+        const double cost =
+            finiteAmount(engine::Redondear(line.horas * line.salario, 2),
+                         QStringLiteral("el costo de %1 (%2)").arg(line.descripcion, line.categoria));
         sheet.rows.push_back(
-            {line.descripcion, line.categoria, shownCents(cost), shareOf(cost, sheet.baseManoObra), false});
+            {line.descripcion, line.categoria, shownAmount(cost), shareOf(cost, sheet.baseManoObra), false});
     }
-    sheet.rows.push_back({kMecanicoDescripcion, kMecanicoCategoria, shownCents(sheet.mecanico),
+    sheet.rows.push_back({kMecanicoDescripcion, kMecanicoCategoria, shownAmount(sheet.mecanico),
                           shareOf(sheet.mecanico, sheet.baseManoObra), true});
 
     std::vector<Thousandths> coefficients;
@@ -92,6 +111,7 @@ CrewSheet computeCrew(const std::vector<LabourTotal>& labour, const ProjectTotal
         sheet.totalCosto += sheet.rows[i].costo;
         sheet.totalCoeficiente += sheet.rows[i].coeficiente;
     }
+    finiteAmount(sheet.totalCosto, QStringLiteral("el costo total"));
     return sheet;
 }
 
@@ -99,8 +119,8 @@ CrewSheet computeCrew(store::Database& db, const ProjectTotals& totals) {
     return computeCrew(labourTotals(db), totals);
 }
 
-QString crewCostText(Cents value) {
-    return engine::FormatoMoneda(fromCents(value));
+QString crewCostText(double value) {
+    return engine::FormatoMoneda(value);
 }
 QString crewCoefficientText(Thousandths value) {
     return engine::FormatoTresDecimales(fromThousandths(value));

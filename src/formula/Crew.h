@@ -43,7 +43,7 @@ QString totalMecanicoFormula(const CrewReportFigures& figures);
 struct CrewRow {
     QString descripcion;
     QString categoria;
-    Cents costo = 0;             // as shown, "###,##0.00"
+    double costo = 0;            // as shown, "###,##0.00"
     Thousandths coeficiente = 0; // after the correction, "###,##0.000"
     bool mecanico = false;
 };
@@ -53,7 +53,7 @@ struct CrewSheet {
     double baseManoObra = 0;   // labour total + mechanic: the base of the coefficients
     double mecanico = 0;       // the mechanic's cost, rounded to 3 decimals
     Correction correction;
-    Cents totalCosto = 0;
+    double totalCosto = 0;
     Thousandths totalCoeficiente = 0; // the real sum after the correction
     bool sumaEsUno() const { return totalCoeficiente == kOne; }
 };
@@ -67,10 +67,12 @@ struct LabourTotal {
 };
 std::vector<LabourTotal> labourTotals(store::Database& db);
 
+// Amounts are summed in doubles; a cost or total that is not a finite number (hours or wages too
+// large) throws store::StoreError naming it.
 CrewSheet computeCrew(const std::vector<LabourTotal>& labour, const ProjectTotals& totals);
 CrewSheet computeCrew(store::Database& db, const ProjectTotals& totals);
 
-QString crewCostText(Cents value);              // "###,##0.00"
+QString crewCostText(double value);             // "###,##0.00"
 QString crewCoefficientText(Thousandths value); // "###,##0.000"
 
 } // namespace korvex::formula

@@ -22,6 +22,8 @@ constexpr double mm(double value) {
 const double kCellPadX = mm(1.0);
 const double kCellPadY = mm(0.42);
 const double kBarHeight = mm(2.4);
+constexpr std::size_t kMaxPages = 200000; // a report past this is a template gone wrong
+
 constexpr double kThinLine = 3;
 constexpr double kRuleLine = 5;
 constexpr double kHeavyLine = 8;
@@ -1324,6 +1326,8 @@ void Composer::paginate(std::vector<Band>& bands) {
     bool hasBody = false;
     const double bodyHeight = bodyBottom_ - bodyTop_;
     const auto newPage = [&] {
+        if (pages.size() >= kMaxPages)
+            throw TemplateError(QStringLiteral("el reporte pasa del límite de %1 páginas").arg(kMaxPages));
         pages.emplace_back();
         y = bodyTop_;
         hasBody = false;
@@ -1444,6 +1448,7 @@ ReportDocument Composer::compose(const FormulaValues& formulas) {
 ReportDocument composeReport(const ReportTemplate& report, DataProvider& data,
                              const FormulaValues& formulas) {
     try {
+        const EvaluationBudget budget;
         Composer composer(report, data);
         return composer.compose(formulas);
     } catch (const TemplateError& error) {

@@ -39,9 +39,19 @@ struct ExprNode {
     QString name;     // lower case, for Name and Call
     QString spelling; // as written, for messages
     std::vector<std::unique_ptr<ExprNode>> args;
+    int height = 1; // levels of operators below and including this one
 };
 
 namespace {
+
+constexpr int kMaxNesting = 256;
+constexpr qsizetype kMaxTextLength = 1024 * 1024; // characters of one value
+
+QString limitText() {
+    return QStringLiteral("1 MB de texto");
+}
+
+thread_local EvaluationBudget* currentBudget = nullptr;
 
 enum class Tok { End, Number, Text, Ident, Symbol };
 
@@ -63,6 +73,9 @@ class Parser {
 public:
     Parser(const QString& text, const QString& where, const QHash<QString, Value>* constants)
         : text_(text), where_(where), constants_(constants) {
+        if (text_.size() > kMaxTextLength)
+            throw TemplateError(
+                QStringLiteral("%1: la expresión pasa del límite de %2").arg(where_, limitText()));
         advance();
     }
 
@@ -76,6 +89,26 @@ public:
     bool aggregates() const { return aggregates_; }
 
 private:
+    // One level of nesting (parentheses, arguments, not, a sign) while it lives: parsing,
+    // evaluating and freeing an expression recurse once per level.
+    class Level {
+    public:
+        explicit Level(Parser& parser) : parser_(parser) {
+            if (++parser_.depth_ > kMaxNesting)
+                parser_.tooDeep();
+        }
+        ~Level() { --parser_.depth_; }
+        Level(const Level&) = delete;
+        Level& operator=(const Level&) = delete;
+
+    private:
+        Parser& parser_;
+    };
+
+    [[noreturn]] void tooDeep() const {
+        fail(QStringLiteral("anida más de %1 niveles, el límite de una expresión").arg(kMaxNesting));
+    }
+
     [[noreturn]] void fail(const QString& problem) const {
         throw TemplateError(QStringLiteral("%1: %2 en la expresión «%3»").arg(where_, problem, text_));
     }
@@ -164,15 +197,19 @@ private:
         advance();
     }
 
-    static std::unique_ptr<ExprNode> binary(Op op, std::unique_ptr<ExprNode> a, std::unique_ptr<ExprNode> b) {
+    std::unique_ptr<ExprNode> binary(Op op, std::unique_ptr<ExprNode> a, std::unique_ptr<ExprNode> b) {
         auto node = std::make_unique<ExprNode>();
         node->op = op;
+        node->height = std::max(a->height, b->height) + 1;
+        if (node->height + depth_ > kMaxNesting)
+            tooDeep();
         node->args.push_back(std::move(a));
         node->args.push_back(std::move(b));
         return node;
     }
 
     std::unique_ptr<ExprNode> parseOr() {
+        const Level level(*this);
         auto left = parseAnd();
         while (isKeyword("or")) {
             advance();
@@ -193,9 +230,11 @@ private:
     std::unique_ptr<ExprNode> parseNot() {
         if (isKeyword("not")) {
             advance();
+            const Level level(*this);
             auto node = std::make_unique<ExprNode>();
             node->op = Op::Not;
             node->args.push_back(parseNot());
+            node->height = node->args.back()->height + 1;
             return node;
         }
         return parseComparison();
@@ -260,13 +299,16 @@ private:
     std::unique_ptr<ExprNode> parseUnary() {
         if (isSymbol("-")) {
             advance();
+            const Level level(*this);
             auto node = std::make_unique<ExprNode>();
             node->op = Op::Neg;
             node->args.push_back(parseUnary());
+            node->height = node->args.back()->height + 1;
             return node;
         }
         if (isSymbol("+")) {
             advance();
+            const Level level(*this);
             return parseUnary();
         }
         return parsePrimary();
@@ -280,6 +322,7 @@ private:
     Token token_;
     const QHash<QString, Value>* constants_;
     bool aggregates_ = false;
+    int depth_ = 0;
 };
 
 struct FunctionInfo {
@@ -418,6 +461,16 @@ public:
 
     Value eval(const ExprNode& node, const Scope& scope) const;
 
+    [[noreturn]] void tooLong() const {
+        fail(QStringLiteral("un texto pasa del límite de %1 de un valor").arg(limitText()));
+    }
+    // text, refused when it would make a value (of `before` characters so far) too long.
+    QString boundedText(QString text, qsizetype before = 0) const {
+        if (before + text.size() > kMaxTextLength)
+            tooLong();
+        return text;
+    }
+
 private:
     Value call(const ExprNode& node, const Scope& scope) const;
     Value aggregate(const ExprNode& node, const Scope& scope) const;
@@ -507,6 +560,9 @@ QString amountInWords(double value) {
 }
 
 Value Evaluator::eval(const ExprNode& node, const Scope& scope) const {
+    if (!currentBudget->spend())
+        fail(QStringLiteral("el cálculo pasa del límite de %1 pasos de un reporte")
+                 .arg(currentBudget->limit()));
     const auto arg = [&](int i) { return eval(*node.args[static_cast<std::size_t>(i)], scope); };
     switch (node.op) {
     case Op::Literal:
@@ -528,8 +584,12 @@ Value Evaluator::eval(const ExprNode& node, const Scope& scope) const {
     case Op::Div:
         // A report divides by totals that can be zero (a project without labour); it prints 0.
         return Value(divide(arg(0).toNumber(), arg(1).toNumber()));
-    case Op::Concat:
-        return Value(arg(0).toText() + arg(1).toText());
+    case Op::Concat: {
+        QString joined;
+        for (const auto& part : node.args)
+            joined += boundedText(eval(*part, scope).toText(), joined.size());
+        return Value(joined);
+    }
     case Op::Eq: {
         const Value a = arg(0);
         const Value b = arg(1);
@@ -610,8 +670,11 @@ Value Evaluator::call(const ExprNode& node, const Scope& scope) const {
     if (f == QLatin1String("inwords"))
         return Value(amountInWords(arg(0).toNumber()));
     if (f == QLatin1String("repeat")) {
+        const QString text = arg(0).toText();
         const int times = static_cast<int>(std::clamp(arg(1).toNumber(), 0.0, 1000.0));
-        return Value(arg(0).toText().repeated(times));
+        if (static_cast<double>(text.size()) * times > static_cast<double>(kMaxTextLength))
+            tooLong();
+        return Value(text.repeated(times));
     }
     if (f == QLatin1String("field")) {
         const QString name = arg(0).toText();
@@ -669,6 +732,7 @@ Value Evaluator::aggregate(const ExprNode& node, const Scope& scope) const {
     int counted = 0;
     Value best;
     QStringList parts;
+    qsizetype listed = 0;
     const bool found = scope.forEachRow([&](const Scope& row) {
         if (!inner) {
             ++counted;
@@ -680,8 +744,12 @@ Value Evaluator::aggregate(const ExprNode& node, const Scope& scope) const {
             if (!v.isNull())
                 ++counted;
         } else if (f == QLatin1String("list")) {
-            if (!v.toText().isEmpty())
+            if (!v.toText().isEmpty()) {
+                listed += v.toText().size() + 2;
+                if (listed > kMaxTextLength)
+                    tooLong();
                 parts.append(v.toText());
+            }
         } else if (f == QLatin1String("min") || f == QLatin1String("max")) {
             if (v.isNull())
                 return;
@@ -705,7 +773,7 @@ Value Evaluator::aggregate(const ExprNode& node, const Scope& scope) const {
     if (f == QLatin1String("list")) {
         const QString separator =
             node.args.size() > 1 ? eval(*node.args[1], scope).toText() : QStringLiteral(", ");
-        return Value(parts.join(separator));
+        return Value(boundedText(parts.join(separator)));
     }
     return best;
 }
@@ -793,35 +861,42 @@ Expression Expression::parseInterpolated(const QString& text, const QString& whe
         expression.root_ = node;
         return expression;
     }
-    std::unique_ptr<ExprNode> root = std::move(parts.front());
-    if (parts.size() == 1 && root->op == Op::Literal) {
-        expression.root_ = std::move(root);
+    if (parts.size() == 1 && parts.front()->op == Op::Literal) {
+        expression.root_ = std::move(parts.front());
         return expression;
     }
-    // A lone expression still yields text, as every interpolated string does.
-    auto empty = std::make_unique<ExprNode>();
-    empty->literal = Value(QString());
+    // One node joins every part, so a long text costs no depth; a lone expression still yields
+    // text, as every interpolated string does.
     auto joined = std::make_unique<ExprNode>();
     joined->op = Op::Concat;
-    joined->args.push_back(std::move(empty));
-    joined->args.push_back(std::move(root));
-    root = std::move(joined);
-    for (std::size_t k = 1; k < parts.size(); ++k) {
-        auto node = std::make_unique<ExprNode>();
-        node->op = Op::Concat;
-        node->args.push_back(std::move(root));
-        node->args.push_back(std::move(parts[k]));
-        root = std::move(node);
+    if (parts.size() == 1) {
+        auto empty = std::make_unique<ExprNode>();
+        empty->literal = Value(QString());
+        joined->args.push_back(std::move(empty));
     }
-    expression.root_ = std::move(root);
+    for (auto& part : parts)
+        joined->args.push_back(std::move(part));
+    expression.root_ = std::move(joined);
     return expression;
 }
 
 Value Expression::evaluate(const Scope& scope) const {
     if (!root_)
         return {};
+    if (!currentBudget) {
+        EvaluationBudget budget;
+        return evaluate(scope);
+    }
     Evaluator evaluator(*this);
     return evaluator.eval(*root_, scope);
+}
+
+EvaluationBudget::EvaluationBudget(std::uint64_t limit) : limit_(limit), outer_(currentBudget) {
+    currentBudget = this;
+}
+
+EvaluationBudget::~EvaluationBudget() {
+    currentBudget = outer_;
 }
 
 Assignment parseAssignment(const QString& text, const QString& where) {

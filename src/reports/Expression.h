@@ -9,6 +9,7 @@
 
 #include <QHash>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -66,6 +67,31 @@ private:
 };
 
 struct ExprNode;
+
+// The steps (operators, names, calls, rows of aggregates) evaluation may take while one lives on
+// the thread: a report installs one for all its expressions, so a template cannot keep the program
+// busy without end. Counted in steps rather than time, so a report prints or stops the same way
+// in every build. An expression evaluated with none in force gets one of its own.
+class EvaluationBudget {
+public:
+    // About twenty times what the longest shipped report takes on a 20,000-item project.
+    static constexpr std::uint64_t kSteps = 1'000'000'000;
+
+    explicit EvaluationBudget(std::uint64_t limit = kSteps);
+    ~EvaluationBudget();
+    EvaluationBudget(const EvaluationBudget&) = delete;
+    EvaluationBudget& operator=(const EvaluationBudget&) = delete;
+
+    // Counts one step; false once past the limit.
+    bool spend() { return ++used_ <= limit_; }
+    std::uint64_t used() const { return used_; }
+    std::uint64_t limit() const { return limit_; }
+
+private:
+    std::uint64_t limit_;
+    std::uint64_t used_ = 0;
+    EvaluationBudget* outer_;
+};
 
 class Expression {
 public:

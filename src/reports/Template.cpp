@@ -742,7 +742,11 @@ ReportTemplate loadTemplate(const QString& path, const QString& fileName) {
     if (!file.open(QIODevice::ReadOnly))
         throw TemplateError(
             QStringLiteral("No se puede leer la plantilla «%1»: %2").arg(fileName, file.errorString()));
-    return parseTemplate(file.readAll(), fileName);
+    constexpr qint64 kMaxTemplateBytes = 10 * 1024 * 1024;
+    const QByteArray json = file.read(kMaxTemplateBytes + 1);
+    if (json.size() > kMaxTemplateBytes)
+        throw TemplateError(QStringLiteral("La plantilla «%1» pasa del límite de 10 MB.").arg(fileName));
+    return parseTemplate(json, fileName);
 }
 
 } // namespace korvex::reports

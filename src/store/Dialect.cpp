@@ -162,6 +162,7 @@ struct Expr {
     QString text;      // String value, Number text
     int param = -1;
     bool flag = false; // Bool value; IsNull / In / Between / Like / Unary NOT: negated; Call: DISTINCT
+    int height = 1;    // levels of operators below and including this one
     std::vector<std::unique_ptr<Expr>> args;
     std::unique_ptr<Select> sub;
     explicit Expr(K kind) : k(kind) {}
@@ -223,10 +224,15 @@ const QSet<QString>& reservedWords() {
     return words;
 }
 
+// Parenthesised expressions, subqueries, chained operators: every level costs stack while the
+// statement is parsed, translated and freed, so a statement deeper than this is refused.
+constexpr int kMaxNesting = 256;
+constexpr int kMaxStatementLength = 1000000;
+
 class Parser {
 public:
-    Parser(std::vector<Token> tokens, const QString& statement, int* paramCounter)
-        : tokens_(std::move(tokens)), statement_(statement), params_(paramCounter) {}
+    Parser(std::vector<Token> tokens, const QString& statement, int* paramCounter, int depth = 0)
+        : tokens_(std::move(tokens)), statement_(statement), params_(paramCounter), depth_(depth) {}
 
     Statement parseStatement() {
         Statement st;
@@ -265,6 +271,28 @@ private:
     size_t at_ = 0;
     QString statement_;
     int* params_;
+    int depth_;
+
+    // One level of nesting while it lives.
+    class Level {
+    public:
+        explicit Level(Parser& parser) : parser_(parser) {
+            if (++parser_.depth_ > kMaxNesting)
+                parser_.tooDeep();
+        }
+        ~Level() { --parser_.depth_; }
+        Level(const Level&) = delete;
+        Level& operator=(const Level&) = delete;
+
+    private:
+        Parser& parser_;
+    };
+
+    [[noreturn]] void tooDeep() const {
+        fail(QStringLiteral("anida más de %1 niveles de paréntesis, subconsultas u operaciones")
+                 .arg(kMaxNesting),
+             statement_);
+    }
 
     const Token& peek(size_t ahead = 0) const {
         const size_t i = std::min(at_ + ahead, tokens_.size() - 1);
@@ -348,6 +376,7 @@ private:
 
     // SELECT is already read.
     std::unique_ptr<Select> parseSelectBody() {
+        const Level level(*this);
         auto s = std::make_unique<Select>();
         if (acceptWord("DISTINCT") || acceptWord("DISTINCTROW"))
             s->distinct = true;
@@ -460,12 +489,13 @@ private:
     }
 
     void parsePrimarySource(std::vector<Source>& from, JoinType join) {
+        const Level level(*this);
         Source src;
         src.join = join;
         if (peek().type == Tok::Quoted && looksLikeSelect(peek().text)) {
             // "[SELECT ...]. AS [alias]": the inner select written between brackets.
             const Token t = next();
-            Parser inner(tokenize(t.text, statement_), statement_, params_);
+            Parser inner(tokenize(t.text, statement_), statement_, params_, depth_);
             src.derived = inner.parseSubSelect();
             acceptSymbol(".");
             src.alias = parseSourceAlias(true);
@@ -554,11 +584,17 @@ private:
     }
 
     // Expressions, lowest precedence first.
-    ExprPtr parseExpr() { return parseOr(); }
+    ExprPtr parseExpr() {
+        const Level level(*this);
+        return parseOr();
+    }
 
     ExprPtr binary(const QString& op, ExprPtr a, ExprPtr b) {
         auto e = std::make_unique<Expr>(Expr::K::Binary);
         e->name = op;
+        e->height = std::max(a->height, b->height) + 1;
+        if (e->height + depth_ > kMaxNesting)
+            tooDeep();
         e->args.push_back(std::move(a));
         e->args.push_back(std::move(b));
         return e;
@@ -580,9 +616,11 @@ private:
 
     ExprPtr parseNot() {
         if (acceptWord("NOT")) {
+            const Level level(*this);
             auto e = std::make_unique<Expr>(Expr::K::Unary);
             e->name = "NOT";
             e->args.push_back(parseNot());
+            e->height = e->args.back()->height + 1;
             return e;
         }
         return parseComparison();
@@ -674,9 +712,11 @@ private:
 
     ExprPtr parseUnary() {
         if (isSymbol("-") || isSymbol("+")) {
+            const Level level(*this);
             auto e = std::make_unique<Expr>(Expr::K::Unary);
             e->name = next().text;
             e->args.push_back(parseUnary());
+            e->height = e->args.back()->height + 1;
             return e;
         }
         return parsePrimary();
@@ -1593,6 +1633,8 @@ QString Translation::sql(const std::vector<QVariant>& values) const {
 }
 
 Translation translate(const QString& statement) {
+    if (statement.size() > kMaxStatementLength)
+        fail(QStringLiteral("tiene más de %1 caracteres").arg(kMaxStatementLength), statement.left(200));
     int params = 0;
     Parser parser(tokenize(statement, statement), statement, &params);
     Statement st = parser.parseStatement();

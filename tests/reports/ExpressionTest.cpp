@@ -163,3 +163,34 @@ TEST(Expression, ParseErrorsSayWhereAndWhat) {
     EXPECT_TRUE(
         errorOf([] { korvex::reports::parseAssignment("= 3", "export[1]"); }).contains("Nombre = expresión"));
 }
+
+TEST(Expression, LimitsOfNestingTextAndSteps) {
+    VarScope scope;
+    EXPECT_TRUE(errorOf([&] {
+                    eval(QString("(").repeated(5000) + "1" + QString(")").repeated(5000), scope);
+                }).contains("anida más de 256 niveles"));
+    EXPECT_TRUE(errorOf([&] { eval(QString("not ").repeated(5000) + "true", scope); }).contains("anida"));
+    EXPECT_TRUE(errorOf([&] { eval("1" + QString(" + 1").repeated(5000), scope); }).contains("anida"));
+    EXPECT_EQ(number(QString("(").repeated(200) + "1" + QString(")").repeated(200)), 1);
+
+    const QString grows = "repeat(repeat(repeat(repeat('abcdefghij', 1000), 1000), 1000), 1000)";
+    EXPECT_TRUE(errorOf([&] { eval(grows, scope); }).contains("1 MB de texto"));
+    EXPECT_EQ(text("len(repeat('abcdefghij', 1000))"), "10000");
+    EXPECT_TRUE(errorOf([&] {
+                    eval("repeat(repeat('x', 1000), 1000) & repeat(repeat('y', 1000), 1000)", scope);
+                }).contains("1 MB"));
+
+    // A long text of {parts} is joined without nesting.
+    scope.set("x", Value(QStringLiteral("ab")));
+    VarScope none;
+    EXPECT_EQ(Expression::parseInterpolated(QString("{x}-").repeated(30000), "t").evaluate(scope).toText(),
+              QString("ab-").repeated(30000));
+
+    // Steps, not time: the same expression stops at the same place in every build.
+    const korvex::reports::EvaluationBudget budget(100000);
+    EXPECT_EQ(number("sumof(i, 1, 100, i)"), 5050);
+    EXPECT_TRUE(errorOf([&] {
+                    eval("sumof(i, 1, 10000, sumof(j, 1, 10000, i * j))", scope);
+                }).contains("límite de 100000 pasos"));
+    EXPECT_GT(budget.used(), budget.limit());
+}

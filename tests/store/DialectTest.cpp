@@ -399,4 +399,24 @@ TEST(DialectTranslation, EqualityWithAsciiValuesKeepsTheStoredIndexUsable) {
     EXPECT_EQ(t.table, "Materiales");
 }
 
+TEST(DialectLimits, NestingBeyond256LevelsIsRefusedInSpanish) {
+    using korvex::store::dialect::translate;
+    const auto nested = [](const QString& open, const QString& inner, const QString& close, int n) {
+        return "SELECT * FROM Materiales WHERE " + open.repeated(n) + inner + close.repeated(n);
+    };
+    EXPECT_NO_THROW(translate(nested("(", "CantidadMat = 1", ")", 200)));
+    for (const QString& statement :
+         {nested("(", "CantidadMat = 1", ")", 3000), nested("NOT ", "CantidadMat = 1", "", 5000),
+          nested("", "CantidadMat = 1" + QString(" + 1").repeated(20000), "", 1),
+          nested("CantidadMat IN (SELECT CantidadMat FROM Materiales WHERE ", "CantidadMat = 1", ")", 300)}) {
+        try {
+            translate(statement);
+            ADD_FAILURE() << "accepted " << statement.left(60).toStdString();
+        } catch (const StoreError& e) {
+            EXPECT_TRUE(e.message().contains("anida más de 256 niveles"))
+                << e.message().left(200).toStdString();
+        }
+    }
+}
+
 } // namespace
