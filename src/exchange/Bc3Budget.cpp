@@ -388,6 +388,15 @@ private:
             const Bc3Concept* c = doc_.find(code);
             raw.push_back(RawLine{c, code, 1, 1, false, 1});
         }
+        for (const RawLine& line : raw) {
+            // Factors multiplied down a deep tree can overflow: no figure of the budget may be infinite.
+            const double price = line.entry ? line.entry->price : 0;
+            if (!std::isfinite(line.quantity) || !std::isfinite(line.quantity * price)) {
+                const Bc3Decomposition* d = doc_.decomposition(code);
+                throw PlanError{recordText(d ? d->record : 0, "D") +
+                                QStringLiteral("las cantidades de «%1» se salen de rango").arg(code)};
+            }
+        }
         return analyses_[key] = resourceLines(own_ ? raw : merged(raw));
     }
 

@@ -101,7 +101,11 @@ void writeBudget(store::Database& db, const Bc3Budget& budget) {
 }
 
 // Stored unit prices against the prices the file states, items in the order they were written.
-void reconcile(store::Database& db, const Bc3Budget& budget, ResultadoImportacionBC3& result) {
+// A file that states prices with fewer than two decimals (whole pesetas) matches to half its unit.
+void reconcile(store::Database& db, const Bc3Budget& budget, int priceDecimals,
+               ResultadoImportacionBC3& result) {
+    const double tolerance =
+        priceDecimals >= 0 && priceDecimals < 2 ? 0.5 * std::pow(10.0, -priceDecimals) : 0.005;
     store::RecordSet stored = db.openRecordSet(QStringLiteral("SELECT * FROM Presupuesto ORDER BY Indice"));
     if (stored.recordCount() > 0)
         stored.moveFirst();
@@ -115,7 +119,7 @@ void reconcile(store::Database& db, const Bc3Budget& budget, ResultadoImportacio
             continue;
         ++result.comparados;
         const double stated = engine::Redondear(item.statedPrice, 2);
-        if (std::abs(imported - stated) < 0.005) {
+        if (std::abs(imported - stated) < tolerance) {
             ++result.iguales;
             continue;
         }
@@ -193,7 +197,7 @@ ResultadoImportacionBC3 ImportarBC3(const QString& projectFolder, const QByteArr
         const engine::ResultadoRecalculo recalculated = engine::RecalcularPresupuesto(projectFolder);
         if (!recalculated.ok)
             return refusal(recalculated.message);
-        reconcile(db, budget, result);
+        reconcile(db, budget, read.document.coefficients.priceDecimals, result);
         transaction.commit();
     } catch (const store::StoreError& error) {
         return refusal(error.message());
