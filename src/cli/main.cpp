@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
 
 #ifdef KORVEX_HAVE_DESKTOP
-    if (!korvex::cli::hasCommand(arguments)) {
+    const QString project = korvex::cli::projectToOpen(arguments);
+    if (!korvex::cli::hasCommand(arguments) || !project.isEmpty()) {
 #ifdef Q_OS_UNIX
         if (!displayAvailable()) {
             QTextStream err(stderr);
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
             return 1;
         }
 #endif
-        return korvex::shell::runDesktop(argc, argv, korvex::cli::rootFromArguments(arguments));
+        return korvex::shell::runDesktop(argc, argv, korvex::cli::rootFromArguments(arguments), project);
     }
 #endif
 #ifdef KORVEX_HAVE_DESKTOP
