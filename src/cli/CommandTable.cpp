@@ -43,7 +43,8 @@ namespace {
 struct ParsedArguments {
     QString rootOption;
     QStringList rest;
-    QString usageError; // why the arguments cannot be run, when they cannot
+    QString usageError;   // why the arguments cannot be run, when they cannot
+    bool verbose = false; // --verbose: developer detail of a failure (the statement) on standard error
 };
 
 // The root given as an option or in KORVEX_ROOT must name a folder: an empty one is a mistake to
@@ -74,6 +75,8 @@ ParsedArguments parse(const QStringList& arguments, const CommandTable& table) {
             }
             parsed.rootOption = arguments[++i];
             optionGiven = true;
+        } else if (a == "--verbose" && parsed.rest.isEmpty()) {
+            parsed.verbose = true;
         } else if (a.startsWith("--root=")) {
             parsed.rootOption = a.mid(7);
             optionGiven = true;
@@ -95,7 +98,7 @@ const CommandTable& allCommands() {
 }
 
 void printCommands(const CommandTable& table, QTextStream& err) {
-    err << "usage: korvex [--root DIR] COMMAND ARGS...\n";
+    err << "usage: korvex [--root DIR] [--verbose] COMMAND ARGS...\n";
     for (const auto& [name, command] : table.all())
         err << "  korvex " << command.usage << "\n";
     err.flush();
@@ -166,6 +169,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextS
     } catch (const store::StoreError& e) {
         out.flush();
         err << e.message() << "\n";
+        if (parsed.verbose && !e.statement().trimmed().isEmpty())
+            err << e.statement().trimmed() << "\n";
     } catch (const std::exception& e) {
         out.flush();
         err << QString::fromUtf8(e.what()) << "\n";

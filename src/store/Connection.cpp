@@ -8,9 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <fcntl.h>
 #include <map>
 #include <mutex>
@@ -47,6 +49,8 @@ QString nativePath(const QString& path) {
 }
 
 QString translateSqliteMessage(const QString& msg) {
+    if (msg.startsWith(QLatin1String(dialect::kOwnErrorMark)))
+        return msg.mid(int(qstrlen(dialect::kOwnErrorMark)));
     struct Rule {
         const char* prefix;
         const char* spanish;
@@ -57,13 +61,31 @@ QString translateSqliteMessage(const QString& msg) {
         {"ambiguous column name: ", "El campo %1 es ambiguo"},
         {"misuse of aggregate", "Uso indebido de una función de totales%1"},
         {"no such function: ", "Función desconocida %1"},
+        {"too many SQL variables", "La instrucción tiene demasiados valores%1"},
+        {"parser stack overflow", "La instrucción anida demasiados niveles de paréntesis u operaciones%1"},
+        {"Expression tree is too large",
+         "La instrucción anida demasiados niveles de paréntesis u operaciones"},
+        {"too many terms in compound SELECT", "La instrucción tiene demasiadas partes"},
+        {"string or blob too big", "El valor es demasiado grande"},
+        {"integer overflow", "Desbordamiento en un cálculo con enteros%1"},
     };
     for (const auto& r : rules) {
         const QLatin1String prefix(r.prefix);
         if (msg.startsWith(prefix))
             return QString::fromUtf8(r.spanish).arg(msg.mid(prefix.size()));
     }
-    return QStringLiteral("Error de la base de datos: %1").arg(msg);
+    // A project database of an older layout lacks a field a statement writes.
+    static const QRegularExpression noColumn(QStringLiteral("^table (\\S+) has no column named (\\S+)$"));
+    if (const auto m = noColumn.match(msg); m.hasMatch())
+        return QStringLiteral("La tabla %1 del proyecto no tiene el campo %2")
+            .arg(m.captured(1), m.captured(2));
+    // The engine's own words stay for --verbose; the user learns what failed.
+    return QStringLiteral("La base de datos rechazó la instrucción");
+}
+
+QString fileOf(sqlite3* db) {
+    const char* name = db ? sqlite3_db_filename(db, "main") : nullptr;
+    return name && *name ? nativePath(QString::fromUtf8(name)) : QStringLiteral("del proyecto");
 }
 
 QString describe(sqlite3* db, int rc) {
@@ -77,7 +99,8 @@ QString describe(sqlite3* db, int rc) {
         return QStringLiteral("No queda espacio en el disco");
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
-        return QStringLiteral("La base de datos está dañada o no es una base de datos de proyecto");
+        // The file opened and its first page read with the key: what fails now is damage.
+        return QStringLiteral("El archivo %1 está dañado").arg(fileOf(db));
     case SQLITE_IOERR:
         return QStringLiteral("Error de lectura o escritura en la base de datos");
     case SQLITE_CONSTRAINT:
@@ -97,6 +120,86 @@ QString describe(sqlite3* db, int rc) {
 
 std::atomic<int> g_writesBeforeFailure{-1};
 
+QVariant variantOf(sqlite3_value* value) {
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+        return QVariant(qint64(sqlite3_value_int64(value)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_value_double(value));
+    case SQLITE_TEXT:
+        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                                          sqlite3_value_bytes(value)));
+    case SQLITE_BLOB:
+        return QVariant(
+            QByteArray(static_cast<const char*>(sqlite3_value_blob(value)), sqlite3_value_bytes(value)));
+    default:
+        return QVariant();
+    }
+}
+
+void ownError(sqlite3_context* context, const QString& message) {
+    const QByteArray text = (QLatin1String(dialect::kOwnErrorMark) + message).toUtf8();
+    sqlite3_result_error(context, text.constData(), int(text.size()));
+}
+
+// korvex_store_value(value, type, field): see Dialect.h.
+void storeValueFunction(sqlite3_context* context, int, sqlite3_value** args) {
+    const auto type = FieldType(sqlite3_value_int(args[1]));
+    const QString field = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(args[2])));
+    try {
+        const QVariant v = dialect::convertValue(variantOf(args[0]), type, field);
+        switch (v.typeId()) {
+        case QMetaType::UnknownType:
+            sqlite3_result_null(context);
+            break;
+        case QMetaType::Double:
+            sqlite3_result_double(context, v.toDouble());
+            break;
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+            sqlite3_result_int64(context, v.toLongLong());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = v.toByteArray();
+            sqlite3_result_blob(context, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            const QByteArray text = v.toString().toUtf8();
+            sqlite3_result_text(context, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        }
+        }
+    } catch (const StoreError& e) {
+        ownError(context, e.message());
+    }
+}
+
+// korvex_divide(a, b, operator): see Dialect.h.
+void divideFunction(sqlite3_context* context, int, sqlite3_value** args) {
+    if (sqlite3_value_type(args[0]) == SQLITE_NULL || sqlite3_value_type(args[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const double a = sqlite3_value_double(args[0]);
+    const double b = sqlite3_value_double(args[1]);
+    const bool modulo = sqlite3_value_text(args[2]) && sqlite3_value_text(args[2])[0] == '%';
+    if (modulo ? std::trunc(b) == 0 : b == 0) {
+        ownError(context, QStringLiteral("División por cero"));
+        return;
+    }
+    sqlite3_result_double(context, modulo ? std::fmod(std::trunc(a), std::trunc(b)) : a / b);
+}
+
+int registerWriteFunctions(sqlite3* db) {
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    int rc = sqlite3_create_function_v2(db, dialect::kStoreValueFunction, 3, flags, nullptr,
+                                        storeValueFunction, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function_v2(db, dialect::kDivideFunction, 3, flags, nullptr, divideFunction,
+                                        nullptr, nullptr, nullptr);
+    return rc;
+}
+
 QString passwordFromParts(const QString& connect) {
     for (const QString& part : connect.split(';', Qt::SkipEmptyParts)) {
         const int eq = int(part.indexOf('='));
@@ -104,13 +207,6 @@ QString passwordFromParts(const QString& connect) {
             return part.mid(eq + 1);
     }
     return {};
-}
-
-bool hasPlainSqliteHeader(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    return f.read(16) == QByteArray("SQLite format 3\0", 16);
 }
 
 void closeIdleBeyondLimit(Registry& r) {
@@ -132,10 +228,10 @@ QString passwordOfConnect(const QString& connect) {
 }
 
 void throwSqliteError(sqlite3* db, int rc, const QString& statement) {
-    QString message = describe(db, rc);
-    if (!statement.trimmed().isEmpty())
-        message += ": " + statement.trimmed();
-    throw StoreError(message, statement);
+    const QString engine = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    QString detail = statement.trimmed();
+    detail += (detail.isEmpty() ? "" : "\n") + QStringLiteral("SQLite %1: %2").arg(rc).arg(engine);
+    throw StoreError(describe(db, rc), detail);
 }
 
 void countWrite() {
@@ -225,10 +321,16 @@ void Connection::open(const QString& path, const QString& password) {
     sqlite3_busy_timeout(db_, 3000);
     checkProjectDatabase();
     rc = text::registerFunctions(db_);
+    if (rc == SQLITE_OK)
+        rc = registerWriteFunctions(db_);
     if (rc != SQLITE_OK)
         throwSqliteError(db_, rc);
     sqlite3_exec(db_, "PRAGMA cache_size = -16000", nullptr, nullptr, nullptr);
-    sqlite3_exec(db_, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
+    // One file per project (copyable, readable from read-only media) with a rollback journal, and
+    // every commit on the disk before it returns: NORMAL may lose or corrupt the last commits of a
+    // rollback journal when the power fails.
+    sqlite3_exec(db_, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+    sqlite3_exec(db_, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
 }
 
 void Connection::checkProjectDatabase() {
@@ -242,15 +344,10 @@ void Connection::checkProjectDatabase() {
     sqlite3_finalize(st);
     const QString where = nativePath(path_);
     if (rc != SQLITE_DONE) {
-        if ((rc & 0xff) == SQLITE_NOTADB || (rc & 0xff) == SQLITE_CORRUPT) {
-            if (hasPlainSqliteHeader(path_))
-                throw StoreError(QStringLiteral("El archivo %1 no es una base de datos de proyecto: no está "
-                                                "protegido con la contraseña de los proyectos")
-                                     .arg(where));
-            throw StoreError(QStringLiteral("No se puede abrir la base de datos %1: la contraseña no es "
-                                            "válida o el archivo no es una base de datos de proyecto")
-                                 .arg(where));
-        }
+        // The key is fixed: a first page it cannot read is a damaged project or a foreign file,
+        // which look alike to the engine, never a wrong password.
+        if ((rc & 0xff) == SQLITE_NOTADB || (rc & 0xff) == SQLITE_CORRUPT)
+            throw StoreError(QStringLiteral("El archivo %1 está dañado o no es un proyecto").arg(where));
         throw StoreError(
             QStringLiteral("No se puede abrir la base de datos %1: %2").arg(where, describe(db_, rc)));
     }

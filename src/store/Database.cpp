@@ -73,10 +73,9 @@ struct StatementUse {
 std::vector<QVariant> boundValues(const dialect::Translation& t, const QVariantList& params,
                                   const QString& sql) {
     if (params.size() != t.userParamCount)
-        throw StoreError(QStringLiteral("La instrucción espera %1 valores y recibió %2: %3")
+        throw StoreError(QStringLiteral("La instrucción espera %1 valores y recibió %2")
                              .arg(t.userParamCount)
-                             .arg(params.size())
-                             .arg(sql.trimmed()),
+                             .arg(params.size()),
                          sql);
     std::vector<QVariant> values;
     values.reserve(t.params.size());
@@ -218,9 +217,7 @@ int Database::execute(const QString& sql, const QVariantList& params) {
         notOpen();
     const auto t = translationOf(sql);
     if (t->kind == dialect::StatementKind::Select)
-        throw StoreError(QStringLiteral("Una consulta SELECT no se ejecuta; se abre como registros: %1")
-                             .arg(sql.trimmed()),
-                         sql);
+        throw StoreError(QStringLiteral("Una consulta SELECT no se ejecuta; se abre como registros"), sql);
     const auto values = boundValues(*t, params, sql);
     QStringList written;
     for (const auto& p : t->params)
@@ -293,8 +290,7 @@ struct RecordSet::Impl {
         const int c = index.value(foldKey(field), -1);
         if (c < 0)
             throw StoreError(
-                QStringLiteral("No existe el campo %1 en los registros de: %2").arg(field, sql.trimmed()),
-                sql);
+                QStringLiteral("No existe el campo %1 en los registros de la consulta").arg(field), sql);
         return c;
     }
 
@@ -305,8 +301,25 @@ struct RecordSet::Impl {
         return nullptr;
     }
 
-    QVariant value(const QString& field) const {
-        const int c = column(field);
+    // Columns of two tables that share a name ("CodigoPres" of a join) are named with their table,
+    // "Materiales.CodigoPres", so each keeps its own value; the bare name still finds the first.
+    void qualifySharedNames(sqlite3_stmt* st) {
+        QHash<QString, int> uses;
+        for (const QString& name : std::as_const(names))
+            ++uses[foldKey(name)];
+        for (int i = 0; i < names.size(); ++i) {
+            const char* tableName = sqlite3_column_table_name(st, i);
+            if (uses.value(foldKey(names[i])) < 2 || !tableName)
+                continue;
+            names[i] = QString::fromUtf8(tableName) + "." + names[i];
+            if (!index.contains(foldKey(names[i])))
+                index.insert(foldKey(names[i]), i);
+        }
+    }
+
+    QVariant value(const QString& field) const { return valueAt(column(field)); }
+
+    QVariant valueAt(int c) const {
         if (mode != Mode::Browse && origin[size_t(c)])
             if (const QVariant* v = changed(origin[size_t(c)]))
                 return *v;
@@ -319,8 +332,8 @@ struct RecordSet::Impl {
 
     void requireEditable(const char* action) const {
         if (!editable || !table)
-            throw StoreError(QStringLiteral("Los registros de esta consulta no se pueden modificar (%1): %2")
-                                 .arg(QLatin1String(action), sql.trimmed()),
+            throw StoreError(QStringLiteral("Los registros de esta consulta no se pueden modificar (%1)")
+                                 .arg(QLatin1String(action)),
                              sql);
     }
 
@@ -422,8 +435,7 @@ RecordSet Database::openRecordSet(const QString& sql, const QVariantList& params
         notOpen();
     const auto t = translationOf(sql);
     if (t->kind != dialect::StatementKind::Select)
-        throw StoreError(
-            QStringLiteral("La instrucción no devuelve registros; ejecútela: %1").arg(sql.trimmed()), sql);
+        throw StoreError(QStringLiteral("La instrucción no devuelve registros; ejecútela"), sql);
     const auto values = boundValues(*t, params, sql);
     sqlite3_stmt* st = connection_->prepare(t->sql(values), sql);
     StatementUse use{st};
@@ -450,6 +462,7 @@ RecordSet Database::openRecordSet(const QString& sql, const QVariantList& params
             origin = impl->table->field(QString::fromUtf8(field));
         impl->origin.push_back(origin);
     }
+    impl->qualifySharedNames(st);
     while (stepToEnd(connection_->handle(), st, sql) == SQLITE_ROW) {
         std::vector<QVariant> row;
         row.reserve(size_t(columns));
@@ -507,6 +520,14 @@ QVariant RecordSet::value(const QString& field) const {
     if (!impl_)
         closedRecordSet();
     return impl_->value(field);
+}
+
+QVariant RecordSet::valueAt(int column) const {
+    if (!impl_)
+        closedRecordSet();
+    if (column < 0 || column >= impl_->names.size())
+        throw StoreError(QStringLiteral("No existe la columna %1 en los registros").arg(column + 1));
+    return impl_->valueAt(column);
 }
 
 bool RecordSet::isNull(const QString& field) const {

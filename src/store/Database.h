@@ -98,6 +98,7 @@ public:
     // The value of the current record: an invalid/null QVariant for Null. Throws StoreError for
     // an unknown field or when there is no current record.
     QVariant value(const QString& field) const;
+    QVariant valueAt(int column) const; // by position, 0 first, in the order of fieldNames()
     bool isNull(const QString& field) const;
     QString text(const QString& field) const;  // "" for Null
     double number(const QString& field) const; // 0 for Null

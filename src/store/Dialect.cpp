@@ -4,6 +4,7 @@
 #include "store/TextCompare.h"
 
 #include <QSet>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -25,8 +26,7 @@ struct Token {
 };
 
 [[noreturn]] void fail(const QString& what, const QString& statement) {
-    throw StoreError(QStringLiteral("Instrucción SQL no válida (%1): %2").arg(what, statement.trimmed()),
-                     statement);
+    throw StoreError(QStringLiteral("Instrucción SQL no válida: %1").arg(what), statement);
 }
 
 bool isWordStart(QChar c) {
@@ -354,8 +354,7 @@ private:
         const QString name = expectName("el nombre de una tabla");
         const TableDef* table = findTable(name);
         if (!table)
-            throw StoreError(QStringLiteral("No existe la tabla %1: %2").arg(name, statement_.trimmed()),
-                             statement_);
+            throw StoreError(QStringLiteral("No existe la tabla %1").arg(name), statement_);
         return table;
     }
 
@@ -368,8 +367,7 @@ private:
         }
         const FieldDef* f = table->field(name);
         if (!f)
-            throw StoreError(QStringLiteral("No existe el campo %1 en la tabla %2: %3")
-                                 .arg(name, table->name, statement_.trimmed()),
+            throw StoreError(QStringLiteral("No existe el campo %1 en la tabla %2").arg(name, table->name),
                              statement_);
         return f;
     }
@@ -902,6 +900,7 @@ private:
     QString statement_;
     Translation out_;
     QString current_;
+    bool writing_ = false; // emitting a value computed for a field: division by zero is refused
 
     void put(const QString& s) { current_ += s; }
 
@@ -930,9 +929,7 @@ private:
         return int(out_.params.size()) - 1;
     }
 
-    [[noreturn]] void failHere(const QString& what) const {
-        throw StoreError(QStringLiteral("%1: %2").arg(what, statement_.trimmed()), statement_);
-    }
+    [[noreturn]] void failHere(const QString& what) const { throw StoreError(what, statement_); }
 
     // ----- names
 
@@ -1045,8 +1042,7 @@ private:
     void emitOperand(const Expr& e, const Scope& scope, FieldType target, const QString& field,
                      std::vector<int>* valueParams, bool* allValues, bool writes = false) {
         if (isValue(&e) && target != FieldType::Unknown &&
-            (e.k != Expr::K::Number || target == FieldType::Text ||
-             (writes && target != FieldType::Double))) {
+            (e.k != Expr::K::Number || target == FieldType::Text || writes)) {
             const int p = emitParam(&e, target, field, writes);
             if (valueParams)
                 valueParams->push_back(p);
@@ -1060,7 +1056,23 @@ private:
         }
         if (allValues)
             *allValues = false;
+        if (writes && target != FieldType::Unknown) {
+            emitStoredValue(e, scope, target, field);
+            return;
+        }
         emitExpr(e, scope);
+    }
+
+    // A value computed by the statement goes through the same conversion as a bound one
+    // (convertValue, run by the connection's SQL function), so no expression can store text in a
+    // number, an infinity, or the Null of a division by zero.
+    void emitStoredValue(const Expr& e, const Scope& scope, FieldType target, const QString& field) {
+        put(QStringLiteral("%1(").arg(QLatin1String(kStoreValueFunction)));
+        const bool outer = writing_;
+        writing_ = true;
+        emitExpr(e, scope);
+        writing_ = outer;
+        put(QStringLiteral(", %1, '%2')").arg(int(target)).arg(field));
     }
 
     struct Side {
@@ -1244,6 +1256,14 @@ private:
         case Expr::K::Binary:
             if (e.name == "AND" || e.name == "OR" || e.name == "+" || e.name == "-" || e.name == "*" ||
                 e.name == "/" || e.name == "%" || e.name == "&") {
+                if (writing_ && (e.name == "/" || e.name == "%")) {
+                    put(QStringLiteral("%1(").arg(QLatin1String(kDivideFunction)));
+                    emitExpr(*e.args[0], scope);
+                    put(", ");
+                    emitExpr(*e.args[1], scope);
+                    put(QStringLiteral(", '%1')").arg(e.name));
+                    return;
+                }
                 put("(");
                 emitExpr(*e.args[0], scope);
                 put(e.name == "&" ? " || " : " " + e.name + " ");
@@ -1554,8 +1574,7 @@ private:
             put((i ? ", " : "") + bracket(st.columns[i]->name));
         put(")");
         if (st.select) {
-            put(" ");
-            emitSelect(*st.select, nullptr, false);
+            emitInsertedSelect(st);
             return;
         }
         const Scope scope = tableScope(st.table);
@@ -1567,6 +1586,31 @@ private:
                         true);
         }
         put(")");
+    }
+
+    // INSERT ... SELECT: the selected columns, named by a common table expression, each go
+    // through the conversion of the field that receives it.
+    void emitInsertedSelect(const Statement& st) {
+        const auto& items = st.select->items;
+        const bool star = std::any_of(items.begin(), items.end(), [](const SelectItem& i) { return i.star; });
+        if (star || items.size() != st.columns.size()) {
+            put(" ");
+            emitSelect(*st.select, nullptr, false);
+            return;
+        }
+        put(" WITH korvex_source(");
+        for (size_t i = 0; i < items.size(); ++i)
+            put(QStringLiteral("%1c%2").arg(i ? ", " : "").arg(i));
+        put(") AS (");
+        emitSelect(*st.select, nullptr, false);
+        put(") SELECT ");
+        for (size_t i = 0; i < items.size(); ++i)
+            put(QStringLiteral("%1%2(c%3, %4, '%5')")
+                    .arg(i ? ", " : "", QLatin1String(kStoreValueFunction))
+                    .arg(i)
+                    .arg(int(st.columns[i]->type))
+                    .arg(st.columns[i]->name));
+        put(" FROM korvex_source");
     }
 
     void emitUpdate(const Statement& st) {

@@ -38,6 +38,13 @@ struct CollationSlot {
 };
 
 inline constexpr const char* kRowIdColumn = "korvex_rowid";
+// SQL functions every connection provides for values a statement computes and stores:
+// korvex_store_value(value, FieldType, field) converts as convertValue does, or fails with its
+// message; korvex_divide(a, b, '/' or '%') fails on a zero divisor instead of giving Null.
+inline constexpr const char* kStoreValueFunction = "korvex_store_value";
+inline constexpr const char* kDivideFunction = "korvex_divide";
+// The mark that makes an error raised by those functions reach the user as it is.
+inline constexpr const char* kOwnErrorMark = "korvex: ";
 
 struct Translation {
     StatementKind kind = StatementKind::Select;

@@ -72,8 +72,8 @@ void runStatement(store::Database& db, const QString& statement, const QVariantL
     out += names.join('\t') + "\n";
     for (; !rs.eof(); rs.moveNext()) {
         QStringList fields;
-        for (const QString& name : names)
-            fields << fieldText(rs.value(name));
+        for (int column = 0; column < names.size(); ++column)
+            fields << fieldText(rs.valueAt(column));
         out += fields.join('\t') + "\n";
     }
 }
@@ -95,10 +95,13 @@ int sqlCommand(CommandContext& c) {
     if (fromInput && c.args.size() > 2)
         return cli::usage(c, usage);
     QStringList statements;
-    while (fromInput && !c.in.atEnd()) {
+    QList<int> lineNumbers;
+    for (int number = 1; fromInput && !c.in.atEnd(); ++number) {
         const QString line = c.in.readLine();
-        if (!line.trimmed().isEmpty())
+        if (!line.trimmed().isEmpty()) {
             statements << line;
+            lineNumbers << number;
+        }
     }
     if (!fromInput)
         statements << c.args[1];
@@ -112,8 +115,17 @@ int sqlCommand(CommandContext& c) {
     QString output;
     if (fromInput) {
         store::Transaction transaction(db);
-        for (const QString& statement : std::as_const(statements))
-            runStatement(db, statement, {}, output);
+        for (int i = 0; i < statements.size(); ++i) {
+            try {
+                runStatement(db, statements[i], {}, output);
+            } catch (const store::StoreError& e) {
+                // The transaction rolls back: nothing of the input is written.
+                throw store::StoreError(QStringLiteral("Línea %1 (%2): %3")
+                                            .arg(lineNumbers[i])
+                                            .arg(statements[i].trimmed(), e.message()),
+                                        e.statement());
+            }
+        }
         transaction.commit();
     } else {
         QVariantList values;
