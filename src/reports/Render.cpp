@@ -1,5 +1,7 @@
 #include "reports/Render.h"
 
+#include "store/Database.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +9,11 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QSaveFile>
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace korvex::reports {
 
@@ -81,33 +87,137 @@ void paintPage(QPainter& painter, const ReportDocument& document, int index) {
     painter.restore();
 }
 
-QString writePdf(const ReportDocument& document, const QString& path) {
-    const QFileInfo info(path);
-    if (!info.absoluteDir().exists())
-        return QStringLiteral("No existe la carpeta «%1».").arg(info.absolutePath());
-    QPdfWriter writer(path);
-    writer.setResolution(static_cast<int>(kDotsPerInch));
-    writer.setTitle(document.title);
-    writer.setCreator(QStringLiteral("Korvex"));
-    writer.setPageLayout(QPageLayout(QPageSize(document.pageSize),
-                                     document.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                                     QMarginsF(0, 0, 0, 0)));
-    QPainter painter;
-    if (!painter.begin(&writer))
-        return QStringLiteral("No se puede escribir el archivo «%1».").arg(path);
-    for (int i = 0; i < static_cast<int>(document.pages.size()); ++i) {
-        if (i > 0)
-            writer.newPage();
-        paintPage(painter, document, i);
+namespace {
+
+std::atomic<qint64> g_bytesBeforeFailure{-1};
+
+// The temporary file beside the target that becomes the target only when complete (QSaveFile),
+// keeping the reason of the first write that failed.
+class PdfFile : public QSaveFile {
+public:
+    using QSaveFile::QSaveFile;
+    int failure() const { return failure_; }
+
+protected:
+    qint64 writeData(const char* data, qint64 length) override {
+        if (failure_)
+            return -1;
+        const qint64 allowed = g_bytesBeforeFailure.load();
+        if (allowed >= 0 && allowed < length) {
+            failure_ = ENOSPC;
+            return -1;
+        }
+        if (allowed >= 0)
+            g_bytesBeforeFailure -= length;
+        errno = 0;
+        const qint64 written = QSaveFile::writeData(data, length);
+        if (written != length)
+            failure_ = errno ? errno : EIO;
+        return written;
     }
-    if (document.pages.empty())
-        painter.drawText(QPointF(0, 0), QString());
-    if (!painter.end())
-        return QStringLiteral("No se pudo terminar de escribir el archivo «%1».").arg(path);
-    if (!QFileInfo::exists(path))
-        return QStringLiteral("No se pudo escribir el archivo «%1».").arg(path);
+
+private:
+    int failure_ = 0;
+};
+
+QString reasonOf(int error) {
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("no queda espacio en el disco");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("permiso denegado");
+    case EROFS:
+        return QStringLiteral("la carpeta es de sólo lectura");
+    default:
+        return QStringLiteral("error de escritura en el disco");
+    }
+}
+
+QString reasonOf(const QFileDevice& file) {
+    switch (file.error()) {
+    case QFileDevice::OpenError:
+    case QFileDevice::PermissionsError:
+        return QFileInfo(QFileInfo(file.fileName()).absolutePath()).isWritable()
+                   ? reasonOf(EIO)
+                   : QStringLiteral("no se puede escribir en la carpeta");
+    case QFileDevice::ResourceError:
+        return reasonOf(ENOSPC);
+    default:
+        return reasonOf(EIO);
+    }
+}
+
+} // namespace
+
+QString pdfTargetProblem(const QString& path) {
+    const QFileInfo info(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!info.absoluteDir().exists())
+        return QStringLiteral("No existe la carpeta «%1».")
+            .arg(QDir::toNativeSeparators(info.absolutePath()));
+    if (info.fileName().compare(QLatin1String(store::kDatabaseFileName), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("«%1» es la base de datos de un proyecto; el reporte no se escribe sobre ella.")
+            .arg(shown);
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {}; // a new file
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("«%1» no es un archivo común; el reporte no se escribe en él.").arg(shown);
+    if (st.st_size == 0)
+        return {};
+    QFile existing(path);
+    if (!existing.open(QIODevice::ReadOnly) || existing.read(5) != QByteArrayLiteral("%PDF-"))
+        return QStringLiteral("«%1» ya existe y no es un PDF; el reporte no lo reemplaza.").arg(shown);
     return {};
 }
+
+QString writePdf(const ReportDocument& document, const QString& path) {
+    if (const QString problem = pdfTargetProblem(path); !problem.isEmpty())
+        return problem;
+    const QString shown = QDir::toNativeSeparators(path);
+    PdfFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("No se puede escribir el archivo «%1»: %2.").arg(shown, reasonOf(file));
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(static_cast<int>(kDotsPerInch));
+        writer.setTitle(document.title);
+        writer.setCreator(QStringLiteral("Korvex"));
+        writer.setPageLayout(QPageLayout(QPageSize(document.pageSize),
+                                         document.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                                         QMarginsF(0, 0, 0, 0)));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return QStringLiteral("No se puede escribir el archivo «%1».").arg(shown);
+        for (int i = 0; i < static_cast<int>(document.pages.size()) && !file.failure(); ++i) {
+            if (i > 0)
+                writer.newPage();
+            paintPage(painter, document, i);
+        }
+        if (document.pages.empty())
+            painter.drawText(QPointF(0, 0), QString());
+        painter.end();
+    }
+    // Nothing replaces the target unless every write, the flush and the close succeeded.
+    if (file.failure()) {
+        file.cancelWriting();
+        file.commit();
+        return QStringLiteral("No se pudo escribir el archivo «%1»: %2; no se cambió nada.")
+            .arg(shown, reasonOf(file.failure()));
+    }
+    if (!file.commit())
+        return QStringLiteral("No se pudo terminar de escribir el archivo «%1»: %2; no se cambió nada.")
+            .arg(shown, reasonOf(file));
+    return {};
+}
+
+namespace testing {
+void failPdfWritesAfter(qint64 bytes) {
+    g_bytesBeforeFailure.store(bytes < 0 ? -1 : bytes);
+}
+} // namespace testing
 
 QString printDocument(const ReportDocument& document, QPrinter& printer) {
     printer.setFullPage(true);

@@ -12,6 +12,7 @@
 #endif
 
 #include <QDir>
+#include <algorithm>
 
 namespace korvex::reports {
 
@@ -23,8 +24,10 @@ const QString kPresup = QStringLiteral("cmdPresup");
 const QString kAnalisis = QStringLiteral("cmdImpAnalisis");
 const QString kCrono = QStringLiteral("cmdCronoP");
 
+// A warning says the project lacks data; any other failure left the tables unwritten.
 Notice noticeOf(const engine::Resultado& result) {
-    return {result.title.isEmpty() ? QStringLiteral("Error") : result.title, result.message};
+    const QString title = result.title.isEmpty() ? QStringLiteral("Error") : result.title;
+    return {title, result.message, title != QLatin1String("Advertencia")};
 }
 
 // Each preparation runs to its end before the report is read; what it could not do is told to
@@ -64,13 +67,17 @@ void runPreparation(Preparation preparation, const QString& folder, PreparedRepo
         }
         }
     } catch (const store::StoreError& error) {
-        prepared.notices.push_back({QStringLiteral("Error"), error.message()});
+        prepared.notices.push_back({QStringLiteral("Error"), error.message(), true});
     } catch (const std::exception& error) {
-        prepared.notices.push_back({QStringLiteral("Error"), QString::fromUtf8(error.what())});
+        prepared.notices.push_back({QStringLiteral("Error"), QString::fromUtf8(error.what()), true});
     }
 }
 
 } // namespace
+
+bool stopsReport(const std::vector<Notice>& notices) {
+    return std::any_of(notices.begin(), notices.end(), [](const Notice& n) { return n.stopsReport; });
+}
 
 const std::vector<ReportButton>& reportButtons() {
     static const std::vector<ReportButton> buttons = {

@@ -34,11 +34,16 @@ const std::vector<ReportButton>& reportButtons();
 const ReportButton* findReportButton(const QString& buttonOrTemplate);
 QString preparationName(Preparation preparation);
 
-// A message of a preparation, shown before the report, which is still made.
+// A message of a preparation, shown before the report. The report is still made when the project
+// only lacks data (a warning), but not when the preparation failed to write: it would print stale
+// figures.
 struct Notice {
     QString title;
     QString text;
+    bool stopsReport = false;
 };
+
+bool stopsReport(const std::vector<Notice>& notices);
 
 struct PreparedReport {
     ReportRequest request;

@@ -323,6 +323,8 @@ void showReport(const ReportButton& button, const ui::WindowContext& context) {
     for (const Notice& notice : notices)
         ui::messageService().show(context.mainWindow, notice.title, notice.text, ui::MessageButtons::Ok,
                                   ui::MessageIcon::Warning);
+    if (stopsReport(notices))
+        return;
     if (!result.ok) {
         ui::messages::error(context.mainWindow, result.message);
         return;

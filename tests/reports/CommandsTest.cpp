@@ -1,11 +1,15 @@
 #include "ProjectData.h"
 #include "TestProject.h"
 #include "cli/CommandTable.h"
+#include "reports/Render.h"
+#include "store/Database.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace kt = korvex::testing;
 
@@ -100,4 +104,70 @@ TEST(ReportCommand, RefusesWhatItCannotPrintAndSaysWhy) {
     EXPECT_EQ(headerless.code, 0);
     EXPECT_EQ(headerless.err, "Debe ingresar primero los datos del Proyecto\n");
     EXPECT_EQ(head(pdf), "%PDF-");
+}
+
+// The report's file appears complete or not at all, and never over something that is not a PDF.
+TEST(ReportCommand, OutputIsWrittenWholeOrNotAtAll) {
+    kt::TempRoot root;
+    const QString folder = kt::sampleProjectWithSchedules(root.root());
+    QTemporaryDir out;
+    const auto report = [&](const QString& target, const QString& templateFile = "Presupuesto.rpt") {
+        return korvexRun({"--root", root.root(), "report", folder, templateFile, "-o", target});
+    };
+    const auto bytes = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+
+    // An earlier PDF survives a write that fails halfway (a full disk), and no temporary is left.
+    const QString pdf = out.filePath("presupuesto.pdf");
+    ASSERT_EQ(report(pdf).code, 0);
+    const QByteArray earlier = bytes(pdf);
+    korvex::reports::testing::failPdfWritesAfter(2000);
+    CommandRun run = report(pdf, "Analisis.rpt");
+    korvex::reports::testing::failPdfWritesAfter(-1);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.err.contains("no queda espacio en el disco")) << run.err.toStdString();
+    EXPECT_EQ(bytes(pdf), earlier);
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList({"presupuesto.pdf"}));
+
+    // Refused before anything is written.
+    const QString project = folder + "/Presupuesto.mdb";
+    const QByteArray database = bytes(project);
+    const QString text = out.filePath("notas.txt");
+    QFile notes(text);
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("mis notas");
+    notes.close();
+    for (const QString& target : {project, text, out.path(), QString("/dev/full")}) {
+        run = report(target);
+        EXPECT_EQ(run.code, 1) << target.toStdString();
+        EXPECT_FALSE(run.err.isEmpty());
+    }
+    EXPECT_EQ(bytes(project), database);
+    EXPECT_EQ(bytes(text), "mis notas");
+
+    // A read-only folder: a message, exit 1.
+    QDir().mkpath(out.filePath("cerrada"));
+    QFile::setPermissions(out.filePath("cerrada"), QFile::ReadOwner | QFile::ExeOwner);
+    if (::access(QFile::encodeName(out.filePath("cerrada")).constData(), W_OK) != 0) {
+        run = report(out.filePath("cerrada/x.pdf"));
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(run.err.contains("No se puede escribir")) << run.err.toStdString();
+    }
+    QFile::setPermissions(out.filePath("cerrada"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// A preparation that cannot write its tables stops the report: it would print stale figures.
+TEST(ReportCommand, APreparationThatCannotWriteStopsTheReport) {
+    kt::TempRoot root;
+    const QString folder = kt::sampleProjectWithSchedules(root.root());
+    QTemporaryDir out;
+    const QString pdf = out.filePath("x.pdf");
+    korvex::store::testing::failAfterWrites(0);
+    const CommandRun run = korvexRun({"--root", root.root(), "report", folder, "Presupuesto.rpt", "-o", pdf});
+    korvex::store::testing::failAfterWrites(-1);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_FALSE(run.err.isEmpty());
+    EXPECT_FALSE(QFile::exists(pdf));
 }

@@ -73,15 +73,23 @@ int printReport(cli::CommandContext& context) {
     } else {
         button.templateFile = QFileInfo(reports::templatePath(context.root, templateFile)).fileName();
     }
+    // Refused before the preparation writes anything to the project.
+    const QString target = QFileInfo(output).absoluteFilePath();
+    if (const QString problem = reports::pdfTargetProblem(target); !problem.isEmpty()) {
+        context.err << problem << '\n';
+        return cli::kRefused;
+    }
     const reports::PreparedReport prepared = reports::prepareReport(button, folder, context.root);
     for (const reports::Notice& notice : prepared.notices)
         context.err << notice.text << '\n';
+    if (reports::stopsReport(prepared.notices))
+        return cli::kRefused;
     const reports::ReportResult result = reports::runReport(prepared.request);
     if (!result.ok) {
         context.err << result.message << '\n';
         return cli::kRefused;
     }
-    const QString failure = reports::writePdf(result.document, QFileInfo(output).absoluteFilePath());
+    const QString failure = reports::writePdf(result.document, target);
     if (!failure.isEmpty()) {
         context.err << failure << '\n';
         return cli::kRefused;
