@@ -108,7 +108,7 @@ int runImport(cli::CommandContext& context) {
         }
     }
     const QString folder = openableProject(context, positional[0]);
-    if (folder.isEmpty())
+    if (folder.isEmpty() || (!import.dryRun && !context.lockForWriting(folder)))
         return cli::kRefused;
     const shell::PriceImportOutcome outcome = shell::importPriceListFile(folder, positional[1], import);
     if (!outcome.ok)
