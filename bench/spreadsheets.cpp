@@ -62,7 +62,9 @@ struct Project {
         resources = int(sheet.rows.size()) - 1;
         for (int i = int(sheet.rows.size()); i <= kListRows; ++i)
             sheet.addRow({exchange::SheetCell::textCell(QString("Artículo de catálogo %1").arg(i)),
-                          exchange::SheetCell::textCell("u"), {}, exchange::SheetCell::numberCell(i * 0.37, {}),
+                          exchange::SheetCell::textCell("u"),
+                          {},
+                          exchange::SheetCell::numberCell(i * 0.37, {}),
                           exchange::SheetCell::textCell("Material")});
         const QString path = root.root() + QString("/lista-%1.%2").arg(factor).arg(format);
         if (format == "xlsx") {
@@ -77,8 +79,9 @@ struct Project {
         for (const exchange::SheetRow& row : sheet.rows) {
             QStringList cells;
             for (const exchange::SheetCell& cell : row)
-                cells.append(cell.kind == exchange::SheetCell::Kind::Number ? QString::number(cell.number, 'f', 2)
-                                                                             : "\"" + cell.text + "\"");
+                cells.append(cell.kind == exchange::SheetCell::Kind::Number
+                                 ? QString::number(cell.number, 'f', 2)
+                                 : "\"" + cell.text + "\"");
             file.write((cells.join(',') + "\n").toUtf8());
         }
         return path;
@@ -94,7 +97,8 @@ void BM_ExportEverySheet(benchmark::State& state) {
     Project& p = project();
     const QString path = p.root.root() + "/Grande.xlsx";
     for (auto _ : state) {
-        const engine::Resultado result = shell::exportProjectWorkbook(p.folder, path, shell::allExportSheets());
+        const engine::Resultado result =
+            shell::exportProjectWorkbook(p.folder, path, shell::allExportSheets());
         if (!result.ok)
             state.SkipWithError(result.message.toStdString().c_str());
     }
