@@ -25,6 +25,8 @@ int importBc3(cli::CommandContext& context) {
     const QString folder = context.projectFolder(args[0]);
     if (!store::isProjectFolder(folder))
         return refuse(context, QStringLiteral("La Carpeta Seleccionada no contiene ningun Proyecto"));
+    if (!context.lockForWriting(folder))
+        return cli::kRefused;
     const exchange::ResultadoImportacionBC3 result = exchange::ImportarArchivoBC3(folder, args[1], replace);
     if (!result.ok) {
         if (result.message == QLatin1String(exchange::kProyectoConRubros))
