@@ -48,11 +48,24 @@ static bool displayAvailable() {
 }
 #endif
 
+static int runCommand(const QStringList& arguments) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QTextStream in(stdin);
+    out.setEncoding(QStringConverter::Utf8);
+    err.setEncoding(QStringConverter::Utf8);
+    in.setEncoding(QStringConverter::Utf8);
+    return korvex::cli::run(arguments, out, err, in);
+}
+
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
 
+    // Help and version need neither an application object nor a display nor a root folder.
+    if (korvex::cli::asksForInformation(arguments))
+        return runCommand(arguments);
 #ifdef KORVEX_HAVE_DESKTOP
     const QString project = korvex::cli::projectToOpen(arguments);
     if (!korvex::cli::hasCommand(arguments) || !project.isEmpty()) {
@@ -80,11 +93,5 @@ int main(int argc, char** argv) {
 #else
     QCoreApplication app(argc, argv);
 #endif
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    QTextStream in(stdin);
-    out.setEncoding(QStringConverter::Utf8);
-    err.setEncoding(QStringConverter::Utf8);
-    in.setEncoding(QStringConverter::Utf8);
-    return korvex::cli::run(arguments, out, err, in);
+    return runCommand(arguments);
 }
