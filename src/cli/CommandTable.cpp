@@ -93,7 +93,7 @@ constexpr qsizetype kUsageColumn = 34;
 QString helpText(const CommandTable& table) {
     QString text;
     QTextStream out(&text);
-    out << "Uso: korvex [--root CARPETA] [ORDEN ARGUMENTOS...]\n"
+    out << "Uso: korvex [--root CARPETA] [ORDEN ARGUMENTOS...]\n\n"
            "Presupuestos de obra: proyectos, análisis de precios unitarios, listas de recursos,\n"
            "cronogramas, fórmula polinómica de reajuste y reportes. Sin ORDEN abre el programa\n"
            "de escritorio.\n\n"
