@@ -27,6 +27,9 @@ struct CommandContext {
     // starts with "." or "~", else the name of a folder under the root (never of the current
     // directory). Throws StoreError when a name matches two folders that differ in letter case.
     QString projectFolder(const QString& argument) const;
+    // The project folder of a PROJECT argument that holds a project (the root folder with its
+    // template is none), or empty after printing the refusal the main window gives on err.
+    QString openableProject(const QString& argument);
     // A command that writes user data holds the project's lock until it ends: refused at once
     // while the desktop program holds it, after waiting up to 30 s for another batch command.
     // On refusal the holder is named on err and the result is false.
