@@ -5,6 +5,8 @@
 #include "engine/ItemLines.h"
 #include "store/Database.h"
 
+#include <cmath>
+
 namespace korvex::engine {
 
 double ImporteMaterial(double cantidad, double precioUnitario) {
@@ -23,8 +25,20 @@ double ImporteTransporte(double precio, double cantidad) {
     return Redondear(precio * cantidad, 2);
 }
 
+// The labour subtotal is a sum of two-decimal amounts, so its exact value is a whole number of
+// cents; 5 % of it is cents / 20, and a tie is decided on that exact quotient rather than on the
+// double nearest L x 0.05, which lands on either side of the half depending on L.
 double HerramientaManual(double subtotalManoObra) {
-    return RedondearPar(subtotalManoObra * 0.05, 2);
+    const double scaled = subtotalManoObra * 100;
+    if (!std::isfinite(scaled) || std::fabs(scaled) >= 9.0e15)
+        return RedondearPar(subtotalManoObra * 0.05, 2);
+    const long long cents = std::llround(scaled);
+    const long long magnitude = cents < 0 ? -cents : cents;
+    long long allowance = magnitude / 20;
+    const long long remainder = magnitude % 20;
+    if (remainder > 10 || (remainder == 10 && allowance % 2 != 0))
+        ++allowance;
+    return double(cents < 0 ? -allowance : allowance) / 100;
 }
 
 double CalcularCostoDirecto(const Subtotales& s) {
