@@ -136,7 +136,7 @@ QStringList symbolsBeyondLimit(QStringList symbols) {
 QString tooManySymbolsMessage(const QStringList& beyondLimit) {
     if (beyondLimit.isEmpty())
         return {};
-    return QString("La formula admite como maximo %1 simbolos; sobran: %2. "
+    return QString("La formula admite como maximo %1 simbolos; quedan fuera de ella: %2. "
                    "Reduzca los simbolos en la Asignacion de Simbolos.")
         .arg(kMaxSimbolos)
         .arg(beyondLimit.join(", "));

@@ -9,6 +9,8 @@
 #endif
 #ifdef KORVEX_HAVE_FORMULA
 #include "formula/Crew.h"
+#include "formula/Formula.h"
+#include "formula/Symbols.h"
 #endif
 
 #include <QDir>
@@ -62,6 +64,18 @@ void runPreparation(Preparation preparation, const QString& folder, PreparedRepo
             prepared.request.formulas = crewFormulaSettings(labour, equipment, transport);
             return;
         }
+        case P::GrabarFormula: {
+#ifdef KORVEX_HAVE_FORMULA
+            // A formula stored before the symbols changed would print symbols that no longer exist.
+            const double directCost = formula::loadProjectTotals(folder).costoDirecto;
+            auto db = store::Database::openProject(folder);
+            const formula::FormulaSheet sheet = formula::refreshStoredFormula(db, directCost);
+            if (!sheet.excedentes.isEmpty())
+                prepared.notices.push_back(
+                    {QStringLiteral("Advertencia"), formula::tooManySymbolsMessage(sheet.excedentes)});
+#endif
+            return;
+        }
         }
     } catch (const store::StoreError& error) {
         prepared.notices.push_back({QStringLiteral("Error"), error.message()});
@@ -88,7 +102,7 @@ const std::vector<ReportButton>& reportButtons() {
         {"cmdFormatoAna4", "Formato 4", 4, kAnalisis, P::LlenarInfoAnalisis, "Analisis4.rpt"},
         {"cmdFormatoAna5", "Formato 5", 4, kAnalisis, P::LlenarInfoAnalisis, "Analisis5.rpt"},
         {"cmdSimboloR", "Simbolos", 5, {}, P::None, "SimbolosMat.rpt"},
-        {"cmdFormulaR", "Formulas", 5, {}, P::None, "SimbolosDesc.rpt"},
+        {"cmdFormulaR", "Formulas", 5, {}, P::GrabarFormula, "SimbolosDesc.rpt"},
         {"cmdCuadrillaR", "Cuadrilla", 5, {}, P::Cuadrilla, "Cuadrilla.rpt"},
         {"cmdGruposC", "Grupos", 6, {}, P::None, "GruposDesc.rpt"},
         {"cmdCronoC", "Cronograma Componentes", 6, {}, P::None, "Grupos.rpt"},
@@ -125,6 +139,8 @@ QString preparationName(Preparation preparation) {
         return QStringLiteral("LlenarTablasCrono");
     case P::Cuadrilla:
         return QStringLiteral("TotalManoObraProyecto, TotalEquipoProyecto, TotalTransporteProyecto");
+    case P::GrabarFormula:
+        return QStringLiteral("GrabarFormula");
     }
     return {};
 }

@@ -18,6 +18,7 @@ enum class Preparation {
     LlenarInfoAnalisis,    // the analysis table
     LlenarTablasCrono,     // Crono, Crono2, Crono3
     Cuadrilla,             // project totals, and the TotalManoObra / TotalMecanico formulas
+    GrabarFormula,         // SimbolosDesc recomputed from the symbols as they are now
 };
 
 struct ReportButton {
