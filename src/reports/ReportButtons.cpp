@@ -56,14 +56,9 @@ void runPreparation(Preparation preparation, const QString& folder, PreparedRepo
 #endif
             return;
         }
-        case P::Cuadrilla: {
-            // Labour, equipment and transport, in this order.
-            const double labour = engine::TotalManoObraProyecto(folder);
-            const double equipment = engine::TotalEquipoProyecto(folder);
-            const double transport = engine::TotalTransporteProyecto(folder);
-            prepared.request.formulas = crewFormulaSettings(labour, equipment, transport);
+        case P::Cuadrilla:
+            prepared.request.formulas = crewFormulaSettings(folder);
             return;
-        }
         case P::GrabarFormula: {
 #ifdef KORVEX_HAVE_FORMULA
             // A formula stored before the symbols changed would print symbols that no longer exist.
@@ -138,30 +133,29 @@ QString preparationName(Preparation preparation) {
     case P::LlenarTablasCrono:
         return QStringLiteral("LlenarTablasCrono");
     case P::Cuadrilla:
-        return QStringLiteral("TotalManoObraProyecto, TotalEquipoProyecto, TotalTransporteProyecto");
+        return QStringLiteral("TotalManoObraProyecto, TotalEquipoProyecto");
     case P::GrabarFormula:
         return QStringLiteral("GrabarFormula");
     }
     return {};
 }
 
-QStringList crewFormulaSettings(double labour, double equipment, double transport) {
-    QStringList settings;
+QStringList crewFormulaSettings(const QString& projectFolder) {
 #ifdef KORVEX_HAVE_FORMULA
-    const formula::CrewReportFigures figures = formula::crewReportFigures(labour, equipment, transport);
-    if (const QString text = formula::totalManoObraFormula(figures); !text.isEmpty())
-        settings.append(text);
-    if (const QString text = formula::totalMecanicoFormula(figures); !text.isEmpty())
-        settings.append(text);
+    const formula::ProjectTotals totals = formula::loadProjectTotals(projectFolder);
+    auto db = store::Database::openProject(projectFolder);
+    return formula::crewReportSettings(formula::computeCrew(db, totals), totals);
 #else
-    const double mechanics = equipment + transport;
+    const double labour = engine::TotalManoObraProyecto(projectFolder);
+    const double mechanic = engine::Redondear(engine::TotalEquipoProyecto(projectFolder) * 0.11, 3);
     const auto text = [](double value) { return engine::CambiarComas(QString::number(value, 'g', 15)); };
+    QStringList settings;
     if (labour > 0)
-        settings.append(QStringLiteral("TotalManoObra =") + text(labour + mechanics * 0.11));
-    if (mechanics > 0)
-        settings.append(QStringLiteral("TotalMecanico =") + text(mechanics * 0.11));
-#endif
+        settings.append(QStringLiteral("TotalManoObra =") + text(labour + mechanic));
+    if (mechanic > 0)
+        settings.append(QStringLiteral("TotalMecanico =") + text(mechanic));
     return settings;
+#endif
 }
 
 PreparedReport prepareReport(const ReportButton& button, const QString& projectFolder,
