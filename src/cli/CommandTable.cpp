@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/ProjectFolders.h"
+#include "store/ProjectLock.h"
 
 #include <exception>
 
@@ -13,6 +14,19 @@ namespace korvex::cli {
 
 QString CommandContext::projectFolder(const QString& argument) const {
     return store::projectFolderFromArgument(argument, root);
+}
+
+bool CommandContext::lockForWriting(const QString& projectFolder) {
+    if (lock && store::samePath(lock->projectFolder(), projectFolder))
+        return true;
+    store::ProjectLock::Attempt attempt = store::ProjectLock::forBatch(projectFolder, command);
+    if (attempt.status != store::ProjectLock::Status::Taken) {
+        err << attempt.message << '\n';
+        err.flush();
+        return false;
+    }
+    lock = std::move(attempt.lock);
+    return true;
 }
 
 void CommandTable::add(const QString& name, const QString& usage, std::function<int(CommandContext&)> run) {
@@ -70,6 +84,16 @@ QString rootFromArguments(const QStringList& arguments) {
     return store::resolveRootFolder(parse(arguments).rootOption);
 }
 
+QString projectToOpen(const QStringList& arguments) {
+    const ParsedArguments parsed = parse(arguments);
+    if (parsed.rootMissing || parsed.rest.size() != 2 || parsed.rest.first() != QLatin1String("open"))
+        return {};
+    const QString root = store::resolveRootFolder(parsed.rootOption);
+    const store::FolderResult check =
+        store::checkOpenProject(store::projectFolderFromArgument(parsed.rest[1], root), root);
+    return check.ok ? check.path : QString();
+}
+
 int usage(CommandContext& context, const QString& usage) {
     context.err << "usage: korvex " << usage << "\n";
     context.err.flush();
@@ -94,6 +118,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextS
         const QString root = store::resolveRootFolder(parsed.rootOption);
         store::layOutRootFolder(root);
         CommandContext context{root, parsed.rest.mid(1), out, err, in};
+        context.command = parsed.rest.first();
         const int code = command->run(context);
         out.flush();
         err.flush();

@@ -6,6 +6,11 @@
 #include <QTextStream>
 #include <functional>
 #include <map>
+#include <memory>
+
+namespace korvex::store {
+class ProjectLock;
+}
 
 namespace korvex::cli {
 
@@ -20,6 +25,13 @@ struct CommandContext {
     QTextStream& in;
     // A PROJECT argument: a project folder path or a folder name under the root.
     QString projectFolder(const QString& argument) const;
+    // A command that writes user data holds the project's lock until it ends: refused at once
+    // while the desktop program holds it, after waiting up to 30 s for another batch command.
+    // On refusal the holder is named on err and the result is false.
+    bool lockForWriting(const QString& projectFolder);
+
+    QString command = {}; // the command's name
+    std::shared_ptr<store::ProjectLock> lock = {};
 };
 
 struct Command {
@@ -45,6 +57,9 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextS
 bool hasCommand(const QStringList& arguments);
 // The root option of the arguments, resolved as the program resolves it.
 QString rootFromArguments(const QStringList& arguments);
+// For "open PROJECT" naming a project that can be opened: its folder, for the desktop program to
+// start with it open; empty otherwise (the command then says why).
+QString projectToOpen(const QStringList& arguments);
 
 // Prints "usage: korvex <usage>" and returns kUsage.
 int usage(CommandContext& context, const QString& usage);

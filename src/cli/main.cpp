@@ -42,6 +42,8 @@ int main(int argc, char** argv) {
 #ifdef KORVEX_HAVE_DESKTOP
     if (!korvex::cli::hasCommand(arguments))
         return korvex::shell::runDesktop(argc, argv, korvex::cli::rootFromArguments(arguments));
+    if (const QString project = korvex::cli::projectToOpen(arguments); !project.isEmpty())
+        return korvex::shell::runDesktop(argc, argv, korvex::cli::rootFromArguments(arguments), project);
 #endif
 #ifdef KORVEX_HAVE_DESKTOP
     // Batch commands that render (reports to PDF) need fonts and paint devices, not a screen.

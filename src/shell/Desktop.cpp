@@ -35,6 +35,16 @@ frmPresentacion* startDesktop(const QString& root, ui::WindowRegistry& registry)
     return splash;
 }
 
+mdiPrincipal* startDesktopWithProject(const QString& root, ui::WindowRegistry& registry,
+                                      const QString& project) {
+    auto* frame = new mdiPrincipal(root, registry);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->showMaximized();
+    frame->principal()->folderList()->setPath(project);
+    frame->principal()->openSelectedFolder();
+    return frame;
+}
+
 QIcon applicationIcon() {
     QIcon icon;
     for (const int side : {16, 32, 64}) {
@@ -58,7 +68,7 @@ QIcon applicationIcon() {
     return icon;
 }
 
-int runDesktop(int argc, char** argv, const QString& root) {
+int runDesktop(int argc, char** argv, const QString& root, const QString& project) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Korvex");
     QApplication::setWindowIcon(applicationIcon());
@@ -77,7 +87,10 @@ int runDesktop(int argc, char** argv, const QString& root) {
 
     ui::WindowRegistry& registry = ui::WindowRegistry::instance();
     wireAllWindows(registry);
-    startDesktop(rootFolder, registry);
+    if (project.isEmpty())
+        startDesktop(rootFolder, registry);
+    else
+        startDesktopWithProject(rootFolder, registry, project);
     const int code = app.exec();
     registry.clear();
     return code;

@@ -21,7 +21,8 @@ class mdiPrincipal;
 // Creates the QApplication, lays out the root folder (template, report templates, help file),
 // makes it the working directory, registers every window and shows the start-up screen.
 // Returns the application's exit code.
-int runDesktop(int argc, char** argv, const QString& root);
+// With a project folder, the frame opens at once with that project open.
+int runDesktop(int argc, char** argv, const QString& root, const QString& project = {});
 
 // The program's icon, drawn rather than shipped: every window and child window shows it.
 QIcon applicationIcon();
@@ -29,5 +30,9 @@ QIcon applicationIcon();
 // Shows the start-up screen; a key or click on it opens the frame (mdiPrincipal, deleted when it
 // closes) and closes the start-up screen. For runDesktop and tests, with a QApplication running.
 frmPresentacion* startDesktop(const QString& root, ui::WindowRegistry& registry);
+// The frame with the project open as the main window's "Abrir Proyecto" opens it (a project held
+// by another program asks whether to open it read-only); for "korvex open" and tests.
+mdiPrincipal* startDesktopWithProject(const QString& root, ui::WindowRegistry& registry,
+                                      const QString& project);
 
 } // namespace korvex::shell

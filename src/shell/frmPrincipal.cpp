@@ -4,6 +4,8 @@
 #include "shell/HelpViewer.h"
 #include "shell/frmNuevaCarpeta.h"
 #include "store/ProjectFolders.h"
+#include "store/ProjectLock.h"
+#include "store/WriteGuard.h"
 #include "ui/Grid.h"
 #include "ui/Messages.h"
 
@@ -325,6 +327,10 @@ void frmPrincipal::openSelectedFolder() {
         dir1_->setFocus();
         return;
     }
+    if (!takeProjectLock(folder)) {
+        dir1_->setFocus();
+        return;
+    }
     modoAbrir_ = false;
     tabChosen_ = false;
     carpetaActual_ = folder;
@@ -347,7 +353,61 @@ void frmPrincipal::closeProject() {
     drive1_->showDriveOf(root_);
     updateProjectLabel();
     showStatus(QString());
+    releaseUnusedLocks();
     emit projectClosed();
+}
+
+frmPrincipal::~frmPrincipal() {
+    for (const auto& [key, folder] : readOnlyFolders_)
+        store::setReadOnly(folder, false);
+}
+
+bool frmPrincipal::takeProjectLock(const QString& folder) {
+    const QString key = store::folderKey(folder);
+    readOnly_ = false;
+    if (locks_.count(key))
+        return true; // still held for editors left open since the project was closed
+    store::ProjectLock::Attempt attempt = store::ProjectLock::forDesktop(folder);
+    switch (attempt.status) {
+    case store::ProjectLock::Status::Taken:
+        locks_[key] = std::move(attempt.lock);
+        readOnlyFolders_.erase(key);
+        store::setReadOnly(folder, false);
+        return true;
+    case store::ProjectLock::Status::Held:
+        if (ui::messageService().show(
+                this, QStringLiteral("Proyecto en uso"),
+                attempt.message + QStringLiteral("\n¿Desea abrirlo en modo de solo lectura?"),
+                ui::MessageButtons::YesNo, ui::MessageIcon::Question) != ui::MessageAnswer::Yes)
+            return false;
+        break;
+    case store::ProjectLock::Status::Unavailable:
+        ui::messages::information(this, QStringLiteral("Solo lectura"),
+                                  attempt.message +
+                                      QStringLiteral("; el proyecto se abre en modo de solo lectura."));
+        break;
+    }
+    readOnly_ = true;
+    readOnlyFolders_[key] = folder;
+    store::setReadOnly(folder, true);
+    return true;
+}
+
+void frmPrincipal::releaseUnusedLocks() {
+    const QString openKey = modoAbrir_ ? QString() : store::folderKey(carpetaActual_);
+    const auto unused = [&](const QString& key, const QString& folder) {
+        return key != openKey && registry_.windowsOn(folder).isEmpty();
+    };
+    for (auto it = locks_.begin(); it != locks_.end();)
+        it = unused(it->first, it->second->projectFolder()) ? locks_.erase(it) : std::next(it);
+    for (auto it = readOnlyFolders_.begin(); it != readOnlyFolders_.end();) {
+        if (unused(it->first, it->second)) {
+            store::setReadOnly(it->second, false);
+            it = readOnlyFolders_.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 void frmPrincipal::createProject() {

@@ -21,6 +21,12 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QWidget>
+#include <map>
+#include <memory>
+
+namespace korvex::store {
+class ProjectLock;
+}
 
 namespace korvex::shell {
 
@@ -45,11 +51,16 @@ public:
     static constexpr const char* kNotYetAvailable = "Disponible próximamente";
 
     frmPrincipal(const QString& rootFolder, ui::WindowRegistry& registry, QWidget* parent = nullptr);
+    ~frmPrincipal() override;
 
     // ModoAbrir: true while no project is open.
     bool modoAbrir() const { return modoAbrir_; }
     QString rootFolder() const { return root_; }
     QString openProjectName() const;
+    // The open project was opened read-only: another program holds it, or no lock can be made.
+    bool isReadOnlyProject() const { return !modoAbrir_ && readOnly_; }
+    // Gives up the locks of projects no longer open here and without an editor left open on them.
+    void releaseUnusedLocks();
     ui::WindowContext context() const;
 
     // Operations of the buttons and keys, public for the frame and for tests.
@@ -100,6 +111,8 @@ private:
     bool handleTabStripKeyRelease(QKeyEvent* event);
     bool moveFocusInColumn(QPushButton* from, int direction);
     void showFolderResultMessage(const QString& title, const QString& message);
+    // Takes the project's lock, or asks to open it read-only; false when it is not to be opened.
+    bool takeProjectLock(const QString& folder);
     void updateProjectLabel();
     void showFolderPath(const QString& path);
     void updateHint();
@@ -110,6 +123,11 @@ private:
     bool tabChosen_ = false; // a tab was selected since the project was opened
     bool keyPressedOnBuscar_ = false;
     QString carpetaActual_;
+    bool readOnly_ = false;
+    // Folder key -> lock of a project open here or with editors still open on it.
+    std::map<QString, std::unique_ptr<store::ProjectLock>> locks_;
+    // Folder key -> folder, of projects opened read-only here and not yet left.
+    std::map<QString, QString> readOnlyFolders_;
 
     DriveList* drive1_ = nullptr;
     FolderList* dir1_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "shell/HelpViewer.h"
 #include "shell/frmPrincipal.h"
+#include "store/WriteGuard.h"
 #include "ui/Messages.h"
 
 #include <QCloseEvent>
@@ -11,8 +12,10 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
 
 namespace korvex::shell {
@@ -42,11 +45,16 @@ mdiPrincipal::mdiPrincipal(const QString& rootFolder, ui::WindowRegistry& regist
 
     connect(principal_, &frmPrincipal::leaveRequested, this, &QWidget::close);
     connect(principal_, &frmPrincipal::projectOpened, this, [this](const QString& folder) {
-        lblProyecto_->setText(
-            QString("Proyecto: %1  (%2)").arg(QDir(folder).dirName(), QDir::toNativeSeparators(folder)));
+        const QString readOnly =
+            principal_->isReadOnlyProject() ? QStringLiteral(" (solo lectura)") : QString();
+        lblProyecto_->setText(QString("Proyecto: %1  (%2)%3")
+                                  .arg(QDir(folder).dirName(), QDir::toNativeSeparators(folder), readOnly));
+        setWindowTitle("Korvex" + readOnly);
     });
-    connect(principal_, &frmPrincipal::projectClosed, this,
-            [this] { lblProyecto_->setText("Ningún proyecto abierto"); });
+    connect(principal_, &frmPrincipal::projectClosed, this, [this] {
+        lblProyecto_->setText("Ningún proyecto abierto");
+        setWindowTitle("Korvex");
+    });
 
     registry_.setHost([this](QWidget* w) { showChild(w); }, [this](QWidget* w) { raiseChild(w); });
     buildMenus();
@@ -104,6 +112,12 @@ void mdiPrincipal::showChild(QWidget* window) {
     sub->setAttribute(Qt::WA_DeleteOnClose);
     // A window that closes itself (its own exit button) takes its frame with it.
     connect(window, &QObject::destroyed, sub, [sub] { sub->close(); });
+    // The last editor of a project closed in the main window gives up the project's lock.
+    connect(window, &QObject::destroyed, principal_,
+            [p = principal_] { QTimer::singleShot(0, p, &frmPrincipal::releaseUnusedLocks); });
+    if (store::isReadOnly(registry_.folderOf(window->objectName())))
+        for (QPushButton* save : window->findChildren<QPushButton*>("cmdGrabar"))
+            save->setEnabled(false);
     window->show();
     sub->show();
     placeChild(sub, wanted);

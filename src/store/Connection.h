@@ -30,6 +30,9 @@ public:
     sqlite3* handle() const { return db_; }
     const QString& path() const { return path_; }
     quint64 lastUse() const { return lastUse_; }
+    // The descriptor kept open on the file: reading through it never drops SQLite's POSIX locks,
+    // as opening and closing another descriptor of the file would.
+    int fileDescriptor() const { return fd_; }
 
     // A prepared statement of the connection's cache, reset and without bindings.
     sqlite3_stmt* prepare(const QString& sql, const QString& statement);

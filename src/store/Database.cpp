@@ -1,11 +1,15 @@
 #include "store/Database.h"
 
+#include "store/Backups.h"
 #include "store/Connection.h"
 #include "store/Dialect.h"
 #include "store/ProjectFolders.h"
 #include "store/Schema.h"
+#include "store/WriteGuard.h"
 
 #define SQLITE_HAS_CODEC 1
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <cmath>
 #include <sqlite3.h>
@@ -180,7 +184,21 @@ Database Database::open(const QString& path, const QString& connect) {
 }
 
 Database Database::openProject(const QString& projectFolder) {
-    return open(projectDatabasePath(projectFolder));
+    const QString path = projectDatabasePath(projectFolder);
+    try {
+        return open(path);
+    } catch (const StoreError& e) {
+        // A file that is there but cannot be read as a project: say where its latest copy is.
+        const QList<BackupInfo> backups =
+            QFileInfo(path).isFile() ? listBackups(projectFolder) : QList<BackupInfo>();
+        if (backups.isEmpty())
+            throw;
+        throw StoreError(e.message() +
+                             QStringLiteral(". Respaldo más reciente: %1")
+                                 .arg(QDir::toNativeSeparators(
+                                     QDir(backupFolder(projectFolder)).filePath(backups.first().fileName))),
+                         e.statement());
+    }
 }
 
 bool Database::isOpen() const {
@@ -204,6 +222,11 @@ int Database::execute(const QString& sql, const QVariantList& params) {
                              .arg(sql.trimmed()),
                          sql);
     const auto values = boundValues(*t, params, sql);
+    QStringList written;
+    for (const auto& p : t->params)
+        if (p.writes)
+            written << p.field;
+    beforeWrite(*connection_, t->table, written);
     sqlite3_stmt* st = connection_->prepare(t->sql(values), sql);
     StatementUse use{st};
     bindAll(st, values);
@@ -340,6 +363,12 @@ std::vector<QVariant> RecordSet::Impl::reread(qint64 rowId) const {
 }
 
 void RecordSet::Impl::write() {
+    if (mode == Mode::Edit && changes.empty())
+        return;
+    QStringList written;
+    for (const auto& change : changes)
+        written << change.first->name;
+    beforeWrite(*connection, table->name, written);
     sqlite3* db = connection->handle();
     QString sql;
     std::vector<QVariant> values;

@@ -53,6 +53,8 @@ int copyItems(cli::CommandContext& context) {
     const store::FolderResult destination = store::checkOpenProject(folder, context.root);
     if (!destination.ok)
         return refuse(context, destination.message);
+    if (!context.lockForWriting(folder))
+        return cli::kRefused;
     const engine::Resultado check = shell::checkSourceProject(sourceFolder, folder, context.root);
     if (!check.ok)
         return refuse(context, check.message);

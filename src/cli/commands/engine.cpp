@@ -61,6 +61,8 @@ int importPrices(cli::CommandContext& context) {
     // The root folder holds the template database, which is not a project to take prices from.
     if (store::samePath(source, context.root))
         return refuse(context, engine::kCarpetaSinProyecto);
+    if (store::isProjectFolder(folder) && !context.lockForWriting(folder))
+        return cli::kRefused;
     const engine::ResultadoImportacion result = engine::ImportarPrecios(folder, source);
     if (!result.ok)
         return refuse(context, result.message);

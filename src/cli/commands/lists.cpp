@@ -69,7 +69,7 @@ int runReprice(cli::CommandContext& context) {
         return cli::kRefused;
     }
     const QString folder = openableProject(context, args.first());
-    if (folder.isEmpty())
+    if (folder.isEmpty() || !context.lockForWriting(folder))
         return cli::kRefused;
     const lists::RepriceOutcome outcome = lists::repriceProject(folder, kind, *percent);
     if (!outcome.ok) {

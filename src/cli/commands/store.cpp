@@ -5,6 +5,7 @@
 #include "store/ProjectFolders.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -89,19 +90,29 @@ int sqlCommand(CommandContext& c) {
     const QString usage = QStringLiteral("sql PROJECT STATEMENT [VALUE...] | sql PROJECT -");
     if (c.args.size() < 2)
         return cli::usage(c, usage);
+    const bool fromInput = c.args[1] == "-";
+    if (fromInput && c.args.size() > 2)
+        return cli::usage(c, usage);
+    QStringList statements;
+    while (fromInput && !c.in.atEnd()) {
+        const QString line = c.in.readLine();
+        if (!line.trimmed().isEmpty())
+            statements << line;
+    }
+    if (!fromInput)
+        statements << c.args[1];
     store::Database db;
     if (const int code = openProject(c, c.args[0], db))
         return code;
+    const bool writes = std::any_of(statements.begin(), statements.end(),
+                                    [](const QString& statement) { return !isQuery(statement); });
+    if (writes && !c.lockForWriting(c.projectFolder(c.args[0])))
+        return cli::kRefused;
     QString output;
-    if (c.args[1] == "-") {
-        if (c.args.size() > 2)
-            return cli::usage(c, usage);
+    if (fromInput) {
         store::Transaction transaction(db);
-        while (!c.in.atEnd()) {
-            const QString line = c.in.readLine();
-            if (!line.trimmed().isEmpty())
-                runStatement(db, line, {}, output);
-        }
+        for (const QString& statement : std::as_const(statements))
+            runStatement(db, statement, {}, output);
         transaction.commit();
     } else {
         QVariantList values;
@@ -136,11 +147,25 @@ int deleteCommand(CommandContext& c) {
     const bool confirmed = args.removeAll(QStringLiteral("--yes")) > 0;
     if (args.size() != 1 || !confirmed)
         return cli::usage(c, usage);
-    const store::FolderResult result = store::deleteProject(c.projectFolder(args[0]), c.root);
+    const QString folder = c.projectFolder(args[0]);
+    if (store::isProjectFolder(folder) && !c.lockForWriting(folder))
+        return cli::kRefused;
+    const store::FolderResult result = store::deleteProject(folder, c.root);
     if (!result.ok)
         return refuse(c, result.message);
     c.out << result.path << "\n";
     return cli::kOk;
+}
+
+// The program starts the desktop with the project before commands run; reached, it says why not.
+int openCommand(CommandContext& c) {
+    if (c.args.size() != 1)
+        return cli::usage(c, "open PROJECT");
+    const store::FolderResult check = store::checkOpenProject(c.projectFolder(c.args[0]), c.root);
+    if (!check.ok)
+        return refuse(c, check.message);
+    return refuse(c, QStringLiteral("Este programa no tiene el programa de escritorio para abrir ") +
+                         check.path);
 }
 
 int listCommand(CommandContext& c) {
@@ -158,6 +183,7 @@ void commands_store(cli::CommandTable& table) {
     table.add("new", "new NAME", newCommand);
     table.add("delete", "delete PROJECT --yes", deleteCommand);
     table.add("list", "list", listCommand);
+    table.add("open", "open PROJECT", openCommand);
     table.add("sql", "sql PROJECT STATEMENT [VALUE...] | sql PROJECT -", sqlCommand);
 }
 
