@@ -399,7 +399,7 @@ WorkSheet formulaSheet(store::Database& db, const formula::ProjectTotals& projec
     sheet.addRow({heading(QStringLiteral("Fórmula:")), text(writtenFormula(f))});
     if (!f.sumaEsUno())
         sheet.addRow({{}, text(formula::kSumaNoEsUno)});
-    if (!f.puedeGrabarse())
+    if (!f.excedentes.isEmpty())
         sheet.addRow({{}, text(formula::tooManySymbolsMessage(f.excedentes))});
     return sheet;
 }
