@@ -3,6 +3,7 @@
 #include "engine/Engine.h"
 #include "engine/Numbers.h"
 #include "store/Database.h"
+#include "store/TextCompare.h"
 
 #include <QSet>
 
@@ -35,7 +36,7 @@ PriceTable lookupProjectPrices(store::Database& db, Kind kind, const QList<Resou
     QSet<QString> seenDescriptions;
     for (const ResourceRef& r : resources) {
         wanted.insert(resourceKey(r.description, s.hasSecond() ? r.second : QString()));
-        const QString folded = r.description.toCaseFolded();
+        const QString folded = store::text::foldKey(r.description);
         if (!seenDescriptions.contains(folded)) {
             seenDescriptions.insert(folded);
             descriptions.append(r.description);

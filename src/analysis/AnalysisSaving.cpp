@@ -3,6 +3,7 @@
 #include "analysis/AnalysisPricing.h"
 #include "engine/Numbers.h"
 #include "store/Database.h"
+#include "store/TextCompare.h"
 
 #include <QSet>
 
@@ -48,12 +49,12 @@ struct StoredLine {
     std::optional<double> keptPrice; // from the hidden copy
 };
 
-// Equipment is matched against the lines as loaded without regard to letter case, the kinds with
-// a unit or category exactly as typed.
+// Equipment is matched against the lines as loaded as the store compares text, the kinds with a
+// unit or category exactly as typed.
 bool sameLoadedResource(Kind kind, const LineTable& copy, int row, const QString& description,
                         const QString& second) {
     if (kind == Kind::Equipment)
-        return copy.description(row).toUpper() == description.toUpper();
+        return store::text::equalFolded(copy.description(row), description);
     return copy.description(row) == description && copy.second(row) == second;
 }
 

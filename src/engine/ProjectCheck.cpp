@@ -6,6 +6,7 @@
 #include "engine/ItemLines.h"
 #include "store/Database.h"
 #include "store/Integrity.h"
+#include "store/TextCompare.h"
 
 #include <QHash>
 #include <exception>
@@ -111,7 +112,7 @@ private:
             ++out.lineas;
             const QString codigo = lines.text(QStringLiteral("CodigoPres"));
             const QString item = lines.text(QStringLiteral("ItemPres"));
-            const detail::ItemKey key{detail::foldText(codigo), detail::foldText(item)};
+            const detail::ItemKey key{store::text::foldKey(codigo), store::text::foldKey(item)};
             const QString description = lines.text(fields.description);
             const QString second = fields.second.isEmpty() ? QString() : lines.text(fields.second);
             const QString name =
@@ -125,7 +126,7 @@ private:
             const double price = lines.number(fields.price);
             if (lines.isNull(fields.price) || price == 0)
                 add(kHallazgoLineaSinPrecio, codigo, item, name + QStringLiteral(" no tiene precio"));
-            const QString resource = detail::foldText(description) + QChar(0x1F) + detail::foldText(second);
+            const QString resource = store::text::resourceKey(description, second);
             const auto first = projectPrice.constFind(resource);
             if (first == projectPrice.constEnd())
                 projectPrice.insert(resource, price);

@@ -4,6 +4,7 @@
 #include "engine/Engine.h"
 #include "engine/ItemLines.h"
 #include "store/Database.h"
+#include "store/TextCompare.h"
 
 #include <cmath>
 
@@ -79,36 +80,9 @@ DesgloseItem PrecioUnitarioItem(const QString& projectFolder, const QString& cod
 
 namespace detail {
 
-// The same letters the store's "=" folds: ASCII letters to lower case, other letters by Unicode
-// case folding unless that would give an ASCII character.
-QString foldText(const QString& text) {
-    bool ascii = true;
-    for (const QChar c : text)
-        if (c.unicode() >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii) {
-        for (const QChar c : text)
-            if (c >= u'A' && c <= u'Z')
-                return text.toLower();
-        return text; // already folded: no copy
-    }
-    QList<uint> codePoints = text.toUcs4();
-    for (uint& c : codePoints) {
-        if (c < 0x80) {
-            if (c >= 'A' && c <= 'Z')
-                c += 32;
-        } else if (const uint folded = QChar::toCaseFolded(char32_t(c)); folded >= 0x80) {
-            c = folded;
-        }
-    }
-    return QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()), codePoints.size());
-}
-
 ItemKey itemKeyOf(const store::RecordSet& record) {
-    return {foldText(record.text(QStringLiteral("CodigoPres"))),
-            foldText(record.text(QStringLiteral("ItemPres")))};
+    return {store::text::foldKey(record.text(QStringLiteral("CodigoPres"))),
+            store::text::foldKey(record.text(QStringLiteral("ItemPres")))};
 }
 
 QString tableOf(TipoRecurso kind) {

@@ -2,6 +2,7 @@
 
 #include "schedule/GroupSchedule.h"
 #include "store/Database.h"
+#include "store/TextCompare.h"
 
 #include <algorithm>
 #include <vector>
@@ -76,7 +77,7 @@ std::vector<std::vector<Detalle>> porGrupo(const std::vector<Detalle>& rows) {
     for (const Detalle& d : rows) {
         // The same name as the database compares it: letter case alone does not make a new group.
         auto same = [&](const std::vector<Detalle>& g) {
-            return g.front().grupo.compare(d.grupo, Qt::CaseInsensitive) == 0;
+            return store::text::equalFolded(g.front().grupo, d.grupo);
         };
         auto it = std::find_if(groups.begin(), groups.end(), same);
         if (it == groups.end())
