@@ -150,6 +150,21 @@ TEST(Bc3Budget, UnmarkedChaptersAndPriceBases) {
     EXPECT_EQ(base.items[1].item, QStringLiteral("2"));
 }
 
+TEST(Bc3Budget, ChapterAndItemOfTheSameNameStayApart) {
+    const Bc3Budget budget =
+        plan(QStringLiteral("~V||FIEBDC-3/2004|\n~C|R##||R|0||0|\n~D|R|01#\\1\\1\\|\n"
+                            "~D|01#|01\\1\\2\\|\n~C|01#||Capítulo|0||0|\n"
+                            "~C|01|m|Partida 01|3||0|\n~D|01|M\\1\\3\\|\n~C|M|u|M|1||3|\n"));
+    ASSERT_TRUE(budget.ok) << budget.message.toStdString();
+    ASSERT_EQ(budget.groups.size(), 1u);
+    EXPECT_EQ(budget.groups[0].description, QStringLiteral("Capítulo"));
+    ASSERT_EQ(budget.items.size(), 1u);
+    EXPECT_EQ(budget.items[0].description, QStringLiteral("Partida 01"));
+    EXPECT_EQ(budget.items[0].group, QStringLiteral("01"));
+    EXPECT_EQ(budget.items[0].quantity, 2);
+    EXPECT_EQ(budget.items[0].lines[0].quantity, 3);
+}
+
 TEST(Bc3Budget, SharedResourceKeyAtTwoPricesKeepsApartByCode) {
     const Bc3Budget budget = plan(QStringLiteral("~V||FIEBDC-3/2004|P||ANSI|\n~C|C#||C|0||0|\n"
                                                  "~D|C#|A\\1\\1\\B\\1\\1\\|\n"

@@ -120,8 +120,11 @@ int runImport(cli::CommandContext& context) {
 } // namespace
 
 void commands_spreadsheets(cli::CommandTable& table) {
-    table.add("export-xlsx", kExportUsage, runExport);
-    table.add("import-price-list", kImportUsage, runImport);
+    table.add("export-xlsx", kExportUsage, "Exporta el proyecto entero a un libro de hoja de cálculo .xlsx",
+              runExport);
+    table.add("import-price-list", kImportUsage,
+              "Lleva los precios de una lista de proveedor (.xlsx o .csv) a las líneas que usan sus recursos",
+              runImport);
 }
 
 } // namespace korvex
