@@ -32,7 +32,10 @@ int verify(cli::CommandContext& context) {
 } // namespace
 
 void commands_verify(cli::CommandTable& table) {
-    table.add("verify", kVerifyUsage, verify);
+    table.add("verify", kVerifyUsage,
+              "Verifica el proyecto sin modificarlo: el archivo, los precios unitarios grabados y los datos "
+              "que los descuadran",
+              verify);
 }
 
 } // namespace korvex
