@@ -81,7 +81,7 @@ struct Project {
             for (const exchange::SheetCell& cell : row)
                 cells.append(cell.kind == exchange::SheetCell::Kind::Number
                                  ? QString::number(cell.number, 'f', 2)
-                                 : "\"" + cell.text + "\"");
+                                 : "\"" + QString(cell.text).replace("\"", "\"\"") + "\"");
             file.write((cells.join(',') + "\n").toUtf8());
         }
         return path;

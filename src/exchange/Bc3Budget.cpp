@@ -7,6 +7,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -107,6 +108,15 @@ public:
             findIndirectConcept(budget);
         for (const Place& place : places_)
             budget.items.push_back(itemOf(place));
+        if (!missing_.isEmpty()) {
+            QStringList codes(missing_.cbegin(), missing_.cend());
+            codes.sort();
+            const qsizetype shown = std::min<qsizetype>(codes.size(), 10);
+            budget.warnings << QStringLiteral("%1 conceptos sin registro ~C, importados a precio 0: %2%3")
+                                   .arg(codes.size())
+                                   .arg(codes.mid(0, shown).join(QStringLiteral(", ")))
+                                   .arg(codes.size() > shown ? QStringLiteral("...") : QString());
+        }
         return budget;
     }
 
@@ -446,6 +456,8 @@ private:
                 out.push_back(
                     RawLine{entry, component.code, component.factor, quantity, false, component.quantity});
                 sum += quantity * (entry ? entry->price : 0);
+                if (!entry)
+                    missing_.insert(component.code);
             }
         }
         return sum;
@@ -539,6 +551,7 @@ private:
     QHash<QString, std::vector<PlannedLine>> analyses_;
     QString indirectKey_;
     ResourceNames names_;
+    QSet<QString> missing_;
 };
 
 } // namespace

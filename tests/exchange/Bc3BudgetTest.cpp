@@ -177,6 +177,16 @@ TEST(Bc3Budget, SharedResourceKeyAtTwoPricesKeepsApartByCode) {
     EXPECT_EQ(a.lines[0].description, QStringLiteral("Cemento"));
     EXPECT_EQ(a.lines[1].description, QStringLiteral("Cemento (K2)"));
     EXPECT_EQ(a.lines[2].description, QStringLiteral("Cemento")); // same key, same price: one resource
+    EXPECT_TRUE(budget.warnings.isEmpty());
+
+    // A component without its ~C is priced 0 and named in a warning.
+    const Bc3Budget missing = plan(QStringLiteral("~V||FIEBDC-3/2004|\n~C|C#||C|0||0|\n~D|C#|A\\1\\1\\|\n"
+                                                  "~C|A|u|A|1||0|\n~D|A|K9\\1\\2\\|\n"));
+    ASSERT_TRUE(missing.ok);
+    EXPECT_EQ(missing.items[0].lines[0].description, QStringLiteral("K9"));
+    EXPECT_EQ(missing.items[0].lines[0].price, 0);
+    EXPECT_EQ(missing.warnings,
+              QStringList{QStringLiteral("1 conceptos sin registro ~C, importados a precio 0: K9")});
     EXPECT_EQ(budget.items[1].lines[0].description, QStringLiteral("Cemento (K2)"));
 }
 

@@ -1,5 +1,6 @@
 #include "shell/ops/ProjectWorkbook.h"
 
+#include "analysis/AnalysisBatch.h"
 #include "analysis/AnalysisCaptions.h"
 #include "analysis/AnalysisText.h"
 #include "budget/Presentation.h"
@@ -288,10 +289,11 @@ WorkSheet analysisSheet(store::Database& db, const budget::Presentacion& p, cons
     sheet.columnWidths = {48, 12, 14, 14, 14, 14, 16};
     sheet.addRow({heading(QStringLiteral("ANÁLISIS DE PRECIOS UNITARIOS"))});
     sheet.addRow();
-    for (const budget::FilaPresentacion& f : p.filas) {
-        if (const std::optional<analysis::PricedAnalysis> priced = analysis::priceItem(db, f.codigo, f.item))
-            addAnalysisBlock(sheet, *priced);
-    }
+    QList<std::pair<QString, QString>> items;
+    for (const budget::FilaPresentacion& f : p.filas)
+        items.append({f.codigo, f.item});
+    analysis::priceItems(db, items,
+                         [&](const analysis::PricedAnalysis& priced) { addAnalysisBlock(sheet, priced); });
     return sheet;
 }
 
