@@ -53,11 +53,12 @@ set(CPACK_PACKAGE_VENDOR "Equipo de Korvex")
 set(CPACK_PACKAGE_CONTACT "Equipo de Korvex <equipo@korvex.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "presupuestos de obras de construcción")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Programa de escritorio para el presupuesto de una obra de construcción: rubros,\n"
-    "análisis de precios unitarios de materiales, equipo, mano de obra y transporte,\n"
-    "presupuesto con IVA, listas de recursos, grupos y cronogramas, fórmula polinómica\n"
-    "de reajuste, cuadrilla tipo y reportes impresos o en PDF. Los proyectos se\n"
-    "guardan en archivos protegidos con contraseña. Incluye órdenes por lotes.")
+    "Programa de escritorio para el presupuesto de una obra de construcción:\n"
+    "rubros, análisis de precios unitarios de materiales, equipo, mano de obra\n"
+    "y transporte, presupuesto con IVA, listas de recursos, grupos y\n"
+    "cronogramas, fórmula polinómica de reajuste, cuadrilla tipo y reportes\n"
+    "impresos o en PDF. Los proyectos se guardan en archivos protegidos con\n"
+    "contraseña. Incluye órdenes por lotes para la terminal.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -16,6 +16,17 @@ QString CommandContext::projectFolder(const QString& argument) const {
     return store::projectFolderFromArgument(argument, root);
 }
 
+QString CommandContext::openableProject(const QString& argument) {
+    const QString folder = projectFolder(argument);
+    const store::FolderResult check = store::checkOpenProject(folder, root);
+    if (!check.ok) {
+        err << check.message << '\n';
+        err.flush();
+        return {};
+    }
+    return folder;
+}
+
 bool CommandContext::lockForWriting(const QString& projectFolder) {
     if (lock && store::samePath(lock->projectFolder(), projectFolder))
         return true;
@@ -93,7 +104,7 @@ constexpr qsizetype kUsageColumn = 34;
 QString helpText(const CommandTable& table) {
     QString text;
     QTextStream out(&text);
-    out << "Uso: korvex [--root CARPETA] [ORDEN ARGUMENTOS...]\n"
+    out << "Uso: korvex [--root CARPETA] [ORDEN ARGUMENTOS...]\n\n"
            "Presupuestos de obra: proyectos, análisis de precios unitarios, listas de recursos,\n"
            "cronogramas, fórmula polinómica de reajuste y reportes. Sin ORDEN abre el programa\n"
            "de escritorio.\n\n"
