@@ -1,17 +1,12 @@
 #include "reports/ReportButtons.h"
 
 #include "engine/Engine.h"
-#include "store/Database.h"
-#include "store/ProjectFolders.h"
-
-#ifdef KORVEX_HAVE_SCHEDULE
-#include "schedule/CronoTables.h"
-#endif
-#ifdef KORVEX_HAVE_FORMULA
 #include "formula/Crew.h"
 #include "formula/Formula.h"
 #include "formula/Symbols.h"
-#endif
+#include "schedule/CronoTables.h"
+#include "store/Database.h"
+#include "store/ProjectFolders.h"
 
 #include <QDir>
 
@@ -49,18 +44,15 @@ void runPreparation(Preparation preparation, const QString& folder, PreparedRepo
             return;
         }
         case P::LlenarTablasCrono: {
-#ifdef KORVEX_HAVE_SCHEDULE
             const auto result = schedule::LlenarTablasCrono(folder);
             if (!result.ok)
                 prepared.notices.push_back(noticeOf(result));
-#endif
             return;
         }
         case P::Cuadrilla:
             prepared.request.formulas = crewFormulaSettings(folder);
             return;
         case P::GrabarFormula: {
-#ifdef KORVEX_HAVE_FORMULA
             // A formula stored before the symbols changed would print symbols that no longer exist.
             const double directCost = formula::loadProjectTotals(folder).costoDirecto;
             auto db = store::Database::openProject(folder);
@@ -68,7 +60,6 @@ void runPreparation(Preparation preparation, const QString& folder, PreparedRepo
             if (!sheet.excedentes.isEmpty())
                 prepared.notices.push_back(
                     {QStringLiteral("Advertencia"), formula::tooManySymbolsMessage(sheet.excedentes)});
-#endif
             return;
         }
         }
@@ -141,21 +132,9 @@ QString preparationName(Preparation preparation) {
 }
 
 QStringList crewFormulaSettings(const QString& projectFolder) {
-#ifdef KORVEX_HAVE_FORMULA
     const formula::ProjectTotals totals = formula::loadProjectTotals(projectFolder);
     auto db = store::Database::openProject(projectFolder);
     return formula::crewReportSettings(formula::computeCrew(db, totals), totals);
-#else
-    const double labour = engine::TotalManoObraProyecto(projectFolder);
-    const double mechanic = engine::Redondear(engine::TotalEquipoProyecto(projectFolder) * 0.11, 3);
-    const auto text = [](double value) { return engine::CambiarComas(QString::number(value, 'g', 15)); };
-    QStringList settings;
-    if (labour > 0)
-        settings.append(QStringLiteral("TotalManoObra =") + text(labour + mechanic));
-    if (mechanic > 0)
-        settings.append(QStringLiteral("TotalMecanico =") + text(mechanic));
-    return settings;
-#endif
 }
 
 PreparedReport prepareReport(const ReportButton& button, const QString& projectFolder,
