@@ -39,21 +39,30 @@ void loadKind(store::Database& db, Kind kind, const QString& code, const QString
     store::RecordSet rs = db.openRecordSet(
         "SELECT * FROM " + s.table + " WHERE CodigoPres = ? and ItemPres = ? ORDER BY " + s.descField,
         {code, item});
-    for (; !rs.eof(); rs.moveNext()) {
-        QStringList cells(s.columns, QString());
-        cells[0] = rs.text(s.descField);
-        if (s.hasSecond())
-            cells[s.secondCol] = rs.text(s.secondField);
-        cells[s.quantityCol] = formatStored(rs, s.quantityField, s.quantityFormat);
-        if (s.hasYield())
-            cells[s.yieldCol] = formatStored(rs, s.yieldField, engine::kFormatoTresDecimales);
-        sheet.lines(kind).appendRow(cells);
-        cells[s.priceCol] = formatStored(rs, s.priceField, engine::kFormatoMoneda);
-        sheet.loaded(kind).appendRow(cells);
-    }
+    for (; !rs.eof(); rs.moveNext())
+        appendLoadedLine(sheet, kind, loadedLineCells(rs, kind));
 }
 
 } // namespace
+
+QStringList loadedLineCells(const store::RecordSet& rs, Kind kind) {
+    const KindSpec& s = kindInfo(kind);
+    QStringList cells(s.columns, QString());
+    cells[0] = rs.text(s.descField);
+    if (s.hasSecond())
+        cells[s.secondCol] = rs.text(s.secondField);
+    cells[s.quantityCol] = formatStored(rs, s.quantityField, s.quantityFormat);
+    if (s.hasYield())
+        cells[s.yieldCol] = formatStored(rs, s.yieldField, engine::kFormatoTresDecimales);
+    cells[s.priceCol] = formatStored(rs, s.priceField, engine::kFormatoMoneda);
+    return cells;
+}
+
+void appendLoadedLine(AnalysisSheet& sheet, Kind kind, QStringList cells) {
+    sheet.loaded(kind).appendRow(cells);
+    cells[kindInfo(kind).priceCol].clear(); // the editor shows no price until it prices the line
+    sheet.lines(kind).appendRow(cells);
+}
 
 void loadAnalysisLines(store::Database& db, const QString& code, const QString& item, AnalysisSheet& sheet) {
     sheet.clear();

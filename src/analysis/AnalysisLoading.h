@@ -10,7 +10,8 @@
 
 namespace korvex::store {
 class Database;
-}
+class RecordSet;
+} // namespace korvex::store
 
 namespace korvex::analysis {
 
@@ -29,6 +30,12 @@ std::optional<BudgetItem> loadBudgetItem(store::Database& db, const QString& cod
 // blank) and the hidden copy with the same cells plus the stored price. The sheet is cleared
 // first and left unmodified. Throws store::StoreError.
 void loadAnalysisLines(store::Database& db, const QString& code, const QString& item, AnalysisSheet& sheet);
+
+// The cells of the current line of a kind's record set as the hidden copy holds them (typed
+// columns in their formats and the stored price), and how a loaded line enters the sheet: the
+// copy with its price, the editor's grid without it.
+QStringList loadedLineCells(const store::RecordSet& rs, Kind kind);
+void appendLoadedLine(AnalysisSheet& sheet, Kind kind, QStringList cells);
 
 // "El rubro CODE / ITEM no existe en el proyecto" for messages and the batch command.
 QString missingItemMessage(const QString& code, const QString& item);

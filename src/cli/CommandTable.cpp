@@ -29,8 +29,13 @@ bool CommandContext::lockForWriting(const QString& projectFolder) {
     return true;
 }
 
+void CommandTable::add(const QString& name, const QString& usage, const QString& summary,
+                       std::function<int(CommandContext&)> run) {
+    commands_[name] = Command{usage, summary, std::move(run)};
+}
+
 void CommandTable::add(const QString& name, const QString& usage, std::function<int(CommandContext&)> run) {
-    commands_[name] = Command{usage, std::move(run)};
+    add(name, usage, QString(), std::move(run));
 }
 
 const Command* CommandTable::find(const QString& name) const {
@@ -72,7 +77,45 @@ void printCommands(const CommandTable& table, QTextStream& err) {
     err.flush();
 }
 
+bool isHelp(const QString& argument) {
+    return argument == QLatin1String("--help") || argument == QLatin1String("-h");
+}
+
+bool isVersion(const QString& argument) {
+    return argument == QLatin1String("--version");
+}
+
+// Usages shorter than this line up their summaries in one column; longer ones take two spaces.
+constexpr qsizetype kUsageColumn = 34;
+
 } // namespace
+
+QString helpText(const CommandTable& table) {
+    QString text;
+    QTextStream out(&text);
+    out << "Uso: korvex [--root CARPETA] [ORDEN ARGUMENTOS...]\n\n"
+           "Presupuestos de obra: proyectos, análisis de precios unitarios, listas de recursos,\n"
+           "cronogramas, fórmula polinómica de reajuste y reportes. Sin ORDEN abre el programa\n"
+           "de escritorio.\n\n"
+           "Opciones:\n"
+           "  --root CARPETA  carpeta raíz de los proyectos; si falta, $KORVEX_ROOT, si no, ~/Korvex\n"
+           "  --help          muestra esta ayuda y termina\n"
+           "  --version       muestra la versión y termina\n\n"
+           "Órdenes:\n";
+    for (const auto& [name, command] : table.all())
+        out << "  " << command.usage.leftJustified(kUsageColumn) << "  " << command.summary << "\n";
+    out << "\nPROJECT es la ruta de una carpeta de proyecto o el nombre de una carpeta de la raíz.\n"
+           "Una negativa escribe su mensaje en la salida de errores y termina con código 1;\n"
+           "un uso incorrecto termina con código 2 y muestra el uso de la orden.\n";
+    out.flush();
+    return text;
+}
+
+bool asksForInformation(const QStringList& arguments) {
+    const ParsedArguments parsed = parse(arguments);
+    return !parsed.rootMissing && parsed.rest.size() == 1 &&
+           (isHelp(parsed.rest.first()) || isVersion(parsed.rest.first()));
+}
 
 bool hasCommand(const QStringList& arguments) {
     // "--root" without its folder is a mistake to report, not a reason to start on the default root.
@@ -107,6 +150,11 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextS
     if (parsed.rootMissing || parsed.rest.isEmpty()) {
         printCommands(table, err);
         return kUsage;
+    }
+    if (asksForInformation(arguments)) {
+        out << (isVersion(parsed.rest.first()) ? versionLine() + "\n" : helpText(table));
+        out.flush();
+        return kOk;
     }
     const Command* command = table.find(parsed.rest.first());
     if (!command) {

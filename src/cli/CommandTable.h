@@ -35,12 +35,16 @@ struct CommandContext {
 };
 
 struct Command {
-    QString usage; // "sql PROJECT STATEMENT [VALUE...]"
+    QString usage;   // "sql PROJECT STATEMENT [VALUE...]"
+    QString summary; // one Spanish line for "korvex --help" and the manual page
     std::function<int(CommandContext&)> run;
 };
 
 class CommandTable {
 public:
+    void add(const QString& name, const QString& usage, const QString& summary,
+             std::function<int(CommandContext&)> run);
+    // Without a summary the command still runs; a test requires every command to have one.
     void add(const QString& name, const QString& usage, std::function<int(CommandContext&)> run);
     const Command* find(const QString& name) const;
     const std::map<QString, Command>& all() const { return commands_; }
@@ -49,12 +53,19 @@ private:
     std::map<QString, Command> commands_;
 };
 
-// Parses the global options, lays out the root folder and runs the command. Every store error or
+// Parses the global options, lays out the root folder and runs the command. "--help" and
+// "--version" print on out and exit 0 without laying out anything. Every store error or
 // other exception ends as a message on err and exit code 1; nothing escapes.
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err, QTextStream& in);
 // True when the arguments name a command, or give "--root" without a folder (run() then prints
 // the usage); the desktop program starts otherwise.
 bool hasCommand(const QStringList& arguments);
+// True for "--help" or "--version": answered from the command table alone, without a display.
+bool asksForInformation(const QStringList& arguments);
+// "korvex X.Y.Z", followed by the commit in parentheses when built from a checkout.
+QString versionLine();
+// What "korvex --help" prints: usage, options and a line per command.
+QString helpText(const CommandTable& table);
 // The root option of the arguments, resolved as the program resolves it.
 QString rootFromArguments(const QStringList& arguments);
 // For "open PROJECT" naming a project that can be opened: its folder, for the desktop program to

@@ -34,18 +34,29 @@ static void provideRuntimeFolder() {
 }
 #endif
 
+static int runCommand(const QStringList& arguments) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QTextStream in(stdin);
+    out.setEncoding(QStringConverter::Utf8);
+    err.setEncoding(QStringConverter::Utf8);
+    in.setEncoding(QStringConverter::Utf8);
+    return korvex::cli::run(arguments, out, err, in);
+}
+
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
 
+    // Help and version need neither an application object nor a display nor a root folder.
+    if (korvex::cli::asksForInformation(arguments))
+        return runCommand(arguments);
 #ifdef KORVEX_HAVE_DESKTOP
     if (!korvex::cli::hasCommand(arguments))
         return korvex::shell::runDesktop(argc, argv, korvex::cli::rootFromArguments(arguments));
     if (const QString project = korvex::cli::projectToOpen(arguments); !project.isEmpty())
         return korvex::shell::runDesktop(argc, argv, korvex::cli::rootFromArguments(arguments), project);
-#endif
-#ifdef KORVEX_HAVE_DESKTOP
     // Batch commands that render (reports to PDF) need fonts and paint devices, not a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -56,11 +67,5 @@ int main(int argc, char** argv) {
 #else
     QCoreApplication app(argc, argv);
 #endif
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    QTextStream in(stdin);
-    out.setEncoding(QStringConverter::Utf8);
-    err.setEncoding(QStringConverter::Utf8);
-    in.setEncoding(QStringConverter::Utf8);
-    return korvex::cli::run(arguments, out, err, in);
+    return runCommand(arguments);
 }

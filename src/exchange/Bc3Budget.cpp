@@ -7,6 +7,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -82,10 +83,10 @@ public:
             anyMarked_ = anyMarked_ || c.isChapter();
         for (auto it = doc.decompositions.cbegin(); it != doc.decompositions.cend(); ++it)
             for (const Bc3Component& component : it.value().components)
-                used_.insert(Bc3Document::key(component.code));
+                used_.insert(doc_.canonical(component.code));
         for (int i = 0; i < static_cast<int>(doc.measurements.size()); ++i) {
             const Bc3Measurement& m = doc.measurements[static_cast<std::size_t>(i)];
-            measurements_[pairKey(Bc3Document::key(m.parent), Bc3Document::key(m.child))].append(i);
+            measurements_[pairKey(doc_.canonical(m.parent), doc_.canonical(m.child))].append(i);
         }
     }
 
@@ -107,6 +108,15 @@ public:
             findIndirectConcept(budget);
         for (const Place& place : places_)
             budget.items.push_back(itemOf(place));
+        if (!missing_.isEmpty()) {
+            QStringList codes(missing_.cbegin(), missing_.cend());
+            codes.sort();
+            const qsizetype shown = std::min<qsizetype>(codes.size(), 10);
+            budget.warnings << QStringLiteral("%1 conceptos sin registro ~C, importados a precio 0: %2%3")
+                                   .arg(codes.size())
+                                   .arg(codes.mid(0, shown).join(QStringLiteral(", ")))
+                                   .arg(codes.size() > shown ? QStringLiteral("...") : QString());
+        }
         return budget;
     }
 
@@ -170,13 +180,13 @@ private:
                     top.push_back(&c);
             if (top.empty())
                 for (const Bc3Concept& c : doc_.concepts)
-                    if (c.isChapter() && !used_.contains(Bc3Document::key(c.code)))
+                    if (c.isChapter() && !used_.contains(doc_.canonical(c.code)))
                         top.push_back(&c);
         } else {
             // Unmarked files: the roots that hold decomposed concepts are the chapters. A root with a
             // unit and basic components is a priced unit of a price base instead.
             for (const Bc3Concept& c : doc_.concepts) {
-                if (used_.contains(Bc3Document::key(c.code)) || c.isPercentage() || !holdsDecomposed(c.code))
+                if (used_.contains(doc_.canonical(c.code)) || c.isPercentage() || !holdsDecomposed(c.code))
                     continue;
                 if (c.unit.isEmpty() || allDecomposed(c.code))
                     top.push_back(&c);
@@ -201,7 +211,7 @@ private:
             for (const Bc3Concept* root : top)
                 if (const Bc3Decomposition* d = doc_.decomposition(root->code))
                     children.insert(children.end(), d->components.begin(), d->components.end());
-            rootKey_ = top.size() == 1 ? Bc3Document::key(top.front()->code) : QString();
+            rootKey_ = top.size() == 1 ? doc_.canonical(top.front()->code) : QString();
         } else {
             for (const Bc3Concept* c : top)
                 children.push_back(Bc3Component{c->code, 1, 1});
@@ -227,10 +237,10 @@ private:
               Bc3Budget& budget) {
         QHash<QString, int> times;
         for (const Bc3Component& c : children)
-            ++times[Bc3Document::key(c.code)];
+            ++times[doc_.canonical(c.code)];
         for (int i = 0; i < static_cast<int>(children.size()); ++i) {
             const Bc3Component& child = children[static_cast<std::size_t>(i)];
-            const QString key = Bc3Document::key(child.code);
+            const QString key = doc_.canonical(child.code);
             std::vector<int> path = prefix;
             path.push_back(i + 1);
             if (isChapterBelow(child.code)) {
@@ -285,7 +295,7 @@ private:
         if (budget.projectName.isEmpty())
             budget.projectName = doc_.header;
         for (const Bc3Concept& c : doc_.concepts) {
-            if (c.isPercentage() || used_.contains(Bc3Document::key(c.code)) || !decomposed(c.code))
+            if (c.isPercentage() || used_.contains(doc_.canonical(c.code)) || !decomposed(c.code))
                 continue;
             Place place;
             place.code = c.code;
@@ -309,9 +319,9 @@ private:
             if (!entry || !entry->isPercentage())
                 return;
             if (code.isEmpty()) {
-                code = Bc3Document::key(last.code);
+                code = doc_.canonical(last.code);
                 product = last.product();
-            } else if (code != Bc3Document::key(last.code) || product != last.product()) {
+            } else if (code != doc_.canonical(last.code) || product != last.product()) {
                 return;
             }
         }
@@ -323,7 +333,7 @@ private:
     const Bc3Measurement* measurementOf(const Place& place) const {
         if (place.priceBase)
             return nullptr;
-        const QString child = Bc3Document::key(place.code);
+        const QString child = doc_.canonical(place.code);
         QList<int> candidates = measurements_.value(pairKey(place.parentKey, child));
         candidates += measurements_.value(pairKey(QString(), child));
         const Bc3Measurement* lastMatch = nullptr;
@@ -374,7 +384,7 @@ private:
     }
 
     const std::vector<PlannedLine>& linesOf(const QString& code) {
-        const QString key = Bc3Document::key(code);
+        const QString key = doc_.canonical(code);
         const auto cached = analyses_.constFind(key);
         if (cached != analyses_.cend())
             return cached.value();
@@ -414,7 +424,7 @@ private:
         const std::size_t count = d.components.size();
         for (std::size_t i = 0; i < count; ++i) {
             const Bc3Component& component = d.components[i];
-            const QString childKey = Bc3Document::key(component.code);
+            const QString childKey = doc_.canonical(component.code);
             if (top && i + 1 == count && !indirectKey_.isEmpty() && childKey == indirectKey_)
                 continue;
             if (dropped(childKey))
@@ -446,18 +456,20 @@ private:
                 out.push_back(
                     RawLine{entry, component.code, component.factor, quantity, false, component.quantity});
                 sum += quantity * (entry ? entry->price : 0);
+                if (!entry)
+                    missing_.insert(component.code);
             }
         }
         return sum;
     }
 
     // One line per entry, in the order each first appears, quantities added.
-    static std::vector<RawLine> merged(const std::vector<RawLine>& raw) {
+    std::vector<RawLine> merged(const std::vector<RawLine>& raw) const {
         std::vector<RawLine> out;
         QHash<QString, std::size_t> at;
         for (const RawLine& line : raw) {
             const QString key =
-                Bc3Document::key(line.code) + (line.percent ? QStringLiteral("\x1f%") : QString());
+                doc_.canonical(line.code) + (line.percent ? QStringLiteral("\x1f%") : QString());
             const auto found = at.constFind(key);
             if (found == at.cend()) {
                 at.insert(key, out.size());
@@ -539,6 +551,7 @@ private:
     QHash<QString, std::vector<PlannedLine>> analyses_;
     QString indirectKey_;
     ResourceNames names_;
+    QSet<QString> missing_;
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "exchange/Bc3Reader.h"
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace korvex::exchange {
@@ -56,6 +57,7 @@ struct Bc3Budget {
     double costosIndirectos = 0;
     double otrosIndirectos = 0;
     QString indirectConcept; // the percentage concept taken as the indirect-cost percentage
+    QStringList warnings;    // what was read with a guess, for the user to check
     int lineCount() const;   // resource lines the items will store, transport included
 };
 

@@ -130,9 +130,10 @@ public:
         Bc3OwnHeader own{herramienta_, costosIndirectos_, otrosIndirectos_};
         w.record({QStringLiteral("V"), text(institucion_), QStringLiteral("FIEBDC-3/2020"), program,
                   text(proyecto_), QStringLiteral("ANSI"), ownComment(own), QStringLiteral("2")});
-        w.record({QStringLiteral("K"), QStringLiteral("\\2\\3\\3\\6\\2\\2\\2\\2\\\\"),
+        // Decimals: quantities 6, prices and amounts 2, measurements 3; no percentage applies.
+        w.record({QStringLiteral("K"), QStringLiteral("2\\2\\3\\6\\2\\2\\2\\2\\\\"),
                   QStringLiteral("0\\0\\0\\0\\0\\"),
-                  QStringLiteral("6\\2\\\\6\\2\\\\2\\2\\2\\3\\2\\2\\2\\2\\\\"), QString()});
+                  QStringLiteral("6\\2\\2\\6\\2\\2\\2\\2\\2\\2\\3\\2\\2\\\\"), QString()});
         writeChapters(w);
         writeItems(w);
         writeResources(w);

@@ -210,7 +210,7 @@ ResultadoImportacionBC3 ImportarBC3(const QString& projectFolder, const QByteArr
     result.costosIndirectos = budget.costosIndirectos;
     for (const Bc3Coefficients::Percent& p : read.document.coefficients.percentages)
         result.noAplicados << QStringLiteral("%1 %2 %").arg(p.name, percent(p.value));
-    result.avisos = read.document.warnings;
+    result.avisos = read.document.warnings + budget.warnings;
     return result;
 }
 

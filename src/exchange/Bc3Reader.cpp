@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <iconv.h>
@@ -238,7 +239,7 @@ private:
         c.type = ok && t >= 1 && t <= 3 ? static_cast<Bc3Type>(t) : Bc3Type::Unclassified;
         c.record = current_;
         // A later ~C for the same code replaces the earlier one in its place, keeping its text.
-        const int existing = doc_.index.value(Bc3Document::key(c.code), -1);
+        const int existing = doc_.index.value(c.code, -1);
         if (existing >= 0) {
             c.text = doc_.concepts[static_cast<std::size_t>(existing)].text;
             doc_.concepts[static_cast<std::size_t>(existing)] = c;
@@ -247,7 +248,7 @@ private:
         }
         const int at = existing >= 0 ? existing : static_cast<int>(doc_.concepts.size()) - 1;
         for (const QString& code : trimmed)
-            doc_.index.insert(Bc3Document::key(code), at);
+            doc_.index.insert(code, at);
     }
 
     // ~D replaces a decomposition; ~Y adds to it. The third field (components with percentage
@@ -262,7 +263,7 @@ private:
             parts = field(f, 3).split(QLatin1Char('\\'));
             stride = 4;
         }
-        Bc3Decomposition& d = doc_.decompositions[Bc3Document::key(parent)];
+        Bc3Decomposition& d = doc_.decompositions[parent];
         if (!append || d.record == 0) {
             if (!append)
                 d.components.clear();
@@ -290,7 +291,7 @@ private:
             throw RecordError{QStringLiteral("falta el código del concepto")};
         QString body = f.mid(2, f.size() > 3 ? f.size() - 3 : 1).join(QLatin1Char('|'));
         body.replace(QLatin1String("\r\n"), QLatin1String("\n")).remove(QLatin1Char('\r'));
-        texts_.insert(Bc3Document::key(code), body.trimmed());
+        texts_.insert(code, body.trimmed());
     }
 
     void measurement(const QStringList& f) {
@@ -316,11 +317,26 @@ private:
     }
 
 public:
+    // Texts and decompositions name their concept as the writer pleased ("01" for "01#"): from
+    // here on they are known by the concept's own code.
     void finish() {
-        for (auto it = texts_.cbegin(); it != texts_.cend(); ++it) {
-            const int at = doc_.index.value(it.key(), -1);
-            if (at >= 0)
-                doc_.concepts[static_cast<std::size_t>(at)].text = it.value();
+        for (auto it = texts_.cbegin(); it != texts_.cend(); ++it)
+            if (const Bc3Concept* c = doc_.find(it.key()))
+                doc_.concepts[static_cast<std::size_t>(doc_.index.value(c->code))].text = it.value();
+        std::vector<std::pair<QString, Bc3Decomposition>> written;
+        for (auto it = doc_.decompositions.cbegin(); it != doc_.decompositions.cend(); ++it)
+            written.emplace_back(it.key(), it.value());
+        std::sort(written.begin(), written.end(),
+                  [](const auto& a, const auto& b) { return a.second.record < b.second.record; });
+        doc_.decompositions.clear();
+        for (auto& [code, decomposition] : written) {
+            const QString own = doc_.canonical(code);
+            const auto known = doc_.decompositions.find(own);
+            if (known == doc_.decompositions.end())
+                doc_.decompositions.insert(own, std::move(decomposition));
+            else
+                known->components.insert(known->components.end(), decomposition.components.begin(),
+                                         decomposition.components.end());
         }
     }
 
@@ -348,12 +364,26 @@ QString Bc3Document::key(const QString& code) {
 }
 
 const Bc3Concept* Bc3Document::find(const QString& code) const {
-    const int at = index.value(key(code), -1);
+    if (code.isEmpty())
+        return nullptr;
+    int at = index.value(code, -1);
+    if (at < 0) {
+        // A chapter named without its "#" (or with one too many).
+        const QString bare = key(code);
+        for (const QString& candidate : {bare, bare + QLatin1Char('#'), bare + QLatin1String("##")})
+            if (at < 0 && candidate != code)
+                at = index.value(candidate, -1);
+    }
     return at >= 0 ? &concepts[static_cast<std::size_t>(at)] : nullptr;
 }
 
+QString Bc3Document::canonical(const QString& code) const {
+    const Bc3Concept* c = find(code);
+    return c ? c->code : code;
+}
+
 const Bc3Decomposition* Bc3Document::decomposition(const QString& code) const {
-    const auto it = decompositions.constFind(key(code));
+    const auto it = decompositions.constFind(canonical(code));
     return it == decompositions.cend() ? nullptr : &it.value();
 }
 

@@ -82,18 +82,22 @@ struct Bc3Document {
     QString encoding; // the code page the text was decoded with ("UTF-8", "CP850", ...)
     Bc3Coefficients coefficients;
     std::vector<Bc3Concept> concepts;                // order of first appearance
-    QHash<QString, Bc3Decomposition> decompositions; // by key()
+    QHash<QString, Bc3Decomposition> decompositions; // by the code of their concept
     std::vector<Bc3Measurement> measurements;
     int records = 0;
     int skipped = 0; // records of kinds the program does not use
     QStringList warnings;
 
-    // Codes are looked up without their trailing "#", so "01" finds the chapter "01#".
-    static QString key(const QString& code);
+    // A code as written, else with its "#" marks changed, so "01" finds the chapter "01#" while a
+    // concept "01" beside it stays apart.
     const Bc3Concept* find(const QString& code) const;
     const Bc3Decomposition* decomposition(const QString& code) const;
+    // The code of the concept a written code names (the code itself when there is none).
+    QString canonical(const QString& code) const;
+    // The code without its trailing "#" marks: a chapter's group name.
+    static QString key(const QString& code);
 
-    QHash<QString, int> index; // key -> position in concepts (synonyms too)
+    QHash<QString, int> index; // code -> position in concepts (synonyms too)
 };
 
 struct Bc3ReadResult {

@@ -24,7 +24,8 @@ class mdiPrincipal;
 // With a project folder, the frame opens at once with that project open.
 int runDesktop(int argc, char** argv, const QString& root, const QString& project = {});
 
-// The program's icon, drawn rather than shipped: every window and child window shows it.
+// The program's icon drawn in code, for a program run from its build folder; an installed
+// program takes "korvex" from the icon theme. Every window and child window shows it.
 QIcon applicationIcon();
 
 // Shows the start-up screen; a key or click on it opens the frame (mdiPrincipal, deleted when it

@@ -43,7 +43,8 @@ frmPresentacion::frmPresentacion(QWidget* parent) : QWidget(parent, Qt::Window |
     layout->addWidget(
         makeLabel("lblContinuar", "(Presione una tecla para continuar)", 11, false, "#ffffff", this));
     layout->addSpacing(10);
-    layout->addWidget(makeLabel("lblVersion", "Versión 1.0", 9, false, "#a9bddb", this));
+    layout->addWidget(
+        makeLabel("lblVersion", QStringLiteral("Versión " KORVEX_VERSION), 9, false, "#a9bddb", this));
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

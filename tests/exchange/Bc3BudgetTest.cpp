@@ -150,6 +150,21 @@ TEST(Bc3Budget, UnmarkedChaptersAndPriceBases) {
     EXPECT_EQ(base.items[1].item, QStringLiteral("2"));
 }
 
+TEST(Bc3Budget, ChapterAndItemOfTheSameNameStayApart) {
+    const Bc3Budget budget =
+        plan(QStringLiteral("~V||FIEBDC-3/2004|\n~C|R##||R|0||0|\n~D|R|01#\\1\\1\\|\n"
+                            "~D|01#|01\\1\\2\\|\n~C|01#||Capítulo|0||0|\n"
+                            "~C|01|m|Partida 01|3||0|\n~D|01|M\\1\\3\\|\n~C|M|u|M|1||3|\n"));
+    ASSERT_TRUE(budget.ok) << budget.message.toStdString();
+    ASSERT_EQ(budget.groups.size(), 1u);
+    EXPECT_EQ(budget.groups[0].description, QStringLiteral("Capítulo"));
+    ASSERT_EQ(budget.items.size(), 1u);
+    EXPECT_EQ(budget.items[0].description, QStringLiteral("Partida 01"));
+    EXPECT_EQ(budget.items[0].group, QStringLiteral("01"));
+    EXPECT_EQ(budget.items[0].quantity, 2);
+    EXPECT_EQ(budget.items[0].lines[0].quantity, 3);
+}
+
 TEST(Bc3Budget, SharedResourceKeyAtTwoPricesKeepsApartByCode) {
     const Bc3Budget budget = plan(QStringLiteral("~V||FIEBDC-3/2004|P||ANSI|\n~C|C#||C|0||0|\n"
                                                  "~D|C#|A\\1\\1\\B\\1\\1\\|\n"
@@ -162,6 +177,16 @@ TEST(Bc3Budget, SharedResourceKeyAtTwoPricesKeepsApartByCode) {
     EXPECT_EQ(a.lines[0].description, QStringLiteral("Cemento"));
     EXPECT_EQ(a.lines[1].description, QStringLiteral("Cemento (K2)"));
     EXPECT_EQ(a.lines[2].description, QStringLiteral("Cemento")); // same key, same price: one resource
+    EXPECT_TRUE(budget.warnings.isEmpty());
+
+    // A component without its ~C is priced 0 and named in a warning.
+    const Bc3Budget missing = plan(QStringLiteral("~V||FIEBDC-3/2004|\n~C|C#||C|0||0|\n~D|C#|A\\1\\1\\|\n"
+                                                  "~C|A|u|A|1||0|\n~D|A|K9\\1\\2\\|\n"));
+    ASSERT_TRUE(missing.ok);
+    EXPECT_EQ(missing.items[0].lines[0].description, QStringLiteral("K9"));
+    EXPECT_EQ(missing.items[0].lines[0].price, 0);
+    EXPECT_EQ(missing.warnings,
+              QStringList{QStringLiteral("1 conceptos sin registro ~C, importados a precio 0: K9")});
     EXPECT_EQ(budget.items[1].lines[0].description, QStringLiteral("Cemento (K2)"));
 }
 

@@ -30,7 +30,8 @@ int showAnalysis(cli::CommandContext& context) {
 } // namespace
 
 void commands_analysis(cli::CommandTable& table) {
-    table.add("analysis", "analysis PROJECT CODE ITEM", showAnalysis);
+    table.add("analysis", "analysis PROJECT CODE ITEM", "Muestra el análisis de precio unitario de un rubro",
+              showAnalysis);
 }
 
 } // namespace korvex

@@ -49,8 +49,9 @@ int restore(cli::CommandContext& context) {
 } // namespace
 
 void commands_backups(cli::CommandTable& table) {
-    table.add("backups", "backups PROJECT", listBackups);
-    table.add("restore", "restore PROJECT FILE-NAME --yes", restore);
+    table.add("backups", "backups PROJECT", "Lista los respaldos del proyecto", listBackups);
+    table.add("restore", "restore PROJECT FILE-NAME --yes",
+              "Devuelve el proyecto al estado de uno de sus respaldos", restore);
 }
 
 } // namespace korvex

@@ -55,8 +55,10 @@ int exportBc3(cli::CommandContext& context) {
 } // namespace
 
 void commands_bc3(cli::CommandTable& table) {
-    table.add("import-bc3", "import-bc3 PROJECT FILE.bc3 [--replace]", importBc3);
-    table.add("export-bc3", "export-bc3 PROJECT FILE.bc3", exportBc3);
+    table.add("import-bc3", "import-bc3 PROJECT FILE.bc3 [--replace]",
+              "Importa al proyecto el presupuesto de un archivo BC3 (FIEBDC-3)", importBc3);
+    table.add("export-bc3", "export-bc3 PROJECT FILE.bc3",
+              "Exporta el presupuesto del proyecto a un archivo BC3 (FIEBDC-3)", exportBc3);
 }
 
 } // namespace korvex

@@ -44,7 +44,8 @@ int presentarPresupuesto(cli::CommandContext& context) {
 } // namespace
 
 void commands_budget(cli::CommandTable& table) {
-    table.add("budget", kUso, presentarPresupuesto);
+    table.add("budget", kUso, "Recalcula y muestra el presupuesto con subtotal, IVA y total",
+              presentarPresupuesto);
 }
 
 } // namespace korvex

@@ -90,7 +90,7 @@ int copyItems(cli::CommandContext& context) {
 } // namespace
 
 void commands_copy(cli::CommandTable& table) {
-    table.add("copy-items", kUsage, copyItems);
+    table.add("copy-items", kUsage, "Copia rubros con todas sus líneas desde otro proyecto", copyItems);
 }
 
 } // namespace korvex

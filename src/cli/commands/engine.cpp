@@ -101,10 +101,12 @@ int demo(cli::CommandContext& context) {
 } // namespace
 
 void commands_engine(cli::CommandTable& table) {
-    table.add("recalc", "recalc PROJECT", recalc);
-    table.add("totals", "totals PROJECT", totals);
-    table.add("import-prices", "import-prices PROJECT SOURCE", importPrices);
-    table.add("demo", "demo [NAME] [--items N]", demo);
+    table.add("recalc", "recalc PROJECT", "Recalcula y muestra el precio unitario de cada rubro", recalc);
+    table.add("totals", "totals PROJECT", "Muestra el costo directo del proyecto y sus totales por tipo",
+              totals);
+    table.add("import-prices", "import-prices PROJECT SOURCE",
+              "Da a cada línea el precio que otro proyecto tiene para su recurso", importPrices);
+    table.add("demo", "demo [NAME] [--items N]", "Crea un proyecto de ejemplo", demo);
 }
 
 } // namespace korvex

@@ -99,8 +99,8 @@ int runCrew(cli::CommandContext& context) {
 } // namespace
 
 void commands_formula(cli::CommandTable& table) {
-    table.add("formula", kFormulaUsage, runFormula);
-    table.add("crew", kCrewUsage, runCrew);
+    table.add("formula", kFormulaUsage, "Muestra la fórmula polinómica de reajuste de precios", runFormula);
+    table.add("crew", kCrewUsage, "Muestra la cuadrilla tipo con sus categorías y coeficientes", runCrew);
 }
 
 } // namespace korvex

@@ -85,8 +85,9 @@ int runReprice(cli::CommandContext& context) {
 } // namespace
 
 void commands_lists(cli::CommandTable& table) {
-    table.add("lists", kListsUsage, runLists);
-    table.add("reprice", kRepriceUsage, runReprice);
+    table.add("lists", kListsUsage, "Muestra las listas de materiales, equipo, mano de obra y transporte",
+              runLists);
+    table.add("reprice", kRepriceUsage, "Sube o baja en un porcentaje los precios de una lista", runReprice);
 }
 
 } // namespace korvex

@@ -95,11 +95,13 @@ int printReport(cli::CommandContext& context) {
 } // namespace
 
 void commands_reports(cli::CommandTable& table) {
-    table.add(QStringLiteral("report"), QString::fromLatin1(kUsage), [](cli::CommandContext& context) {
-        if (context.args.size() == 1 && context.args.front() == QLatin1String("--list"))
-            return listTemplates(context);
-        return printReport(context);
-    });
+    table.add(QStringLiteral("report"), QString::fromLatin1(kUsage),
+              QStringLiteral("Imprime un reporte del proyecto en PDF; --list nombra las plantillas"),
+              [](cli::CommandContext& context) {
+                  if (context.args.size() == 1 && context.args.front() == QLatin1String("--list"))
+                      return listTemplates(context);
+                  return printReport(context);
+              });
 }
 
 } // namespace korvex

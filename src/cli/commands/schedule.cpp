@@ -59,7 +59,7 @@ int runSchedule(cli::CommandContext& context) {
 } // namespace
 
 void commands_schedule(cli::CommandTable& table) {
-    table.add("schedule", "schedule PROJECT", runSchedule);
+    table.add("schedule", "schedule PROJECT", "Muestra los cronogramas del proyecto", runSchedule);
 }
 
 } // namespace korvex

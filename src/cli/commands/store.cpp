@@ -179,12 +179,14 @@ int listCommand(CommandContext& c) {
 } // namespace
 
 void commands_store(cli::CommandTable& table) {
-    table.add("init", "init", initCommand);
-    table.add("new", "new NAME", newCommand);
-    table.add("delete", "delete PROJECT --yes", deleteCommand);
-    table.add("list", "list", listCommand);
-    table.add("open", "open PROJECT", openCommand);
-    table.add("sql", "sql PROJECT STATEMENT [VALUE...] | sql PROJECT -", sqlCommand);
+    table.add("init", "init", "Prepara la carpeta raíz sin sobrescribir los archivos que ya tiene",
+              initCommand);
+    table.add("new", "new NAME", "Crea un proyecto nuevo copiando la plantilla", newCommand);
+    table.add("delete", "delete PROJECT --yes", "Borra una carpeta de proyecto", deleteCommand);
+    table.add("list", "list", "Lista las carpetas de proyecto de la raíz", listCommand);
+    table.add("open", "open PROJECT", "Abre un proyecto en el programa de escritorio", openCommand);
+    table.add("sql", "sql PROJECT STATEMENT [VALUE...] | sql PROJECT -",
+              "Ejecuta sentencias de consulta en un proyecto", sqlCommand);
 }
 
 } // namespace korvex
