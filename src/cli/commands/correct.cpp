@@ -98,7 +98,8 @@ int runCorrect(cli::CommandContext& context) {
 } // namespace
 
 void commands_correct(cli::CommandTable& table) {
-    table.add("correct", kUsage, runCorrect);
+    table.add("correct", kUsage,
+              "Corrige descripciones, unidades o categorías de recursos en todo el proyecto", runCorrect);
 }
 
 } // namespace korvex
