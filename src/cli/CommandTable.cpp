@@ -16,6 +16,17 @@ QString CommandContext::projectFolder(const QString& argument) const {
     return store::projectFolderFromArgument(argument, root);
 }
 
+QString CommandContext::openableProject(const QString& argument) {
+    const QString folder = projectFolder(argument);
+    const store::FolderResult check = store::checkOpenProject(folder, root);
+    if (!check.ok) {
+        err << check.message << '\n';
+        err.flush();
+        return {};
+    }
+    return folder;
+}
+
 bool CommandContext::lockForWriting(const QString& projectFolder) {
     if (lock && store::samePath(lock->projectFolder(), projectFolder))
         return true;

@@ -25,6 +25,9 @@ struct CommandContext {
     QTextStream& in;
     // A PROJECT argument: a project folder path or a folder name under the root.
     QString projectFolder(const QString& argument) const;
+    // The project folder of a PROJECT argument that holds a project (the root folder with its
+    // template is none), or empty after printing the refusal the main window gives on err.
+    QString openableProject(const QString& argument);
     // A command that writes user data holds the project's lock until it ends: refused at once
     // while the desktop program holds it, after waiting up to 30 s for another batch command.
     // On refusal the holder is named on err and the result is false.

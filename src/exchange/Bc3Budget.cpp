@@ -64,7 +64,7 @@ private:
         case LineKind::Equipment:
             return QStringLiteral("E") + sep + description;
         case LineKind::Labour:
-            return QStringLiteral("L") + sep + description + sep;
+            return QStringLiteral("L") + sep + description + sep + unit; // the category
         case LineKind::Transport:
             return QStringLiteral("T") + sep + description + sep + unit;
         default:
@@ -510,7 +510,11 @@ private:
                 // This program's own files keep workers (or hours) and yield apart in factor and quantity.
                 out.workers = own_ ? line.factor : 1;
                 out.quantity = own_ ? line.ownQuantity : line.quantity;
-                out.description = names_.describe(line.code, out.kind, summary, QString(), price);
+                const QString text = line.entry ? line.entry->text : QString();
+                if (own_ && out.kind == LineKind::Labour &&
+                    text.startsWith(QLatin1String(kBc3PrefijoCategoria)))
+                    out.category = text.mid(static_cast<qsizetype>(qstrlen(kBc3PrefijoCategoria)));
+                out.description = names_.describe(line.code, out.kind, summary, out.category, price);
                 lines.push_back(out);
                 continue;
             }

@@ -21,6 +21,7 @@ struct PlannedLine {
     LineKind kind = LineKind::Material;
     QString description;
     QString unit;        // material and transport; "" otherwise
+    QString category;    // labour
     double quantity = 0; // material and transport quantity; equipment and labour yield
     double workers = 1;  // equipment hours and labour workers
     double price = 0;    // unit price, tariff or wage

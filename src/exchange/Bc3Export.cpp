@@ -82,6 +82,7 @@ struct Resource {
     QString summary;
     double price = 0;
     int type = 0;
+    QString category; // labour: kept in the long text
 };
 
 class Writer {
@@ -205,9 +206,11 @@ private:
 
     // A stable code per resource key and price: the prefix and a digest of the key, and a suffix
     // for every further price the same key has in the project.
-    QString resourceCode(const char* prefix, const QString& summary, const QString& unit, double price,
+    // keyPart is the unit of materials and transport and the category of labour; labour and
+    // equipment are priced by the hour.
+    QString resourceCode(const char* prefix, const QString& summary, const QString& keyPart, double price,
                          int type) {
-        const QString key = QString::fromLatin1(prefix) + summary + QChar(0x1f) + unit;
+        const QString key = QString::fromLatin1(prefix) + summary + QChar(0x1f) + keyPart;
         const QString base =
             QString::fromLatin1(prefix) +
             QString::fromLatin1(
@@ -220,7 +223,9 @@ private:
         const int n = ++pricesOfKey_[key];
         const QString code = n == 1 ? base : QStringLiteral("%1_%2").arg(base).arg(n);
         codes_.insert(priced, code);
-        resources_.push_back({code, unit, summary, price, type});
+        const bool hourly = type == 1 || type == 2;
+        resources_.push_back({code, hourly ? QStringLiteral("h") : keyPart, summary, price, type,
+                              type == 1 ? keyPart : QString()});
         return code;
     }
 
@@ -379,9 +384,13 @@ private:
     }
 
     void writeResources(Writer& w) {
-        for (const Resource& r : resources_)
+        for (const Resource& r : resources_) {
             w.record({QStringLiteral("C"), r.code, text(r.unit), text(r.summary), figure(r.price), QString(),
                       QString::number(r.type)});
+            if (!r.category.isEmpty())
+                w.record({QStringLiteral("T"), r.code,
+                          QString::fromLatin1(kBc3PrefijoCategoria) + text(r.category)});
+        }
     }
 
     QString folder_;

@@ -6,6 +6,7 @@
 // - The tools allowance and the indirect costs are the percentage concepts kBc3Herramienta and
 //   kBc3Indirectos, which such a file drops on reading instead of turning them into lines.
 // - Resource codes start with a prefix per kind; transport lines are their own concepts.
+// - A labour resource's category is its long text, "Categoria: E2".
 // - Items without a group hang from the chapter kBc3SinGrupo; ~M's label keeps ItemPres.
 
 #include <QString>
@@ -22,6 +23,8 @@ inline constexpr const char* kBc3PrefijoEquipo = "EQ_";
 inline constexpr const char* kBc3PrefijoMaterial = "MT_";
 inline constexpr const char* kBc3PrefijoTransporte = "TR_";
 inline constexpr const char* kBc3PrefijoTextoTransporte = "Transporte: ";
+// A labour resource's category, as the long text of its concept.
+inline constexpr const char* kBc3PrefijoCategoria = "Categoria: ";
 
 struct Bc3OwnHeader {
     bool herramienta = false;

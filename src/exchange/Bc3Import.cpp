@@ -79,7 +79,7 @@ void writeLine(store::Database& db, const PlannedItem& item, const PlannedLine& 
         db.execute(
             QStringLiteral("INSERT INTO ManoObra (CodigoPres, ItemPres, DescripcionMan, CategoriaMan, "
                            "HorasMan, RendimientoMan, SalarioMan) VALUES (?, ?, ?, ?, ?, ?, ?)"),
-            {item.code, item.item, line.description, QString(), line.workers, line.quantity, line.price});
+            {item.code, item.item, line.description, line.category, line.workers, line.quantity, line.price});
         break;
     }
 }

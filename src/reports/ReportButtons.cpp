@@ -1,15 +1,10 @@
 #include "reports/ReportButtons.h"
 
 #include "engine/Engine.h"
+#include "formula/Crew.h"
+#include "schedule/CronoTables.h"
 #include "store/Database.h"
 #include "store/ProjectFolders.h"
-
-#ifdef KORVEX_HAVE_SCHEDULE
-#include "schedule/CronoTables.h"
-#endif
-#ifdef KORVEX_HAVE_FORMULA
-#include "formula/Crew.h"
-#endif
 
 #include <QDir>
 
@@ -47,11 +42,9 @@ void runPreparation(Preparation preparation, const QString& folder, PreparedRepo
             return;
         }
         case P::LlenarTablasCrono: {
-#ifdef KORVEX_HAVE_SCHEDULE
             const auto result = schedule::LlenarTablasCrono(folder);
             if (!result.ok)
                 prepared.notices.push_back(noticeOf(result));
-#endif
             return;
         }
         case P::Cuadrilla: {
@@ -131,20 +124,11 @@ QString preparationName(Preparation preparation) {
 
 QStringList crewFormulaSettings(double labour, double equipment, double transport) {
     QStringList settings;
-#ifdef KORVEX_HAVE_FORMULA
     const formula::CrewReportFigures figures = formula::crewReportFigures(labour, equipment, transport);
     if (const QString text = formula::totalManoObraFormula(figures); !text.isEmpty())
         settings.append(text);
     if (const QString text = formula::totalMecanicoFormula(figures); !text.isEmpty())
         settings.append(text);
-#else
-    const double mechanics = equipment + transport;
-    const auto text = [](double value) { return engine::CambiarComas(QString::number(value, 'g', 15)); };
-    if (labour > 0)
-        settings.append(QStringLiteral("TotalManoObra =") + text(labour + mechanics * 0.11));
-    if (mechanics > 0)
-        settings.append(QStringLiteral("TotalMecanico =") + text(mechanics * 0.11));
-#endif
     return settings;
 }
 

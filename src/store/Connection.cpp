@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/Schema.h"
+#include "store/SchemaUpgrade.h"
 #include "store/TextCompare.h"
 
 #define SQLITE_HAS_CODEC 1
@@ -268,6 +269,7 @@ void Connection::checkProjectDatabase() {
         throw StoreError(
             QStringLiteral("La base de datos %1 fue creada por una versión más reciente del programa")
                 .arg(where));
+    upgradeSchema(db_, version, where);
 }
 
 Connection::~Connection() {

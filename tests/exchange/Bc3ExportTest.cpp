@@ -45,6 +45,25 @@ Budget storedBudget(const testing::TempRoot& root, const QString& folder) {
     return budget;
 }
 
+// Every resource line of every item, per table in stored order, as text.
+std::map<QString, QStringList> storedLines(const testing::TempRoot& root, const QString& folder) {
+    auto db = root.open(folder);
+    std::map<QString, QStringList> lines;
+    for (const char* table : {"Materiales", "Maquinaria", "ManoObra", "Transporte"}) {
+        auto rs = db.openRecordSet(QStringLiteral("SELECT * FROM %1").arg(QLatin1String(table)));
+        if (rs.recordCount() > 0)
+            rs.moveFirst();
+        for (; !rs.eof(); rs.moveNext()) {
+            QStringList values;
+            for (const QString& field : rs.fieldNames())
+                values << rs.value(field).toString();
+            lines[QString::fromLatin1(table) + rs.text("CodigoPres") + QChar('/') + rs.text("ItemPres")]
+                << values.join(QChar('|'));
+        }
+    }
+    return lines;
+}
+
 void expectSameBudget(const Budget& original, const Budget& imported) {
     ASSERT_EQ(original.items.size(), imported.items.size());
     for (const auto& [key, item] : original.items) {
@@ -75,6 +94,8 @@ void roundTrip(int syntheticItems) {
     EXPECT_EQ(imported.items, exported.items);
     EXPECT_EQ(imported.iguales, imported.comparados);
     expectSameBudget(storedBudget(root, original), storedBudget(root, copy));
+    // The analyses come back line for line: workers, yields, categories and transport prices.
+    EXPECT_EQ(storedLines(root, original), storedLines(root, copy));
     auto db = root.open(copy);
     auto header = db.openRecordSet(QStringLiteral("SELECT * FROM Proyecto"));
     header.moveFirst();

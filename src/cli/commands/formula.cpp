@@ -7,7 +7,6 @@
 #include "formula/ProjectTotals.h"
 #include "formula/Symbols.h"
 #include "store/Database.h"
-#include "store/ProjectFolders.h"
 
 namespace korvex {
 
@@ -15,19 +14,6 @@ namespace {
 
 const char* const kFormulaUsage = "formula PROJECT [--symbols]";
 const char* const kCrewUsage = "crew PROJECT";
-
-// The project folder of the argument, or empty after printing the refusal the main window gives
-// (the root folder with its template is no project either).
-QString openableProject(cli::CommandContext& context, const QString& argument) {
-    const QString folder = context.projectFolder(argument);
-    const store::FolderResult check = store::checkOpenProject(folder, context.root);
-    if (!check.ok) {
-        context.err << check.message << '\n';
-        context.err.flush();
-        return {};
-    }
-    return folder;
-}
 
 void printLine(QTextStream& out, const QStringList& fields) {
     out << fields.join('\t') << '\n';
@@ -68,7 +54,7 @@ int runFormula(cli::CommandContext& context) {
     const bool symbols = args.removeAll("--symbols") > 0;
     if (args.size() != 1 || args.first().startsWith("--"))
         return cli::usage(context, kFormulaUsage);
-    const QString folder = openableProject(context, args.first());
+    const QString folder = context.openableProject(args.first());
     if (folder.isEmpty())
         return cli::kRefused;
     return symbols ? printSymbols(context, folder) : printFormula(context, folder);
@@ -77,7 +63,7 @@ int runFormula(cli::CommandContext& context) {
 int runCrew(cli::CommandContext& context) {
     if (context.args.size() != 1 || context.args.first().startsWith("--"))
         return cli::usage(context, kCrewUsage);
-    const QString folder = openableProject(context, context.args.first());
+    const QString folder = context.openableProject(context.args.first());
     if (folder.isEmpty())
         return cli::kRefused;
     const formula::ProjectTotals totals = formula::loadProjectTotals(folder);

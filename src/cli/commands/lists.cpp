@@ -5,7 +5,6 @@
 #include "engine/Numbers.h"
 #include "lists/PriceList.h"
 #include "lists/PriceSaving.h"
-#include "store/ProjectFolders.h"
 
 namespace korvex {
 
@@ -20,18 +19,6 @@ int unknownKind(cli::CommandContext& context, const QString& name, const char* u
     return cli::usage(context, usage);
 }
 
-// The project folder of the argument, or empty after printing the refusal the main window gives.
-QString openableProject(cli::CommandContext& context, const QString& argument) {
-    const QString folder = context.projectFolder(argument);
-    const store::FolderResult check = store::checkOpenProject(folder, context.root);
-    if (!check.ok) {
-        context.err << check.message << '\n';
-        context.err.flush();
-        return {};
-    }
-    return folder;
-}
-
 int runLists(cli::CommandContext& context) {
     const QStringList& args = context.args;
     if (args.isEmpty() || args.size() > 2 || args.first().startsWith("--"))
@@ -40,7 +27,7 @@ int runLists(cli::CommandContext& context) {
     const bool one = args.size() == 2;
     if (one && !lists::kindFromName(args[1], only))
         return unknownKind(context, args[1], kListsUsage);
-    const QString folder = openableProject(context, args.first());
+    const QString folder = context.openableProject(args.first());
     if (folder.isEmpty())
         return cli::kRefused;
     bool first = true;
@@ -68,7 +55,7 @@ int runReprice(cli::CommandContext& context) {
         context.err.flush();
         return cli::kRefused;
     }
-    const QString folder = openableProject(context, args.first());
+    const QString folder = context.openableProject(args.first());
     if (folder.isEmpty() || !context.lockForWriting(folder))
         return cli::kRefused;
     const lists::RepriceOutcome outcome = lists::repriceProject(folder, kind, *percent);

@@ -5,7 +5,6 @@
 #include "lists/PriceList.h"
 #include "shell/ops/PriceListImport.h"
 #include "shell/ops/ProjectWorkbook.h"
-#include "store/ProjectFolders.h"
 
 #include <QDir>
 
@@ -19,18 +18,6 @@ const char* const kExportUsage =
 const char* const kImportUsage = "import-price-list PROJECT FILE.xlsx|FILE.csv [--sheet NAME] "
                                  "[--kind materiales|equipo|mano|transporte] "
                                  "[--columns descripcion=B,unidad=C,precio=D] [--dry-run]";
-
-// The project folder of the argument, or empty after printing the refusal the main window gives.
-QString openableProject(cli::CommandContext& context, const QString& argument) {
-    const QString folder = context.projectFolder(argument);
-    const store::FolderResult check = store::checkOpenProject(folder, context.root);
-    if (!check.ok) {
-        context.err << check.message << '\n';
-        context.err.flush();
-        return {};
-    }
-    return folder;
-}
 
 int refuse(cli::CommandContext& context, const QString& message) {
     context.err << message << '\n';
@@ -70,7 +57,7 @@ int runExport(cli::CommandContext& context) {
             return cli::usage(context, kExportUsage);
         }
     }
-    const QString folder = openableProject(context, positional[0]);
+    const QString folder = context.openableProject(positional[0]);
     if (folder.isEmpty())
         return cli::kRefused;
     const engine::Resultado result = shell::exportProjectWorkbook(folder, positional[1], sheets);
@@ -107,7 +94,7 @@ int runImport(cli::CommandContext& context) {
             return cli::usage(context, kImportUsage);
         }
     }
-    const QString folder = openableProject(context, positional[0]);
+    const QString folder = context.openableProject(positional[0]);
     if (folder.isEmpty() || (!import.dryRun && !context.lockForWriting(folder)))
         return cli::kRefused;
     const shell::PriceImportOutcome outcome = shell::importPriceListFile(folder, positional[1], import);
