@@ -1,6 +1,7 @@
 #include "analysis/AnalysisBatch.h"
 
 #include "store/Database.h"
+#include "store/TextCompare.h"
 
 #include <QHash>
 
@@ -10,7 +11,7 @@ namespace {
 
 // Codes are compared as the store compares them, letter case aside.
 QString itemKey(const QString& code, const QString& item) {
-    return code.toCaseFolded() + QChar(0x1f) + item.toCaseFolded();
+    return store::text::foldKey(code) + QChar(0x1f) + store::text::foldKey(item);
 }
 
 using LinesByItem = QHash<QString, QList<QStringList>>;

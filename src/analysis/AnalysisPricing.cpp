@@ -1,7 +1,9 @@
 #include "analysis/AnalysisPricing.h"
 
+#include "engine/Engine.h"
 #include "engine/Numbers.h"
 #include "store/Database.h"
+#include "store/TextCompare.h"
 
 #include <QSet>
 
@@ -34,7 +36,7 @@ PriceTable lookupProjectPrices(store::Database& db, Kind kind, const QList<Resou
     QSet<QString> seenDescriptions;
     for (const ResourceRef& r : resources) {
         wanted.insert(resourceKey(r.description, s.hasSecond() ? r.second : QString()));
-        const QString folded = r.description.toCaseFolded();
+        const QString folded = store::text::foldKey(r.description);
         if (!seenDescriptions.contains(folded)) {
             seenDescriptions.insert(folded);
             descriptions.append(r.description);
@@ -93,35 +95,48 @@ double readOrZeroCell(LineTable& lines, int row, int col) {
     return engine::ConvertirNumeroOCero(text);
 }
 
-double priceKind(LineTable& lines, const PriceTable& prices, int& pricedLines) {
+// The price a line was stored with when the analysis was loaded, as the hidden copy shows it;
+// empty for a line that was not in the analysis.
+QString loadedPrice(const LineTable& copy, const QString& key) {
+    for (int row = 1; row <= copy.lastUsedRow(); ++row) {
+        if (resourceKey(copy.description(row), copy.second(row)) == key)
+            return copy.cell(row, copy.layout().priceCol);
+    }
+    return {};
+}
+
+// Prices every line of a kind and returns its subtotal. The line amount is the one the budget
+// computes (engine's Importe...), so that the subtotals are the budget's.
+double priceKind(LineTable& lines, const LineTable& copy, const PriceTable& prices, AnalysisTotals& totals) {
     const KindSpec& s = lines.layout();
     double subtotal = 0;
     for (int row = 1; row <= lines.lastUsedRow(); ++row) {
         const QString description = lines.description(row);
         if (description.isEmpty())
             continue;
-        const auto found = prices.constFind(resourceKey(description, lines.second(row)));
+        const QString key = resourceKey(description, lines.second(row));
+        const auto found = prices.constFind(key);
         if (found == prices.constEnd())
             continue;
         const double price = *found;
-        const double amount = Redondear(readOrZeroCell(lines, row, s.quantityCol) * price, 2);
+        const double quantity = readOrZeroCell(lines, row, s.quantityCol);
+        const double amount = Redondear(quantity * price, 2);
         lines.setCell(row, s.priceCol, FormatoMoneda(price));
         lines.setCell(row, s.amountCol, FormatoMoneda(amount));
+        double lineAmount = amount;
         if (s.hasYield()) {
-            const double cost = readOrZeroCell(lines, row, s.yieldCol) * amount;
-            lines.setCell(row, s.costCol, FormatoMoneda(cost));
-            subtotal += cost;
-        } else {
-            subtotal += amount;
+            const double yield = readOrZeroCell(lines, row, s.yieldCol);
+            lineAmount = s.kind == Kind::Equipment ? engine::ImporteEquipo(quantity, price, yield)
+                                                   : engine::ImporteManoObra(quantity, price, yield);
+            lines.setCell(row, s.costCol, FormatoMoneda(lineAmount));
         }
-        ++pricedLines;
+        subtotal += lineAmount;
+        ++totals.pricedLines;
+        const QString stored = loadedPrice(copy, key);
+        if (!stored.isEmpty() && stored != FormatoMoneda(price))
+            totals.repriced[kindIndex(s.kind)].append(row);
     }
     return subtotal;
-}
-
-// The amounts are added as the labels show them.
-double shown(double value) {
-    return engine::ConvertirNumeroOCero(FormatoMoneda(value));
 }
 
 } // namespace
@@ -129,28 +144,45 @@ double shown(double value) {
 AnalysisTotals computeAnalysis(AnalysisSheet& sheet, const ProjectPrices& prices,
                                const ProjectHeader& header) {
     AnalysisTotals totals;
-    std::array<double, 4> raw{};
     for (Kind kind : kAllKinds)
-        raw[kindIndex(kind)] = priceKind(sheet.lines(kind), prices[kindIndex(kind)], totals.pricedLines);
+        totals.subtotals[kindIndex(kind)] =
+            priceKind(sheet.lines(kind), sheet.loaded(kind), prices[kindIndex(kind)], totals);
 
-    totals.withTools = header.exists && header.herramienta;
-    const double tools = totals.withTools ? raw[kindIndex(Kind::Labour)] * 0.05 : 0.0;
-
-    double direct = 0;
-    for (Kind kind : kAllKinds) {
-        totals.subtotals[kindIndex(kind)] = Redondear(raw[kindIndex(kind)], 2);
-        direct += totals.subtotals[kindIndex(kind)];
-    }
-    totals.tools = Redondear(tools, 2);
-    direct += totals.tools;
-    totals.direct = shown(direct);
-
+    engine::Subtotales subtotales;
+    subtotales.materiales = totals.subtotal(Kind::Material);
+    subtotales.equipo = totals.subtotal(Kind::Equipment);
+    subtotales.manoObra = totals.subtotal(Kind::Labour);
+    subtotales.transporte = totals.subtotal(Kind::Transport);
+    engine::DatosIndirectos datos;
     if (header.exists) {
-        totals.indirect = Redondear(totals.direct * header.costosIndirectos / 100, 2);
-        totals.otherIndirect = Redondear(totals.direct * header.otrosIndirectos / 100, 2);
+        datos.costosIndirectos = header.costosIndirectos;
+        datos.otrosIndirectos = header.otrosIndirectos;
+        datos.herramienta = header.herramienta;
     }
-    totals.unitPrice = Redondear(totals.direct + shown(totals.indirect) + shown(totals.otherIndirect), 2);
+    const engine::PrecioUnitario p = engine::CalcularPrecioUnitario(subtotales, datos);
+    totals.withTools = datos.herramienta;
+    totals.tools = p.herramienta;
+    totals.direct = p.costoDirecto;
+    totals.indirect = p.indirectos;
+    totals.otherIndirect = p.otrosIndirectos;
+    totals.unitPrice = p.precioUnitario;
     return totals;
+}
+
+int AnalysisTotals::repricedLines() const {
+    int count = 0;
+    for (const QList<int>& rows : repriced)
+        count += static_cast<int>(rows.size());
+    return count;
+}
+
+QString repricedStatus(const AnalysisTotals& totals) {
+    const int count = totals.repricedLines();
+    if (count == 0)
+        return {};
+    return QStringLiteral("%1 línea(s) a precio del proyecto distinto del grabado (marcadas): se grabarán "
+                          "a ese precio")
+        .arg(count);
 }
 
 QString indirectCaption(const ProjectHeader& header) {

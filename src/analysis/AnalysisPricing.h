@@ -1,12 +1,9 @@
 #pragma once
 // Pricing an analysis as the editor shows it (F5): every line takes the project price of its
-// resource, the editor's own rounding gives the subtotals, the tools allowance, the direct cost,
-// the two indirect amounts and the unit price. The editor never stores these figures.
-//
-// The editor rounds differently from the stored unit price on purpose: quantity x rate of an
-// equipment or labour line is rounded before the yield multiplies it, the indirect amounts are
-// rounded to 2 decimals, and the allowance is rounded with the subtotals. Its figure can differ
-// from TotalPres by a cent.
+// resource, and the subtotals, the tools allowance, the direct cost, the two indirect amounts and
+// the unit price come from the cost engine's own routine, so that the editor shows, to the cent,
+// the unit price the recalculation stores once the lines are saved. The editor never stores
+// these figures.
 
 #include "analysis/AnalysisKinds.h"
 #include "analysis/AnalysisSheet.h"
@@ -49,15 +46,19 @@ QList<ResourceRef> resourcesOf(const LineTable& lines);
 ProjectPrices lookupProjectPrices(store::Database& db, const AnalysisSheet& sheet);
 
 struct AnalysisTotals {
-    std::array<double, 4> subtotals{}; // by kindIndex, rounded to 2 decimals
+    std::array<double, 4> subtotals{}; // by kindIndex: the line amounts added, as the budget adds them
     bool withTools = false;            // the allowance line is shown
     double tools = 0;                  // "E. Herramientas Manuales (5% Mano de Obra)"
     double direct = 0;                 // "COSTOS DIRECTOS  (A+B+C+D+E)"
-    double indirect = 0;               // "COSTOS INDIRECTOS"
-    double otherIndirect = 0;          // "OTROS INDIRECTOS"
+    double indirect = 0;               // "COSTOS INDIRECTOS", to 3 decimals as the budget keeps it
+    double otherIndirect = 0;          // "OTROS INDIRECTOS", to 3 decimals
     double unitPrice = 0;              // "PRECIO UNITARIO"
     int pricedLines = 0;
+    // Rows, by kindIndex, of loaded lines whose project price differs from the price they were
+    // stored with: the editor shows them at the project price, which saving will store.
+    std::array<QList<int>, 4> repriced;
     double subtotal(Kind kind) const { return subtotals[kindIndex(kind)]; }
+    int repricedLines() const;
 };
 
 // Writes price, amount and (equipment, labour) cost into every line whose resource has a project
@@ -65,6 +66,10 @@ struct AnalysisTotals {
 // nothing; an empty quantity or yield of a priced line becomes "0.00".
 AnalysisTotals computeAnalysis(AnalysisSheet& sheet, const ProjectPrices& prices,
                                const ProjectHeader& header);
+
+// The status line after a calculation: how many lines are shown at a project price other than
+// the one they were stored with; empty when there are none.
+QString repricedStatus(const AnalysisTotals& totals);
 
 // "COSTOS INDIRECTOS    20 %" with a percentage, "COSTOS INDIRECTOS" without.
 QString indirectCaption(const ProjectHeader& header);

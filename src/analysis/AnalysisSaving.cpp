@@ -3,6 +3,7 @@
 #include "analysis/AnalysisPricing.h"
 #include "engine/Numbers.h"
 #include "store/Database.h"
+#include "store/TextCompare.h"
 
 #include <QSet>
 
@@ -48,12 +49,12 @@ struct StoredLine {
     std::optional<double> keptPrice; // from the hidden copy
 };
 
-// Equipment is matched against the lines as loaded without regard to letter case, the kinds with
-// a unit or category exactly as typed.
+// Equipment is matched against the lines as loaded as the store compares text, the kinds with a
+// unit or category exactly as typed.
 bool sameLoadedResource(Kind kind, const LineTable& copy, int row, const QString& description,
                         const QString& second) {
     if (kind == Kind::Equipment)
-        return copy.description(row).toUpper() == description.toUpper();
+        return store::text::equalFolded(copy.description(row), description);
     return copy.description(row) == description && copy.second(row) == second;
 }
 
@@ -95,22 +96,20 @@ int saveKind(store::Database& db, Kind kind, const QString& code, const QString&
     const KindSpec& s = kindInfo(kind);
     const QList<StoredLine> lines = linesToStore(kind, sheet);
 
-    db.execute("DELETE FROM " + s.table + " WHERE CodigoPres = ? and ItemPres = ?", {code, item});
+    // Every line is stored at the price the editor shows it with: the project price of its
+    // resource, looked up as the editor does, before the item's own lines are gone.
+    QList<ResourceRef> resources;
+    for (const StoredLine& line : lines)
+        resources.append({line.description, line.second});
+    const PriceTable projectPrices = lookupProjectPrices(db, kind, resources);
 
-    // With the item's own lines gone, a new line takes its price from the other items.
-    QList<ResourceRef> unpriced;
-    for (const StoredLine& line : lines) {
-        if (!line.keptPrice)
-            unpriced.append({line.description, line.second});
-    }
-    const PriceTable projectPrices = lookupProjectPrices(db, kind, unpriced);
+    db.execute("DELETE FROM " + s.table + " WHERE CodigoPres = ? and ItemPres = ?", {code, item});
 
     store::RecordSet rs =
         db.openRecordSet("SELECT * FROM " + s.table + " WHERE CodigoPres = ? and ItemPres = ?", {code, item});
     for (const StoredLine& line : lines) {
-        const double price = line.keptPrice
-                                 ? *line.keptPrice
-                                 : projectPrices.value(resourceKey(line.description, line.second), 0.0);
+        const QString key = resourceKey(line.description, line.second);
+        const double price = projectPrices.value(key, line.keptPrice.value_or(0.0));
         rs.addNew();
         rs.setValue("CodigoPres", code);
         rs.setValue("ItemPres", item);

@@ -2,9 +2,11 @@
 // Saving an analysis (F9): the item's lines of the four kinds are replaced by the lines of the
 // editor, all in one transaction, so that a failure leaves the stored analysis as it was.
 //
-// Prices are never typed, so saving decides them: a line that was in the analysis when it was
-// loaded keeps its stored price (from the hidden copy); a new line takes the project price of its
-// resource from the other items' lines; a resource new to the project is stored at 0.
+// Prices are never typed, so saving decides them as the editor shows them: every line takes the
+// project price of its resource (the first line of the project with it, the item's own lines
+// included), so that the unit price the editor showed is the one the budget computes; a line
+// whose resource the project no longer has keeps the price it was loaded with, and a resource
+// new to the project is stored at 0.
 
 #include "analysis/AnalysisSheet.h"
 

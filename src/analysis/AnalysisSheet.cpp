@@ -1,6 +1,7 @@
 #include "analysis/AnalysisSheet.h"
 
 #include "engine/Numbers.h"
+#include "store/TextCompare.h"
 
 #include <QHash>
 #include <QSet>
@@ -195,7 +196,7 @@ void AnalysisSheet::clear() {
 // ---- Resource keys ----------------------------------------------------------------------------
 
 QString resourceKey(const QString& description, const QString& second) {
-    return description.toCaseFolded() + QChar(0x1f) + second.toCaseFolded();
+    return store::text::resourceKey(description, second);
 }
 
 QString resourceName(Kind kind, const QString& description, const QString& second) {

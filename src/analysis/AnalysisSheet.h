@@ -97,8 +97,8 @@ private:
     bool modified_ = false;
 };
 
-// The key a resource is known by (description, plus unit or category), compared as the database
-// compares text: without regard to letter case.
+// The key a resource is known by (description, plus unit or category): the store's
+// (store::text::resourceKey), so the editor groups lines as a query does.
 QString resourceKey(const QString& description, const QString& second);
 // "Cemento (kg)" or "Volqueta" for messages.
 QString resourceName(Kind kind, const QString& description, const QString& second);

@@ -36,9 +36,11 @@ QString analysisText(const BudgetItem& item, const ProjectHeader& header, const 
         appendKind(out, kind, sheet.lines(kind), totals);
     out.append(QString(kCaptionHerramientas) + '\t' + FormatoMoneda(totals.tools));
     out.append(QString(kCaptionDirectos) + '\t' + FormatoMoneda(totals.direct));
-    out.append(indirectCaption(header) + '\t' + FormatoMoneda(totals.indirect));
-    out.append(QString(kCaptionOtrosIndirectos) + '\t' + FormatoMoneda(totals.otherIndirect));
+    out.append(indirectCaption(header) + '\t' + engine::FormatoPrecio(totals.indirect));
+    out.append(QString(kCaptionOtrosIndirectos) + '\t' + engine::FormatoPrecio(totals.otherIndirect));
     out.append(QString(kCaptionPrecioUnitario) + '\t' + FormatoMoneda(totals.unitPrice));
+    if (const QString note = repricedStatus(totals); !note.isEmpty())
+        out.append(note);
     return out.join('\n') + '\n';
 }
 

@@ -1,6 +1,7 @@
 #include "analysis/ResourceLookup.h"
 
 #include "store/Database.h"
+#include "store/TextCompare.h"
 
 #include <QSet>
 #include <algorithm>
@@ -24,23 +25,23 @@ ResourceCatalog ResourceCatalog::read(store::Database& db, Kind kind) {
         ResourceMatch match{rs.text(s.descField), s.hasSecond() ? rs.text(s.secondField) : QString()};
         if (match.description.isEmpty())
             continue;
-        const QString pair = match.description.toCaseFolded() + QChar(0x1f) + match.second.toCaseFolded();
+        const QString pair = store::text::resourceKey(match.description, match.second);
         if (seen.contains(pair))
             continue;
         seen.insert(pair);
-        catalog.entries_.append({match, match.description.toCaseFolded()});
+        catalog.entries_.append({match, store::text::foldKey(match.description)});
     }
     std::sort(catalog.entries_.begin(), catalog.entries_.end(), [](const Entry& a, const Entry& b) {
         if (a.folded != b.folded)
             return a.folded < b.folded;
-        return a.match.second.toCaseFolded() < b.match.second.toCaseFolded();
+        return store::text::foldKey(a.match.second) < store::text::foldKey(b.match.second);
     });
     return catalog;
 }
 
 QList<ResourceMatch> ResourceCatalog::matches(const QString& prefix, int limit) const {
     QList<ResourceMatch> result;
-    const QString folded = prefix.toCaseFolded();
+    const QString folded = store::text::foldKey(prefix);
     // Sorted by folded description: the matches are one run starting at the first not below it.
     auto it = std::lower_bound(entries_.begin(), entries_.end(), folded,
                                [](const Entry& e, const QString& p) { return e.folded < p; });

@@ -27,23 +27,8 @@ const TableFields& fieldsOf(YieldKind kind) {
     return kind == YieldKind::Equipment ? equipment : labour;
 }
 
-// The letters the store's "=" folds, so that lines are dealt to their items as a query by
-// CodigoPres and ItemPres would find them.
-QString fold(const QString& text) {
-    QList<uint> codePoints = text.toUcs4();
-    for (uint& c : codePoints) {
-        if (c < 0x80) {
-            if (c >= 'A' && c <= 'Z')
-                c += 32;
-        } else if (const uint folded = QChar::toCaseFolded(char32_t(c)); folded >= 0x80) {
-            c = folded;
-        }
-    }
-    return QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()), codePoints.size());
-}
-
 QString itemKey(const QString& code, const QString& item) {
-    return fold(code) + QChar(0x1f) + fold(item);
+    return store::text::foldKey(code) + QChar(0x1f) + store::text::foldKey(item);
 }
 
 struct StoredLine {

@@ -27,6 +27,8 @@ using engine::FormatoMoneda;
 
 namespace {
 
+const QColor kRepricedColour(255, 236, 179);
+
 // An amount of the totals panel: right-aligned in a sunken box, like the cells of a printed sheet.
 QLabel* amountLabel(const QString& name, QWidget* parent) {
     QLabel* label = ui::namedLabel(name, QString(), parent);
@@ -282,6 +284,7 @@ bool frmMateriales::loadItem(const QString& code, const QString& item) {
     for (Kind kind : kAllKinds) {
         render(kind);
         renderCopy(kind);
+        markRepriced(kind);
     }
     setStatus(problem);
     showKind(Kind::Material);
@@ -341,8 +344,8 @@ void frmMateriales::renderTotals() {
     lblHerrMan_->setVisible(totals_.withTools);
     lblHerrMan_->setText(totals_.withTools ? FormatoMoneda(totals_.tools) : QString());
     lblDirectos_->setText(FormatoMoneda(totals_.direct));
-    lblIndirectos_->setText(FormatoMoneda(totals_.indirect));
-    lblOtrosInd_->setText(FormatoMoneda(totals_.otherIndirect));
+    lblIndirectos_->setText(engine::FormatoPrecio(totals_.indirect));
+    lblOtrosInd_->setText(engine::FormatoPrecio(totals_.otherIndirect));
     lblPU_->setText(FormatoMoneda(totals_.unitPrice));
 }
 
@@ -442,10 +445,23 @@ void frmMateriales::CalcularAnalisis() {
     }
     for (Kind kind : kAllKinds) {
         render(kind);
+        markRepriced(kind);
         grid(kind)->setCell(1, 0);
     }
     renderTotals();
+    setStatus(repricedStatus(totals_));
     focusGrid(visible_, 1, 0);
+}
+
+// The price cell of a line shown at a project price other than the one it was stored with is
+// tinted, so the user sees which lines move the unit price when the analysis is saved.
+void frmMateriales::markRepriced(Kind kind) {
+    ui::Grid* g = grid(kind);
+    const int priceCol = kindInfo(kind).priceCol;
+    const QList<int>& repriced = totals_.repriced[kindIndex(kind)];
+    const QColor plain = g->palette().base().color();
+    for (int row = 1; row < g->rows(); ++row)
+        g->setBackColor(row, priceCol, repriced.contains(row) ? kRepricedColour : plain);
 }
 
 void frmMateriales::CambiarGrilla() {

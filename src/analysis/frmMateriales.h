@@ -74,6 +74,7 @@ private:
     bool loadItem(const QString& code, const QString& item); // false (after saying why) when not shown
     void resetTotals();
     void showKind(Kind kind);
+    void markRepriced(Kind kind);
     void render(Kind kind);
     void renderCopy(Kind kind);
     void renderTotals();

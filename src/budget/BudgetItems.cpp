@@ -1,6 +1,7 @@
 #include "budget/BudgetItems.h"
 
 #include "engine/Numbers.h"
+#include "store/TextCompare.h"
 
 #include <QHash>
 
@@ -15,7 +16,7 @@ const char* const kTablasReclave[] = {"Materiales", "ManoObra", "Maquinaria", "T
 // Text comparisons of the database ignore letter case, so two keys that differ only in case
 // name the same lines.
 QString claveComparable(const ClaveItem& clave) {
-    return clave.codigo.toCaseFolded() + QChar(0x1f) + clave.item.toCaseFolded();
+    return store::text::foldKey(clave.codigo) + QChar(0x1f) + store::text::foldKey(clave.item);
 }
 
 double cantidadAGrabar(const FilaPresupuesto& fila) {

@@ -79,14 +79,13 @@ double toDouble(const QVariant& value) {
     return value.isNull() ? 0.0 : value.toDouble();
 }
 
-// The labour sum the allowance record is priced from: each line rounded half-to-even, as the
-// printed analyses have always shown it.
-double labourSum(const std::vector<ReportLine>& lines) {
+// The allowance record is priced exactly as the unit price prices it, lines rounded as the
+// budget rounds them, so the printed allowance is the one inside the printed unit price.
+double toolsAllowance(const std::vector<ReportLine>& labourLines) {
     double sum = 0;
-    for (const ReportLine& line : lines)
-        sum +=
-            RedondearPar((toDouble(line.cantidad) * toDouble(line.precio)) * toDouble(line.rendimiento), 2);
-    return sum;
+    for (const ReportLine& line : labourLines)
+        sum += ImporteManoObra(toDouble(line.cantidad), toDouble(line.precio), toDouble(line.rendimiento));
+    return HerramientaManual(sum);
 }
 
 class InfoWriter {
@@ -146,9 +145,8 @@ ResultadoInfoAnalisis LlenarInfoAnalisis(const QString& projectFolder) {
                 for (const ReportLine& line : kindLines)
                     writer.add(codigo, item, tipoOf(kind), line);
                 if (kind == TipoRecurso::ManoObra && tools)
-                    writer.add(
-                        codigo, item, kTipoHerramienta,
-                        {QStringLiteral("Herramienta Manual"), {}, 1, labourSum(kindLines) * 0.05, {}});
+                    writer.add(codigo, item, kTipoHerramienta,
+                               {QStringLiteral("Herramienta Manual"), {}, 1, toolsAllowance(kindLines), {}});
             }
         }
         transaction.commit();

@@ -41,7 +41,9 @@ double ImporteEquipo(double horas, double costo, double rendimiento);     // (Ho
 double ImporteManoObra(double horas, double salario, double rendimiento); // (Horas x Salario) x Rend.
 double ImporteTransporte(double precio, double cantidad);                 // Precio x Cantidad
 
-// "E. Herramientas Manuales (5% Mano de Obra)": 5 % of the labour subtotal, half-to-even.
+// "E. Herramientas Manuales (5% Mano de Obra)": 5 % of the labour subtotal to the cent, an exact
+// half going to the even cent, decided on the subtotal's exact decimal value (whole cents):
+// 0.70 gives 0.04, 2.10 gives 0.10.
 double HerramientaManual(double subtotalManoObra);
 
 // The project header figures a unit price needs (first record of Proyecto). Null counts as 0 /

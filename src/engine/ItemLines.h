@@ -8,6 +8,7 @@
 
 #include "engine/Engine.h"
 #include "store/Database.h"
+#include "store/TextCompare.h"
 
 #include <QHash>
 #include <QString>
@@ -19,7 +20,7 @@
 
 namespace korvex::engine::detail {
 
-// The pair CodigoPres + ItemPres, folded the way the store's "=" compares text.
+// The pair CodigoPres + ItemPres, each folded with the store's key (store::text::foldKey).
 struct ItemKey {
     QString codigo;
     QString item;
@@ -31,8 +32,6 @@ struct ItemKeyHash {
         return static_cast<std::size_t>(qHash(key.codigo) * 31u ^ qHash(key.item));
     }
 };
-
-QString foldText(const QString& text);
 
 // Puts a record set on its first record (a no-op when empty).
 inline void rewind(store::RecordSet& records) {
@@ -57,7 +56,8 @@ public:
         if (codigo.isNull() || item.isNull())
             return nullptr;
         if (!entry_ || codigo != lastCodigo_ || item != lastItem_) {
-            entry_ = &map_[ItemKey{foldText(codigo.toString()), foldText(item.toString())}];
+            entry_ = &map_[ItemKey{store::text::foldKey(codigo.toString()),
+                                   store::text::foldKey(item.toString())}];
             lastCodigo_ = codigo;
             lastItem_ = item;
         }

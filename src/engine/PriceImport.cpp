@@ -5,6 +5,7 @@
 #include "engine/ItemLines.h"
 #include "store/Database.h"
 #include "store/ProjectFolders.h"
+#include "store/TextCompare.h"
 
 #include <exception>
 
@@ -40,8 +41,8 @@ bool resourceKey(const PricedKind& kind, const store::RecordSet& line, bool look
     const QVariant second = kind.second.isEmpty() ? QVariant(QStringLiteral("")) : line.value(kind.second);
     if (!lookingUp && (description.isNull() || second.isNull()))
         return false;
-    key.codigo = detail::foldText(description.toString());
-    key.item = detail::foldText(second.toString());
+    key.codigo = store::text::foldKey(description.toString());
+    key.item = store::text::foldKey(second.toString());
     return true;
 }
 

@@ -4,6 +4,9 @@
 #include "engine/Engine.h"
 #include "engine/ItemLines.h"
 #include "store/Database.h"
+#include "store/TextCompare.h"
+
+#include <cmath>
 
 namespace korvex::engine {
 
@@ -23,8 +26,20 @@ double ImporteTransporte(double precio, double cantidad) {
     return Redondear(precio * cantidad, 2);
 }
 
+// The labour subtotal is a sum of two-decimal amounts, so its exact value is a whole number of
+// cents; 5 % of it is cents / 20, and a tie is decided on that exact quotient rather than on the
+// double nearest L x 0.05, which lands on either side of the half depending on L.
 double HerramientaManual(double subtotalManoObra) {
-    return RedondearPar(subtotalManoObra * 0.05, 2);
+    const double scaled = subtotalManoObra * 100;
+    if (!std::isfinite(scaled) || std::fabs(scaled) >= 9.0e15)
+        return RedondearPar(subtotalManoObra * 0.05, 2);
+    const long long cents = std::llround(scaled);
+    const long long magnitude = cents < 0 ? -cents : cents;
+    long long allowance = magnitude / 20;
+    const long long remainder = magnitude % 20;
+    if (remainder > 10 || (remainder == 10 && allowance % 2 != 0))
+        ++allowance;
+    return double(cents < 0 ? -allowance : allowance) / 100;
 }
 
 double CalcularCostoDirecto(const Subtotales& s) {
@@ -65,36 +80,9 @@ DesgloseItem PrecioUnitarioItem(const QString& projectFolder, const QString& cod
 
 namespace detail {
 
-// The same letters the store's "=" folds: ASCII letters to lower case, other letters by Unicode
-// case folding unless that would give an ASCII character.
-QString foldText(const QString& text) {
-    bool ascii = true;
-    for (const QChar c : text)
-        if (c.unicode() >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii) {
-        for (const QChar c : text)
-            if (c >= u'A' && c <= u'Z')
-                return text.toLower();
-        return text; // already folded: no copy
-    }
-    QList<uint> codePoints = text.toUcs4();
-    for (uint& c : codePoints) {
-        if (c < 0x80) {
-            if (c >= 'A' && c <= 'Z')
-                c += 32;
-        } else if (const uint folded = QChar::toCaseFolded(char32_t(c)); folded >= 0x80) {
-            c = folded;
-        }
-    }
-    return QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()), codePoints.size());
-}
-
 ItemKey itemKeyOf(const store::RecordSet& record) {
-    return {foldText(record.text(QStringLiteral("CodigoPres"))),
-            foldText(record.text(QStringLiteral("ItemPres")))};
+    return {store::text::foldKey(record.text(QStringLiteral("CodigoPres"))),
+            store::text::foldKey(record.text(QStringLiteral("ItemPres")))};
 }
 
 QString tableOf(TipoRecurso kind) {

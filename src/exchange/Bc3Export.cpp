@@ -5,6 +5,7 @@
 #include "engine/Numbers.h"
 #include "exchange/Bc3Format.h"
 #include "store/Database.h"
+#include "store/TextCompare.h"
 
 #include <QCryptographicHash>
 #include <QHash>
@@ -43,8 +44,9 @@ QString figure(double value) {
     return QString::number(value, 'f', QLocale::FloatingPointShortest);
 }
 
+// Codes, items and groups match as the store's "=" matches them.
 QString fold(const QString& text) {
-    return text.toCaseFolded();
+    return store::text::foldKey(text);
 }
 
 // A code: the field's own replacements, no blanks at the ends, and no trailing "#", which would

@@ -65,4 +65,14 @@ Correction correctLastDigit(std::vector<Thousandths>& coefficients) {
     return correction;
 }
 
+Correction correctOnLargest(std::vector<Thousandths>& coefficients) {
+    const Thousandths total = sum(coefficients);
+    Correction correction;
+    if (total == 0 || total == kOne)
+        return correction;
+    correction = {firstLargest(coefficients), static_cast<int>(kOne - total)};
+    coefficients[correction.row] += correction.delta;
+    return correction;
+}
+
 } // namespace korvex::formula

@@ -32,6 +32,11 @@ struct Correction {
 // in place; the return value says which row moved.
 Correction correctLastDigit(std::vector<Thousandths>& coefficients);
 
+// Brings the coefficients to a sum of exactly 1.000 by putting the whole residual, whatever its
+// size, on the first of the largest coefficients, so that a printed column of them adds up to
+// 1.000. Coefficients that add up to nothing (no base to share) are left alone.
+Correction correctOnLargest(std::vector<Thousandths>& coefficients);
+
 Thousandths sum(const std::vector<Thousandths>& values);
 
 // The text beside lblTotCoeficiente when the coefficients do not add up.

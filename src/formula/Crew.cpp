@@ -6,19 +6,28 @@ namespace korvex::formula {
 
 // --- Crew report -------------------------------------------------------------------------------
 
-CrewReportFigures crewReportFigures(double manoObra, double equipo, double transporte) {
-    const double m = equipo + transporte;
+namespace {
+
+// The mechanic's pay, one figure for the window, the command and the report.
+double mechanicOf(double equipo) {
+    return engine::Redondear(equipo * kFactorMecanico, 3);
+}
+
+} // namespace
+
+CrewReportFigures crewReportFigures(double manoObra, double equipo) {
+    const double mecanico = mechanicOf(equipo);
     CrewReportFigures figures;
     if (manoObra > 0)
-        figures.totalManoObra = manoObra + m * kFactorMecanico;
-    if (m > 0)
-        figures.totalMecanico = m * kFactorMecanico;
+        figures.totalManoObra = manoObra + mecanico;
+    if (mecanico > 0)
+        figures.totalMecanico = mecanico;
     return figures;
 }
 
 CrewReportFigures crewReportFigures(const QString& projectFolder) {
     const ProjectTotals totals = loadProjectTotals(projectFolder);
-    return crewReportFigures(totals.manoObra, totals.equipo, totals.transporte);
+    return crewReportFigures(totals.manoObra, totals.equipo);
 }
 
 QString reportNumberText(double value) {
@@ -71,8 +80,7 @@ std::vector<LabourTotal> labourTotals(store::Database& db) {
 
 CrewSheet computeCrew(const std::vector<LabourTotal>& labour, const ProjectTotals& totals) {
     CrewSheet sheet;
-    // The crew sheet pays the mechanic on equipment alone; the crew report adds transport to its base.
-    sheet.mecanico = engine::Redondear(totals.equipo * kFactorMecanico, 3);
+    sheet.mecanico = mechanicOf(totals.equipo);
     sheet.baseManoObra = totals.manoObra + sheet.mecanico;
 
     for (const LabourTotal& line : labour) {
@@ -86,7 +94,7 @@ CrewSheet computeCrew(const std::vector<LabourTotal>& labour, const ProjectTotal
     std::vector<Thousandths> coefficients;
     for (const CrewRow& row : sheet.rows)
         coefficients.push_back(row.coeficiente);
-    sheet.correction = correctLastDigit(coefficients);
+    sheet.correction = correctOnLargest(coefficients);
     for (std::size_t i = 0; i < sheet.rows.size(); ++i) {
         sheet.rows[i].coeficiente = coefficients[i];
         sheet.totalCosto += sheet.rows[i].costo;
@@ -97,6 +105,24 @@ CrewSheet computeCrew(const std::vector<LabourTotal>& labour, const ProjectTotal
 
 CrewSheet computeCrew(store::Database& db, const ProjectTotals& totals) {
     return computeCrew(labourTotals(db), totals);
+}
+
+QStringList crewReportSettings(const CrewSheet& sheet, const ProjectTotals& totals) {
+    const CrewReportFigures figures = crewReportFigures(totals.manoObra, totals.equipo);
+    QStringList settings;
+    if (const QString text = totalManoObraFormula(figures); !text.isEmpty())
+        settings.append(text);
+    if (const QString text = totalMecanicoFormula(figures); !text.isEmpty())
+        settings.append(text);
+    if (sheet.correction.applied()) {
+        const QString delta = reportNumberText(fromThousandths(sheet.correction.delta));
+        const std::size_t row = static_cast<std::size_t>(sheet.correction.row);
+        if (sheet.rows[row].mecanico)
+            settings.append("AjusteMecanico =" + delta);
+        else
+            settings << "FilaAjuste =" + QString::number(row + 1) << "AjusteCoeficiente =" + delta;
+    }
+    return settings;
 }
 
 QString crewCostText(Cents value) {

@@ -19,15 +19,15 @@ inline constexpr const char* kMecanicoCategoria = "MEP I";
 
 // --- Crew report -------------------------------------------------------------------------------
 
-// The two values the crew report prints: labour plus the mechanic, and the mechanic alone, where
-// M = equipment + transport. A value is absent when its base is zero (no labour; no equipment and
-// no transport), as the report then shows nothing for it. Nothing is rounded.
+// The two values the crew report prints: labour plus the mechanic, and the mechanic alone, paid
+// as in the crew window: Redondear(equipment x 0.11, 3). A value is absent when its base is zero
+// (no labour; no equipment), as the report then shows nothing for it.
 struct CrewReportFigures {
-    std::optional<double> totalManoObra; // L + M x 0.11, when L > 0
-    std::optional<double> totalMecanico; // M x 0.11, when M > 0
+    std::optional<double> totalManoObra; // L + mechanic, when L > 0
+    std::optional<double> totalMecanico; // the mechanic, when above 0
 };
 
-CrewReportFigures crewReportFigures(double manoObra, double equipo, double transporte);
+CrewReportFigures crewReportFigures(double manoObra, double equipo);
 // The same from the project totals of the cost engine. Throws store::StoreError.
 CrewReportFigures crewReportFigures(const QString& projectFolder);
 
@@ -69,6 +69,12 @@ std::vector<LabourTotal> labourTotals(store::Database& db);
 
 CrewSheet computeCrew(const std::vector<LabourTotal>& labour, const ProjectTotals& totals);
 CrewSheet computeCrew(store::Database& db, const ProjectTotals& totals);
+
+// The crew report's formula settings: TotalManoObra and TotalMecanico, and the correction of the
+// crew's coefficients so that the report prints the window's: "FilaAjuste =n" and
+// "AjusteCoeficiente =x" for labour row n (in the report's row order, the window's), or
+// "AjusteMecanico =x" for the mechanic.
+QStringList crewReportSettings(const CrewSheet& sheet, const ProjectTotals& totals);
 
 QString crewCostText(Cents value);              // "###,##0.00"
 QString crewCoefficientText(Thousandths value); // "###,##0.000"

@@ -85,6 +85,12 @@ FormulaSheet computeFormula(store::Database& db, double costoDirecto) {
     return computeFormula(symbolTotals(db), costoDirecto, storedDescriptions(db));
 }
 
+FormulaSheet refreshStoredFormula(store::Database& db, double costoDirecto) {
+    FormulaSheet sheet = computeFormula(db, costoDirecto);
+    saveFormula(db, sheet.rows);
+    return sheet;
+}
+
 QString costText(Cents value) {
     return engine::FormatoMoneda(fromCents(value));
 }

@@ -21,12 +21,11 @@ struct FormulaRow {
 
 struct FormulaSheet {
     std::vector<FormulaRow> rows; // at most 11, in ascending symbol order
-    QStringList excedentes;       // symbols beyond the eleventh, left out of the rows
+    QStringList excedentes;       // symbols beyond the eleventh: left out of the rows, named in a warning
     Correction correction;
     Cents totalCosto = 0;
     Thousandths totalCoeficiente = 0; // the real sum after the correction
     bool sumaEsUno() const { return totalCoeficiente == kOne; }
-    bool puedeGrabarse() const { return excedentes.isEmpty(); }
 };
 
 // The percentages of SimbolosMat summed per non-empty symbol (symbols compared as the database
@@ -39,6 +38,10 @@ std::vector<SymbolTotal> symbolTotals(store::Database& db);
 
 // Computes the formula over the project's direct-cost total; descriptions come from SimbolosDesc.
 FormulaSheet computeFormula(store::Database& db, double costoDirecto);
+// Computes the formula and stores it in SimbolosDesc (descriptions kept), as the window does on
+// opening, so that what is printed is the formula of the symbols as they are now. Returns the
+// sheet stored. Throws store::StoreError (SimbolosDesc then keeps its earlier content).
+FormulaSheet refreshStoredFormula(store::Database& db, double costoDirecto);
 // The same from symbol totals and earlier descriptions, for the computation alone.
 FormulaSheet computeFormula(const std::vector<SymbolTotal>& totals, double costoDirecto,
                             const std::vector<FormulaRow>& earlierDescriptions);

@@ -1,6 +1,7 @@
 #include "formula/Symbols.h"
 
 #include "engine/Numbers.h"
+#include "store/TextCompare.h"
 
 #include <QHash>
 #include <algorithm>
@@ -37,7 +38,7 @@ const Component kComponents[] = {
 };
 
 QString key(const QString& description, const QString& unit) {
-    return description.toCaseFolded() + QChar(0x1f) + unit.toCaseFolded();
+    return store::text::resourceKey(description, unit);
 }
 
 // The symbol stored last time for each description and unit; the first record wins.
@@ -109,7 +110,7 @@ QString normalizedSymbol(const QString& typed) {
 }
 
 bool sameSymbol(const QString& a, const QString& b) {
-    return QString::compare(a.trimmed(), b.trimmed(), Qt::CaseInsensitive) == 0;
+    return store::text::equalFolded(a.trimmed(), b.trimmed());
 }
 
 QStringList distinctSymbols(const std::vector<SymbolRow>& rows) {
@@ -136,7 +137,7 @@ QStringList symbolsBeyondLimit(QStringList symbols) {
 QString tooManySymbolsMessage(const QStringList& beyondLimit) {
     if (beyondLimit.isEmpty())
         return {};
-    return QString("La formula admite como maximo %1 simbolos; sobran: %2. "
+    return QString("La formula admite como maximo %1 simbolos; quedan fuera de ella: %2. "
                    "Reduzca los simbolos en la Asignacion de Simbolos.")
         .arg(kMaxSimbolos)
         .arg(beyondLimit.join(", "));

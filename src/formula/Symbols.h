@@ -45,7 +45,8 @@ bool sameSymbol(const QString& a, const QString& b);
 QStringList distinctSymbols(const std::vector<SymbolRow>& rows);
 // The distinct symbols beyond the eleventh, in ascending order as the formula lists them.
 QStringList symbolsBeyondLimit(QStringList symbols);
-// "Solo pueden usarse 11 simbolos en la formula; sobran: X, Y" or empty when there are 11 or fewer.
+// "La formula admite como maximo 11 simbolos; quedan fuera de ella: X, Y. ..." or empty when there
+// are 11 or fewer.
 QString tooManySymbolsMessage(const QStringList& symbolsBeyondLimit);
 
 // Rewrites SimbolosMat with one record per row but the separator, as one transaction: on a

@@ -52,7 +52,7 @@ frmFormula::frmFormula(const ui::WindowContext& context, QWidget* parent)
     IniciarGrilla();
     setUpEditor();
     CalcularFormula();
-    if (loaded_ && sheet_.puedeGrabarse())
+    if (loaded_)
         GrabarFormula();
 }
 
@@ -73,8 +73,8 @@ void frmFormula::CalcularFormula() {
         return;
     }
     showSheet();
-    if (!sheet_.puedeGrabarse())
-        ui::messages::warning(this, tooManySymbolsMessage(sheet_.excedentes) + " No se grabo la formula.");
+    if (!sheet_.excedentes.isEmpty())
+        ui::messages::warning(this, tooManySymbolsMessage(sheet_.excedentes));
     grid_->setCell(1, kColDescripcion);
 }
 
@@ -136,10 +136,6 @@ void frmFormula::setUpEditor() {
 bool frmFormula::GrabarFormula() {
     if (!loaded_)
         return false;
-    if (!sheet_.puedeGrabarse()) {
-        ui::messages::warning(this, tooManySymbolsMessage(sheet_.excedentes) + " No se grabo la formula.");
-        return false;
-    }
     try {
         const int written = saveFormula(db_, sheet_.rows);
         dirty_ = false;

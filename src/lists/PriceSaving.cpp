@@ -2,6 +2,7 @@
 
 #include "engine/Numbers.h"
 #include "store/Database.h"
+#include "store/TextCompare.h"
 
 #include <QHash>
 #include <optional>
@@ -10,42 +11,14 @@ namespace korvex::lists {
 
 namespace {
 
-// The letters the store's "=" folds: ASCII letters to lower case, other letters by Unicode case
-// folding unless that would give an ASCII character. Two lines have the same resource exactly
-// when their folded keys are equal, as a query by description would find them.
-QString fold(const QString& text) {
-    bool ascii = true;
-    for (const QChar c : text) {
-        if (c.unicode() >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (ascii)
-        return text.toLower();
-    QList<uint> codePoints = text.toUcs4();
-    for (uint& c : codePoints) {
-        if (c < 0x80) {
-            if (c >= 'A' && c <= 'Z')
-                c += 32;
-        } else if (const uint folded = QChar::toCaseFolded(char32_t(c)); folded >= 0x80) {
-            c = folded;
-        }
-    }
-    return QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()), codePoints.size());
-}
-
-QString resourceKey(const QString& description, const QString& second) {
-    return fold(description) + QChar(0x1f) + fold(second);
-}
-
 // The price each resource the user changed ends with: its last changed row's.
 QHash<QString, double> pricesToWrite(const PriceList& list) {
     QHash<QString, double> prices;
     for (int i = 0; i < list.size(); ++i) {
         const PriceRow& row = list.row(i);
         if (!row.description.isEmpty() && row.changed())
-            prices.insert(resourceKey(row.description, row.second), engine::ConvertirNumeroOCero(row.price));
+            prices.insert(store::text::resourceKey(row.description, row.second),
+                          engine::ConvertirNumeroOCero(row.price));
     }
     return prices;
 }
@@ -58,7 +31,7 @@ void checkLines(store::Database& db, const PriceList& list, const QHash<QString,
         const QVariant unit = second ? values[1] : QVariant(QString());
         if (description.isNull() || unit.isNull())
             return std::nullopt;
-        return resourceKey(description.toString(), unit.toString());
+        return store::text::resourceKey(description.toString(), unit.toString());
     };
     list.loadedLines().check(
         db,
@@ -89,7 +62,8 @@ int saveKind(store::Database& db, const PriceList& list) {
         // A Null description or unit is never found by a query on a typed value.
         if (description.isNull() || second.isNull())
             continue;
-        const auto price = prices.constFind(resourceKey(description.toString(), second.toString()));
+        const auto price =
+            prices.constFind(store::text::resourceKey(description.toString(), second.toString()));
         if (price == prices.constEnd())
             continue;
         const QVariant stored = lines.value(l.priceField);

@@ -2,6 +2,8 @@
 
 #include "engine/Engine.h"
 #include "formula/Crew.h"
+#include "formula/Formula.h"
+#include "formula/Symbols.h"
 #include "schedule/CronoTables.h"
 #include "store/Database.h"
 #include "store/ProjectFolders.h"
@@ -47,12 +49,17 @@ void runPreparation(Preparation preparation, const QString& folder, PreparedRepo
                 prepared.notices.push_back(noticeOf(result));
             return;
         }
-        case P::Cuadrilla: {
-            // Labour, equipment and transport, in this order.
-            const double labour = engine::TotalManoObraProyecto(folder);
-            const double equipment = engine::TotalEquipoProyecto(folder);
-            const double transport = engine::TotalTransporteProyecto(folder);
-            prepared.request.formulas = crewFormulaSettings(labour, equipment, transport);
+        case P::Cuadrilla:
+            prepared.request.formulas = crewFormulaSettings(folder);
+            return;
+        case P::GrabarFormula: {
+            // A formula stored before the symbols changed would print symbols that no longer exist.
+            const double directCost = formula::loadProjectTotals(folder).costoDirecto;
+            auto db = store::Database::openProject(folder);
+            const formula::FormulaSheet sheet = formula::refreshStoredFormula(db, directCost);
+            if (!sheet.excedentes.isEmpty())
+                prepared.notices.push_back(
+                    {QStringLiteral("Advertencia"), formula::tooManySymbolsMessage(sheet.excedentes)});
             return;
         }
         }
@@ -81,7 +88,7 @@ const std::vector<ReportButton>& reportButtons() {
         {"cmdFormatoAna4", "Formato 4", 4, kAnalisis, P::LlenarInfoAnalisis, "Analisis4.rpt"},
         {"cmdFormatoAna5", "Formato 5", 4, kAnalisis, P::LlenarInfoAnalisis, "Analisis5.rpt"},
         {"cmdSimboloR", "Simbolos", 5, {}, P::None, "SimbolosMat.rpt"},
-        {"cmdFormulaR", "Formulas", 5, {}, P::None, "SimbolosDesc.rpt"},
+        {"cmdFormulaR", "Formulas", 5, {}, P::GrabarFormula, "SimbolosDesc.rpt"},
         {"cmdCuadrillaR", "Cuadrilla", 5, {}, P::Cuadrilla, "Cuadrilla.rpt"},
         {"cmdGruposC", "Grupos", 6, {}, P::None, "GruposDesc.rpt"},
         {"cmdCronoC", "Cronograma Componentes", 6, {}, P::None, "Grupos.rpt"},
@@ -117,19 +124,17 @@ QString preparationName(Preparation preparation) {
     case P::LlenarTablasCrono:
         return QStringLiteral("LlenarTablasCrono");
     case P::Cuadrilla:
-        return QStringLiteral("TotalManoObraProyecto, TotalEquipoProyecto, TotalTransporteProyecto");
+        return QStringLiteral("TotalManoObraProyecto, TotalEquipoProyecto");
+    case P::GrabarFormula:
+        return QStringLiteral("GrabarFormula");
     }
     return {};
 }
 
-QStringList crewFormulaSettings(double labour, double equipment, double transport) {
-    QStringList settings;
-    const formula::CrewReportFigures figures = formula::crewReportFigures(labour, equipment, transport);
-    if (const QString text = formula::totalManoObraFormula(figures); !text.isEmpty())
-        settings.append(text);
-    if (const QString text = formula::totalMecanicoFormula(figures); !text.isEmpty())
-        settings.append(text);
-    return settings;
+QStringList crewFormulaSettings(const QString& projectFolder) {
+    const formula::ProjectTotals totals = formula::loadProjectTotals(projectFolder);
+    auto db = store::Database::openProject(projectFolder);
+    return formula::crewReportSettings(formula::computeCrew(db, totals), totals);
 }
 
 PreparedReport prepareReport(const ReportButton& button, const QString& projectFolder,

@@ -18,6 +18,7 @@ enum class Preparation {
     LlenarInfoAnalisis,    // the analysis table
     LlenarTablasCrono,     // Crono, Crono2, Crono3
     Cuadrilla,             // project totals, and the TotalManoObra / TotalMecanico formulas
+    GrabarFormula,         // SimbolosDesc recomputed from the symbols as they are now
 };
 
 struct ReportButton {
@@ -51,10 +52,10 @@ struct PreparedReport {
 PreparedReport prepareReport(const ReportButton& button, const QString& projectFolder,
                              const QString& rootFolder);
 
-// The crew report's formula settings for the project totals L (labour), E (equipment) and T
-// (transport): "TotalManoObra =" L + M x 0.11 when L > 0 and "TotalMecanico =" M x 0.11 when
-// M = E + T > 0, numbers with "." as decimal point.
-QStringList crewFormulaSettings(double labour, double equipment, double transport);
+// The crew report's formula settings for a project: the totals of labour and of the mechanic (11 %
+// of the equipment) and the correction that brings the coefficients to 1.000, exactly as the crew
+// window computes them; numbers with "." as decimal point. Throws store::StoreError.
+QStringList crewFormulaSettings(const QString& projectFolder);
 
 // ---- Group buttons --------------------------------------------------------------------------
 

@@ -1,5 +1,7 @@
 #include "reports/Value.h"
 
+#include "store/TextCompare.h"
+
 #include <QMetaType>
 #include <cmath>
 
@@ -109,12 +111,19 @@ int Value::compare(const Value& a, const Value& b) {
         y = b.toNumber();
         return x < y ? -1 : (x > y ? 1 : 0);
     }
-    const int c = QString::compare(a.toText(), b.toText(), Qt::CaseInsensitive);
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    // Equal exactly when the store's "=" finds the texts equal; otherwise in case-blind order.
+    const QString ta = a.toText();
+    const QString tb = b.toText();
+    if (store::text::equalFolded(ta, tb))
+        return 0;
+    const int c = QString::compare(ta, tb, Qt::CaseInsensitive);
+    if (c != 0)
+        return c < 0 ? -1 : 1;
+    return ta < tb ? -1 : 1;
 }
 
 QString Value::key() const {
-    return toText().trimmed().toCaseFolded();
+    return store::text::foldKey(toText().trimmed());
 }
 
 } // namespace korvex::reports

@@ -2,6 +2,7 @@
 
 #include "schedule/GroupSchedule.h"
 #include "store/Database.h"
+#include "store/TextCompare.h"
 
 #include <algorithm>
 #include <vector>
@@ -66,31 +67,46 @@ private:
 
 } // namespace
 
+namespace {
+
+// The rows of each group, groups in the order their first row comes. Two groups may share an
+// order, and then their rows interleave; each group still gets one record with all its periods,
+// or the report would list it twice and count its total twice.
+std::vector<std::vector<Detalle>> porGrupo(const std::vector<Detalle>& rows) {
+    std::vector<std::vector<Detalle>> groups;
+    for (const Detalle& d : rows) {
+        // The same name as the database compares it: letter case alone does not make a new group.
+        auto same = [&](const std::vector<Detalle>& g) {
+            return store::text::equalFolded(g.front().grupo, d.grupo);
+        };
+        auto it = std::find_if(groups.begin(), groups.end(), same);
+        if (it == groups.end())
+            groups.push_back({d});
+        else
+            it->push_back(d);
+    }
+    return groups;
+}
+
+} // namespace
+
 int LlenarTablasCrono(store::Database& db) {
     db.execute("DELETE * FROM Crono");
     db.execute("DELETE * FROM Crono2");
     db.execute("DELETE * FROM Crono3");
-    const std::vector<Detalle> rows = leerDetalleOrdenado(db);
-    if (rows.empty())
+    const std::vector<std::vector<Detalle>> groups = porGrupo(leerDetalleOrdenado(db));
+    if (groups.empty())
         return 0;
 
     Registros registros(db);
-    QString current = rows.front().grupo;
-    registros.nuevo(current);
-    int written = 1;
-    for (const Detalle& d : rows) {
-        // The same name as the database compares it: a run does not break on letter case alone.
-        if (d.grupo.compare(current, Qt::CaseInsensitive) != 0) {
-            registros.grabar();
-            current = d.grupo;
-            registros.nuevo(current);
-            ++written;
-        }
-        if (d.periodo >= 1 && d.periodo <= kPeriodos)
-            registros.periodo(d);
+    for (const std::vector<Detalle>& group : groups) {
+        registros.nuevo(group.front().grupo);
+        for (const Detalle& d : group)
+            if (d.periodo >= 1 && d.periodo <= kPeriodos)
+                registros.periodo(d);
+        registros.grabar();
     }
-    registros.grabar();
-    return written;
+    return static_cast<int>(groups.size());
 }
 
 ResultadoCrono LlenarTablasCrono(const QString& projectFolder) {

@@ -1,9 +1,11 @@
 #include "schedule/RecordKeys.h"
 
+#include "store/TextCompare.h"
+
 namespace korvex::schedule {
 
 QString comparableText(const QString& text) {
-    return text.toCaseFolded();
+    return store::text::foldKey(text);
 }
 
 QString itemKey(const QString& codigoPres, const QString& itemPres) {

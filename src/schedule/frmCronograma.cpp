@@ -100,6 +100,12 @@ frmCronograma::frmCronograma(const ui::WindowContext& context)
     grid_->setItemDelegate(new BarDelegate(grid_));
     body()->addWidget(grid_, 1);
 
+    // The printed schedule values the periods at the budget's prices; here they are at direct
+    // cost, and saying so keeps anyone from comparing the two figures unawares.
+    auto* base = new QLabel(kBaseCostoDirecto, this);
+    base->setObjectName("lblBase");
+    body()->addWidget(base);
+
     totales_ = new ui::Grid(3, 1 + kPeriodos, this);
     totales_->setObjectName("msfgTotales");
     totales_->setFixedCols(1);

@@ -18,6 +18,9 @@ class frmCronograma : public ScheduleWindow {
     Q_OBJECT
 public:
     static constexpr int kFilasDiseno = 200;
+    // What the window's period amounts are worth; the printed schedule says "a precios del
+    // presupuesto".
+    static constexpr const char* kBaseCostoDirecto = "Montos de los periodos a costo directo";
 
     explicit frmCronograma(const ui::WindowContext& context);
 

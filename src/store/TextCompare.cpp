@@ -254,6 +254,22 @@ bool equalFolded(const QString& a, const QString& b) {
     return compare(ua.constData(), int(ua.size()), ub.constData(), int(ub.size())) == 0;
 }
 
+QString foldKey(const QString& text) {
+    if (isAscii(text)) {
+        for (const QChar c : text)
+            if (c >= u'A' && c <= u'Z')
+                return text.toLower();
+        return text; // already folded: no copy
+    }
+    const std::vector<char32_t> letters = foldedCodePoints(text);
+    return QString::fromUcs4(letters.data(), static_cast<qsizetype>(letters.size()));
+}
+
+QString resourceKey(const QString& description, const QString& second) {
+    // A unit separator cannot be typed into a cell, so ("ab", "c") and ("a", "bc") stay apart.
+    return foldKey(description) + QChar(0x1f) + foldKey(second);
+}
+
 bool likeMatch(const QString& pattern, const QString& value) {
     return matchAt(foldedCodePoints(pattern), 0, foldedCodePoints(value), 0);
 }

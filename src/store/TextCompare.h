@@ -15,6 +15,16 @@ namespace korvex::store::text {
 int compare(const char* a, int lengthA, const char* b, int lengthB);
 bool equalFolded(const QString& a, const QString& b);
 
+// The letters of a text as the comparison folds them: two texts have the same key exactly when
+// compare() finds them equal. Every part of the program that groups or matches names by hand
+// (resources, items, groups, symbols) uses this key, so it groups what a query groups.
+QString foldKey(const QString& text);
+
+// The key a resource is known by: its description and its unit or category (empty for equipment,
+// known by its description alone), each folded as above. Two lines share it exactly when a query
+// comparing those fields with "=" finds one from the other.
+QString resourceKey(const QString& description, const QString& second);
+
 // Dialect wildcards: "*" any run of characters, "?" one character, "#" one digit, "[abc]",
 // "[a-z]" and "[!abc]" one character of (or not of) the list. Every other character stands for
 // itself, letter case ignored.

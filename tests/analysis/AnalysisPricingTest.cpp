@@ -3,7 +3,9 @@
 
 #include "AnalysisFixture.h"
 #include "analysis/AnalysisLoading.h"
+#include "analysis/AnalysisSaving.h"
 #include "analysis/AnalysisText.h"
+#include "engine/Engine.h"
 
 #include <gtest/gtest.h>
 
@@ -113,24 +115,74 @@ TEST(AnalysisPricing, LinesTakeTheFirstProjectPriceOfTheirResourceWhateverTheirO
     EXPECT_EQ(t.pricedLines, 4);
 }
 
-TEST(AnalysisPricing, EditorRoundsQuantityTimesRateBeforeTheYieldAndIndirectsToCents) {
+TEST(AnalysisPricing, EditorShowsTheUnitPriceTheBudgetStores) {
     AnalysisProject p;
-    p.setHeader(15, 0, false);
+    p.setHeader(15, 2.5, true);
     p.addItem("E1", "1", "Excavación");
-    // 1 x 2.675 = 2.675 rounds to 2.68 before the yield: 2.68 x 3 = 8.04, where the stored
-    // unit price rounds the whole product (8.025 -> 8.03).
+    // 1 x 2.675 x 3 = 8.025: the line is rounded once, as the budget rounds it (8.03); the
+    // quantity x rate column still shows 2.68.
     p.addEquipment("E1", "1", "Retroexcavadora", 1, 3, 2.675);
     p.addMaterial("E1", "1", "Agua", "m3", 1, 1.97);
-
+    p.addLabour("E1", "1", "Peón", "E2", 1, 1, 0.70); // allowance 0.035 -> 0.04 (whole cents)
     const auto priced = priceItem(p.db, "E1", "1");
     ASSERT_TRUE(priced);
     EXPECT_EQ(priced->sheet.lines(Kind::Equipment).cell(1, 3), "2.68");
-    EXPECT_EQ(priced->sheet.lines(Kind::Equipment).cell(1, 5), "8.04");
-    EXPECT_DOUBLE_EQ(priced->totals.direct, 10.01);
-    // 15 % of 10.01 = 1.5015: two decimals here (1.50), where the stored price keeps three.
-    EXPECT_DOUBLE_EQ(priced->totals.indirect, 1.50);
-    EXPECT_DOUBLE_EQ(priced->totals.unitPrice, 11.51);
-    EXPECT_FALSE(priced->totals.withTools);
+    EXPECT_EQ(priced->sheet.lines(Kind::Equipment).cell(1, 5), "8.03");
+    EXPECT_DOUBLE_EQ(priced->totals.tools, 0.04);
+    EXPECT_DOUBLE_EQ(priced->totals.direct, 10.74);
+    EXPECT_DOUBLE_EQ(priced->totals.indirect, 1.611); // three decimals, as the budget keeps them
+    EXPECT_EQ(repricedStatus(priced->totals), "");
+
+    // Items built to land on the roundings' edges: the editor's unit price is TotalPres.
+    // Quantities, hours and yields at the precision the editor shows (and saving stores) them.
+    const double quantities[] = {0.125, 2.675, 1.005, 0.333, 3.235, 0.045};
+    const double hours[] = {0.25, 2.5, 1.25, 0.75, 3.5, 0.45};
+    const double yields[] = {0.125, 0.5, 0.375, 1.125, 0.625, 2.25};
+    const double prices[] = {13.475, 0.7, 8.7, 2.1, 0.3, 1.015};
+    for (int i = 0; i < 6; ++i) {
+        const QString code = QString("T%1").arg(i);
+        p.addItem(code, "1", "Rubro " + code);
+        p.addMaterial(code, "1", "Material " + code, "u", quantities[i], prices[i]);
+        p.addEquipment(code, "1", "Equipo " + code, hours[i], yields[(i + 1) % 6], prices[(i + 2) % 6]);
+        p.addLabour(code, "1", "Obrero " + code, "E2", hours[(i + 3) % 6], yields[i], prices[i]);
+        p.addTransport(code, "1", "Material " + code, "u", quantities[i], prices[(i + 4) % 6]);
+    }
+    ASSERT_TRUE(engine::RecalcularPresupuesto(p.folder).ok);
+    auto stored = p.db.openRecordSet("SELECT CodigoPres, ItemPres, TotalPres FROM Presupuesto");
+    int compared = 0;
+    for (stored.moveFirst(); !stored.eof(); stored.moveNext(), ++compared) {
+        const auto item = priceItem(p.db, stored.text("CodigoPres"), stored.text("ItemPres"));
+        ASSERT_TRUE(item);
+        EXPECT_EQ(item->totals.unitPrice, stored.number("TotalPres"))
+            << stored.text("CodigoPres").toStdString();
+    }
+    EXPECT_EQ(compared, 7);
+}
+
+TEST(AnalysisPricing, ALineStoredAtAnotherPriceIsMarkedAndSavedAtTheProjectPrice) {
+    AnalysisProject p;
+    p.setHeader(20, 0, false);
+    p.addItem("A1", "1", "Contrapiso");
+    p.addItem("B2", "1", "Enlucido");
+    p.addMaterial("A1", "1", "Cemento", "kg", 10, 0.18); // the project price
+    p.addMaterial("B2", "1", "Arena", "m3", 1, 13.5);
+    p.addMaterial("B2", "1", "Cemento", "KG", 20, 0.20); // the same resource at another price
+
+    auto priced = priceItem(p.db, "B2", "1");
+    ASSERT_TRUE(priced);
+    EXPECT_EQ(priced->sheet.lines(Kind::Material).cell(2, 3), "0.18");
+    EXPECT_EQ(priced->totals.repriced[kindIndex(Kind::Material)], QList<int>{2});
+    EXPECT_TRUE(priced->totals.repriced[kindIndex(Kind::Transport)].isEmpty());
+    EXPECT_EQ(repricedStatus(priced->totals),
+              "1 línea(s) a precio del proyecto distinto del grabado (marcadas): se grabarán a ese precio");
+    EXPECT_DOUBLE_EQ(priced->totals.unitPrice, 20.52); // (13.50 + 3.60) x 1.2
+
+    ASSERT_TRUE(saveAnalysis(p.db, "B2", "1", priced->sheet).ok);
+    ASSERT_TRUE(engine::RecalcularPresupuesto(p.folder).ok);
+    auto stored = p.db.openRecordSet("SELECT TotalPres FROM Presupuesto WHERE CodigoPres = 'B2'");
+    stored.moveFirst();
+    EXPECT_EQ(stored.number("TotalPres"), priced->totals.unitPrice) << "the price shown is the price stored";
+    EXPECT_TRUE(priceItem(p.db, "B2", "1")->totals.repriced[0].isEmpty());
 }
 
 TEST(AnalysisPricing, QuotesAndLinesBeyondTheDesignRowsArePricedLikeAnyOther) {
@@ -169,7 +221,7 @@ TEST(AnalysisPricing, AnalysisTextShowsEachKindAndTheTotals) {
     EXPECT_TRUE(lines.contains("E. Herramientas Manuales (5% Mano de Obra)\t0.60"));
     EXPECT_TRUE(lines.contains("COSTOS DIRECTOS  (A+B+C+D+E)\t32.70"));
     EXPECT_TRUE(lines.contains("COSTOS INDIRECTOS    20 %\t6.54"));
-    EXPECT_TRUE(lines.contains("OTROS INDIRECTOS\t1.64"));
+    EXPECT_TRUE(lines.contains("OTROS INDIRECTOS\t1.635"));
     EXPECT_TRUE(lines.contains("PRECIO UNITARIO\t40.88"));
     EXPECT_FALSE(priceItem(p.db, "A1", "2"));
 }

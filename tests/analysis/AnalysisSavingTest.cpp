@@ -47,21 +47,21 @@ protected:
 
 } // namespace
 
-TEST_F(SavingTest, SavingWithoutEditsKeepsLinesAndPricesAtTheShownPrecision) {
+TEST_F(SavingTest, SavingWithoutEditsKeepsLinesAndTheirProjectPrices) {
     const QStringList otherItemBefore = p.lines("Materiales", "B2", "1", kMatFields);
     const SaveOutcome outcome = saveAnalysis(p.db, "A1", "1", sheet);
     ASSERT_TRUE(outcome.ok) << outcome.message.toStdString();
     EXPECT_EQ(outcome.total(), 6);
     EXPECT_EQ(stored("Materiales", kMatFields),
               (QStringList{"DescripcionMat=Arena|UnidadMat=m3|CantidadMat=0.065|PrecioUniMat=13.5",
-                           "DescripcionMat=Cemento|UnidadMat=kg|CantidadMat=50|PrecioUniMat=0.16"}));
+                           "DescripcionMat=Cemento|UnidadMat=kg|CantidadMat=50|PrecioUniMat=0.1575"}));
     EXPECT_EQ(stored("Maquinaria", kMaqFields),
               QStringList{"DescripcionMaq=Concretera|HorasMaq=1|RendimientoMaq=0.8|CostoMaq=4.5"});
     EXPECT_EQ(
         stored("ManoObra", kManFields),
         QStringList{"DescripcionMan=Peón|CategoriaMan=E2|HorasMan=2|RendimientoMan=0.8|SalarioMan=3.6"});
     EXPECT_EQ(stored("Transporte", kTranFields),
-              (QStringList{"DescripcionTran=Arena|UnidadTran=m3|CantidadTran=0.065|PrecioTran=0.03",
+              (QStringList{"DescripcionTran=Arena|UnidadTran=m3|CantidadTran=0.065|PrecioTran=0.025",
                            "DescripcionTran=Cemento|UnidadTran=kg|CantidadTran=50|PrecioTran=0.01"}));
     EXPECT_EQ(p.lines("Materiales", "B2", "1", kMatFields), otherItemBefore);
 }
@@ -72,8 +72,8 @@ TEST_F(SavingTest, NewAndRenamedLinesTakeTheProjectPriceOrZero) {
     sheet.assign(Kind::Material, {3, 2}, "0,5");
     sheet.assign(Kind::Material, {4, 0}, "Piedra bola");
     sheet.assign(Kind::Material, {4, 1}, "m3");
-    // Renaming the loaded "Cemento kg" in other letter case makes it a new line: it takes the
-    // first project price of the resource from another item (0.18), not its own former price.
+    // Renaming the loaded "Cemento kg" in other letter case keeps the resource: it takes the
+    // project price the editor shows, the first line of the project with it (its own, 0.1575).
     sheet.assign(Kind::Material, {2, 0}, "CEMENTO");
     // Equipment is matched against the loaded lines in upper case: it keeps its rate.
     sheet.assign(Kind::Equipment, {1, 0}, "CONCRETERA");
@@ -85,7 +85,7 @@ TEST_F(SavingTest, NewAndRenamedLinesTakeTheProjectPriceOrZero) {
     ASSERT_TRUE(outcome.ok) << outcome.message.toStdString();
     EXPECT_EQ(stored("Materiales", {"DescripcionMat", "UnidadMat", "PrecioUniMat"}),
               (QStringList{"DescripcionMat=Arena|UnidadMat=m3|PrecioUniMat=13.5",
-                           "DescripcionMat=CEMENTO|UnidadMat=kg|PrecioUniMat=0.18",
+                           "DescripcionMat=CEMENTO|UnidadMat=kg|PrecioUniMat=0.1575",
                            "DescripcionMat=Cal|UnidadMat=saco|PrecioUniMat=5.25",
                            "DescripcionMat=Piedra bola|UnidadMat=m3|PrecioUniMat=0"}));
     EXPECT_EQ(
@@ -94,10 +94,10 @@ TEST_F(SavingTest, NewAndRenamedLinesTakeTheProjectPriceOrZero) {
     EXPECT_EQ(stored("ManoObra", {"DescripcionMan", "CategoriaMan", "SalarioMan"}),
               (QStringList{"DescripcionMan=Peón|CategoriaMan=D2|SalarioMan=0",
                            "DescripcionMan=Albañil|CategoriaMan=D2|SalarioMan=3.65"}));
-    // Transport followed the materials: the renamed and new transport lines are new to the project.
+    // Transport followed the materials: the new transport lines are new to the project.
     EXPECT_EQ(stored("Transporte", kTranFields),
-              (QStringList{"DescripcionTran=Arena|UnidadTran=m3|CantidadTran=0.065|PrecioTran=0.03",
-                           "DescripcionTran=CEMENTO|UnidadTran=kg|CantidadTran=50|PrecioTran=0",
+              (QStringList{"DescripcionTran=Arena|UnidadTran=m3|CantidadTran=0.065|PrecioTran=0.025",
+                           "DescripcionTran=CEMENTO|UnidadTran=kg|CantidadTran=50|PrecioTran=0.01",
                            "DescripcionTran=Cal|UnidadTran=saco|CantidadTran=0.5|PrecioTran=0",
                            "DescripcionTran=Piedra bola|UnidadTran=m3|CantidadTran=0|PrecioTran=0"}));
 }

@@ -67,16 +67,16 @@ TEST_F(AnalysisTable, KindsInFixedOrderWithMarkers) {
     EXPECT_EQ(tools.precio.toDouble(), 0.0);
 }
 
-TEST_F(AnalysisTable, BudgetOrderQuantitiesAndTheUnroundedAllowance) {
+TEST_F(AnalysisTable, BudgetOrderQuantitiesAndTheBudgetsAllowance) {
     header(10, 0, true);
     item("B", "1", 1);
     item("ZERO", "1", 0);
     item("A", "1", 3);
     material("ZERO", "1", "Cemento", "saco", 1, 1);
-    manoObra("B", "1", "Albañil", "D2", 8, 0.125, 2.5); // 2.50 -> allowance 0.125, not rounded
+    manoObra("B", "1", "Albañil", "D2", 8, 0.125, 2.5); // 2.50 -> allowance 0.12, as the budget
     equipo("B", "1", QString::fromUtf8("Vibrador 1 1/2\""), 1, 0.25, 3.5);
-    manoObra("A", "1", "Peón", "E2", 1, 1, 0.125); // 0.125 half-to-even: 0.12
-    manoObra("A", "1", "Peón", "E2", 1, 1, 0.135); // 0.135 (just above the half): 0.14
+    manoObra("A", "1", "Peón", "E2", 1, 1, 0.125); // 0.13, as the budget rounds the line
+    manoObra("A", "1", "Peón", "E2", 1, 1, 0.57);  // 0.70 in all: allowance 0.035 -> 0.04
     transporte("A", "1", "Arena", "m3", 1, 1.5);
 
     ASSERT_TRUE(LlenarInfoAnalisis(folder).ok);
@@ -90,11 +90,13 @@ TEST_F(AnalysisTable, BudgetOrderQuantitiesAndTheUnroundedAllowance) {
     EXPECT_EQ(all[1].rendimiento.toDouble(), 0.25);
     EXPECT_EQ(all[2].unidad.toString(), "D2") << "the category goes into Unidad";
     EXPECT_EQ(all[3].tipo, 3);
-    EXPECT_EQ(all[3].precio.toDouble(), 0.125);
+    EXPECT_EQ(all[3].precio.toDouble(), 0.12);
     for (const Row& row : all)
         EXPECT_NE(row.codigo, "ZERO") << "items of quantity 0 are not printed";
     EXPECT_EQ(all[5].codigo, "A");
-    EXPECT_DOUBLE_EQ(all[9].precio.toDouble(), (0.12 + 0.14) * 0.05);
+    EXPECT_EQ(all[9].precio.toDouble(), 0.04);
+    ASSERT_TRUE(RecalcularPresupuesto(folder).ok);
+    EXPECT_EQ(PrecioUnitarioItem(folder, "A", "1").precio.herramienta, 0.04) << "the budget's allowance";
     EXPECT_EQ(all[10].precio.toDouble(), 1.5);
 
     ASSERT_TRUE(LlenarInfoAnalisis(folder).ok);

@@ -83,6 +83,41 @@ TEST_F(UnitPrice, ToolsAllowanceRoundsHalfToEven) {
     EXPECT_EQ(storedPrices(), std::vector<double>{2.62});
 }
 
+// The allowance of a labour subtotal of c cents is c / 20 cents, an exact half going to the even
+// cent: the model the estimator's hand calculation follows.
+static long long allowanceCentsModel(long long cents) {
+    long long whole = cents / 20;
+    const long long remainder = cents % 20;
+    if (remainder > 10 || (remainder == 10 && whole % 2 == 1))
+        ++whole;
+    return whole;
+}
+
+TEST(ToolsAllowance, TiesAreDecidedOnTheExactCents) {
+    EXPECT_EQ(HerramientaManual(0.70), 0.04);
+    EXPECT_EQ(HerramientaManual(8.70), 0.44);
+    EXPECT_EQ(HerramientaManual(2.10), 0.10);
+    EXPECT_EQ(HerramientaManual(0.30), 0.02);
+    EXPECT_EQ(HerramientaManual(2.50), 0.12);
+    EXPECT_EQ(HerramientaManual(2.44), 0.12);
+    EXPECT_EQ(HerramientaManual(0.0), 0.0);
+    EXPECT_EQ(HerramientaManual(-0.70), -0.04);
+
+    // Every subtotal up to 2,857.14, both as the double nearest the amount and as the sum of
+    // line amounts the subtotal really is (which drifts from the nearest double).
+    int differing = 0;
+    double running = 0;
+    for (long long cents = 0; cents <= 285714; ++cents) {
+        const double expected = double(allowanceCentsModel(cents)) / 100;
+        if (HerramientaManual(double(cents) / 100) != expected)
+            ++differing;
+        if (HerramientaManual(running) != expected)
+            ++differing;
+        running += 0.01;
+    }
+    EXPECT_EQ(differing, 0);
+}
+
 TEST_F(UnitPrice, RecalculationRefusesAProjectWithoutHeader) {
     item("A1", "1", 1, 7.0);
     material("A1", "1", "Cemento", "saco", 1, 8);

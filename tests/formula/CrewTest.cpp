@@ -46,8 +46,8 @@ TEST(Crew, LabourRowsThenTheMechanicOnElevenPercentOfEquipment) {
     EXPECT_TRUE(sheet.sumaEsUno());
 }
 
-TEST(Crew, CoefficientsAreCorrectedOnTheLastDigitOnce) {
-    // 10 + 10 + mechanic 10 (11 % of 90.909091): 0.333 each, the first is raised.
+TEST(Crew, TheWholeResidualGoesOnTheLargestCoefficient) {
+    // 10 + 10 + mechanic 10 (11 % of 90.909091): 0.333 each, the first of the largest is raised.
     const CrewSheet low = computeCrew({{"A", "x", 1, 10}, {"B", "x", 1, 10}}, totals(20, 90.909091, 0));
     EXPECT_EQ(crewCoefficientText(low.rows[0].coeficiente), "0.334");
     EXPECT_EQ(crewCoefficientText(low.rows[2].coeficiente), "0.333");
@@ -58,6 +58,16 @@ TEST(Crew, CoefficientsAreCorrectedOnTheLastDigitOnce) {
     EXPECT_EQ(high.correction.row, 2);
     EXPECT_EQ(crewCoefficientText(high.rows[2].coeficiente), "0.354");
     EXPECT_TRUE(high.sumaEsUno());
+
+    // Six equal shares of 0.167 add up to 1.002: one correction of two thousandths, not one.
+    std::vector<LabourTotal> six;
+    for (int i = 0; i < 5; ++i)
+        six.push_back({QString("Obrero %1").arg(i), "E2", 1, 11});
+    const CrewSheet many = computeCrew(six, totals(55, 100, 0)); // mechanic 11
+    EXPECT_EQ(many.correction.row, 0);
+    EXPECT_EQ(many.correction.delta, -2);
+    EXPECT_EQ(crewCoefficientText(many.rows[0].coeficiente), "0.165");
+    EXPECT_TRUE(many.sumaEsUno());
 }
 
 TEST(Crew, WithoutLabourOrWithoutEquipment) {
@@ -99,17 +109,33 @@ TEST(Crew, AgreesWithTheEngineTotalsAndSplitsOneWorkerAtTwoWages) {
 }
 
 TEST(CrewReport, FiguresAndTheirFormulaTexts) {
-    const CrewReportFigures figures = crewReportFigures(100, 30, 20);
+    // The mechanic is paid on equipment alone, as in the window, to three decimals.
+    const CrewReportFigures figures = crewReportFigures(100, 50);
     EXPECT_EQ(totalManoObraFormula(figures), "TotalManoObra =105.5");
     EXPECT_EQ(totalMecanicoFormula(figures), "TotalMecanico =5.5");
 
-    const CrewReportFigures noLabour = crewReportFigures(0, 30, 20);
+    const CrewReportFigures noLabour = crewReportFigures(0, 50);
     EXPECT_FALSE(noLabour.totalManoObra);
     EXPECT_EQ(totalManoObraFormula(noLabour), "");
     EXPECT_EQ(totalMecanicoFormula(noLabour), "TotalMecanico =5.5");
 
-    const CrewReportFigures noEquipment = crewReportFigures(1234.567, 0, 0);
+    const CrewReportFigures noEquipment = crewReportFigures(1234.567, 0);
     EXPECT_EQ(totalManoObraFormula(noEquipment), "TotalManoObra =1234.567");
     EXPECT_FALSE(noEquipment.totalMecanico);
     EXPECT_EQ(reportNumberText(1.0 / 3), "0.333333333333333");
+    EXPECT_EQ(totalMecanicoFormula(crewReportFigures(0, 12.3456)), "TotalMecanico =1.358");
+
+    // The report is told where the window put the residual.
+    const ProjectTotals sums = totals(55, 100, 7);
+    std::vector<LabourTotal> six;
+    for (int i = 0; i < 5; ++i)
+        six.push_back({QString("Obrero %1").arg(i), "E2", 1, 11});
+    EXPECT_EQ(crewReportSettings(computeCrew(six, sums), sums),
+              QStringList(
+                  {"TotalManoObra =66", "TotalMecanico =11", "FilaAjuste =1", "AjusteCoeficiente =-0.002"}));
+    const ProjectTotals mechanicLargest = totals(20, 100, 0); // the mechanic gives a thousandth back
+    EXPECT_EQ(crewReportSettings(computeCrew({{"A", "x", 1, 10}, {"B", "x", 1, 10}}, mechanicLargest),
+                                 mechanicLargest)
+                  .last(),
+              "AjusteMecanico =-0.001");
 }

@@ -210,7 +210,7 @@ TEST(frmFormula, ASumOtherThanOneIsShownInRed) {
     EXPECT_EQ(label(*w, "lblAvisoCoeficiente"), "La suma de coeficientes no es 1.000");
 }
 
-TEST(frmFormula, MoreThanElevenSymbolsWarnAndSaveNothing) {
+TEST(frmFormula, MoreThanElevenSymbolsWarnAndTheFirstElevenAreSaved) {
     FormulaProject p;
     fillSample(p);
     for (int i = 0; i < 13; ++i)
@@ -220,12 +220,17 @@ TEST(frmFormula, MoreThanElevenSymbolsWarnAndSaveNothing) {
     auto w = openWindow<frmFormula>(p);
     ASSERT_EQ(messages.count(), 1);
     EXPECT_EQ(messages.lastTitle(), "Advertencia");
-    EXPECT_TRUE(messages.lastText().contains("L, M"));
-    EXPECT_EQ(p.count("SimbolosDesc"), 1);
+    EXPECT_TRUE(messages.lastText().contains("quedan fuera de ella: L, M"));
+    // The first eleven in symbol order are shown and stored; the stale "X" is gone.
+    EXPECT_EQ(p.count("SimbolosDesc"), 11);
+    auto* grid = w->findChild<korvex::ui::Grid*>("msfgSimbolos");
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->text(11, 0), "K");
+    EXPECT_EQ(grid->text(12, 0), "");
 
-    EXPECT_FALSE(w->GrabarFormula());
-    EXPECT_EQ(messages.count(), 2);
-    EXPECT_EQ(p.count("SimbolosDesc"), 1);
+    EXPECT_TRUE(w->GrabarFormula());
+    EXPECT_EQ(messages.count(), 1);
+    EXPECT_EQ(p.count("SimbolosDesc"), 11);
 }
 
 TEST(frmCuadrilla, ShowsLabourAndTheMechanicAndClosesWithEsc) {

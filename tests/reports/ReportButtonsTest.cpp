@@ -76,16 +76,6 @@ TEST(ReportButtons, EveryButtonHasItsTemplateInTheRootFolder) {
     EXPECT_EQ(prepared.request.templateName, QDir::toNativeSeparators("Reportes/Materiales.rpt"));
 }
 
-TEST(ReportButtons, CrewFormulasFollowTheLabourAndMechanicRules) {
-    EXPECT_EQ(reports::crewFormulaSettings(100, 30, 20),
-              QStringList({"TotalManoObra =105.5", "TotalMecanico =5.5"}));
-    EXPECT_EQ(reports::crewFormulaSettings(0, 30, 20), QStringList({"TotalMecanico =5.5"})); // no labour
-    EXPECT_EQ(reports::crewFormulaSettings(100, 0, 0),
-              QStringList({"TotalManoObra =100"})); // no equipment, no transport
-    EXPECT_TRUE(reports::crewFormulaSettings(0, 0, 0).isEmpty());
-    EXPECT_EQ(reports::crewFormulaSettings(1234.5, 0, 0.1).front(), "TotalManoObra =1234.511");
-}
-
 TEST(ReportButtons, CrewFormulasReachTheCrewReportOnly) {
     TempRoot root;
     const QString folder = root.newProject();
@@ -113,6 +103,30 @@ TEST(ReportButtons, CrewFormulasReachTheCrewReportOnly) {
     const auto again = reports::runReport(plain);
     ASSERT_TRUE(again.ok) << again.message.toStdString();
     EXPECT_FALSE(allText(again.document).contains("105.50"));
+}
+
+TEST(ReportButtons, TheCrewReportPrintsTheWindowsCorrectedCoefficients) {
+    TempRoot root;
+    const QString folder = root.newProject();
+    {
+        store::Database db = root.open(folder);
+        kt::writeHeader(db, false);
+        kt::writeItem(db, "A1", "1.01", "Excavación", 1);
+        kt::writeLabour(db, "A1", "1.01", "Peón", "E2", 1, 1, 10.0);
+        kt::writeLabour(db, "A1", "1.01", "Albañil", "D2", 1, 1, 10.0);
+        kt::writeEquipment(db, "A1", "1.01", "Retroexcavadora", 1, 1, 100); // mechanic 11.00
+    }
+    // 0.323 + 0.323 + 0.355 = 1.001: the mechanic, the largest, gives the thousandth back.
+    const auto prepared = reports::prepareReport(button("cmdCuadrillaR"), folder, root.root());
+    EXPECT_EQ(prepared.request.formulas,
+              QStringList({"TotalManoObra =31", "TotalMecanico =11", "AjusteMecanico =-0.001"}));
+    const auto crew = reports::runReport(prepared.request);
+    ASSERT_TRUE(crew.ok) << crew.message.toStdString();
+    const QString text = allText(crew.document);
+    EXPECT_TRUE(text.contains("0.354")) << text.toStdString();
+    EXPECT_FALSE(text.contains("0.355"));
+    EXPECT_TRUE(text.contains("1.000"));
+    EXPECT_FALSE(text.contains("1.001"));
 }
 
 TEST(ReportButtons, BudgetButtonsRecalculateAndMatchThePresentationTotals) {

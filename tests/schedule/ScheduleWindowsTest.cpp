@@ -43,6 +43,8 @@ TEST(frmCronogramaWindow, BarsPercentagesAndTotals) {
 
     EXPECT_EQ(grid->text(0, 0), "DESCRIPCION");
     EXPECT_EQ(grid->text(0, 12), "12");
+    // The printed schedule is at the budget's prices; the window says its base.
+    EXPECT_EQ(window->findChild<QLabel*>("lblBase")->text(), "Montos de los periodos a costo directo");
     EXPECT_EQ(grid->text(1, 0), "Porcentajes >>>>>>>>>");
     EXPECT_EQ(grid->text(2, 0), "Estructura de hormigón");
     EXPECT_EQ(grid->text(1, 2), "60");

@@ -1,5 +1,6 @@
 #include "store/TextCompare.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 namespace text = korvex::store::text;
@@ -57,3 +58,32 @@ TEST(TextCompare, LikeWildcardsOfTheDialect) {
 }
 
 } // namespace
+
+// The key every part of the program groups names by is equal exactly when the comparison is.
+TEST(TextCompare, FoldKeyIsEqualExactlyWhenTheComparisonIs) {
+    using namespace korvex::store::text;
+    const QStringList words = {"cemento",
+                               "CEMENTO",
+                               "Cemento",
+                               QString::fromUtf8("Cémento"),
+                               QString::fromUtf8("CÉMENTO"),
+                               QString::fromUtf8("ſierra"),
+                               "sierra",
+                               "SIERRA",
+                               QString::fromUtf8("\u212Ailo"),
+                               "kilo",
+                               QString::fromUtf8("Straße"),
+                               "STRASSE",
+                               QString::fromUtf8("ÑANDÚ"),
+                               QString::fromUtf8("ñandú"),
+                               "nandu",
+                               "",
+                               "A1",
+                               "a1"};
+    for (const QString& a : words)
+        for (const QString& b : words)
+            EXPECT_EQ(foldKey(a) == foldKey(b), equalFolded(a, b))
+                << a.toStdString() << " / " << b.toStdString();
+    EXPECT_EQ(resourceKey("Cemento", "KG"), resourceKey("CEMENTO", "kg"));
+    EXPECT_NE(resourceKey("ab", "c"), resourceKey("a", "bc"));
+}

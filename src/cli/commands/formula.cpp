@@ -31,10 +31,9 @@ int printFormula(cli::CommandContext& context, const QString& folder) {
     const double directCost = formula::loadProjectTotals(folder).costoDirecto;
     store::Database db = store::Database::openProject(folder);
     const formula::FormulaSheet sheet = formula::computeFormula(db, directCost);
-    if (!sheet.puedeGrabarse()) {
+    if (!sheet.excedentes.isEmpty()) {
         context.err << formula::tooManySymbolsMessage(sheet.excedentes) << '\n';
         context.err.flush();
-        return cli::kRefused;
     }
     for (const formula::FormulaRow& row : sheet.rows) {
         printLine(context.out, {row.simbolo, row.descripcion, formula::costText(row.costo),

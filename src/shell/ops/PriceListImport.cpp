@@ -47,7 +47,7 @@ private:
         return kind_ == TipoRecurso::Equipo ? QString() : second;
     }
     static QString bucket(const QString& description, const QString& second) {
-        return description.toCaseFolded() + QChar(0x1f) + second.toCaseFolded();
+        return store::text::resourceKey(description, second);
     }
     TipoRecurso kind_;
     const std::vector<engine::TotalRecurso>& resources_;

@@ -15,6 +15,7 @@
 #include "schedule/GroupSchedule.h"
 #include "schedule/GroupSummary.h"
 #include "store/Database.h"
+#include "store/TextCompare.h"
 
 #include <QHash>
 #include <algorithm>
@@ -191,10 +192,10 @@ WorkSheet budgetSheet(store::Database& db, const budget::Presentacion& p, const 
         // Items under their group in the groups' order; items of no known group last.
         QHash<QString, int> groupIndex;
         for (int g = 0; g < int(groups.grupos.size()); ++g)
-            groupIndex.insert(groups.grupos[g].grupo.trimmed().toCaseFolded(), g);
+            groupIndex.insert(store::text::foldKey(groups.grupos[g].grupo.trimmed()), g);
         std::vector<std::vector<int>> members(groups.grupos.size() + 1);
         for (int i = 0; i < p.filas.size(); ++i) {
-            const int g = groupIndex.value(ofItem[i].toCaseFolded(), int(groups.grupos.size()));
+            const int g = groupIndex.value(store::text::foldKey(ofItem[i]), int(groups.grupos.size()));
             members[std::size_t(g)].push_back(i);
         }
         for (std::size_t g = 0; g < members.size(); ++g) {
@@ -272,8 +273,12 @@ void addAnalysisBlock(WorkSheet& sheet, const analysis::PricedAnalysis& a) {
     const int direct =
         figureRow(analysis::kCaptionDirectos, total("SUM(" + addends.join(',') + ")",
                                                     shownValue(engine::FormatoMoneda(a.totals.direct))));
-    figureRow(analysis::indirectCaption(a.header), money(a.totals.indirect, true));
-    const int other = figureRow(analysis::kCaptionOtrosIndirectos, money(a.totals.otherIndirect, true));
+    // The indirect amounts keep their third decimal, as the unit price adds them.
+    const auto indirect = [](double value) {
+        return SheetCell::numberCell(shownValue(engine::FormatoPrecio(value)), exchange::kFormatPrice, true);
+    };
+    figureRow(analysis::indirectCaption(a.header), indirect(a.totals.indirect));
+    const int other = figureRow(analysis::kCaptionOtrosIndirectos, indirect(a.totals.otherIndirect));
     figureRow(analysis::kCaptionPrecioUnitario, total(exchange::sumFormula(kAnalysisFigureCol, direct, other),
                                                       shownValue(engine::FormatoMoneda(a.totals.unitPrice))));
     sheet.addRow();
@@ -401,7 +406,7 @@ WorkSheet formulaSheet(store::Database& db, const formula::ProjectTotals& projec
     sheet.addRow({heading(QStringLiteral("Fórmula:")), text(writtenFormula(f))});
     if (!f.sumaEsUno())
         sheet.addRow({{}, text(formula::kSumaNoEsUno)});
-    if (!f.puedeGrabarse())
+    if (!f.excedentes.isEmpty())
         sheet.addRow({{}, text(formula::tooManySymbolsMessage(f.excedentes))});
     return sheet;
 }
