@@ -134,7 +134,7 @@ BENCHMARK(BM_AbrirSelectorRubros)->Unit(benchmark::kMillisecond);
 void BM_LeerPresupuesto(benchmark::State& state) {
     auto db = store::Database::openProject(project().folder);
     for (auto _ : state) {
-        HojaPresupuesto hoja(leerPresupuesto(db));
+        HojaPresupuesto hoja = cargarHoja(db);
         benchmark::DoNotOptimize(hoja.items());
     }
 }
@@ -146,7 +146,7 @@ void BM_GrabarPresupuesto(benchmark::State& state) {
     bool back = false;
     for (auto _ : state) {
         state.PauseTiming();
-        HojaPresupuesto hoja(leerPresupuesto(db));
+        HojaPresupuesto hoja = cargarHoja(db);
         renameTen(hoja, back);
         back = !back;
         state.ResumeTiming();
@@ -156,6 +156,17 @@ void BM_GrabarPresupuesto(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_GrabarPresupuesto)->Unit(benchmark::kMillisecond);
+
+// The part of that save that checks the stored items are still the ones loaded.
+void BM_ComprobarPresupuesto(benchmark::State& state) {
+    auto db = store::Database::openProject(project().folder);
+    const HojaPresupuesto hoja = cargarHoja(db);
+    for (auto _ : state) {
+        store::Transaction transaction(db);
+        hoja.cargados().checkByKey(db, 2);
+    }
+}
+BENCHMARK(BM_ComprobarPresupuesto)->Unit(benchmark::kMillisecond);
 
 void BM_Presentacion(benchmark::State& state) {
     for (auto _ : state) {

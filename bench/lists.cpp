@@ -137,7 +137,7 @@ BENCHMARK(BM_CargarListas)->Unit(benchmark::kMillisecond);
 
 // F9 with nothing changed: every line of the four kinds compared with its list.
 void BM_GrabarSinCambios(benchmark::State& state) {
-    const PriceLists lists = loadPriceLists(project().folder);
+    PriceLists lists = loadPriceLists(project().folder);
     store::Database db = store::Database::openProject(project().folder);
     for (auto _ : state) {
         const PriceSaveOutcome outcome = savePrices(db, lists);
@@ -146,6 +146,19 @@ void BM_GrabarSinCambios(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_GrabarSinCambios)->Unit(benchmark::kMillisecond);
+
+// The check a save makes before it writes, here over every line of the four kinds (a save checks
+// only the lines of the resources it changes).
+void BM_ComprobarTodasLasLineas(benchmark::State& state) {
+    const PriceLists lists = loadPriceLists(project().folder);
+    store::Database db = store::Database::openProject(project().folder);
+    for (auto _ : state) {
+        store::Transaction transaction(db);
+        for (const PriceList& list : lists)
+            list.loadedLines().check(db);
+    }
+}
+BENCHMARK(BM_ComprobarTodasLasLineas)->Unit(benchmark::kMillisecond);
 
 // korvex reprice on the labour list: every wage of the project written.
 void BM_SubirPorcentajeManoObra(benchmark::State& state) {

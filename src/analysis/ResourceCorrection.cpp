@@ -3,40 +3,104 @@
 #include "store/Database.h"
 #include "store/TextCompare.h"
 
+#include <QSet>
+#include <optional>
+#include <vector>
+
 namespace korvex::analysis {
 
 namespace {
 
-// The lines of the old key in one UPDATE, with the first line of the new key's price when there
-// is one. Returns the number of lines renamed.
-int correctLines(store::Database& db, Kind kind, const CorrectionRow& row, bool& merged) {
+QVariantList keyParams(const KindSpec& s, const ResourceKey& key) {
+    QVariantList params{key.description};
+    if (s.hasSecond())
+        params.append(key.second);
+    return params;
+}
+
+ResourceKey keyOfLine(const KindSpec& s, const QVariantList& values) {
+    return {values.value(0).toString(), s.hasSecond() ? values.value(1).toString() : QString()};
+}
+
+QVariant priceOfLine(const KindSpec& s, const QVariantList& values) {
+    return values.value(s.hasSecond() ? 2 : 1);
+}
+
+QString describeKey(const KindSpec& s, const ResourceKey& key) {
+    return s.hasSecond() ? QStringLiteral("%1 (%2)").arg(key.description, key.second) : key.description;
+}
+
+// One correction of a list and what it does to the lines as they were loaded.
+struct Plan {
+    const CorrectionRow* row = nullptr;
+    QSet<qint64> lines;               // the lines that carried its old key
+    std::optional<QVariant> newPrice; // the new key's price as loaded, when the key existed
+};
+
+// Every correction of the kind, each on the lines that carried its old key when the sheet was
+// loaded, so that a swap or a chain applies as typed, whatever the order.
+std::vector<Plan> planKind(Kind kind, const CorrectionSheet& sheet) {
     const KindSpec& s = kindInfo(kind);
-    const bool second = s.hasSecond();
-    QString keyWhere = " WHERE " + s.descField + " = ?";
-    if (second)
-        keyWhere += " and " + s.secondField + " = ?";
-    const auto keyParams = [second](const ResourceKey& key) {
-        QVariantList params{key.description};
-        if (second)
-            params.append(key.second);
-        return params;
-    };
-
-    store::RecordSet existing =
-        db.openRecordSet("SELECT " + s.priceField + " FROM " + s.table + keyWhere, keyParams(row.current));
-    merged = !existing.eof();
-
-    QString sql = "UPDATE " + s.table + " SET " + s.descField + " = ?";
-    QVariantList params{row.current.description};
-    if (second) {
-        sql += ", " + s.secondField + " = ?";
-        params.append(row.current.second);
+    std::vector<Plan> plans;
+    for (const CorrectionRow& row : sheet.rows(kind)) {
+        if (row.current.description.isEmpty())
+            break;
+        if (CorrectionSheet::isCorrection(kind, row))
+            plans.push_back({&row, {}, std::nullopt});
     }
-    if (merged) {
-        sql += ", " + s.priceField + " = ?";
-        params.append(existing.value(s.priceField));
+    const store::LoadedRows& lines = sheet.lines(kind);
+    for (const qint64 line : lines.rows()) {
+        const QVariantList values = lines.values(line);
+        if (values.value(0).isNull() || (s.hasSecond() && values.value(1).isNull()))
+            continue; // a Null key is found by no query on a typed value
+        const ResourceKey key = keyOfLine(s, values);
+        for (Plan& plan : plans) {
+            if (!plan.newPrice && sameResource(kind, key, plan.row->current))
+                plan.newPrice = priceOfLine(s, values); // the first line of the new key
+            if (sameResource(kind, key, plan.row->loaded))
+                plan.lines.insert(line);
+        }
     }
-    return db.execute(sql + keyWhere, params + keyParams(row.loaded));
+    return plans;
+}
+
+// The lines of the old and new keys must be as loaded: the plan was made from them.
+void checkKind(store::Database& db, Kind kind, const CorrectionSheet& sheet, const std::vector<Plan>& plans) {
+    const KindSpec& s = kindInfo(kind);
+    sheet.lines(kind).check(
+        db,
+        [&](const QVariantList& values) {
+            const ResourceKey key = keyOfLine(s, values);
+            for (const Plan& plan : plans)
+                if (sameResource(kind, key, plan.row->loaded) || sameResource(kind, key, plan.row->current))
+                    return true;
+            return false;
+        },
+        [&](const QVariantList& values) { return describeKey(s, keyOfLine(s, values)); },
+        QStringLiteral("Las líneas de "));
+}
+
+int applyPlan(store::Database& db, Kind kind, const Plan& plan) {
+    const KindSpec& s = kindInfo(kind);
+    QString sql = "SELECT " + s.descField + (s.hasSecond() ? ", " + s.secondField : QString()) + ", " +
+                  s.priceField + " FROM " + s.table + " WHERE " + s.descField + " = ?";
+    if (s.hasSecond())
+        sql += " and " + s.secondField + " = ?";
+    store::RecordSet lines = db.openRecordSet(sql, keyParams(s, plan.row->loaded));
+    int written = 0;
+    for (; !lines.eof(); lines.moveNext()) {
+        if (!plan.lines.contains(lines.rowId()))
+            continue; // renamed to this key by an earlier correction of the same save
+        lines.edit();
+        lines.setValue(s.descField, plan.row->current.description);
+        if (s.hasSecond())
+            lines.setValue(s.secondField, plan.row->current.second);
+        if (plan.newPrice)
+            lines.setValue(s.priceField, *plan.newPrice);
+        lines.update();
+        ++written;
+    }
+    return written;
 }
 
 } // namespace
@@ -48,6 +112,12 @@ CorrectionSheet CorrectionSheet::load(store::Database& db) {
         for (const ResourceKey& key : distinctResources(db, kind))
             rows.append({key, key});
         sheet.setRows(kind, std::move(rows));
+        const KindSpec& s = kindInfo(kind);
+        QStringList fields{s.descField};
+        if (s.hasSecond())
+            fields << s.secondField;
+        fields << s.priceField;
+        sheet.lines_[kindIndex(kind)] = store::LoadedRows::read(db, s.table, fields);
     }
     return sheet;
 }
@@ -123,16 +193,17 @@ CorrectionOutcome applyCorrections(store::Database& db, const CorrectionSheet& s
         store::Transaction transaction(db);
         for (Kind kind : kAllKinds) {
             current = kind;
-            for (const CorrectionRow& row : sheet.rows(kind)) {
-                if (row.current.description.isEmpty())
-                    break;
-                if (!CorrectionSheet::isCorrection(kind, row))
-                    continue;
-                applying = &row;
-                bool merged = false;
-                outcome.lines[kindIndex(kind)] += correctLines(db, kind, row, merged);
+            const std::vector<Plan> plans = planKind(kind, sheet);
+            if (plans.empty())
+                continue;
+            checkKind(db, kind, sheet, plans);
+            for (const Plan& plan : plans) {
+                applying = plan.row;
+                const int written = applyPlan(db, kind, plan);
+                outcome.lines[kindIndex(kind)] += written;
+                outcome.applied.append({kind, plan.row->loaded, written});
                 ++outcome.corrections;
-                if (merged)
+                if (plan.newPrice)
                     ++outcome.merged;
             }
             applying = nullptr;
@@ -151,6 +222,13 @@ CorrectionOutcome applyCorrections(store::Database& db, const CorrectionSheet& s
         outcome.message = what + ": " + e.message() + QStringLiteral("\nNinguna línea ha cambiado.");
     }
     return outcome;
+}
+
+int CorrectionOutcome::linesOf(Kind kind, const ResourceKey& loaded) const {
+    for (const Applied& a : applied)
+        if (a.kind == kind && sameResource(kind, a.loaded, loaded))
+            return a.lines;
+    return 0;
 }
 
 QString correctionStatus(const CorrectionOutcome& outcome) {

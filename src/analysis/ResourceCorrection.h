@@ -1,14 +1,17 @@
 #pragma once
 // Renaming resources across the whole project. The four lists of distinct resources are kept with
-// their keys as loaded; the user overwrites a description (or unit, or category), and applying
-// gives every line of the old key the new one. Where the new key already has lines, the renamed
-// lines also take the price of its first line, so that the two resources become one.
+// their keys as loaded, and the lines they were made of; the user overwrites a description (or
+// unit, or category), and applying gives every line that carried the old key when the lists were
+// loaded the new one, all corrections at once: a swap exchanges two keys, a chain A to B, B to C
+// moves A's lines to B and B's to C. Where the new key had lines, the renamed lines also take the
+// price of its first line as loaded, so that the two resources become one.
 //
 // Materials and transport go together: a correction typed on a material is also written on the
 // transport row of the same old key, so that an item's transport lines keep mirroring its
 // material lines.
 
 #include "analysis/ResourceKeys.h"
+#include "store/LoadedRows.h"
 
 #include <QList>
 #include <QString>
@@ -36,6 +39,9 @@ public:
     static CorrectionSheet load(store::Database& db);
 
     const QList<CorrectionRow>& rows(Kind kind) const { return rows_[kindIndex(kind)]; }
+    // The kind's lines when the sheet was loaded: description, unit or category (not for
+    // equipment), price.
+    const store::LoadedRows& lines(Kind kind) const { return lines_[kindIndex(kind)]; }
     void setRows(Kind kind, QList<CorrectionRow> rows) { rows_[kindIndex(kind)] = std::move(rows); }
 
     // Whether the user may type in that column of the kind's list (transport: never; equipment:
@@ -56,6 +62,7 @@ private:
     int transportRowFor(int materialIndex) const;
 
     std::array<QList<CorrectionRow>, 4> rows_;
+    std::array<store::LoadedRows, 4> lines_;
 };
 
 struct CorrectionOutcome {
@@ -64,12 +71,20 @@ struct CorrectionOutcome {
     int corrections = 0;        // rows applied
     std::array<int, 4> lines{}; // lines renamed, per kind
     int merged = 0;             // rows whose new key already existed
+    struct Applied {
+        Kind kind;
+        ResourceKey loaded;
+        int lines = 0;
+    };
+    QList<Applied> applied; // per correction, the lines it renamed
     int totalLines() const { return lines[0] + lines[1] + lines[2] + lines[3]; }
+    int linesOf(Kind kind, const ResourceKey& loaded) const;
 };
 
 // Applies every correction of the four lists in the order materials, equipment, labour,
 // transport, each list from its first row up to the first row without a description, all in one
-// transaction. Never throws: a store failure rolls everything back and is reported.
+// transaction, after checking that the lines of every old and new key are still as loaded. Never
+// throws: a store failure or a change made meanwhile rolls everything back and is reported.
 CorrectionOutcome applyCorrections(store::Database& db, const CorrectionSheet& sheet);
 
 // "N corrección(es): M línea(s) cambiada(s)", for status lines.

@@ -2,9 +2,11 @@
 
 #include "engine/Numbers.h"
 #include "store/Database.h"
+#include "store/LoadedRows.h"
 #include "store/TextCompare.h"
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <vector>
 
@@ -31,34 +33,43 @@ QString itemKey(const QString& code, const QString& item) {
 
 struct StoredLine {
     QByteArray sortKey; // description as UTF-8, ordered as the store orders text
+    qint64 row = 0;
+    QString code;
+    QString item;
     QString description;
     QString category;
     double yield = 0;
 };
 
-bool sameLine(const QString& descriptionA, const QString& categoryA, const QString& descriptionB,
-              const QString& categoryB) {
-    return store::text::equalFolded(descriptionA, descriptionB) &&
-           store::text::equalFolded(categoryA, categoryB);
+StoredLine readLine(const store::RecordSet& rs, const TableFields& f) {
+    StoredLine line;
+    line.row = rs.rowId();
+    line.code = rs.text("CodigoPres");
+    line.item = rs.text("ItemPres");
+    line.description = rs.text(f.description);
+    line.category = f.category.isEmpty() ? QString() : rs.text(f.category);
+    line.yield = rs.number(f.yield);
+    return line;
+}
+
+store::RecordSet openLines(store::Database& db, const TableFields& f) {
+    const QString fields = "CodigoPres, ItemPres, " + f.description +
+                           (f.category.isEmpty() ? "" : ", " + f.category) + ", " + f.yield;
+    return db.openRecordSet("SELECT " + fields + " FROM " + f.table);
 }
 
 // The kind's lines of every item, in stored order within each item, then by description with
 // equal descriptions kept in stored order (as "ORDER BY" the description gives them).
 QHash<QString, std::vector<StoredLine>> linesByItem(store::Database& db, YieldKind kind) {
     const TableFields& f = fieldsOf(kind);
-    const QString fields = "CodigoPres, ItemPres, " + f.description +
-                           (f.category.isEmpty() ? "" : ", " + f.category) + ", " + f.yield;
-    store::RecordSet rs = db.openRecordSet("SELECT " + fields + " FROM " + f.table);
+    store::RecordSet rs = openLines(db, f);
     QHash<QString, std::vector<StoredLine>> byItem;
     for (; !rs.eof(); rs.moveNext()) {
         if (rs.isNull("CodigoPres") || rs.isNull("ItemPres"))
             continue; // a query by item never finds it
-        StoredLine line;
-        line.description = rs.text(f.description);
+        StoredLine line = readLine(rs, f);
         line.sortKey = line.description.toUtf8();
-        line.category = f.category.isEmpty() ? QString() : rs.text(f.category);
-        line.yield = rs.number(f.yield);
-        byItem[itemKey(rs.text("CodigoPres"), rs.text("ItemPres"))].push_back(std::move(line));
+        byItem[itemKey(line.code, line.item)].push_back(std::move(line));
     }
     for (auto& lines : byItem) {
         std::stable_sort(lines.begin(), lines.end(), [](const StoredLine& a, const StoredLine& b) {
@@ -71,7 +82,6 @@ QHash<QString, std::vector<StoredLine>> linesByItem(store::Database& db, YieldKi
 
 void appendItemLines(QList<YieldLine>& out, const std::vector<StoredLine>& lines, const QString& code,
                      const QString& item, const QString& itemDescription) {
-    const qsizetype first = out.size();
     for (const StoredLine& line : lines) {
         YieldLine row;
         row.code = code;
@@ -81,45 +91,63 @@ void appendItemLines(QList<YieldLine>& out, const std::vector<StoredLine>& lines
         row.category = line.category;
         row.yield = engine::formatNumber(line.yield, engine::kFormatoCoeficiente);
         row.loadedYield = row.yield;
-        for (qsizetype i = first; i < out.size(); ++i)
-            if (sameLine(out[i].description, out[i].category, row.description, row.category))
-                ++row.occurrence;
+        row.row = line.row;
+        row.storedYield = line.yield;
         out.append(std::move(row));
     }
 }
 
-// The record of a row among its item's lines in stored order, or false when it is gone.
-bool moveToLine(store::RecordSet& lines, YieldKind kind, const YieldLine& row) {
-    const TableFields& f = fieldsOf(kind);
-    int seen = 0;
-    if (lines.recordCount() > 0)
-        lines.moveFirst();
-    for (; !lines.eof(); lines.moveNext()) {
-        const QString category = f.category.isEmpty() ? QString() : lines.text(f.category);
-        if (sameLine(lines.text(f.description), category, row.description, row.category) &&
-            seen++ == row.occurrence)
-            return true;
-    }
-    return false;
+// The line still holds what the sheet read: its item, its resource and its yield.
+bool stillAsRead(const StoredLine& stored, const YieldLine& row) {
+    return stored.code == row.code && stored.item == row.item && stored.description == row.description &&
+           stored.category == row.category && stored.yield == row.storedYield;
 }
 
-int saveKind(store::Database& db, YieldKind kind, const QList<YieldLine>& rows, QStringList& missing) {
+QString nameOf(const YieldLine& row) {
+    return QStringLiteral("%1 %2: %3").arg(row.code, row.item, row.description);
+}
+
+// Every changed yield into its own line, after checking that each of those lines is as read.
+using StoredYields = std::vector<std::pair<YieldLine*, double>>;
+
+int saveKind(store::Database& db, YieldKind kind, QList<YieldLine>& rows, QStringList& missing,
+             StoredYields& stored) {
     const TableFields& f = fieldsOf(kind);
+    QHash<qint64, YieldLine*> wanted;
+    for (YieldLine& row : rows)
+        if (row.isChanged())
+            wanted.insert(row.row, &row);
+    if (wanted.isEmpty())
+        return 0;
+    store::RecordSet lines = openLines(db, f);
+    QStringList changed;
+    QSet<qint64> found;
+    for (; !lines.eof(); lines.moveNext()) {
+        const auto it = wanted.constFind(lines.rowId());
+        if (it == wanted.constEnd())
+            continue;
+        found.insert(it.key());
+        if (!stillAsRead(readLine(lines, f), **it))
+            changed << nameOf(**it);
+    }
+    if (!changed.isEmpty())
+        throw store::StaleDataError(
+            store::changedMeanwhileMessage(QStringLiteral("Las líneas ") + changed.join(", ")));
     int written = 0;
-    for (const YieldLine& row : rows) {
-        if (!row.isChanged())
+    for (lines.moveFirst(); !lines.eof(); lines.moveNext()) {
+        YieldLine* row = wanted.value(lines.rowId());
+        if (!row)
             continue;
-        store::RecordSet lines = db.openRecordSet(
-            "SELECT * FROM " + f.table + " WHERE CodigoPres = ? and ItemPres = ?", {row.code, row.item});
-        if (!moveToLine(lines, kind, row)) {
-            missing.append(QStringLiteral("%1 %2: %3").arg(row.code, row.item, row.description));
-            continue;
-        }
+        const double yield = engine::ConvertirNumeroOCero(row->yield);
         lines.edit();
-        lines.setValue(f.yield, engine::ConvertirNumeroOCero(row.yield));
+        lines.setValue(f.yield, yield);
         lines.update();
+        stored.emplace_back(row, lines.number(f.yield));
         ++written;
     }
+    for (const YieldLine* row : std::as_const(wanted))
+        if (!found.contains(row->row))
+            missing.append(nameOf(*row));
     return written;
 }
 
@@ -167,13 +195,16 @@ QString yieldCellText(const QString& typed) {
     return value ? engine::FormatoTresDecimales(*value) : QStringLiteral("0.000");
 }
 
-YieldSaveOutcome saveYields(store::Database& db, const YieldSheet& sheet) {
+YieldSaveOutcome saveYields(store::Database& db, YieldSheet& sheet) {
     YieldSaveOutcome outcome;
     try {
         store::Transaction transaction(db);
-        outcome.written = saveKind(db, YieldKind::Equipment, sheet.equipment, outcome.missing) +
-                          saveKind(db, YieldKind::Labour, sheet.labour, outcome.missing);
+        StoredYields stored;
+        outcome.written = saveKind(db, YieldKind::Equipment, sheet.equipment, outcome.missing, stored) +
+                          saveKind(db, YieldKind::Labour, sheet.labour, outcome.missing, stored);
         transaction.commit();
+        for (const auto& [row, yield] : stored)
+            row->storedYield = yield;
         outcome.ok = true;
     } catch (const store::StoreError& e) {
         outcome = YieldSaveOutcome{};

@@ -2,9 +2,10 @@
 // The yields of every equipment and labour line of the project in one place: the lines of all
 // budget items in budget order (within an item, by description), with only the yield to retype.
 //
-// A row knows its line by the item (CodigoPres, ItemPres), the line's description (and category)
-// and which of the item's lines with that description it is, never by its position in the grid,
-// so a line added or removed elsewhere since the sheet was read cannot take another line's yield.
+// A row knows its line by the engine's row number, never by its description or its position in the
+// grid, so a line added or removed elsewhere since the sheet was read cannot take another line's
+// yield; the save checks that the line still holds what was read (a number reused since shows as a
+// changed line).
 
 #include <QList>
 #include <QString>
@@ -20,10 +21,11 @@ struct YieldLine {
     QString item;
     QString itemDescription;
     QString description;
-    QString category;    // labour only
-    QString yield;       // as shown: "##0.000" when read, "###,##0.000" once typed
-    QString loadedYield; // as read or last saved
-    int occurrence = 0;  // among the item's lines with the same description (and category)
+    QString category;       // labour only
+    QString yield;          // as shown: "##0.000" when read, "###,##0.000" once typed
+    QString loadedYield;    // as read or last saved
+    qint64 row = 0;         // the stored line
+    double storedYield = 0; // as read or last saved, exactly
     // By value: "1234.500" as read and "1,234.500" as typed are the same yield.
     bool isChanged() const;
 };
@@ -57,8 +59,10 @@ struct YieldSaveOutcome {
     QStringList missing; // changed rows whose line is no longer in the project
 };
 
-// Stores the changed yields, all in one transaction; lines no longer in the project are listed
-// and left out. Never throws: a store failure rolls everything back and is reported.
-YieldSaveOutcome saveYields(store::Database& db, const YieldSheet& sheet);
+// Stores the changed yields, each into the line it was typed on, all in one transaction; lines no
+// longer in the project are listed and left out. A line that is there but changed since it was
+// read (its item, description, category or yield) refuses the whole save. Never throws: a store
+// failure rolls everything back and is reported.
+YieldSaveOutcome saveYields(store::Database& db, YieldSheet& sheet);
 
 } // namespace korvex::analysis

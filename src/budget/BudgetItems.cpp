@@ -20,9 +20,20 @@ QString claveComparable(const ClaveItem& clave) {
 }
 
 double cantidadAGrabar(const FilaPresupuesto& fila) {
-    if (fila.cantidadCargada && fila.cantidad == engine::FormatoMoneda(*fila.cantidadCargada))
+    if (fila.cantidadCargada && !fila.cantidadTecleada &&
+        fila.cantidad == engine::FormatoMoneda(*fila.cantidadCargada))
         return *fila.cantidadCargada;
     return engine::ConvertirNumeroOCero(fila.cantidad);
+}
+
+const QStringList& camposComparados() {
+    static const QStringList campos{"CodigoPres", "ItemPres",     "DescripcionPres",
+                                    "UnidadPres", "CantidadPres", "GruposPres"};
+    return campos;
+}
+
+QString nombreDeItem(const QVariantList& valores) {
+    return QString("%1 %2").arg(valores.value(0).toString(), valores.value(1).toString()).trimmed();
 }
 
 void borrarLineas(store::Database& db, const QList<ClaveItem>& claves) {
@@ -140,7 +151,7 @@ void FilaPresupuesto::ponerCelda(int columna, const QString& texto) {
 }
 
 QString cantidadMostrada(const QString& tecleado) {
-    return engine::FormatoMoneda(engine::Redondear(engine::ConvertirNumeroOCero(tecleado), 2));
+    return engine::FormatoMoneda(engine::ConvertirNumeroOCero(tecleado));
 }
 
 HojaPresupuesto::HojaPresupuesto() {
@@ -176,6 +187,10 @@ FilaPresupuesto& HojaPresupuesto::filaEditable(int r) {
 void HojaPresupuesto::escribir(int r, int columna, const QString& texto) {
     if (r < 1 || columna < kColCodigo || columna > kColCantidad)
         return;
+    if (columna == kColCantidad && !filaEditable(r).cantidadTecleada) {
+        filaEditable(r).cantidadTecleada = true;
+        modificada_ = true;
+    }
     ponerTexto(r, columna, columna == kColCantidad ? cantidadMostrada(texto) : texto);
 }
 
@@ -244,6 +259,7 @@ void HojaPresupuesto::marcarGrabada() {
     for (FilaPresupuesto& fila : filas_) {
         if (fila.esItem()) {
             fila.cantidadCargada = cantidadAGrabar(fila);
+            fila.cantidadTecleada = false;
             fila.codigoCargado = fila.codigo;
             fila.itemCargado = fila.item;
         }
@@ -292,6 +308,16 @@ QVector<FilaPresupuesto> leerPresupuesto(store::Database& db) {
     return filas;
 }
 
+store::LoadedRows leerCargados(store::Database& db) {
+    return store::LoadedRows::read(db, "Presupuesto", camposComparados(), {}, {}, "Indice");
+}
+
+HojaPresupuesto cargarHoja(store::Database& db) {
+    HojaPresupuesto hoja(leerPresupuesto(db));
+    hoja.ponerCargados(leerCargados(db));
+    return hoja;
+}
+
 QString revisarFilas(const HojaPresupuesto& hoja) {
     QHash<QString, int> vistas;
     for (int r = 1; r <= hoja.filas(); ++r) {
@@ -322,11 +348,14 @@ ResultadoGrabacion grabarPresupuesto(store::Database& db, HojaPresupuesto& hoja)
         return {false, rechazo, "Advertencia", 0};
     try {
         store::Transaction transaccion(db);
+        hoja.cargados().checkByKey(db, 2, nombreDeItem, "Los rubros ");
         borrarLineas(db, hoja.eliminados());
         db.execute("DELETE * FROM Presupuesto");
         agregarItems(db, hoja);
         reclavarLineas(db, hoja);
+        store::LoadedRows grabados = leerCargados(db);
         transaccion.commit();
+        hoja.ponerCargados(std::move(grabados));
     } catch (const store::StoreError& error) {
         return {false, error.message(), QString(), 0};
     }

@@ -4,6 +4,7 @@
 // that rewrites Presupuesto and carries each item's analysis lines along with its key.
 
 #include "store/Database.h"
+#include "store/LoadedRows.h"
 
 #include <QList>
 #include <QString>
@@ -43,9 +44,11 @@ struct FilaPresupuesto {
     QString codigoCargado; // the key as stored; empty for a row typed since loading
     QString itemCargado;
     QString grupo; // GruposPres, carried along unchanged
-    // The exact stored quantity: saved as it was while the cell still shows it, so quantities
-    // with more decimals than the grid shows are not rounded by a save that did not touch them.
+    // The exact stored quantity: saved as it was until the user types a quantity in the cell,
+    // so quantities with more decimals than the grid shows are not rounded by a save that did
+    // not touch them. A typed quantity is saved as shown, even when its text is the one shown.
     std::optional<double> cantidadCargada;
+    bool cantidadTecleada = false;
 
     bool esItem() const;   // has a code: an item row (an empty row otherwise)
     bool enBlanco() const; // nothing typed and nothing loaded
@@ -57,7 +60,8 @@ struct FilaPresupuesto {
 };
 
 // What a cell of the quantity column shows for a typed text: "0.00" for an empty text or one that
-// is not a number, otherwise the number with two decimals.
+// is not a number, otherwise the number as the display pattern shows it ("1.2349999" is 1.23,
+// "-1.235" is -1.24); that value is the one stored.
 QString cantidadMostrada(const QString& tecleado);
 
 // The rows of the editor, numbered as the grid numbers them: row 1 is the first item. The sheet
@@ -92,6 +96,10 @@ public:
     int completarMovimiento(int destino);
 
     const QList<ClaveItem>& eliminados() const { return eliminados_; }
+    // The stored items as the sheet was loaded: the save rewrites the table only while they are
+    // still so.
+    const store::LoadedRows& cargados() const { return cargados_; }
+    void ponerCargados(store::LoadedRows cargados) { cargados_ = std::move(cargados); }
     bool modificada() const { return modificada_; }
     // After a successful save: the stored state is now what the sheet shows.
     void marcarGrabada();
@@ -105,6 +113,7 @@ private:
 
     QVector<FilaPresupuesto> filas_;
     QList<ClaveItem> eliminados_;
+    store::LoadedRows cargados_;
     int marcada_ = 0;
     bool modificada_ = false;
 };
@@ -112,6 +121,10 @@ private:
 // The items of Presupuesto in budget order (ascending Indice), as rows of the editor.
 // Throws store::StoreError.
 QVector<FilaPresupuesto> leerPresupuesto(store::Database& db);
+// The sheet of the stored items, with what the save checks. Throws store::StoreError.
+HojaPresupuesto cargarHoja(store::Database& db);
+// The stored items as a save compares them (every field but the derived TotalPres).
+store::LoadedRows leerCargados(store::Database& db);
 
 struct ResultadoGrabacion {
     bool ok = true;
@@ -120,10 +133,11 @@ struct ResultadoGrabacion {
     int items = 0;
 };
 
-// Checks every row, then in one transaction deletes the analysis lines of the deleted items,
-// rewrites Presupuesto in row order and moves the lines of every item whose code or number
-// changed to its new key. On a refusal or a database failure nothing is written. On success the
-// sheet is marked saved.
+// Checks every row, then in one transaction checks that the stored items are still the ones the
+// sheet loaded, deletes the analysis lines of the deleted items, rewrites Presupuesto in row order
+// and moves the lines of every item whose code or number changed to its new key. On a refusal,
+// items changed meanwhile or a database failure nothing is written. On success the sheet is
+// marked saved.
 ResultadoGrabacion grabarPresupuesto(store::Database& db, HojaPresupuesto& hoja);
 
 // The refusal for the first row that cannot be saved, or an empty text when all can.

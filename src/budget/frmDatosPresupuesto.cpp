@@ -41,7 +41,7 @@ frmDatosPresupuesto::frmDatosPresupuesto(const ui::WindowContext& context, QWidg
     ui::hookWheel(this);
     try {
         db_ = store::Database::openProject(projectFolder_);
-        hoja_ = HojaPresupuesto(leerPresupuesto(db_));
+        hoja_ = cargarHoja(db_);
     } catch (const store::StoreError& error) {
         ui::messages::failure(this, error.message());
     }

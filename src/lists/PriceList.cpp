@@ -137,6 +137,7 @@ PriceList PriceList::fromTotals(TipoRecurso kind, const std::vector<engine::Tota
         row.description = resource.descripcion;
         row.second = list.layout().hasSecond() ? resource.unidad : QString();
         row.price = FormatoMoneda(resource.precio);
+        row.loadedPrice = row.price;
         row.quantity = engine::formatNumber(resource.cantidad, quantityFormat);
         row.total = roundedTotal(row.price, row.quantity);
         list.rows_.push_back(std::move(row));
@@ -145,7 +146,28 @@ PriceList PriceList::fromTotals(TipoRecurso kind, const std::vector<engine::Tota
 }
 
 PriceList PriceList::load(const QString& projectFolder, TipoRecurso kind) {
-    return fromTotals(kind, engine::TotalesRecursos(projectFolder, kind));
+    PriceList list = fromTotals(kind, engine::TotalesRecursos(projectFolder, kind));
+    store::Database db = store::Database::openProject(projectFolder);
+    list.lines_ = readLines(db, kind);
+    return list;
+}
+
+store::LoadedRows readLines(store::Database& db, TipoRecurso kind) {
+    const ListLayout& l = layoutOf(kind);
+    QStringList fields{l.descField};
+    if (l.hasSecond())
+        fields << l.secondField;
+    fields << l.priceField;
+    return store::LoadedRows::read(db, l.table, fields);
+}
+
+void PriceList::markSaved(store::LoadedRows lines) {
+    for (PriceRow& r : rows_) {
+        r.loadedPrice = r.price;
+        r.typed = false;
+    }
+    lines_ = std::move(lines);
+    modified_ = false;
 }
 
 QString PriceList::cell(int index, int col) const {
@@ -177,6 +199,7 @@ bool PriceList::commitPrice(int index, const QString& typed) {
     if (!std::isfinite(total))
         return false;
     r.total = FormatoMoneda(total);
+    r.typed = true;
     const QString shown = FormatoMoneda(*price);
     if (shown != r.price)
         modified_ = true;

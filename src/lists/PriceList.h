@@ -5,6 +5,7 @@
 // those texts (a price of 12.345 shows, totals and is saved as 12.35).
 
 #include "engine/Engine.h"
+#include "store/LoadedRows.h"
 
 #include <QList>
 #include <QString>
@@ -55,6 +56,10 @@ struct PriceRow {
     QString price;
     QString quantity;
     QString total;
+    QString loadedPrice; // the price as loaded or last saved
+    bool typed = false;  // a price was typed over it since
+    // The save writes the price of a row the user changed, and only those.
+    bool changed() const { return typed || price != loadedPrice; }
 };
 
 class PriceList {
@@ -88,16 +93,27 @@ public:
     bool isModified() const { return modified_; }
     void setModified(bool modified) { modified_ = modified; }
 
+    // The kind's lines as they were when the list was loaded (or last saved): description,
+    // unit or category, price. A save checks them before it writes.
+    const store::LoadedRows& loadedLines() const { return lines_; }
+    void setLoadedLines(store::LoadedRows lines) { lines_ = std::move(lines); }
+    // After a save: the shown prices are the stored ones.
+    void markSaved(store::LoadedRows lines);
+
 private:
     TipoRecurso kind_;
     std::vector<PriceRow> rows_;
     bool modified_ = false;
+    store::LoadedRows lines_;
 };
 
 using PriceLists = std::array<PriceList, 4>;
 PriceLists emptyPriceLists();
-// The four lists of the project, in the order of kListKinds. Throws store::StoreError.
+// The four lists of the project, in the order of kListKinds, with the lines they were made of.
+// Throws store::StoreError.
 PriceLists loadPriceLists(const QString& projectFolder);
+// The lines of a kind's table as a save checks them.
+store::LoadedRows readLines(store::Database& db, TipoRecurso kind);
 
 // A list as tab-separated text: its title, the column headers, one line per row and the total.
 QString listText(const PriceList& list);

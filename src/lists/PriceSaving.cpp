@@ -5,27 +5,52 @@
 #include "store/TextCompare.h"
 
 #include <QHash>
+#include <optional>
 
 namespace korvex::lists {
 
 namespace {
 
-// The price each resource of the list ends with: its last row's.
+// The price each resource the user changed ends with: its last changed row's.
 QHash<QString, double> pricesToWrite(const PriceList& list) {
     QHash<QString, double> prices;
     for (int i = 0; i < list.size(); ++i) {
         const PriceRow& row = list.row(i);
-        if (!row.description.isEmpty())
+        if (!row.description.isEmpty() && row.changed())
             prices.insert(store::text::resourceKey(row.description, row.second),
                           engine::ConvertirNumeroOCero(row.price));
     }
     return prices;
 }
 
+// The lines of the changed resources must be the ones the list was made of, as they were.
+void checkLines(store::Database& db, const PriceList& list, const QHash<QString, double>& prices) {
+    const bool second = list.layout().hasSecond();
+    const auto keyOf = [second](const QVariantList& values) -> std::optional<QString> {
+        const QVariant& description = values[0];
+        const QVariant unit = second ? values[1] : QVariant(QString());
+        if (description.isNull() || unit.isNull())
+            return std::nullopt;
+        return store::text::resourceKey(description.toString(), unit.toString());
+    };
+    list.loadedLines().check(
+        db,
+        [&](const QVariantList& values) {
+            const auto key = keyOf(values);
+            return key && prices.contains(*key);
+        },
+        [second](const QVariantList& values) {
+            return second ? QStringLiteral("%1 (%2)").arg(values[0].toString(), values[1].toString())
+                          : values[0].toString();
+        },
+        QStringLiteral("Las líneas de "));
+}
+
 int saveKind(store::Database& db, const PriceList& list) {
     const QHash<QString, double> prices = pricesToWrite(list);
     if (prices.isEmpty())
         return 0;
+    checkLines(db, list, prices);
     const ListLayout& l = list.layout();
     const QString fields =
         l.descField + (l.hasSecond() ? ", " + l.secondField : QString()) + ", " + l.priceField;
@@ -68,7 +93,7 @@ const char* kindLabel(TipoRecurso kind) {
 
 } // namespace
 
-PriceSaveOutcome savePrices(store::Database& db, const PriceLists& lists) {
+PriceSaveOutcome savePrices(store::Database& db, PriceLists& lists) {
     PriceSaveOutcome outcome;
     TipoRecurso current = TipoRecurso::Material;
     try {
@@ -78,7 +103,13 @@ PriceSaveOutcome savePrices(store::Database& db, const PriceLists& lists) {
             outcome.lines[static_cast<std::size_t>(kindIndex(kind))] =
                 saveKind(db, lists[static_cast<std::size_t>(kindIndex(kind))]);
         }
+        std::array<store::LoadedRows, 4> saved;
+        for (TipoRecurso kind : kListKinds)
+            saved[static_cast<std::size_t>(kindIndex(kind))] = readLines(db, kind);
         transaction.commit();
+        for (TipoRecurso kind : kListKinds)
+            lists[static_cast<std::size_t>(kindIndex(kind))].markSaved(
+                std::move(saved[static_cast<std::size_t>(kindIndex(kind))]));
         outcome.ok = true;
     } catch (const store::StoreError& e) {
         outcome = PriceSaveOutcome{};

@@ -1,8 +1,8 @@
 #pragma once
-// Saving the resource lists (F9): the price of every row is written into every line of every
-// analysis that uses its resource, the four kinds in one transaction, so that a failure leaves
-// every stored price as it was. Where one resource shows at two prices, the lower row is saved
-// last and its price is the one every line ends with.
+// Saving the resource lists (F9): the price of every row the user changed is written into every
+// line of every analysis that uses its resource, the four kinds in one transaction, so that a
+// failure leaves every stored price as it was. Where one resource shows at two prices and both
+// were changed, the lower row is saved last and its price is the one every line ends with.
 
 #include "lists/PriceList.h"
 
@@ -22,9 +22,11 @@ struct PriceSaveOutcome {
     int total() const { return lines[0] + lines[1] + lines[2] + lines[3]; }
 };
 
-// Never throws: a store failure rolls everything back and is reported. Lines already at their
-// row's price are left as they are.
-PriceSaveOutcome savePrices(store::Database& db, const PriceLists& lists);
+// Writes the rows whose price the user changed into the lines of their resource, after checking
+// that those lines are still the ones the list was made of, at the prices it loaded. Never
+// throws: a store failure or a change made meanwhile rolls everything back and is reported.
+// Lines already at their row's price are left as they are. On success the lists are marked saved.
+PriceSaveOutcome savePrices(store::Database& db, PriceLists& lists);
 
 // What `korvex reprice` does: the four lists loaded, one kind's prices raised by percent as F6
 // does, and all four saved as F9 does.

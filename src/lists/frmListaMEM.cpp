@@ -284,8 +284,6 @@ bool frmListaMEM::GrabarPrecios() {
         setStatus(outcome.message.section('\n', 0, 0));
         return false;
     }
-    for (PriceList& l : lists_)
-        l.setModified(false);
     setStatus(savedPricesStatus(outcome));
     return true;
 }

@@ -557,6 +557,15 @@ double RecordSet::number(const QString& field) const {
     return v.toDouble();
 }
 
+qint64 RecordSet::rowId() const {
+    if (!impl_)
+        closedRecordSet();
+    impl_->requireEditable("rowId");
+    if (!impl_->hasCurrent())
+        throw StoreError(QStringLiteral("No hay registro actual"));
+    return impl_->rowIds[impl_->position];
+}
+
 bool RecordSet::boolean(const QString& field) const {
     return number(field) != 0;
 }

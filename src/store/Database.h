@@ -103,6 +103,8 @@ public:
     QString text(const QString& field) const;  // "" for Null
     double number(const QString& field) const; // 0 for Null
     bool boolean(const QString& field) const;  // Null and 0 are false
+    // The engine's number of the current record, on a query of one table. Throws StoreError.
+    qint64 rowId() const;
 
     void addNew();
     void edit();

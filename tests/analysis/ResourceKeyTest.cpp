@@ -94,12 +94,13 @@ TEST(OneResourceKey, EveryPartGroupsTheLinesTheStoresQueryGroups) {
         if (row.kind != formula::SymbolRowKind::Material)
             continue;
         ++materialRows;
-        if (row.descripcion == "sierra")
+        if (row.descripcion == "sierra") {
             EXPECT_EQ(row.simbolo, "");
-        if (row.descripcion == kLongS)
+        } else if (row.descripcion == kLongS) {
             EXPECT_EQ(row.simbolo, "S");
-        if (row.descripcion.compare("cemento", Qt::CaseInsensitive) == 0)
+        } else if (row.descripcion.compare("cemento", Qt::CaseInsensitive) == 0) {
             EXPECT_EQ(row.simbolo, "C");
+        }
     }
     EXPECT_EQ(materialRows, 7); // one per resource and price: cement is at two prices
 

@@ -84,7 +84,7 @@ protected:
         }
     }
 
-    HojaPresupuesto load() { return HojaPresupuesto(leerPresupuesto(db)); }
+    HojaPresupuesto load() { return cargarHoja(db); }
     bool save(HojaPresupuesto& hoja) { return grabarPresupuesto(db, hoja).ok; }
 };
 
@@ -214,3 +214,55 @@ TEST_F(BudgetSave, RefusesRowsItCannotStoreAndWritesNothing) {
 }
 
 } // namespace
+
+TEST_F(BudgetSave, ASecondCopyRefusesToOverwriteItemsChangedMeanwhile) {
+    fiveItems();
+    HojaPresupuesto first = load();
+    HojaPresupuesto second = load();
+    first.escribir(6, kColCodigo, "B1"); // added by the first copy
+    first.escribir(6, kColCantidad, "2");
+    ASSERT_TRUE(save(first));
+
+    // The second copy would delete B1 by rewriting the table: refused, nothing written.
+    second.escribir(1, kColDescripcion, "Otro");
+    const ResultadoGrabacion refused = grabarPresupuesto(db, second);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.message,
+              "Los rubros B1 cambiaron desde que abrió la ventana; ciérrela y vuelva a abrirla");
+    EXPECT_EQ(storedItems(), QStringList({"A1/1", "A2/1", "A3/1", "A4/1", "A5/1", "B1/"}));
+    EXPECT_EQ(load().celda(1, kColDescripcion), "Rubro");
+
+    // A field changed elsewhere names its item; a recalculation meanwhile (TotalPres) does not count.
+    HojaPresupuesto third = load();
+    db.execute("UPDATE Presupuesto SET TotalPres = 99");
+    db.execute("UPDATE Presupuesto SET CantidadPres = 7 WHERE CodigoPres = 'A2'");
+    third.escribir(1, kColDescripcion, "Otro");
+    EXPECT_EQ(grabarPresupuesto(db, third).message,
+              "Los rubros A2 1 cambiaron desde que abrió la ventana; ciérrela y vuelva a abrirla");
+    HojaPresupuesto fourth = load();
+    db.execute("UPDATE Presupuesto SET TotalPres = 98");
+    fourth.escribir(1, kColDescripcion, "Otro");
+    EXPECT_TRUE(save(fourth));
+    fourth.escribir(2, kColDescripcion, "Y otro"); // the copy goes on from what it saved
+    EXPECT_TRUE(save(fourth));
+}
+
+TEST_F(BudgetSave, ARetypedQuantityIsStoredAsShown) {
+    item("A1", "1", "Rubro", 1.23456);
+    item("A2", "1", "Rubro", 2.5);
+    HojaPresupuesto hoja = load();
+    EXPECT_EQ(hoja.celda(1, kColCantidad), "1.23");
+    hoja.escribir(1, kColCantidad, "1.23"); // the text shown, typed again
+    EXPECT_TRUE(hoja.modificada());
+    hoja.escribir(2, kColCantidad, "1.2349999");
+    EXPECT_EQ(hoja.celda(2, kColCantidad), "1.23");
+    hoja.escribir(3, kColCodigo, "A3");
+    hoja.escribir(3, kColCantidad, "-1.235");
+    EXPECT_EQ(hoja.celda(3, kColCantidad), "-1.24");
+    ASSERT_TRUE(save(hoja));
+    auto rs = db.openRecordSet("SELECT CantidadPres FROM Presupuesto ORDER BY Indice");
+    QList<double> stored;
+    for (; !rs.eof(); rs.moveNext())
+        stored << rs.number("CantidadPres");
+    EXPECT_EQ(stored, (QList<double>{1.23, 1.23, -1.24}));
+}

@@ -60,9 +60,15 @@ TEST(PriceList, TwoPricesOfOneMaterialAreTwoRowsAndTheLowerRowSetsEveryLine) {
                            "Cemento|saco|8.00|1.000|8.00"}));
     EXPECT_DOUBLE_EQ(of(lists, TipoRecurso::Material).total(), 232.0);
 
+    // Nothing typed, nothing written: a resource at two prices stays so.
+    const QStringList before = p.all("Materiales", kMat);
+    EXPECT_EQ(savePrices(p.db, lists).total(), 0);
+    EXPECT_EQ(p.all("Materiales", kMat), before);
+
+    // A price typed on one row goes into every line of its resource, whatever its price.
+    ASSERT_TRUE(of(lists, TipoRecurso::Material).commitPrice(1, "12"));
     const PriceSaveOutcome saved = savePrices(p.db, lists);
     ASSERT_TRUE(saved.ok) << saved.message.toStdString();
-    // Both rows update the same lines; the lower one is written last.
     EXPECT_EQ(p.all("Materiales", kMat),
               QStringList({"CodigoPres=A1|DescripcionMat=Cemento|UnidadMat=kg|PrecioUniMat=12",
                            "CodigoPres=A1|DescripcionMat=Cemento|UnidadMat=kg|PrecioUniMat=12",
@@ -72,7 +78,7 @@ TEST(PriceList, TwoPricesOfOneMaterialAreTwoRowsAndTheLowerRowSetsEveryLine) {
     EXPECT_EQ(saved.lines, (std::array<int, 4>{2, 0, 0, 0}));
     EXPECT_EQ(savedPricesStatus(saved), "Precios grabados: 2 línea(s) cambiada(s)");
     // Saving again finds nothing to change.
-    EXPECT_EQ(savePrices(p.db, loadPriceLists(p.folder)).total(), 0);
+    EXPECT_EQ(savePrices(p.db, lists).total(), 0);
 }
 
 TEST(PriceList, EquipmentGroupsByDescriptionAndCostLabourByDescriptionAndCategory) {
@@ -92,15 +98,20 @@ TEST(PriceList, EquipmentGroupsByDescriptionAndCostLabourByDescriptionAndCategor
     EXPECT_EQ(rows(of(lists, TipoRecurso::ManoObra)),
               QStringList({"Peón|D2|3.50|3.00|10.50", "Peón|E2|3.00|40.00|120.00"}));
 
-    // Equipment is known by its description alone: the row saved last gives every line its cost.
+    // Equipment is known by its description alone: the changed row gives every line its cost; of
+    // two changed rows, the one saved last.
     ASSERT_TRUE(of(lists, TipoRecurso::Equipo).commitPrice(0, "14"));
     const PriceSaveOutcome saved = savePrices(p.db, lists);
     ASSERT_TRUE(saved.ok) << saved.message.toStdString();
     EXPECT_EQ(p.all("Maquinaria", kMaq),
-              QStringList({"CodigoPres=E1|ItemPres=1|DescripcionMaq=Concretera|CostoMaq=15",
-                           "CodigoPres=E1|ItemPres=2|DescripcionMaq=Concretera|CostoMaq=15",
-                           "CodigoPres=E1|ItemPres=2|DescripcionMaq=Concretera|CostoMaq=15"}));
-    EXPECT_EQ(saved.lines, (std::array<int, 4>{0, 2, 0, 0}));
+              QStringList({"CodigoPres=E1|ItemPres=1|DescripcionMaq=Concretera|CostoMaq=14",
+                           "CodigoPres=E1|ItemPres=2|DescripcionMaq=Concretera|CostoMaq=14",
+                           "CodigoPres=E1|ItemPres=2|DescripcionMaq=Concretera|CostoMaq=14"}));
+    EXPECT_EQ(saved.lines, (std::array<int, 4>{0, 3, 0, 0}));
+    ASSERT_TRUE(of(lists, TipoRecurso::Equipo).commitPrice(0, "16"));
+    ASSERT_TRUE(of(lists, TipoRecurso::Equipo).commitPrice(1, "17"));
+    EXPECT_EQ(savePrices(p.db, lists).lines, (std::array<int, 4>{0, 3, 0, 0}));
+    EXPECT_EQ(p.all("Maquinaria", {"CostoMaq"}), QStringList({"CostoMaq=17", "CostoMaq=17", "CostoMaq=17"}));
 }
 
 TEST(PriceList, TypedPricesAndPercentagesFollowTheirOwnTotalRules) {
@@ -197,4 +208,44 @@ TEST(PriceList, QuotesAndLetterCaseAreOrdinaryText) {
     EXPECT_EQ(p.all("Materiales", {"UnidadMat", "PrecioUniMat"}),
               QStringList({"UnidadMat=m'|PrecioUniMat=2", "UnidadMat=M'|PrecioUniMat=2",
                            "UnidadMat=u|PrecioUniMat=1.5"}));
+}
+
+TEST(PriceList, ASaveWritesOnlyChangedPricesAndRefusesLinesChangedMeanwhile) {
+    AnalysisProject p;
+    addItem(p, "A1", "1", 1);
+    p.addMaterial("A1", "1", "Cemento", "kg", 1, 10);
+    p.addMaterial("A1", "1", "Arena", "m3", 1, 14);
+    p.addLabour("A1", "1", "Peón", "E2", 1, 1, 3);
+    PriceLists first = loadPriceLists(p.folder);
+    PriceLists second = loadPriceLists(p.folder);
+
+    // Prices imported meanwhile into another resource are kept: only the typed row is written.
+    p.db.execute("UPDATE Materiales SET PrecioUniMat = 15 WHERE DescripcionMat = 'Arena'");
+    ASSERT_TRUE(of(first, TipoRecurso::Material).commitPrice(1, "11")); // Cemento, after Arena
+    const PriceSaveOutcome saved = savePrices(p.db, first);
+    ASSERT_TRUE(saved.ok) << saved.message.toStdString();
+    EXPECT_EQ(saved.total(), 1);
+    EXPECT_EQ(
+        p.all("Materiales", {"DescripcionMat", "PrecioUniMat"}),
+        QStringList({"DescripcionMat=Cemento|PrecioUniMat=11", "DescripcionMat=Arena|PrecioUniMat=15"}));
+
+    // The second copy changes the same resource: refused, naming it, nothing written.
+    ASSERT_TRUE(of(second, TipoRecurso::Material).commitPrice(1, "9"));
+    ASSERT_TRUE(of(second, TipoRecurso::ManoObra).commitPrice(0, "4"));
+    const PriceSaveOutcome refused = savePrices(p.db, second);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.message.contains("Las líneas de Cemento (kg) cambiaron desde que abrió la ventana; "
+                                         "ciérrela y vuelva a abrirla"))
+        << refused.message.toStdString();
+    EXPECT_EQ(p.all("ManoObra", {"SalarioMan"}), QStringList({"SalarioMan=3"}));
+
+    // A line of a changed resource added elsewhere would be left at its old price: refused too.
+    PriceLists third = loadPriceLists(p.folder);
+    p.addMaterial("A1", "1", "Cemento", "kg", 2, 11);
+    ASSERT_TRUE(of(third, TipoRecurso::Material).commitPrice(1, "12"));
+    EXPECT_FALSE(savePrices(p.db, third).ok);
+    // The first copy, saved since, goes on from what it saved.
+    ASSERT_TRUE(of(first, TipoRecurso::ManoObra).commitPrice(0, "5"));
+    EXPECT_TRUE(savePrices(p.db, first).ok);
+    EXPECT_EQ(p.all("ManoObra", {"SalarioMan"}), QStringList({"SalarioMan=5"}));
 }

@@ -271,3 +271,31 @@ TEST_F(PriceWindowTest, EveryResourceIsShownAndAMissingProjectOpensNoWindow) {
     EXPECT_EQ(messages.count(), 1);
     EXPECT_EQ(registry.findWindow("frmListaMEM"), nullptr);
 }
+
+TEST_F(PriceWindowTest, F9WritesOnlyTheTypedPriceAndRefusesWhatChangedMeanwhile) {
+    QPointer<frmListaMEM> window = open();
+    ASSERT_TRUE(window);
+    ui::Grid* materials = grid(window, "msfgMateriales");
+    // Prices copied from another project while the window is open.
+    p.db.execute("UPDATE Materiales SET PrecioUniMat = 15 WHERE DescripcionMat = 'Arena'");
+    p.db.execute("UPDATE ManoObra SET SalarioMan = 4");
+    materials->setCell(2, 2); // Cemento
+    enter("13");
+    press(Qt::Key_F9);
+    EXPECT_EQ(text(window, "lblEstado"), "Precios grabados: 2 línea(s) cambiada(s)");
+    EXPECT_EQ(p.all("Materiales", {"DescripcionMat", "PrecioUniMat"}),
+              QStringList({"DescripcionMat=Cemento|PrecioUniMat=13", "DescripcionMat=Arena|PrecioUniMat=15",
+                           "DescripcionMat=Cemento|PrecioUniMat=13"}));
+    EXPECT_EQ(p.all("ManoObra", {"SalarioMan"}), QStringList({"SalarioMan=4"}));
+
+    // Another window changed Cemento since: this one refuses and says so.
+    p.db.execute("UPDATE Materiales SET PrecioUniMat = 14 WHERE DescripcionMat = 'Cemento'");
+    materials->setCell(2, 2);
+    enter("12");
+    press(Qt::Key_F9);
+    EXPECT_TRUE(messages.lastText().contains(
+        "Las líneas de Cemento (kg) cambiaron desde que abrió la ventana; ciérrela y vuelva a abrirla"))
+        << messages.lastText().toStdString();
+    EXPECT_EQ(p.all("Materiales", {"PrecioUniMat"}),
+              QStringList({"PrecioUniMat=14", "PrecioUniMat=15", "PrecioUniMat=14"}));
+}

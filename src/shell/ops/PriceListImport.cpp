@@ -7,6 +7,7 @@
 #include "store/TextCompare.h"
 
 #include <QHash>
+#include <array>
 #include <map>
 
 namespace korvex::shell {
@@ -134,13 +135,19 @@ PriceImportOutcome importPriceList(const QString& projectFolder, const exchange:
         return outcome;
     }
     try {
+        // The lines the plan is made from; the save checks they are still so.
+        store::Database db = store::Database::openProject(projectFolder);
+        std::array<store::LoadedRows, 4> lines;
         ProjectResources resources;
-        for (TipoRecurso kind : lists::kListKinds)
+        for (TipoRecurso kind : lists::kListKinds) {
+            lines[indexOf(kind)] = lists::readLines(db, kind);
             resources[indexOf(kind)] = engine::TotalesRecursos(projectFolder, kind);
+        }
         outcome.plan = planPriceImport(reading, resources);
         if (options.dryRun || outcome.plan.updates.empty())
             return outcome;
-        store::Database db = store::Database::openProject(projectFolder);
+        for (TipoRecurso kind : lists::kListKinds)
+            outcome.plan.changed[indexOf(kind)].setLoadedLines(std::move(lines[indexOf(kind)]));
         const lists::PriceSaveOutcome saved = lists::savePrices(db, outcome.plan.changed);
         if (!saved.ok) {
             outcome.ok = false;

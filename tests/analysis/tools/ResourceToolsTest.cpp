@@ -282,4 +282,80 @@ TEST(YieldSheet, RepeatedDescriptionsInOneItemKeepTheirOwnYield) {
     ASSERT_TRUE(saveYields(p.db, sheet).ok);
     EXPECT_EQ(p.all("ManoObra", {"HorasMan", "RendimientoMan"}),
               QStringList({"HorasMan=1|RendimientoMan=1", "HorasMan=2|RendimientoMan=3"}));
+
+    // The first line deleted meanwhile: its typed yield goes nowhere, least of all to its twin.
+    sheet.markSaved();
+    sheet.labour[0].yield = "4.000";
+    p.db.execute("DELETE FROM ManoObra WHERE HorasMan = 1");
+    const YieldSaveOutcome deleted = saveYields(p.db, sheet);
+    ASSERT_TRUE(deleted.ok) << deleted.message.toStdString();
+    EXPECT_EQ(deleted.written, 0);
+    EXPECT_EQ(deleted.missing, QStringList({"A1 1: Peón"}));
+    EXPECT_EQ(p.all("ManoObra", {"HorasMan", "RendimientoMan"}),
+              QStringList({"HorasMan=2|RendimientoMan=3"}));
+
+    // A yield changed elsewhere since the sheet was read refuses the save.
+    YieldSheet again = loadYields(p.db);
+    again.labour[0].yield = "5.000";
+    p.db.execute("UPDATE ManoObra SET RendimientoMan = 6");
+    const YieldSaveOutcome refused = saveYields(p.db, again);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.message.contains("Las líneas A1 1: Peón cambiaron desde que abrió la ventana"))
+        << refused.message.toStdString();
+    EXPECT_EQ(p.all("ManoObra", {"RendimientoMan"}), QStringList({"RendimientoMan=6"}));
+}
+
+TEST(ResourceCorrection, AllCorrectionsApplyAtOnceToTheLinesOfTheirOldKeys) {
+    AnalysisProject p;
+    addPair(p, "A1", "Arena", "m3", 1, 14, 3);
+    addPair(p, "B1", "Ripio", "m3", 2, 16, 4);
+    addPair(p, "C1", "Piedra", "m3", 3, 20, 5);
+    p.addLabour("A1", "1", "Peón", "E2", 1, 1, 3);
+    p.addLabour("B1", "1", "Albañil", "D2", 1, 1, 4);
+    p.addLabour("C1", "1", "Maestro", "C1", 1, 1, 5);
+
+    CorrectionSheet sheet = CorrectionSheet::load(p.db);
+    // A swap: each resource takes the other's key and, as in any merge, its price as loaded.
+    type(sheet, Kind::Material, {"Arena", "m3"}, kDescriptionCol, "Ripio");
+    type(sheet, Kind::Material, {"Ripio", "m3"}, kDescriptionCol, "Arena");
+    // A chain: Peón to Albañil, Albañil to Capataz (a new key: its lines keep their wage).
+    type(sheet, Kind::Labour, {"Peón", "E2"}, kDescriptionCol, "Albañil");
+    type(sheet, Kind::Labour, {"Peón", "E2"}, kSecondCol, "D2");
+    type(sheet, Kind::Labour, {"Albañil", "D2"}, kDescriptionCol, "Capataz");
+    const CorrectionOutcome outcome = applyCorrections(p.db, sheet);
+    ASSERT_TRUE(outcome.ok) << outcome.message.toStdString();
+    EXPECT_EQ(outcome.lines, (std::array<int, 4>{2, 0, 2, 2}));
+    EXPECT_EQ(p.all("Materiales", {"CodigoPres", "DescripcionMat", "PrecioUniMat"}),
+              QStringList({"CodigoPres=A1|DescripcionMat=Ripio|PrecioUniMat=16",
+                           "CodigoPres=B1|DescripcionMat=Arena|PrecioUniMat=14",
+                           "CodigoPres=C1|DescripcionMat=Piedra|PrecioUniMat=20"}));
+    EXPECT_EQ(p.all("Transporte", {"CodigoPres", "DescripcionTran", "PrecioTran"}),
+              QStringList({"CodigoPres=A1|DescripcionTran=Ripio|PrecioTran=4",
+                           "CodigoPres=B1|DescripcionTran=Arena|PrecioTran=3",
+                           "CodigoPres=C1|DescripcionTran=Piedra|PrecioTran=5"}));
+    EXPECT_EQ(p.all("ManoObra", {"CodigoPres", "DescripcionMan", "CategoriaMan", "SalarioMan"}),
+              QStringList({"CodigoPres=A1|DescripcionMan=Albañil|CategoriaMan=D2|SalarioMan=4",
+                           "CodigoPres=B1|DescripcionMan=Capataz|CategoriaMan=D2|SalarioMan=4",
+                           "CodigoPres=C1|DescripcionMan=Maestro|CategoriaMan=C1|SalarioMan=5"}));
+    EXPECT_EQ(outcome.linesOf(Kind::Labour, {"Peón", "E2"}), 1);
+}
+
+TEST(ResourceCorrection, LinesOfACorrectedKeyChangedMeanwhileRefuseTheWholeCorrection) {
+    AnalysisProject p;
+    addPair(p, "A1", "Arena", "m3", 1, 14, 3);
+    addPair(p, "B1", "Ripio", "m3", 2, 16, 4);
+    p.addLabour("A1", "1", "Peón", "E2", 1, 1, 3);
+    CorrectionSheet sheet = CorrectionSheet::load(p.db);
+    type(sheet, Kind::Labour, {"Peón", "E2"}, kDescriptionCol, "Ayudante");
+    type(sheet, Kind::Material, {"Arena", "m3"}, kDescriptionCol, "Ripio");
+    // The merge would take Ripio's price as loaded; someone changed it since.
+    p.db.execute("UPDATE Materiales SET PrecioUniMat = 17 WHERE DescripcionMat = 'Ripio'");
+    const CorrectionOutcome outcome = applyCorrections(p.db, sheet);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.message,
+              "No se pudieron grabar las correcciones: Las líneas de Ripio (m3) cambiaron desde "
+              "que abrió la ventana; ciérrela y vuelva a abrirla\nNinguna línea ha cambiado.");
+    EXPECT_EQ(p.all("ManoObra", {"DescripcionMan"}), QStringList({"DescripcionMan=Peón"}));
+    EXPECT_EQ(p.all("Materiales", {"DescripcionMat"}),
+              QStringList({"DescripcionMat=Arena", "DescripcionMat=Ripio"}));
 }

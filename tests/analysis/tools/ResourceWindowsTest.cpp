@@ -222,7 +222,7 @@ TEST_F(ToolsWindowTest, CorregirFailureSaysWhatFailedAndKeepsTheTyping) {
     enter(" O'Brien");
     const QStringList before = p.all("Materiales", kMat) + p.all("Transporte", kTran);
 
-    store::testing::failAfterWrites(1); // the material is renamed, its transport fails
+    store::testing::failAfterWrites(2); // both material lines renamed, their transport fails
     QTest::mouseClick(window->findChild<QPushButton*>("cmdCorregir"), Qt::LeftButton);
     ASSERT_EQ(messages.count(), 1);
     EXPECT_TRUE(messages.lastText().startsWith("No se pudo corregir Transporte \"Cemento gris\" (kg)"))

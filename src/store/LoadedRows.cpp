@@ -1,0 +1,158 @@
+#include "store/LoadedRows.h"
+
+#include <QSet>
+
+namespace korvex::store {
+
+namespace {
+
+constexpr int kNamedRows = 5;
+
+QString selectOf(const QString& table, const QStringList& fields, const QString& where,
+                 const QString& orderBy) {
+    return QStringLiteral("SELECT %1 FROM %2%3%4")
+        .arg(fields.join(QStringLiteral(", ")), table,
+             where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where,
+             orderBy.isEmpty() ? QString() : QStringLiteral(" ORDER BY ") + orderBy);
+}
+
+QString keyOf(const QVariantList& values, int keyFields) {
+    QStringList parts;
+    for (int i = 0; i < keyFields && i < values.size(); ++i)
+        parts << values[i].toString();
+    return parts.join(QChar(0x1f));
+}
+
+[[noreturn]] void throwChanged(QStringList changed, const QString& subject) {
+    changed.removeDuplicates();
+    QString what = changed.mid(0, kNamedRows).join(QStringLiteral(", "));
+    if (changed.size() > kNamedRows)
+        what += QStringLiteral(" y %1 más").arg(changed.size() - kNamedRows);
+    throw StaleDataError(changedMeanwhileMessage(subject + what));
+}
+
+QVariantList valuesOf(const RecordSet& rs, const QStringList& fields) {
+    QVariantList values;
+    values.reserve(fields.size());
+    for (const QString& field : fields)
+        values.append(rs.value(field));
+    return values;
+}
+
+// Null and an invalid value are the same stored nothing; numbers compare by value.
+bool sameValue(const QVariant& a, const QVariant& b) {
+    const bool nullA = !a.isValid() || a.isNull();
+    const bool nullB = !b.isValid() || b.isNull();
+    if (nullA || nullB)
+        return nullA == nullB;
+    return a == b;
+}
+
+bool sameValues(const QVariantList& a, const QVariantList& b) {
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (!sameValue(a[i], b[i]))
+            return false;
+    return true;
+}
+
+} // namespace
+
+QString changedMeanwhileMessage(const QString& what) {
+    return what + QStringLiteral(" cambiaron desde que abrió la ventana; ciérrela y vuelva a abrirla");
+}
+
+LoadedRows LoadedRows::read(Database& db, const QString& table, const QStringList& fields,
+                            const QString& where, const QVariantList& params, const QString& orderBy) {
+    LoadedRows loaded;
+    loaded.table_ = table;
+    loaded.fields_ = fields;
+    loaded.where_ = where;
+    loaded.params_ = params;
+    loaded.orderBy_ = orderBy;
+    RecordSet rs = db.openRecordSet(selectOf(table, fields, where, orderBy), params);
+    loaded.order_.reserve(rs.recordCount());
+    loaded.values_.reserve(rs.recordCount());
+    for (; !rs.eof(); rs.moveNext()) {
+        const qint64 row = rs.rowId();
+        loaded.order_.append(row);
+        loaded.values_.insert(row, valuesOf(rs, fields));
+    }
+    return loaded;
+}
+
+int LoadedRows::fieldIndex(const QString& field) const {
+    for (int i = 0; i < fields_.size(); ++i)
+        if (fields_[i].compare(field, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+void LoadedRows::check(Database& db, const Filter& inScope, const Describe& describe,
+                       const QString& subject) const {
+    if (table_.isEmpty())
+        throw StoreError(QStringLiteral("No se cargaron los datos que se van a grabar"));
+    const auto wanted = [&](const QVariantList& values) { return !inScope || inScope(values); };
+    const auto name = [&](const QVariantList& values) {
+        return describe ? describe(values) : values.value(0).toString();
+    };
+    QStringList changed;
+    QSet<qint64> seen;
+    RecordSet rs = db.openRecordSet(selectOf(table_, fields_, where_, orderBy_), params_);
+    for (; !rs.eof(); rs.moveNext()) {
+        const qint64 row = rs.rowId();
+        const QVariantList stored = valuesOf(rs, fields_);
+        const auto loaded = values_.constFind(row);
+        const bool loadedInScope = loaded != values_.constEnd() && wanted(*loaded);
+        if (loaded != values_.constEnd())
+            seen.insert(row);
+        if (!loadedInScope && !wanted(stored))
+            continue;
+        if (!loadedInScope || !sameValues(*loaded, stored))
+            changed << name(loadedInScope ? *loaded : stored);
+    }
+    for (auto it = values_.constBegin(); it != values_.constEnd(); ++it)
+        if (!seen.contains(it.key()) && wanted(*it))
+            changed << name(*it);
+    if (!changed.isEmpty())
+        throwChanged(changed, subject);
+}
+
+void LoadedRows::checkByKey(Database& db, int keyFields, const Describe& describe,
+                            const QString& subject) const {
+    if (table_.isEmpty())
+        throw StoreError(QStringLiteral("No se cargaron los datos que se van a grabar"));
+    const auto name = [&](const QVariantList& values) {
+        return describe ? describe(values) : values.value(0).toString();
+    };
+    QHash<QString, QVariantList> loaded;
+    QStringList loadedOrder;
+    for (const qint64 row : order_) {
+        const QVariantList& values = values_[row];
+        loaded.insert(keyOf(values, keyFields), values);
+        loadedOrder << keyOf(values, keyFields);
+    }
+    QStringList changed;
+    QStringList storedOrder;
+    QSet<QString> seen;
+    RecordSet rs = db.openRecordSet(selectOf(table_, fields_, where_, orderBy_), params_);
+    for (; !rs.eof(); rs.moveNext()) {
+        const QVariantList stored = valuesOf(rs, fields_);
+        const QString key = keyOf(stored, keyFields);
+        storedOrder << key;
+        seen.insert(key);
+        const auto it = loaded.constFind(key);
+        if (it == loaded.constEnd() || !sameValues(*it, stored))
+            changed << name(stored);
+    }
+    for (auto it = loaded.constBegin(); it != loaded.constEnd(); ++it)
+        if (!seen.contains(it.key()))
+            changed << name(*it);
+    if (changed.isEmpty() && storedOrder != loadedOrder)
+        changed << QStringLiteral("(el orden)");
+    if (!changed.isEmpty())
+        throwChanged(changed, subject);
+}
+
+} // namespace korvex::store

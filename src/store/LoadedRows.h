@@ -1,0 +1,71 @@
+#pragma once
+// The rows of one table as a window (or a batch command) loaded them, known by the engine's row
+// number, with the fields it compares. A save checks inside its transaction, before it writes,
+// that the rows it is about to change or delete, and the set of rows it loaded, are still what it
+// loaded; if anything differs it writes nothing and says what changed meanwhile. Row numbers are
+// stable as long as the file is never vacuumed, and a number reused since loading shows as a
+// changed row.
+
+#include "store/Database.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <functional>
+
+namespace korvex::store {
+
+// Data changed by someone else since they were loaded. what() is the message for the user.
+class StaleDataError : public StoreError {
+public:
+    using StoreError::StoreError;
+};
+
+class LoadedRows {
+public:
+    using Filter = std::function<bool(const QVariantList& values)>;
+    // How a row is named in the message ("el rubro C1 1").
+    using Describe = std::function<QString(const QVariantList& values)>;
+
+    LoadedRows() = default;
+    // Reads the fields of every row of the table (narrowed by where, such as "CodigoPres = ?").
+    static LoadedRows read(Database& db, const QString& table, const QStringList& fields,
+                           const QString& where = {}, const QVariantList& params = {},
+                           const QString& orderBy = {});
+
+    const QString& table() const { return table_; }
+    const QStringList& fields() const { return fields_; }
+    int size() const { return int(order_.size()); }
+    bool isEmpty() const { return order_.isEmpty(); }
+    const QList<qint64>& rows() const { return order_; } // in the order read
+    bool contains(qint64 row) const { return values_.contains(row); }
+    QVariantList values(qint64 row) const { return values_.value(row); }
+    int fieldIndex(const QString& field) const;
+
+    // Throws StaleDataError when the rows of the table (narrowed as when read, then by inScope when
+    // given, applied to loaded and stored values alike) are not the loaded ones with the loaded
+    // values: a row added, deleted or changed. Call it inside the save's transaction.
+    // The message names the rows after subject ("Las líneas de ").
+    void check(Database& db, const Filter& inScope = {}, const Describe& describe = {},
+               const QString& subject = {}) const;
+    // For a table a save rewrites whole (new row numbers each time): the rows are known by their
+    // first keyFields fields instead, and their order counts too.
+    void checkByKey(Database& db, int keyFields, const Describe& describe = {},
+                    const QString& subject = {}) const;
+
+private:
+    QString table_;
+    QStringList fields_;
+    QString where_;
+    QVariantList params_;
+    QString orderBy_;
+    QList<qint64> order_;
+    QHash<qint64, QVariantList> values_;
+};
+
+// "<what> cambiaron desde que abrió la ventana; ciérrela y vuelva a abrirla"
+QString changedMeanwhileMessage(const QString& what);
+
+} // namespace korvex::store
