@@ -1,5 +1,5 @@
 // korvex export-xlsx PROJECT FILE.xlsx [--sheets LIST]: the whole project as one workbook.
-// korvex import-price-list PROJECT FILE [--sheet NAME] [--kind KIND] [--columns SPEC] [--dry-run]:
+// korvex import-price-list PROJECT FILE [--sheet NAME] [--kind KIND] [--columns COLUMNAS] [--dry-run]:
 // a supplier's price list (.xlsx or .csv) written into every line of the resources it prices.
 #include "cli/CommandTable.h"
 #include "lists/PriceList.h"
