@@ -1,6 +1,7 @@
 #include "reports/Expression.h"
 
 #include "engine/Numbers.h"
+#include "store/NestingLevel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -89,21 +90,10 @@ public:
     bool aggregates() const { return aggregates_; }
 
 private:
-    // One level of nesting (parentheses, arguments, not, a sign) while it lives: parsing,
-    // evaluating and freeing an expression recurse once per level.
-    class Level {
-    public:
-        explicit Level(Parser& parser) : parser_(parser) {
-            if (++parser_.depth_ > kMaxNesting)
-                parser_.tooDeep();
-        }
-        ~Level() { --parser_.depth_; }
-        Level(const Level&) = delete;
-        Level& operator=(const Level&) = delete;
-
-    private:
-        Parser& parser_;
-    };
+    // One level of nesting while it lives; past the limit, this parser's refusal.
+    auto nestingLevel() {
+        return store::NestingLevel(depth_, kMaxNesting, [this] { tooDeep(); });
+    }
 
     [[noreturn]] void tooDeep() const {
         fail(QStringLiteral("anida más de %1 niveles, el límite de una expresión").arg(kMaxNesting));
@@ -209,7 +199,7 @@ private:
     }
 
     std::unique_ptr<ExprNode> parseOr() {
-        const Level level(*this);
+        const auto level = nestingLevel();
         auto left = parseAnd();
         while (isKeyword("or")) {
             advance();
@@ -230,7 +220,7 @@ private:
     std::unique_ptr<ExprNode> parseNot() {
         if (isKeyword("not")) {
             advance();
-            const Level level(*this);
+            const auto level = nestingLevel();
             auto node = std::make_unique<ExprNode>();
             node->op = Op::Not;
             node->args.push_back(parseNot());
@@ -299,7 +289,7 @@ private:
     std::unique_ptr<ExprNode> parseUnary() {
         if (isSymbol("-")) {
             advance();
-            const Level level(*this);
+            const auto level = nestingLevel();
             auto node = std::make_unique<ExprNode>();
             node->op = Op::Neg;
             node->args.push_back(parseUnary());
@@ -308,7 +298,7 @@ private:
         }
         if (isSymbol("+")) {
             advance();
-            const Level level(*this);
+            const auto level = nestingLevel();
             return parseUnary();
         }
         return parsePrimary();

@@ -1,6 +1,7 @@
 #include "store/Dialect.h"
 
 #include "store/Database.h"
+#include "store/NestingLevel.h"
 #include "store/TextCompare.h"
 
 #include <QSet>
@@ -273,20 +274,10 @@ private:
     int* params_;
     int depth_;
 
-    // One level of nesting while it lives.
-    class Level {
-    public:
-        explicit Level(Parser& parser) : parser_(parser) {
-            if (++parser_.depth_ > kMaxNesting)
-                parser_.tooDeep();
-        }
-        ~Level() { --parser_.depth_; }
-        Level(const Level&) = delete;
-        Level& operator=(const Level&) = delete;
-
-    private:
-        Parser& parser_;
-    };
+    // One level of nesting while it lives; past the limit, this parser's refusal.
+    auto nestingLevel() {
+        return store::NestingLevel(depth_, kMaxNesting, [this] { tooDeep(); });
+    }
 
     [[noreturn]] void tooDeep() const {
         fail(QStringLiteral("anida más de %1 niveles de paréntesis, subconsultas u operaciones")
@@ -374,7 +365,7 @@ private:
 
     // SELECT is already read.
     std::unique_ptr<Select> parseSelectBody() {
-        const Level level(*this);
+        const auto level = nestingLevel();
         auto s = std::make_unique<Select>();
         if (acceptWord("DISTINCT") || acceptWord("DISTINCTROW"))
             s->distinct = true;
@@ -487,7 +478,7 @@ private:
     }
 
     void parsePrimarySource(std::vector<Source>& from, JoinType join) {
-        const Level level(*this);
+        const auto level = nestingLevel();
         Source src;
         src.join = join;
         if (peek().type == Tok::Quoted && looksLikeSelect(peek().text)) {
@@ -583,7 +574,7 @@ private:
 
     // Expressions, lowest precedence first.
     ExprPtr parseExpr() {
-        const Level level(*this);
+        const auto level = nestingLevel();
         return parseOr();
     }
 
@@ -614,7 +605,7 @@ private:
 
     ExprPtr parseNot() {
         if (acceptWord("NOT")) {
-            const Level level(*this);
+            const auto level = nestingLevel();
             auto e = std::make_unique<Expr>(Expr::K::Unary);
             e->name = "NOT";
             e->args.push_back(parseNot());
@@ -710,7 +701,7 @@ private:
 
     ExprPtr parseUnary() {
         if (isSymbol("-") || isSymbol("+")) {
-            const Level level(*this);
+            const auto level = nestingLevel();
             auto e = std::make_unique<Expr>(Expr::K::Unary);
             e->name = next().text;
             e->args.push_back(parseUnary());
