@@ -267,8 +267,27 @@ void frmCorregir::Salir() {
     close();
 }
 
+// Corrections typed and not yet applied with F7 would be lost without a word.
+bool frmCorregir::settleUnsavedWork() {
+    editor_->cancel();
+    if (!db_.isOpen() || !sheet_.hasCorrections())
+        return true;
+    switch (ui::messages::askSaveChanges(this)) {
+    case ui::MessageAnswer::Yes:
+        return Corregir();
+    case ui::MessageAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void frmCorregir::closeEvent(QCloseEvent* event) {
     editor_->cancel();
+    if (!ui::workSettled(this) && !settleUnsavedWork()) {
+        event->ignore();
+        return;
+    }
     ui::unhookWheel(this);
     db_.close();
     event->accept();

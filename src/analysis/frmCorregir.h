@@ -24,9 +24,10 @@ class Grid;
 
 namespace korvex::analysis {
 
-class frmCorregir : public QWidget {
+class frmCorregir : public QWidget, public ui::UnsavedWorkWindow {
     Q_OBJECT
 public:
+    bool settleUnsavedWork() override;
     explicit frmCorregir(const ui::WindowContext& context, QWidget* parent = nullptr);
     ~frmCorregir() override;
 

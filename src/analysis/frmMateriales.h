@@ -32,9 +32,10 @@ class Grid;
 
 namespace korvex::analysis {
 
-class frmMateriales : public QWidget, public ui::ReopenableWindow {
+class frmMateriales : public QWidget, public ui::ReopenableWindow, public ui::UnsavedWorkWindow {
     Q_OBJECT
 public:
+    bool settleUnsavedWork() override;
     explicit frmMateriales(const ui::WindowContext& context, QWidget* parent = nullptr);
     ~frmMateriales() override;
 

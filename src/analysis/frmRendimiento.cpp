@@ -252,22 +252,25 @@ void frmRendimiento::Salir() {
     close();
 }
 
+bool frmRendimiento::settleUnsavedWork() {
+    editor_->cancel();
+    if (!sheet_.isModified())
+        return true;
+    switch (ui::messages::askSaveChanges(this)) {
+    case ui::MessageAnswer::Yes:
+        return GrabarRendimientos();
+    case ui::MessageAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void frmRendimiento::closeEvent(QCloseEvent* event) {
     editor_->cancel();
-    if (sheet_.isModified()) {
-        switch (ui::messages::askSaveChanges(this)) {
-        case ui::MessageAnswer::Yes:
-            if (!GrabarRendimientos()) {
-                event->ignore();
-                return;
-            }
-            break;
-        case ui::MessageAnswer::No:
-            break;
-        default:
-            event->ignore();
-            return;
-        }
+    if (!ui::workSettled(this) && !settleUnsavedWork()) {
+        event->ignore();
+        return;
     }
     ui::unhookWheel(this);
     db_.close();

@@ -21,9 +21,10 @@ class Grid;
 
 namespace korvex::analysis {
 
-class frmRendimiento : public QWidget {
+class frmRendimiento : public QWidget, public ui::UnsavedWorkWindow {
     Q_OBJECT
 public:
+    bool settleUnsavedWork() override;
     explicit frmRendimiento(const ui::WindowContext& context, QWidget* parent = nullptr);
     ~frmRendimiento() override;
 

@@ -10,8 +10,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace korvex::budget {
@@ -142,10 +144,37 @@ void frmAnalisis::seleccionar() {
     txtItem_->setText(item);
     ui::WindowContext editor = context_;
     editor.arguments = {{"txtCod", codigo}, {"txtItem", item}};
-    if (ui::WindowRegistry::instance().openWindow(kEditorAnalisis, editor))
+    if (QWidget* ventana = ui::WindowRegistry::instance().openWindow(kEditorAnalisis, editor)) {
         lblEstado_->clear();
-    else
+        connect(ventana, &QObject::destroyed, this, &frmAnalisis::volverDelEditor, Qt::UniqueConnection);
+    } else
         lblEstado_->setText("El editor de análisis no está disponible");
+}
+
+// When the editor closes the user comes back here to choose the next item: the picker comes to
+// the front (not whichever window the frame would activate next) with the cursor on the item just
+// edited. Deferred, so that the frame has finished taking the editor's window away.
+void frmAnalisis::volverDelEditor() {
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible())
+            return;
+        if (auto* marco = qobject_cast<QMdiSubWindow*>(parentWidget()); marco && marco->mdiArea()) {
+            if (marco->isMinimized())
+                marco->showNormal();
+            marco->mdiArea()->setActiveSubWindow(marco);
+        } else {
+            raise();
+            activateWindow();
+        }
+        for (int r = 1; r < msfgAnalisis_->rows(); ++r) {
+            if (msfgAnalisis_->text(r, 0) == txtCod_->text() &&
+                msfgAnalisis_->text(r, 1) == txtItem_->text()) {
+                ponerCursor(r);
+                break;
+            }
+        }
+        msfgAnalisis_->setFocus(Qt::OtherFocusReason);
+    });
 }
 
 // The first time the picker shows it starts on the first item; when the user comes back to it

@@ -38,6 +38,7 @@ private:
     void construir();
     void cargar();
     void ponerCursor(int fila);
+    void volverDelEditor();
 
     ui::WindowContext context_;
     store::Database db_;

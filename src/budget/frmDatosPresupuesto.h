@@ -17,9 +17,10 @@ class Grid;
 
 namespace korvex::budget {
 
-class frmDatosPresupuesto : public QWidget {
+class frmDatosPresupuesto : public QWidget, public ui::UnsavedWorkWindow {
     Q_OBJECT
 public:
+    bool settleUnsavedWork() override;
     explicit frmDatosPresupuesto(const ui::WindowContext& context, QWidget* parent = nullptr);
 
     // The key actions, also behind the buttons.

@@ -19,9 +19,10 @@ class Grid;
 
 namespace korvex::formula {
 
-class frmFormula : public QWidget {
+class frmFormula : public QWidget, public ui::UnsavedWorkWindow {
     Q_OBJECT
 public:
+    bool settleUnsavedWork() override;
     explicit frmFormula(const ui::WindowContext& context, QWidget* parent = nullptr);
 
     const FormulaSheet& sheet() const { return sheet_; }

@@ -19,9 +19,10 @@ class Grid;
 
 namespace korvex::formula {
 
-class frmSimbolos : public QWidget {
+class frmSimbolos : public QWidget, public ui::UnsavedWorkWindow {
     Q_OBJECT
 public:
+    bool settleUnsavedWork() override;
     explicit frmSimbolos(const ui::WindowContext& context, QWidget* parent = nullptr);
 
     bool hasUnsavedChanges() const { return dirty_; }

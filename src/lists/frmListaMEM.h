@@ -23,9 +23,10 @@ class Grid;
 
 namespace korvex::lists {
 
-class frmListaMEM : public QWidget {
+class frmListaMEM : public QWidget, public ui::UnsavedWorkWindow {
     Q_OBJECT
 public:
+    bool settleUnsavedWork() override;
     explicit frmListaMEM(const ui::WindowContext& context, QWidget* parent = nullptr);
     ~frmListaMEM() override;
 

@@ -81,21 +81,23 @@ void ScheduleWindow::showSaveFailure(const QString& what, const QString& descrip
                                     "\nLos datos grabados no se han modificado.");
 }
 
+bool ScheduleWindow::settleUnsavedWork() {
+    if (!dirty_)
+        return true;
+    switch (ui::messages::askSaveChanges(this)) {
+    case ui::MessageAnswer::Yes:
+        return save();
+    case ui::MessageAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void ScheduleWindow::closeEvent(QCloseEvent* event) {
-    if (dirty_) {
-        switch (ui::messages::askSaveChanges(this)) {
-        case ui::MessageAnswer::Yes:
-            if (!save()) {
-                event->ignore();
-                return;
-            }
-            break;
-        case ui::MessageAnswer::No:
-            break;
-        default:
-            event->ignore();
-            return;
-        }
+    if (!ui::workSettled(this) && !settleUnsavedWork()) {
+        event->ignore();
+        return;
     }
     db_.close();
     event->accept();

@@ -24,9 +24,10 @@ class Grid;
 
 namespace korvex::schedule {
 
-class ScheduleWindow : public QWidget {
+class ScheduleWindow : public QWidget, public ui::UnsavedWorkWindow {
     Q_OBJECT
 public:
+    bool settleUnsavedWork() override;
     QString projectFolder() const { return context_.projectFolder; }
     bool hasUnsavedChanges() const { return dirty_; }
 

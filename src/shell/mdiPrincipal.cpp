@@ -4,7 +4,9 @@
 #include "shell/frmPrincipal.h"
 #include "store/WriteGuard.h"
 #include "ui/Messages.h"
+#include "ui/WindowFocus.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QGuiApplication>
@@ -118,6 +120,21 @@ void mdiPrincipal::showChild(QWidget* window) {
     if (store::isReadOnly(registry_.folderOf(window->objectName())))
         for (QPushButton* save : window->findChildren<QPushButton*>("cmdGrabar"))
             save->setEnabled(false);
+    // Restored, maximised or brought back by the keyboard, a window takes its keys in its grid
+    // again (Qt would hand the focus to whatever came first in the window, often a button). An
+    // activation by a click leaves the focus where the click put it.
+    connect(sub, &QMdiSubWindow::windowStateChanged, window,
+            [window](Qt::WindowStates before, Qt::WindowStates now) {
+                if ((now & Qt::WindowMinimized) || !(now & Qt::WindowActive))
+                    return;
+                const bool restored = ((before ^ now) & (Qt::WindowMinimized | Qt::WindowMaximized)) != 0;
+                if (!restored && (before & Qt::WindowActive))
+                    return;
+                QTimer::singleShot(0, window, [window, restored] {
+                    if (restored || QApplication::mouseButtons() == Qt::NoButton)
+                        ui::focusKeyGrid(window);
+                });
+            });
     window->show();
     sub->show();
     placeChild(sub, wanted);
@@ -154,12 +171,24 @@ void mdiPrincipal::raiseChild(QWidget* window) {
 }
 
 bool mdiPrincipal::closeEditors() {
-    for (QMdiSubWindow* sub : area_->subWindowList()) {
-        if (sub == principalWindow_)
+    const QList<QMdiSubWindow*> editors = [this] {
+        QList<QMdiSubWindow*> list = area_->subWindowList();
+        list.removeAll(principalWindow_);
+        return list;
+    }();
+    // Every editor with unsaved work is asked first, each in front while it asks so that the user
+    // sees which window it is; a Cancel anywhere closes nothing at all.
+    for (QMdiSubWindow* sub : editors) {
+        auto* unsaved = dynamic_cast<ui::UnsavedWorkWindow*>(sub->widget());
+        if (!unsaved)
             continue;
-        // In front while it closes: an editor with changes asks whether to save them, and the
-        // user sees which window asks.
         area_->setActiveSubWindow(sub);
+        if (!unsaved->settleUnsavedWork())
+            return false;
+    }
+    for (QMdiSubWindow* sub : editors) {
+        if (QWidget* window = sub->widget())
+            ui::markWorkSettled(window);
         if (!sub->close())
             return false;
     }

@@ -1,10 +1,24 @@
 #include "ui/WindowRegistry.h"
 
+#include "ui/WindowFocus.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 
 namespace korvex::ui {
+
+namespace {
+constexpr const char* kWorkSettled = "korvexWorkSettled";
+}
+
+void markWorkSettled(QWidget* window) {
+    window->setProperty(kWorkSettled, true);
+}
+
+bool workSettled(const QWidget* window) {
+    return window->property(kWorkSettled).toBool();
+}
 
 WindowRegistry& WindowRegistry::instance() {
     static WindowRegistry registry;
@@ -60,6 +74,7 @@ QWidget* WindowRegistry::openWindow(const QString& windowName, const WindowConte
             open->raise();
             open->activateWindow();
         }
+        focusKeyGrid(open);
         return open;
     }
     const auto factory = factories_.constFind(windowName);
@@ -80,6 +95,7 @@ QWidget* WindowRegistry::openWindow(const QString& windowName, const WindowConte
         window->raise();
         window->activateWindow();
     }
+    focusKeyGrid(window);
     return window;
 }
 

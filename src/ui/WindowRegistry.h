@@ -29,6 +29,20 @@ public:
     virtual void reopen(const WindowContext& context) = 0;
 };
 
+// A window that may hold unsaved work. Before the frame closes anything it asks every such window
+// in turn, so that a Cancel in any of them leaves every window open as it was.
+class UnsavedWorkWindow {
+public:
+    virtual ~UnsavedWorkWindow() = default;
+    // Asks "¿Desea grabar los cambios?" when there is unsaved work, saving on Yes; true when the
+    // window may close (nothing to save, saved, or the user chose not to save).
+    virtual bool settleUnsavedWork() = 0;
+};
+
+// Marks a window whose unsaved work has just been settled, so that its close asks no more.
+void markWorkSettled(QWidget* window);
+bool workSettled(const QWidget* window);
+
 class WindowRegistry {
 public:
     using Factory = std::function<QWidget*(const WindowContext&)>;

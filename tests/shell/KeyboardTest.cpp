@@ -1,0 +1,223 @@
+// Every window of the program driven by keys alone inside the frame, on the sample project: where
+// the keys go when it opens and after it is restored, and the keys that leave it.
+#include "FakeMessages.h"
+#include "TestProject.h"
+#include "engine/Demo.h"
+#include "shell/Desktop.h"
+#include "shell/FolderLists.h"
+#include "shell/frmPrincipal.h"
+#include "shell/mdiPrincipal.h"
+#include "ui/Grid.h"
+#include "ui/WindowRegistry.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace korvex;
+
+namespace {
+
+class KeyboardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const engine::ResultadoDemo sample = engine::CrearProyectoEjemplo(temp.root());
+        ASSERT_TRUE(sample.ok) << sample.message.toStdString();
+        folder = sample.folder;
+        registry.clear();
+        wireAllWindows(registry);
+        frame = std::make_unique<shell::mdiPrincipal>(temp.root(), registry);
+        frame->show();
+        QApplication::setActiveWindow(frame.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+        ASSERT_TRUE(frame->principal()->folderList()->setPath(folder));
+        frame->principal()->openSelectedFolder();
+        ASSERT_FALSE(frame->principal()->modoAbrir());
+    }
+    void TearDown() override {
+        registry.closeAll();
+        frame.reset();
+        registry.clear();
+    }
+
+    QWidget* open(const QString& name, QVariantMap arguments = {}) {
+        ui::WindowContext context = frame->principal()->context();
+        context.arguments = arguments;
+        QWidget* window = registry.openWindow(name, context);
+        settle();
+        return window;
+    }
+    static void settle() {
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
+    }
+    static QString focusName() {
+        QWidget* focus = QApplication::focusWidget();
+        return focus ? focus->objectName() : QString("<none>");
+    }
+    static void press(int key) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        settle();
+    }
+    QWidget* activeWindow() const {
+        QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
+        return sub ? sub->widget() : nullptr;
+    }
+
+    korvex::testing::TempRoot temp;
+    korvex::testing::FakeMessages messages;
+    ui::WindowRegistry& registry = ui::WindowRegistry::instance();
+    std::unique_ptr<shell::mdiPrincipal> frame;
+    QString folder;
+};
+
+} // namespace
+
+TEST_F(KeyboardTest, EveryWindowTakesItsKeysInItsGridOnOpeningAndAfterARestoreAndEscLeavesIt) {
+    const QString source = temp.newProject("Origen");
+    struct Case {
+        const char* window;
+        const char* focus; // the grid (or, without one, the text box) with the keys
+        QVariantMap arguments;
+    };
+    const QList<Case> cases = {
+        {"frmDatosPresupuesto", "msfgDatosPres", {}},
+        {"frmAnalisis", "msfgAnalisis", {}},
+        {"frmDescripcion", "txtInstitucion", {}},
+        {"frmPresPresu", "msfgPresupuesto", {}},
+        {"frmListaMEM", "msfgMateriales", {}},
+        {"frmCorregir", "msfgMateriales", {}},
+        {"frmBuscar", "msfgMateriales", {}},
+        {"frmRendimiento", "msfgMaquinaria", {}},
+        {"frmSimbolos", "msfgSimbolos", {}},
+        {"frmCuadrilla", "msfgCuadrilla", {}},
+        {"frmFormula", "msfgSimbolos", {}},
+        {"frmGrupos", "msfgGrupos", {}},
+        {"frmGruposDesc", "msfgGruposD", {}},
+        {"frmCronograma", "msfgCrono", {}},
+        {"frmCronograma2", "msfgCrono", {}},
+        {"frmCopiarPres", "msfgCopiar", {{"txtDirectorio", source}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.window);
+        QWidget* window = open(c.window, c.arguments);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(focusName(), c.focus);
+        if (auto* grid = qobject_cast<ui::Grid*>(QApplication::focusWidget()))
+            EXPECT_GE(grid->row(), 1);
+
+        auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+        ASSERT_NE(sub, nullptr);
+        sub->showMaximized();
+        settle();
+        EXPECT_EQ(focusName(), c.focus) << "maximised";
+        sub->showMinimized();
+        settle();
+        sub->showNormal();
+        frame->mdiArea()->setActiveSubWindow(sub);
+        settle();
+        EXPECT_EQ(focusName(), c.focus) << "restored";
+
+        press(Qt::Key_Escape);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(registry.findWindow(c.window), nullptr) << "Esc leaves it";
+    }
+    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+}
+
+TEST_F(KeyboardTest, EscInTheAnalysisEditorReturnsToThePickerOnTheItemJustEdited) {
+    QWidget* picker = open("frmAnalisis");
+    ASSERT_EQ(focusName(), "msfgAnalisis");
+    auto* items = picker->findChild<ui::Grid*>("msfgAnalisis");
+    press(Qt::Key_Down);
+    press(Qt::Key_Down);
+    const QString chosen = items->text(3, 1);
+    press(Qt::Key_Return);
+    QWidget* editor = registry.findWindow("frmMateriales");
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(activeWindow(), editor);
+    EXPECT_EQ(focusName(), "msfgMateriales");
+
+    press(Qt::Key_Escape);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    settle();
+    EXPECT_EQ(registry.findWindow("frmMateriales"), nullptr);
+    EXPECT_EQ(activeWindow(), picker);
+    EXPECT_EQ(focusName(), "msfgAnalisis");
+    EXPECT_EQ(items->row(), 3);
+    EXPECT_EQ(items->text(items->row(), 1), chosen);
+}
+
+TEST_F(KeyboardTest, TheCopyWindowAndTheGroupScheduleAnswerTheirKeysAtOnce) {
+    QWidget* copy = open("frmCopiarPres", {{"txtDirectorio", folder}});
+    ASSERT_NE(copy, nullptr);
+    auto* marks = copy->findChild<ui::Grid*>("msfgCopiar");
+    press('T');
+    EXPECT_EQ(marks->text(1, 0), "*");
+    EXPECT_EQ(marks->text(2, 0), "*");
+    press('B');
+    EXPECT_EQ(marks->text(1, 0), "");
+    press(Qt::Key_Return);
+    EXPECT_EQ(marks->text(1, 0), "*");
+    press(Qt::Key_Escape);
+
+    QWidget* schedule = open("frmCronograma");
+    auto* grid = schedule->findChild<ui::Grid*>("msfgCrono");
+    EXPECT_EQ(focusName(), "msfgCrono");
+    EXPECT_EQ(grid->row(), 1);
+    EXPECT_EQ(grid->col(), 1);
+    // F5 checks the percentages: it totals the periods or says which group is wrong.
+    auto* totals = schedule->findChild<ui::Grid*>("msfgTotales");
+    totals->setText(1, 1, "?");
+    const int before = messages.count();
+    press(Qt::Key_F5);
+    EXPECT_TRUE(messages.count() > before || totals->text(1, 1) != "?");
+    press(Qt::Key_Escape);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(registry.findWindow("frmCronograma"), nullptr);
+}
+
+TEST_F(KeyboardTest, UnappliedCorrectionsAreAskedForAndACancelWhileTheFrameClosesClosesNothing) {
+    QWidget* corregir = open("frmCorregir");
+    auto* materials = corregir->findChild<ui::Grid*>("msfgMateriales");
+    const QString before = materials->text(1, 0);
+    press('X');
+    press(Qt::Key_Return);
+    ASSERT_EQ(materials->text(1, 0), "X");
+    messages.answer(ui::MessageAnswer::Cancel);
+    press(Qt::Key_Escape);
+    EXPECT_EQ(messages.lastText(), "¿Desea grabar los cambios?");
+    ASSERT_EQ(registry.findWindow("frmCorregir"), corregir);
+
+    QWidget* simbolos = open("frmSimbolos");
+    press('Q');
+    press(Qt::Key_Return);
+    messages.clear();
+    messages.answer(ui::MessageAnswer::Yes);    // leave the program
+    messages.answer(ui::MessageAnswer::No);     // the corrections: not applied
+    messages.answer(ui::MessageAnswer::Cancel); // the symbols: stay
+    frame->close();
+    settle();
+    ASSERT_EQ(messages.count(), 3);
+    EXPECT_EQ(messages.shown().at(1).text, "¿Desea grabar los cambios?");
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(registry.findWindow("frmCorregir"), corregir);
+    EXPECT_EQ(registry.findWindow("frmSimbolos"), simbolos);
+    EXPECT_EQ(materials->text(1, 0), "X");
+
+    // Asked again when it closes on its own; No leaves the project as it was.
+    messages.clear();
+    messages.answer(ui::MessageAnswer::No);
+    frame->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(corregir->parentWidget()));
+    settle();
+    press(Qt::Key_Escape);
+    EXPECT_EQ(messages.count(), 1);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(registry.findWindow("frmCorregir"), nullptr);
+    QWidget* again = open("frmCorregir");
+    EXPECT_EQ(again->findChild<ui::Grid*>("msfgMateriales")->text(1, 0), before);
+}
