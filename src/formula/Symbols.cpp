@@ -1,6 +1,7 @@
 #include "formula/Symbols.h"
 
 #include "engine/Numbers.h"
+#include "engine/ResourceSpellings.h"
 #include "store/TextCompare.h"
 
 #include <QHash>
@@ -75,11 +76,15 @@ std::vector<SymbolRow> loadSymbolRows(store::Database& db, const ProjectTotals& 
     const double d = totals.costoDirecto;
     std::vector<SymbolRow> rows;
 
+    const engine::EscriturasRecursos spellings =
+        engine::EscriturasRecursos::leer(db, "Materiales", "DescripcionMat", "UnidadMat");
     auto materials = db.openRecordSet(kMaterialTotals);
     for (; !materials.eof(); materials.moveNext()) {
         SymbolRow row;
-        row.descripcion = materials.text("DescripcionMat");
-        row.unidad = materials.text("UnidadMat");
+        const engine::Escritura spelling =
+            spellings.de(materials.text("DescripcionMat"), materials.text("UnidadMat"));
+        row.descripcion = spelling.descripcion;
+        row.unidad = spelling.segundo;
         row.simbolo = symbols.value(key(row.descripcion, row.unidad));
         row.porcentaje = share(materials.number("TotalMat") * materials.number("PrecioUniMat"), d, 100);
         rows.push_back(row);
@@ -137,8 +142,8 @@ QStringList symbolsBeyondLimit(QStringList symbols) {
 QString tooManySymbolsMessage(const QStringList& beyondLimit) {
     if (beyondLimit.isEmpty())
         return {};
-    return QString("La formula admite como maximo %1 simbolos; quedan fuera de ella: %2. "
-                   "Reduzca los simbolos en la Asignacion de Simbolos.")
+    return QString("La fórmula admite como máximo %1 símbolos; quedan fuera de ella: %2. "
+                   "Reduzca los símbolos en la Asignación de Símbolos.")
         .arg(kMaxSimbolos)
         .arg(beyondLimit.join(", "));
 }

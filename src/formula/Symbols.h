@@ -45,7 +45,7 @@ bool sameSymbol(const QString& a, const QString& b);
 QStringList distinctSymbols(const std::vector<SymbolRow>& rows);
 // The distinct symbols beyond the eleventh, in ascending order as the formula lists them.
 QStringList symbolsBeyondLimit(QStringList symbols);
-// "La formula admite como maximo 11 simbolos; quedan fuera de ella: X, Y. ..." or empty when there
+// "La fórmula admite como máximo 11 símbolos; quedan fuera de ella: X, Y. ..." or empty when there
 // are 11 or fewer.
 QString tooManySymbolsMessage(const QStringList& symbolsBeyondLimit);
 

@@ -139,11 +139,11 @@ bool frmFormula::GrabarFormula() {
     try {
         const int written = saveFormula(db_, sheet_.rows);
         dirty_ = false;
-        lblEstado_->setText(QString("Formula grabada con %1 simbolos").arg(written));
+        lblEstado_->setText(QString("Fórmula grabada con %1 símbolos").arg(written));
         return true;
     } catch (const store::StoreError& e) {
         ui::messages::failure(this,
-                              "No se grabo la formula; SimbolosDesc queda como estaba.\n" + e.message());
+                              "No se grabó la fórmula; SimbolosDesc queda como estaba.\n" + e.message());
         return false;
     }
 }
@@ -155,8 +155,12 @@ void frmFormula::onGridKey(int key, Qt::KeyboardModifiers) {
         GrabarFormula();
 }
 
+bool frmFormula::settleUnsavedWork() {
+    return mayClose(this, dirty_, [this] { return GrabarFormula(); });
+}
+
 void frmFormula::closeEvent(QCloseEvent* event) {
-    if (!mayClose(this, dirty_, [this] { return GrabarFormula(); })) {
+    if (!ui::workSettled(this) && !settleUnsavedWork()) {
         event->ignore();
         return;
     }

@@ -91,7 +91,7 @@ void frmSimbolos::LlenarGrilla() {
     }
     editor_->rules(grid_).lastRow = std::max<int>(1, static_cast<int>(rows_.size()));
     lblEstado_->setText(
-        QString("%1 lineas, %2 simbolos").arg(rows_.size() - 1).arg(distinctSymbols(rows_).size()));
+        QString("%1 líneas, %2 símbolos").arg(rows_.size() - 1).arg(distinctSymbols(rows_).size()));
     grid_->setCell(1, 0);
 }
 
@@ -145,18 +145,19 @@ void frmSimbolos::writeSymbol(int row, const QString& typed) {
     grid_->setAlignment(row, kColSimbolo, Qt::AlignCenter);
 
     const int after = static_cast<int>(distinctSymbols(rows_).size());
-    if (after > kMaxSimbolos && after > before) {
-        // After the editor has closed, so the message box does not take the focus from it mid-way.
-        QTimer::singleShot(0, this, [this, symbol, after] { warnAboutTwelfth(symbol, after); });
-    }
+    if (after > kMaxSimbolos && after > before)
+        warnAboutTwelfth(symbol, after);
 }
 
+// Said in the status line, not in a message box: a box would pop up while the user goes on typing
+// the next symbols and take the next key for itself.
 void frmSimbolos::warnAboutTwelfth(const QString& symbol, int count) {
-    ui::messages::warning(this, QString("La formula admite como maximo %1 simbolos y \"%2\" es el simbolo "
-                                        "numero %3. Reduzca los simbolos antes de calcular la formula.")
-                                    .arg(kMaxSimbolos)
-                                    .arg(symbol)
-                                    .arg(count));
+    lblEstado_->setStyleSheet(QStringLiteral("color: #c00000;"));
+    lblEstado_->setText(QString("La fórmula admite como máximo %1 símbolos y \"%2\" es el símbolo "
+                                "número %3. Reduzca los símbolos antes de calcular la fórmula.")
+                            .arg(kMaxSimbolos)
+                            .arg(symbol)
+                            .arg(count));
 }
 
 bool frmSimbolos::GrabarSimbolos() {
@@ -166,11 +167,12 @@ bool frmSimbolos::GrabarSimbolos() {
     try {
         const int written = saveSymbolRows(db_, rows_);
         dirty_ = false;
+        lblEstado_->setStyleSheet(QString());
         lblEstado_->setText(
-            QString("Grabadas %1 lineas con %2 simbolos").arg(written).arg(distinctSymbols(rows_).size()));
+            QString("Grabadas %1 líneas con %2 símbolos").arg(written).arg(distinctSymbols(rows_).size()));
         return true;
     } catch (const store::StoreError& e) {
-        ui::messages::failure(this, "No se grabaron los simbolos; quedan como estaban.\n" + e.message());
+        ui::messages::failure(this, "No se grabaron los símbolos; quedan como estaban.\n" + e.message());
         return false;
     }
 }
@@ -188,8 +190,12 @@ void frmSimbolos::onGridKey(int key, Qt::KeyboardModifiers) {
     }
 }
 
+bool frmSimbolos::settleUnsavedWork() {
+    return mayClose(this, dirty_, [this] { return GrabarSimbolos(); });
+}
+
 void frmSimbolos::closeEvent(QCloseEvent* event) {
-    if (!mayClose(this, dirty_, [this] { return GrabarSimbolos(); })) {
+    if (!ui::workSettled(this) && !settleUnsavedWork()) {
         event->ignore();
         return;
     }

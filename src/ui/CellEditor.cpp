@@ -376,7 +376,28 @@ void CellEditor::showList(const QList<QStringList>& matches) {
         height = n * h + twipsToPixels(200, list_);
     else
         height = 11 * h;
-    list_->setGeometry(edit_->x(), edit_->y() + edit_->height(), width, height);
+    // The list stays within the grid, so it never leaves the window nor covers its buttons: under
+    // the cell when it fits there, else above it, else on the roomier side, cut to fit (it scrolls).
+    QWidget* parent = list_->parentWidget();
+    const QPoint gridTopLeft = parent->isAncestorOf(grid_)
+                                   ? grid_->mapTo(parent, QPoint(0, 0))
+                                   : parent->mapFromGlobal(grid_->mapToGlobal(QPoint(0, 0)));
+    const QRect area = QRect(gridTopLeft, grid_->size()).intersected(parent->rect());
+    const int below = area.bottom() + 1 - (edit_->y() + edit_->height());
+    const int above = edit_->y() - area.top();
+    int y = edit_->y() + edit_->height();
+    if (height > below) {
+        if (height <= above) {
+            y = edit_->y() - height;
+        } else if (above > below) {
+            height = std::max(above, h);
+            y = edit_->y() - height;
+        } else {
+            height = std::max(below, h);
+        }
+    }
+    const int x = std::clamp(edit_->x(), 0, std::max(0, parent->width() - width));
+    list_->setGeometry(x, y, width, height);
     list_->setCell(0, 0);
     list_->show();
     list_->raise();

@@ -272,6 +272,31 @@ TEST(CellEditor, DropDownListOffersMatchesAndAPickFillsTheValue) {
     EXPECT_EQ(w.grid->text(2, 0), "");
 }
 
+TEST(CellEditor, TheListStaysInsideTheGridAboveTheCellWhenThereIsNoRoomBelow) {
+    EditorWindow w;
+    for (int i = 0; i < 12; ++i)
+        w.catalogue.append({QString("Cable %1").arg(i), "m"});
+    w.grid->setRows(30);
+    w.resize(700, 330);
+    w.showAndFocus();
+    QLineEdit* edit = txtIngreso(w);
+    for (const int row : {1, 4, 8}) {
+        SCOPED_TRACE(row);
+        w.grid->setCell(row, 0);
+        QTest::keyClick(w.grid, Qt::Key_C);
+        Grid* list = w.findChild<Grid*>("msfgIngreso");
+        ASSERT_TRUE(list && list->isVisible());
+        EXPECT_TRUE(w.grid->geometry().contains(list->geometry())) << "inside the grid";
+        EXPECT_FALSE(list->geometry().intersects(w.other->geometry())) << "off the button";
+        EXPECT_FALSE(list->geometry().intersects(edit->geometry())) << "off the cell";
+        if (row == 1)
+            EXPECT_EQ(list->geometry().top(), edit->geometry().bottom() + 1);
+        if (row == 8)
+            EXPECT_EQ(list->geometry().bottom() + 1, edit->geometry().top());
+        QTest::keyClick(edit, Qt::Key_Escape);
+    }
+}
+
 TEST(CellEditor, KeyActionAndNextCellHooksReplaceTheDefaults) {
     EditorWindow w;
     auto& rules = w.editor->rules(w.grid);
