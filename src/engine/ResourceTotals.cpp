@@ -3,6 +3,7 @@
 
 #include "engine/Engine.h"
 #include "engine/ItemLines.h"
+#include "engine/ResourceSpellings.h"
 #include "store/Database.h"
 
 namespace korvex::engine {
@@ -59,6 +60,7 @@ QString totalsQuery(TipoRecurso kind) {
 }
 
 struct TotalsFields {
+    const char* table;
     const char* description;
     const char* second; // nullptr for equipment
     const char* quantity;
@@ -68,15 +70,15 @@ struct TotalsFields {
 TotalsFields fieldsOf(TipoRecurso kind) {
     switch (kind) {
     case TipoRecurso::Material:
-        return {"DescripcionMat", "UnidadMat", "TotalMat", "PrecioUniMat"};
+        return {"Materiales", "DescripcionMat", "UnidadMat", "TotalMat", "PrecioUniMat"};
     case TipoRecurso::Equipo:
-        return {"DescripcionMaq", nullptr, "TotalMaq", "CostoMaq"};
+        return {"Maquinaria", "DescripcionMaq", nullptr, "TotalMaq", "CostoMaq"};
     case TipoRecurso::ManoObra:
-        return {"DescripcionMan", "CategoriaMan", "TotalMan", "SalarioMan"};
+        return {"ManoObra", "DescripcionMan", "CategoriaMan", "TotalMan", "SalarioMan"};
     case TipoRecurso::Transporte:
         break;
     }
-    return {"DescripcionTran", "UnidadTran", "TotalTran", "PrecioTran"};
+    return {"Transporte", "DescripcionTran", "UnidadTran", "TotalTran", "PrecioTran"};
 }
 
 double sumOfAmounts(const std::vector<TotalRecurso>& rows) {
@@ -92,13 +94,17 @@ std::vector<TotalRecurso> TotalesRecursos(const QString& projectFolder, TipoRecu
     auto db = store::Database::openProject(projectFolder);
     auto groups = db.openRecordSet(totalsQuery(tipo));
     const TotalsFields fields = fieldsOf(tipo);
+    const EscriturasRecursos escrituras = EscriturasRecursos::leer(
+        db, fields.table, fields.description, fields.second ? QString(fields.second) : QString());
     std::vector<TotalRecurso> rows;
     rows.reserve(static_cast<std::size_t>(groups.recordCount()));
     detail::rewind(groups);
     for (; !groups.eof(); groups.moveNext()) {
         TotalRecurso row;
-        row.descripcion = groups.text(fields.description);
-        row.unidad = fields.second ? groups.text(fields.second) : QString();
+        const Escritura escritura = escrituras.de(groups.text(fields.description),
+                                                  fields.second ? groups.text(fields.second) : QString());
+        row.descripcion = escritura.descripcion;
+        row.unidad = escritura.segundo;
         row.cantidad = groups.number(fields.quantity);
         row.precio = groups.number(fields.price);
         row.importe = Redondear(row.precio * row.cantidad, 2);

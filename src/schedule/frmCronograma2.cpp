@@ -23,7 +23,9 @@ const QColor kGrisFilaMontos(224, 224, 224);
 
 constexpr int kColumnas = 11;
 constexpr int kFilasTotales = 5;
-constexpr int kColumnasTotales = 10;
+// As many columns as the schedule (the last one, under "RESTANTE", stays empty), so that both
+// grids are as wide and scroll as far.
+constexpr int kColumnasTotales = 11;
 
 int dayColumn(int index) {
     return frmCronograma2::kColPrimerDia + index;
@@ -73,6 +75,13 @@ frmCronograma2::frmCronograma2(const ui::WindowContext& context)
     totales_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     body()->addWidget(totales_);
     // The label band and the totals follow the schedule sideways, each figure under its column.
+    // The totals keep a vertical scroll bar (never needed, so disabled) while the schedule shows
+    // one: both then have the same width to scroll in, and reach their right ends together.
+    connect(grid_->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this](int, int maximum) {
+        totales_->setVerticalScrollBarPolicy(maximum > 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    });
+    connect(totales_->horizontalScrollBar(), &QScrollBar::rangeChanged, this,
+            [this] { totales_->horizontalScrollBar()->setValue(grid_->horizontalScrollBar()->value()); });
     connect(grid_->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this, band](int value) {
         totales_->horizontalScrollBar()->setValue(value);
         band->itemAt(0)->spacerItem()->changeSize(ui::twipsToPixels(14800, this) + 4 - value, 0);
@@ -149,7 +158,7 @@ void frmCronograma2::IniciarGrilla() {
         grid_->setFontSize(0, c, 6);
 
     totales_->setHeader(QStringList(kColumnasTotales, QString()),
-                        {2800, 6500, 2700, 2800, 1200, 1200, 1200, 1200, 1200, 1200});
+                        {2800, 6500, 2700, 2800, 1200, 1200, 1200, 1200, 1200, 1200, 2800});
     totales_->setText(0, 0, "TOTAL");
     totales_->setFontSize(0, 0, 8);
     const QStringList labels{"INVERSIÓN MENSUAL", "AVANCE PARCIAL EN %", "INVERSIÓN ACUMULADA",
@@ -201,7 +210,7 @@ void frmCronograma2::LlenarGrilla() {
     CalcularRestantes();
     grid_->setCell(n > 0 ? 1 : 0, kColPrimerDia);
     setDirty(false);
-    setStatus(QString("%1 rubros").arg(n));
+    setStatus(engine::Contar(n, "rubro", "rubros"));
 }
 
 void frmCronograma2::CalcularRestantes() {
@@ -262,7 +271,7 @@ bool frmCronograma2::save() {
         return false;
     }
     setDirty(false);
-    setStatus(QString("Grabado: cronograma de %1 rubros").arg(result.registros));
+    setStatus("Grabado: cronograma de " + engine::Contar(result.registros, "rubro", "rubros"));
     return true;
 }
 

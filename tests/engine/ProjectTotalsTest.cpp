@@ -43,6 +43,23 @@ TEST_F(ProjectTotals, GroupsPerPriceAndOnlyLinesOfExistingItems) {
     EXPECT_EQ(TotalMaterialesProyecto(folder), 23.55);
 }
 
+TEST_F(ProjectTotals, AResourceInSeveralLetterCasesIsWrittenAsItsFirstLine) {
+    item("A", "1", 1);
+    item("B", "1", 1);
+    material("B", "1", "Cemento Portland", "Saco", 2, 7.85); // the first line: the project price
+    material("A", "1", "CEMENTO PORTLAND", "SACO", 1, 7.85);
+    material("A", "1", "cemento portland", "saco", 1, 7.85);
+    equipo("A", "1", "Concretera", 1, 1, 12.5);
+    equipo("B", "1", "CONCRETERA", 1, 1, 12.5);
+    const std::vector<TotalRecurso> materials = TotalesRecursos(folder, TipoRecurso::Material);
+    ASSERT_EQ(materials.size(), 1u);
+    EXPECT_EQ(materials[0].descripcion + " / " + materials[0].unidad, "Cemento Portland / Saco");
+    EXPECT_EQ(materials[0].cantidad, 4.0);
+    const std::vector<TotalRecurso> equipment = TotalesRecursos(folder, TipoRecurso::Equipo);
+    ASSERT_EQ(equipment.size(), 1u);
+    EXPECT_EQ(equipment[0].descripcion, "Concretera");
+}
+
 TEST_F(ProjectTotals, NoLinesGiveZero) {
     item("A", "1", 3);
     EXPECT_EQ(TotalEquipoProyecto(folder), 0.0);

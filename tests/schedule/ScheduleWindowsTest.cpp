@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <memory>
 
 using namespace korvex;
@@ -241,6 +242,28 @@ TEST(frmCronograma2Window, QuantitiesMoneyAndWhatIsLeft) {
               QStringList({"E1\t4\t0\t<null>\t0", "E2\t<null>\t<null>\t6\t<null>",
                            "E3\t<null>\t<null>\t<null>\t1.5"}));
     EXPECT_FALSE(window->hasUnsavedChanges());
+}
+
+TEST(frmCronograma2Window, TheTotalsScrollSidewaysWithTheDays) {
+    FakeMessages messages;
+    ScheduleProject p;
+    itemProject(p);
+    auto window = std::make_unique<frmCronograma2>(contextFor(p));
+    showActive(window.get());
+    window->resize(640, 300); // both scroll bars on the schedule
+    QApplication::processEvents();
+    ui::Grid* grid = gridOf(window.get(), "msfgCrono");
+    ui::Grid* totals = gridOf(window.get(), "msfgTotales");
+    QScrollBar* bar = grid->horizontalScrollBar();
+    for (const int value : {bar->maximum() / 2, bar->maximum()}) {
+        bar->setValue(value);
+        QApplication::processEvents();
+        for (const int col : {3, 4, 9}) {
+            const int above = grid->mapToGlobal(grid->cellRect(0, col, false).topLeft()).x();
+            const int below = totals->mapToGlobal(totals->cellRect(0, col, false).topLeft()).x();
+            EXPECT_EQ(above, below) << "column " << col << " scrolled to " << value;
+        }
+    }
 }
 
 TEST(frmCronograma2Window, WithoutProjectDataTheStoredPricesStand) {

@@ -66,6 +66,7 @@ TEST(ResourceUsage, ItemsOfAResourceInCodeOrderWithTheSentenceAndQuotesAsText) {
     p.addEquipment("B9", "1", "Concretera", 1, 1, 5);
     p.addLabour("B9", "1", "Peón", "E2", 1, 1, 3);
     p.addLabour("B10", "1", "Peón", "D2", 1, 1, 3);
+    p.addLabour("A2", "1", "peón", "e2", 1, 1, 3); // listed as its first line writes it
 
     EXPECT_EQ(keys(distinctResources(p.db, Kind::Material)),
               QStringList({"Aditivo f'c \"alto\" | l", "Cemento | kg", "Cemento | saco"}));
@@ -121,7 +122,7 @@ TEST(ResourceCorrection, RenameKeepsPricesMergeTakesTheExistingPriceAndTransport
     EXPECT_EQ(outcome.corrections, 6); // two materials, their two transport rows, equipment, labour
     EXPECT_EQ(outcome.merged, 3);
     EXPECT_EQ(outcome.totalLines(), 2 + 1 + 2 + 1 + 1 + 1);
-    EXPECT_EQ(correctionStatus(outcome), "6 corrección(es): 8 línea(s) cambiada(s)");
+    EXPECT_EQ(correctionStatus(outcome), "6 correcciones: 8 líneas cambiadas");
 
     // The item that used both ends with two lines of one resource; quantities are untouched.
     EXPECT_EQ(
