@@ -1,5 +1,6 @@
 #include "analysis/ResourceCorrection.h"
 
+#include "engine/Numbers.h"
 #include "store/Database.h"
 #include "store/TextCompare.h"
 
@@ -232,9 +233,10 @@ int CorrectionOutcome::linesOf(Kind kind, const ResourceKey& loaded) const {
 }
 
 QString correctionStatus(const CorrectionOutcome& outcome) {
-    return QStringLiteral("%1 corrección(es): %2 línea(s) cambiada(s)")
-        .arg(outcome.corrections)
-        .arg(outcome.totalLines());
+    return QStringLiteral("%1: %2").arg(
+        engine::Contar(outcome.corrections, QStringLiteral("corrección"), QStringLiteral("correcciones")),
+        engine::Contar(outcome.totalLines(), QStringLiteral("línea cambiada"),
+                       QStringLiteral("líneas cambiadas")));
 }
 
 QString correctionTitle(Kind kind) {

@@ -515,12 +515,11 @@ bool frmMateriales::Grabar() {
         return false;
     }
     sheet_.setModified(false);
-    setStatus(
-        QStringLiteral("Análisis grabado: %1 materiales, %2 equipos, %3 de mano de obra, %4 de transporte")
-            .arg(outcome.stored[0])
-            .arg(outcome.stored[1])
-            .arg(outcome.stored[2])
-            .arg(outcome.stored[3]));
+    setStatus(QStringLiteral("Análisis grabado: %1, %2, %3 de mano de obra, %4 de transporte")
+                  .arg(engine::Contar(outcome.stored[0], "material", "materiales"),
+                       engine::Contar(outcome.stored[1], "equipo", "equipos"),
+                       engine::Contar(outcome.stored[2], "línea", "líneas"),
+                       engine::Contar(outcome.stored[3], "línea", "líneas")));
     return true;
 }
 
@@ -541,9 +540,14 @@ bool frmMateriales::mayLeaveItem() {
     }
 }
 
+bool frmMateriales::settleUnsavedWork() {
+    editor_->cancel();
+    return mayLeaveItem();
+}
+
 void frmMateriales::closeEvent(QCloseEvent* event) {
     editor_->cancel();
-    if (!mayLeaveItem()) {
+    if (!ui::workSettled(this) && !mayLeaveItem()) {
         event->ignore();
         return;
     }

@@ -69,7 +69,7 @@ Presentacion calcularPresentacion(const QString& projectFolder) {
         {
             store::Database db = store::Database::openProject(projectFolder);
             if (!leerCabecera(db, p))
-                return rechazo(kSinDatosProyecto);
+                return rechazo(kSinDatosProyecto, QStringLiteral("Advertencia"));
         }
         const engine::ResultadoRecalculo recalculo = engine::RecalcularPresupuesto(projectFolder);
         if (!recalculo.ok)

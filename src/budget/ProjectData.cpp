@@ -3,7 +3,6 @@
 #include "engine/Numbers.h"
 
 #include <QDate>
-#include <QLocale>
 
 namespace korvex::budget {
 
@@ -33,8 +32,10 @@ double porcentajeTecleado(const QString& texto) {
 
 } // namespace
 
+// Day, month and four-digit year, as dates are written in Spanish, whatever the system's locale
+// (an English system's short form would give month first and a two-digit year).
 QString fechaDeHoy() {
-    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    return QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
 }
 
 QString porcentajeSimple(double value) {

@@ -1,5 +1,6 @@
 #include "budget/frmDatosPresupuesto.h"
 
+#include "engine/Numbers.h"
 #include "ui/CellEditor.h"
 #include "ui/Grid.h"
 #include "ui/Messages.h"
@@ -181,7 +182,7 @@ bool frmDatosPresupuesto::grabar() {
     }
     mostrarDesde(1);
     ponerCursor(1, kColCodigo);
-    lblEstado_->setText(QString("%1 rubros grabados").arg(resultado.items));
+    lblEstado_->setText(engine::Contar(resultado.items, "rubro grabado", "rubros grabados"));
     return true;
 }
 
@@ -251,13 +252,17 @@ void frmDatosPresupuesto::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
+bool frmDatosPresupuesto::settleUnsavedWork() {
+    if (!abierta_ || !hoja_.modificada())
+        return true;
+    const ui::MessageAnswer respuesta = ui::messages::askSaveChanges(this);
+    return respuesta == ui::MessageAnswer::No || (respuesta == ui::MessageAnswer::Yes && grabar());
+}
+
 void frmDatosPresupuesto::closeEvent(QCloseEvent* event) {
-    if (abierta_ && hoja_.modificada()) {
-        const ui::MessageAnswer respuesta = ui::messages::askSaveChanges(this);
-        if (respuesta == ui::MessageAnswer::Cancel || (respuesta == ui::MessageAnswer::Yes && !grabar())) {
-            event->ignore();
-            return;
-        }
+    if (!ui::workSettled(this) && !settleUnsavedWork()) {
+        event->ignore();
+        return;
     }
     ui::unhookWheel(this);
     event->accept();

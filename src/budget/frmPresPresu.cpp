@@ -47,6 +47,8 @@ frmPresPresu::frmPresPresu(const ui::WindowContext& context, QWidget* parent)
     if (!presentacion_.ok) {
         if (presentacion_.title == "Error")
             ui::messages::error(this, presentacion_.message);
+        else if (presentacion_.title == "Advertencia")
+            ui::messages::warning(this, presentacion_.message);
         else
             ui::messages::failure(this, presentacion_.message);
         return;

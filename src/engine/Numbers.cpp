@@ -301,4 +301,8 @@ QString FormatoSimple(double value) {
     return formatNumber(value, kFormatoSimple);
 }
 
+QString Contar(qint64 n, const QString& singular, const QString& plural) {
+    return QString::number(n) + QLatin1Char(' ') + (n == 1 ? singular : plural);
+}
+
 } // namespace korvex::engine

@@ -61,4 +61,8 @@ QString FormatoPrecio(double value);        // "###,##0.00#"
 QString FormatoGrupo(double value);         // "###,#00.00"
 QString FormatoSimple(double value);        // "0.00"
 
+// A count with its noun in agreement: Contar(1, "equipo", "equipos") is "1 equipo", any other
+// number takes the plural ("0 equipos", "3 equipos").
+QString Contar(qint64 n, const QString& singular, const QString& plural);
+
 } // namespace korvex::engine

@@ -142,21 +142,21 @@ QString percent(double value) {
 QStringList ResultadoImportacionBC3::informe() const {
     QStringList lines;
     lines << QStringLiteral("Rubros creados: %1").arg(items)
-          << QStringLiteral("Lineas creadas: %1").arg(lineas)
+          << QStringLiteral("Líneas creadas: %1").arg(lineas)
           << QStringLiteral("Grupos creados: %1").arg(grupos);
     if (precioBase)
         lines << QStringLiteral(
             "Banco de precios sin capitulos: cada precio descompuesto es un rubro de cantidad 1");
     if (!indirecto.isEmpty())
         lines << QStringLiteral(
-                     "Costos indirectos del proyecto: %1 % (concepto %2, el ultimo de todos los rubros)")
+                     "Costos indirectos del proyecto: %1 % (concepto %2, el último de todos los rubros)")
                      .arg(percent(costosIndirectos), indirecto);
     lines << QStringLiteral("Conciliacion: %1 de %2 rubros con el precio unitario que indica el archivo")
                  .arg(iguales)
                  .arg(comparados);
     if (!diferencias.empty()) {
         lines << QStringLiteral(
-            "Mayores diferencias (codigo, item, precio del archivo, precio importado, diferencia):");
+            "Mayores diferencias (código, ítem, precio del archivo, precio importado, diferencia):");
         for (const DiferenciaPrecio& d : diferencias)
             lines << QStringLiteral("  %1\t%2\t%3\t%4\t%5")
                          .arg(d.codigo, d.item, engine::FormatoSimple(d.precioArchivo),

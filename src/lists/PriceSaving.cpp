@@ -136,7 +136,9 @@ RepriceOutcome repriceProject(const QString& projectFolder, TipoRecurso kind, do
 }
 
 QString savedPricesStatus(const PriceSaveOutcome& outcome) {
-    return QStringLiteral("Precios grabados: %1 línea(s) cambiada(s)").arg(outcome.total());
+    return QStringLiteral("Precios grabados: ") + engine::Contar(outcome.total(),
+                                                                 QStringLiteral("línea cambiada"),
+                                                                 QStringLiteral("líneas cambiadas"));
 }
 
 } // namespace korvex::lists

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 
 namespace korvex::lists {
@@ -77,9 +78,10 @@ void frmListaMEM::buildLayout() {
     for (TipoRecurso kind : kListKinds)
         attachEditor(kind);
 
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(buildButtons(), 0, Qt::AlignTop);
-    bottom->addStretch(1);
+    // The total has a line of its own under the grid: the longest caption ("Total de Herramientas
+    // y Equipo:") beside the buttons would squeeze them at the window's usual width.
+    auto* totalLine = new QHBoxLayout;
+    totalLine->addStretch(1);
     lblTotal_ = ui::namedLabel("lblTotal", "Total Materiales:", this);
     QFont bold = lblTotal_->font();
     bold.setBold(true);
@@ -91,8 +93,12 @@ void frmListaMEM::buildLayout() {
     lblTotal1_->setFrameShadow(QFrame::Sunken);
     lblTotal1_->setMinimumWidth(150);
     lblTotal1_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    bottom->addWidget(lblTotal_, 0, Qt::AlignTop);
-    bottom->addWidget(lblTotal1_, 0, Qt::AlignTop);
+    totalLine->addWidget(lblTotal_);
+    totalLine->addWidget(lblTotal1_);
+    layout->addLayout(totalLine);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(buildButtons());
+    bottom->addStretch(1);
     layout->addLayout(bottom);
 
     lblEstado_ = ui::namedLabel("lblEstado", QString(), this);
@@ -124,7 +130,7 @@ QWidget* frmListaMEM::buildButtons() {
     for (const ButtonDef& def : defs) {
         auto* button = new QPushButton(def.caption, box);
         button->setObjectName(def.name);
-        button->setMinimumWidth(110);
+        button->setMinimumWidth(std::max(110, button->sizeHint().width()));
         layout->addWidget(button);
         connect(button, &QPushButton::clicked, this, def.run);
     }
@@ -299,14 +305,19 @@ bool frmListaMEM::hasUnsavedChanges() const {
     return false;
 }
 
+bool frmListaMEM::settleUnsavedWork() {
+    editor_->cancel();
+    if (!hasUnsavedChanges())
+        return true;
+    const ui::MessageAnswer answer = ui::messages::askSaveChanges(this);
+    return answer == ui::MessageAnswer::No || (answer == ui::MessageAnswer::Yes && GrabarPrecios());
+}
+
 void frmListaMEM::closeEvent(QCloseEvent* event) {
     editor_->cancel();
-    if (hasUnsavedChanges()) {
-        const ui::MessageAnswer answer = ui::messages::askSaveChanges(this);
-        if (answer == ui::MessageAnswer::Cancel || (answer == ui::MessageAnswer::Yes && !GrabarPrecios())) {
-            event->ignore();
-            return;
-        }
+    if (!ui::workSettled(this) && !settleUnsavedWork()) {
+        event->ignore();
+        return;
     }
     ui::unhookWheel(this);
     db_.close();

@@ -219,15 +219,21 @@ void failPdfWritesAfter(qint64 bytes) {
 }
 } // namespace testing
 
+PageRange selectedPages(const ReportDocument& document, const QPrinter& printer) {
+    PageRange range{1, static_cast<int>(document.pages.size())};
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        range.first = std::max(1, printer.fromPage());
+        range.last = std::min(range.last, printer.toPage() > 0 ? printer.toPage() : range.last);
+    }
+    return range;
+}
+
 QString printDocument(const ReportDocument& document, QPrinter& printer) {
     printer.setFullPage(true);
     printer.setPageOrientation(document.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    int first = 1;
-    int last = static_cast<int>(document.pages.size());
-    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
-        first = std::max(1, printer.fromPage());
-        last = std::min(last, printer.toPage() > 0 ? printer.toPage() : last);
-    }
+    const PageRange range = selectedPages(document, printer);
+    const int first = range.first;
+    const int last = range.last;
     QPainter painter;
     if (!painter.begin(&printer))
         return QStringLiteral("No se puede imprimir en «%1».").arg(printer.printerName());

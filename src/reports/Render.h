@@ -31,6 +31,14 @@ void failPdfWritesAfter(qint64 bytes);
 // Prints the pages the printer's settings select (all, a range); the printer is already set
 // up, for instance by QPrintDialog. Returns an empty text or the reason it failed.
 QString printDocument(const ReportDocument& document, QPrinter& printer);
+// The pages, numbered from 1, that the printer's settings select: [first, last], empty when last
+// is below first (a range past the end).
+struct PageRange {
+    int first = 1;
+    int last = 0;
+    int count() const { return last >= first ? last - first + 1 : 0; }
+};
+PageRange selectedPages(const ReportDocument& document, const QPrinter& printer);
 
 // A page as an image of the given width in pixels, white background.
 QImage renderPage(const ReportDocument& document, int index, int widthPixels);

@@ -1,5 +1,6 @@
 #include "reports/frmVistaPrevia.h"
 
+#include "engine/Numbers.h"
 #include "reports/Render.h"
 #include "reports/ReportButtons.h"
 #include "ui/Messages.h"
@@ -222,7 +223,9 @@ bool frmVistaPrevia::printTo(QPrinter& printer) {
         ui::messages::failure(this, failure);
         return false;
     }
-    lblEstado_->setText(QStringLiteral("Enviado a imprimir: %1 páginas").arg(document_->pages.size()));
+    lblEstado_->setText(QStringLiteral("Enviado a imprimir: ") +
+                        engine::Contar(selectedPages(*document_, printer).count(), QStringLiteral("página"),
+                                       QStringLiteral("páginas")));
     return true;
 }
 

@@ -228,7 +228,7 @@ void frmCronograma::LlenarGrilla() {
     }
     grid_->setCell(1, 1);
     setDirty(false);
-    setStatus(QString("%1 grupos").arg(crono_.grupos.size()));
+    setStatus(engine::Contar(crono_.grupos.size(), "grupo", "grupos"));
 }
 
 void frmCronograma::commitPercentage(int row, int col, const QString& typed) {
@@ -335,9 +335,11 @@ bool frmCronograma::save() {
         return false;
     }
     setDirty(false);
-    QString text = QString("Grabado: %1 periodos con trabajo").arg(result.registros);
+    QString text =
+        "Grabado: " + engine::Contar(result.registros, "periodo con trabajo", "periodos con trabajo");
     if (result.omitidos > 0)
-        text += QString(" (%1 grupos ya no existen)").arg(result.omitidos);
+        text += result.omitidos == 1 ? QString(" (1 grupo ya no existe)")
+                                     : QString(" (%1 grupos ya no existen)").arg(result.omitidos);
     setStatus(text);
     return true;
 }

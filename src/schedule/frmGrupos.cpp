@@ -1,5 +1,6 @@
 #include "schedule/frmGrupos.h"
 
+#include "engine/Numbers.h"
 #include "ui/CellEditor.h"
 #include "ui/Grid.h"
 #include "ui/Messages.h"
@@ -91,7 +92,7 @@ void frmGrupos::LlenarGrilla() {
     widenToContents(grid_, kColGrupo);
     grid_->setCell(items_.empty() ? 0 : 1, kColGrupo);
     setDirty(false);
-    setStatus(QString("%1 rubros").arg(items_.size()));
+    setStatus(engine::Contar(items_.size(), "rubro", "rubros"));
 }
 
 void frmGrupos::onGridKey(int key, Qt::KeyboardModifiers) {
@@ -125,11 +126,10 @@ bool frmGrupos::save() {
     } catch (const store::StoreError& error) {
         ui::messages::failure(this, error.message());
     }
-    setStatus(
-        QString("Grabado: %1 rubros cambiados de grupo, %2 grupos nuevos, %3 grupos sin rubros eliminados")
-            .arg(result.registros)
-            .arg(result.gruposCreados)
-            .arg(result.gruposBorrados));
+    setStatus(QString("Grabado: %1 de grupo, %2, %3 sin rubros")
+                  .arg(engine::Contar(result.registros, "rubro cambiado", "rubros cambiados"),
+                       engine::Contar(result.gruposCreados, "grupo nuevo", "grupos nuevos"),
+                       engine::Contar(result.gruposBorrados, "grupo eliminado", "grupos eliminados")));
     grid_->setFocus();
     return true;
 }

@@ -120,7 +120,7 @@ void frmGruposDesc::LlenarGrilla() {
     lblTotal_->setText(engine::FormatoGrupo(resumen_.total));
     grid_->setCell(1, kColGrupo);
     setDirty(false);
-    setStatus(QString("%1 grupos").arg(resumen_.grupos.size()));
+    setStatus(engine::Contar(resumen_.grupos.size(), "grupo", "grupos"));
 }
 
 void frmGruposDesc::commitCell(int row, int col, const QString& text) {
@@ -156,7 +156,7 @@ bool frmGruposDesc::save() {
         return false;
     }
     setDirty(false);
-    QString text = QString("Grabado: %1 grupos").arg(result.registros);
+    QString text = "Grabado: " + engine::Contar(result.registros, "grupo", "grupos");
     if (result.omitidos > 0)
         text += QString(" (%1 ya no existen)").arg(result.omitidos);
     setStatus(text);

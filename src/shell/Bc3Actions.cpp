@@ -1,5 +1,6 @@
 #include "shell/Bc3Actions.h"
 
+#include "engine/Numbers.h"
 #include "exchange/Bc3Export.h"
 #include "exchange/Bc3Import.h"
 #include "store/Database.h"
@@ -74,11 +75,11 @@ void importarBC3(ui::WindowRegistry& registry, const ui::WindowContext& context)
     }
     ui::messages::information(parent, QStringLiteral("Importar BC3"),
                               result.informe().join(QLatin1Char('\n')));
-    showStatus(context, QStringLiteral("Importados %1 rubros, %2 lineas y %3 grupos de %4")
-                            .arg(result.items)
-                            .arg(result.lineas)
-                            .arg(result.grupos)
-                            .arg(QDir::toNativeSeparators(path)));
+    showStatus(context,
+               QStringLiteral("Importados %1, %2 y %3 de %4")
+                   .arg(engine::Contar(result.items, "rubro", "rubros"),
+                        engine::Contar(result.lineas, "línea", "líneas"),
+                        engine::Contar(result.grupos, "grupo", "grupos"), QDir::toNativeSeparators(path)));
 }
 
 void exportarBC3(const ui::WindowContext& context) {
@@ -100,9 +101,9 @@ void exportarBC3(const ui::WindowContext& context) {
         ui::messages::failure(parent, result.message);
         return;
     }
-    showStatus(
-        context,
-        QStringLiteral("Exportados %1 rubros a %2").arg(result.items).arg(QDir::toNativeSeparators(path)));
+    showStatus(context,
+               QStringLiteral("Exportados %1 a %2")
+                   .arg(engine::Contar(result.items, "rubro", "rubros"), QDir::toNativeSeparators(path)));
 }
 
 } // namespace korvex::shell

@@ -71,18 +71,15 @@ QIcon applicationIcon() {
     return icon;
 }
 
-namespace {
-
-// Qt's own dialogs and context menus (print dialog, text field menus) speak Spanish like the rest
-// of the program, whatever the system's language, when Qt's translations are installed.
-void installQtTranslation(QApplication& app) {
-    auto* translator = new QTranslator(&app);
-    if (translator->load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(translator);
+bool installQtTranslation() {
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
-
-} // namespace
 
 int runDesktop(int argc, char** argv, const QString& root, const QString& project) {
     QApplication app(argc, argv);
@@ -90,7 +87,7 @@ int runDesktop(int argc, char** argv, const QString& root, const QString& projec
     // Ties the windows to the installed desktop entry, whose icon the theme then provides.
     QApplication::setDesktopFileName(QStringLiteral("org.korvex.Korvex"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("korvex"), applicationIcon()));
-    installQtTranslation(app);
+    installQtTranslation();
     QApplication::setStyle(QStyleFactory::create("Fusion"));
 
     const QString rootFolder = QDir(root).absolutePath();

@@ -24,6 +24,11 @@ class mdiPrincipal;
 // With a project folder, the frame opens at once with that project open.
 int runDesktop(int argc, char** argv, const QString& root, const QString& project = {});
 
+// Qt's own texts (the child windows' system menu, the text boxes' context menu, the print and file
+// dialogs) in Spanish, whatever the system's language, from Qt's installed translations
+// (qt6-translations-l10n). False when they are not installed: those texts then stay in English.
+bool installQtTranslation();
+
 // The program's icon drawn in code, for a program run from its build folder; an installed
 // program takes "korvex" from the icon theme. Every window and child window shows it.
 QIcon applicationIcon();

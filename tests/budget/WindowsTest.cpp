@@ -12,6 +12,7 @@
 #include "ui/WindowRegistry.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -72,7 +73,7 @@ protected:
 TEST_F(WindowTest, ProjectDataBoxesCycleWithTheKeysAndF9SavesFromAnyBox) {
     auto w = std::make_unique<frmDescripcion>(context());
     showActive(w.get());
-    EXPECT_EQ(find<QLineEdit>(w.get(), "txtFecha")->text(), fechaDeHoy());
+    EXPECT_EQ(find<QLineEdit>(w.get(), "txtFecha")->text(), QDate::currentDate().toString("dd/MM/yyyy"));
     find<QLineEdit>(w.get(), "txtInstitucion")->setFocus();
     type("Colegio");
     key(Qt::Key_Return);
@@ -238,6 +239,7 @@ TEST_F(WindowTest, PresentationShowsThePricedBudgetAndItsTotalsOrSaysTheHeaderIs
     lines("A1", "1", 12.34);
     { frmPresPresu sinCabecera(context()); }
     EXPECT_EQ(messages.lastText(), "Debe Ingresar primero los datos del Proyecto");
+    EXPECT_EQ(messages.lastTitle(), "Advertencia");
 
     header(0, 0, true);
     auto w = std::make_unique<frmPresPresu>(context());

@@ -70,5 +70,5 @@ TEST(BatchCommands, RecalcTotalsImportAndDemo) {
     EXPECT_EQ(korvexRun(root.root(), {"demo", "Ejemplo"}).code, 1);
     const CommandRun big = korvexRun(root.root(), {"demo", "Grande", "--items", "10"});
     EXPECT_EQ(big.code, 0);
-    EXPECT_TRUE(big.out.contains("10 rubros\t200 lineas"));
+    EXPECT_TRUE(big.out.contains("10 rubros\t200 líneas"));
 }

@@ -76,7 +76,7 @@ TEST(PriceList, TwoPricesOfOneMaterialAreTwoRowsAndTheLowerRowSetsEveryLine) {
                            "CodigoPres=Z9|DescripcionMat=Cemento|UnidadMat=kg|PrecioUniMat=12",
                            "CodigoPres=Z9|DescripcionMat=Arena|UnidadMat=m3|PrecioUniMat=14"}));
     EXPECT_EQ(saved.lines, (std::array<int, 4>{2, 0, 0, 0}));
-    EXPECT_EQ(savedPricesStatus(saved), "Precios grabados: 2 línea(s) cambiada(s)");
+    EXPECT_EQ(savedPricesStatus(saved), "Precios grabados: 2 líneas cambiadas");
     // Saving again finds nothing to change.
     EXPECT_EQ(savePrices(p.db, lists).total(), 0);
 }

@@ -172,7 +172,7 @@ TEST_F(PriceWindowTest, KeysCycleTheListsComputeTotalsAndRetypePrices) {
     EXPECT_EQ(text(window, "lblTotal1"), "329.14"); // until F5
 
     press(Qt::Key_F9);
-    EXPECT_EQ(text(window, "lblEstado"), "Precios grabados: 3 línea(s) cambiada(s)");
+    EXPECT_EQ(text(window, "lblEstado"), "Precios grabados: 3 líneas cambiadas");
     EXPECT_EQ(QApplication::focusWidget(), materials);
     press(Qt::Key_Escape);
     settle();
@@ -201,7 +201,7 @@ TEST_F(PriceWindowTest, F6AsksThePercentageAndF9SavesItIntoEveryLine) {
     EXPECT_EQ(grid(window, "msfgTransporte")->text(1, 2), "0.50"); // only the list on show
 
     press(Qt::Key_F9);
-    EXPECT_EQ(text(window, "lblEstado"), "Precios grabados: 3 línea(s) cambiada(s)");
+    EXPECT_EQ(text(window, "lblEstado"), "Precios grabados: 3 líneas cambiadas");
     EXPECT_EQ(p.all("Materiales", kMat),
               QStringList({"CodigoPres=G1|ItemPres=1|DescripcionMat=Cemento|PrecioUniMat=13.57",
                            "CodigoPres=G1|ItemPres=1|DescripcionMat=Arena|PrecioUniMat=15.4",
@@ -282,7 +282,7 @@ TEST_F(PriceWindowTest, F9WritesOnlyTheTypedPriceAndRefusesWhatChangedMeanwhile)
     materials->setCell(2, 2); // Cemento
     enter("13");
     press(Qt::Key_F9);
-    EXPECT_EQ(text(window, "lblEstado"), "Precios grabados: 2 línea(s) cambiada(s)");
+    EXPECT_EQ(text(window, "lblEstado"), "Precios grabados: 2 líneas cambiadas");
     EXPECT_EQ(p.all("Materiales", {"DescripcionMat", "PrecioUniMat"}),
               QStringList({"DescripcionMat=Cemento|PrecioUniMat=13", "DescripcionMat=Arena|PrecioUniMat=15",
                            "DescripcionMat=Cemento|PrecioUniMat=13"}));

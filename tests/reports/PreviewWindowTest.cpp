@@ -105,6 +105,12 @@ TEST(PreviewWindow, ReportButtonsOpenThePreviewWithPagesZoomPrintAndPdf) {
     printer.setOutputFileName(dir.filePath("impreso.pdf"));
     EXPECT_TRUE(preview->printTo(printer));
     EXPECT_GT(QFileInfo(dir.filePath("impreso.pdf")).size(), 1000);
+    EXPECT_EQ(textOf(preview, "lblEstado"), QStringLiteral("Enviado a imprimir: %1 páginas").arg(pages));
+    // A range counts the pages printed, not the report's.
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setFromTo(2, 3);
+    EXPECT_TRUE(preview->printTo(printer));
+    EXPECT_EQ(textOf(preview, "lblEstado"), "Enviado a imprimir: 2 páginas");
 
     // Another report button shows its report in the same preview.
     ASSERT_TRUE(registry.triggerButton("cmdFormatoPres1", context));

@@ -202,3 +202,11 @@ TEST(Frame, RegisteredMenuActionsRunWithTheOpenProjectOnly) {
     EXPECT_EQ(frame.menuBar()->findChild<QMenu*>("mnuEdicion"), nullptr);
     registry.clear();
 }
+
+TEST(Frame, QtsOwnMenusAndDialogsSpeakSpanish) {
+    ASSERT_TRUE(shell::installQtTranslation())
+        << "Qt's translations (qt6-translations-l10n) are not installed";
+    EXPECT_TRUE(QCoreApplication::translate("QMdiSubWindow", "&Restore").contains("Restaurar"));
+    EXPECT_TRUE(QCoreApplication::translate("QLineEdit", "&Undo").contains("Deshacer"));
+    EXPECT_TRUE(QCoreApplication::translate("QPrintDialog", "Print").contains("Imprimir"));
+}

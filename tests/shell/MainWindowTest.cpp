@@ -271,5 +271,5 @@ TEST_F(ShellTest, BudgetCalculationRefusesAProjectWithoutDataAndReportsTheCount)
     }
     QTest::mouseClick(button("cmdCalculo"), Qt::LeftButton);
     EXPECT_EQ(messages.count(), 1);
-    EXPECT_EQ(status(*principal), "Presupuesto recalculado: 1 rubro(s)");
+    EXPECT_EQ(status(*principal), "Presupuesto recalculado: 1 rubro");
 }

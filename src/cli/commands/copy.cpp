@@ -1,6 +1,7 @@
 // Batch command of the copy between projects: copy-items.
 
 #include "cli/CommandTable.h"
+#include "engine/Numbers.h"
 #include "shell/ops/CopyItems.h"
 #include "store/Database.h"
 #include "store/ProjectFolders.h"
@@ -83,7 +84,8 @@ int copyItems(cli::CommandContext& context) {
     if (!result.ok)
         return refuse(context, result.message);
     for (const shell::CopiedItem& copy : result.copiados)
-        context.out << copy.codigo << '\t' << copy.item << '\t' << copy.lineas << " lineas\n";
+        context.out << copy.codigo << '\t' << copy.item << '\t'
+                    << engine::Contar(copy.lineas, "línea", "líneas") << '\n';
     return cli::kOk;
 }
 

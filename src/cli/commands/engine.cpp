@@ -66,7 +66,7 @@ int importPrices(cli::CommandContext& context) {
     const engine::ResultadoImportacion result = engine::ImportarPrecios(folder, source);
     if (!result.ok)
         return refuse(context, result.message);
-    context.out << "Lineas con precio del proyecto de origen: " << result.lineas() << " (materiales "
+    context.out << "Líneas con precio del proyecto de origen: " << result.lineas() << " (materiales "
                 << result.materiales << ", equipo " << result.equipo << ", mano de obra " << result.manoObra
                 << ", transporte " << result.transporte << ")\n";
     return cli::kOk;
@@ -94,7 +94,8 @@ int demo(cli::CommandContext& context) {
     const engine::ResultadoDemo result = engine::CrearProyectoEjemplo(context.root, name, items);
     if (!result.ok)
         return refuse(context, result.message);
-    context.out << result.folder << '\t' << result.items << " rubros\t" << result.lineas << " lineas\n";
+    context.out << result.folder << '\t' << engine::Contar(result.items, "rubro", "rubros") << '\t'
+                << engine::Contar(result.lineas, "línea", "líneas") << '\n';
     return cli::kOk;
 }
 

@@ -1,5 +1,6 @@
 // The main window's own button: "Calculo del Presupuesto" stores every item's unit price.
 #include "engine/Engine.h"
+#include "engine/Numbers.h"
 #include "ui/MainWindowControls.h"
 #include "ui/Messages.h"
 #include "ui/WindowRegistry.h"
@@ -30,7 +31,7 @@ void recalculateBudget(const ui::WindowContext& context) {
         return;
     }
     if (main)
-        main->showStatus(QString("Presupuesto recalculado: %1 rubro(s)").arg(result.items));
+        main->showStatus("Presupuesto recalculado: " + engine::Contar(result.items, "rubro", "rubros"));
 }
 
 } // namespace

@@ -197,7 +197,7 @@ TEST_F(ToolsWindowTest, CorregirRenamesAndMergesFromTheKeyboardWithTransportMirr
 
     press(Qt::Key_F7);
     EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
-    EXPECT_EQ(text(window, "lblEstado"), "2 corrección(es): 4 línea(s) cambiada(s)");
+    EXPECT_EQ(text(window, "lblEstado"), "2 correcciones: 4 líneas cambiadas");
     EXPECT_EQ(p.lines("Materiales", "A1", "1", kMat),
               QStringList({"CodigoPres=A1|DescripcionMat=Cemento Portland|UnidadMat=kg|PrecioUniMat=0.2"}));
     EXPECT_EQ(p.lines("Transporte", "A1", "1", kTran),

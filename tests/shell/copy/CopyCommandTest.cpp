@@ -46,13 +46,13 @@ TEST_F(CopyCommand, CopiesTheNamedItemsAndPrintsWhatEachCopyBecame) {
     // Folder names under the root and full paths both name a project.
     Outcome run = command({"Destino", projects.origen, "A:1.01", "C:X:3"});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, "A\t1.01\t7 lineas\nC:X\t3\t0 lineas\n");
+    EXPECT_EQ(run.out, "A\t1.01\t7 líneas\nC:X\t3\t0 líneas\n");
     run = command({"Destino", "Origen", "A:1.01"});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, "CA\tC1.01\t7 lineas\n");
+    EXPECT_EQ(run.out, "CA\tC1.01\t7 líneas\n");
     run = command({"Destino", "Origen", "--all"});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, "CCA\tCC1.01\t7 lineas\nB\t2\t0 lineas\nCC:X\tC3\t0 lineas\n");
+    EXPECT_EQ(run.out, "CCA\tCC1.01\t7 líneas\nB\t2\t0 líneas\nCC:X\tC3\t0 líneas\n");
 
     store::Database destino = store::Database::openProject(projects.destino);
     EXPECT_EQ(itemPairs(destino),
