@@ -1,5 +1,6 @@
 #include "formula/frmFormula.h"
 
+#include "engine/Numbers.h"
 #include "formula/ProjectTotals.h"
 #include "formula/Symbols.h"
 #include "ui/CellEditor.h"
@@ -52,8 +53,6 @@ frmFormula::frmFormula(const ui::WindowContext& context, QWidget* parent)
     IniciarGrilla();
     setUpEditor();
     CalcularFormula();
-    if (loaded_)
-        GrabarFormula();
 }
 
 void frmFormula::IniciarGrilla() {
@@ -65,7 +64,7 @@ void frmFormula::CalcularFormula() {
     try {
         const double directCost = loadProjectTotals(folder_).costoDirecto;
         db_ = store::Database::openProject(folder_);
-        sheet_ = computeFormula(db_, directCost);
+        sheet_ = refreshStoredFormula(db_, directCost);
         loaded_ = true;
     } catch (const store::StoreError& e) {
         ui::messages::failure(this, e.message());
@@ -73,6 +72,7 @@ void frmFormula::CalcularFormula() {
         return;
     }
     showSheet();
+    lblEstado_->setText(QString("Formula grabada con %1 simbolos").arg(sheet_.rows.size()));
     if (!sheet_.excedentes.isEmpty())
         ui::messages::warning(this, tooManySymbolsMessage(sheet_.excedentes));
     grid_->setCell(1, kColDescripcion);
@@ -137,9 +137,11 @@ bool frmFormula::GrabarFormula() {
     if (!loaded_)
         return false;
     try {
-        const int written = saveFormula(db_, sheet_.rows);
+        const int written = saveFormulaDescriptions(db_, sheet_);
         dirty_ = false;
-        lblEstado_->setText(QString("Fórmula grabada con %1 símbolos").arg(written));
+        lblEstado_->setText(
+            QString("Fórmula grabada: %1")
+                .arg(engine::Contar(written, "descripción cambiada", "descripciones cambiadas")));
         return true;
     } catch (const store::StoreError& e) {
         ui::messages::failure(this,

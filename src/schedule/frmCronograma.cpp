@@ -335,12 +335,7 @@ bool frmCronograma::save() {
         return false;
     }
     setDirty(false);
-    QString text =
-        "Grabado: " + engine::Contar(result.registros, "periodo con trabajo", "periodos con trabajo");
-    if (result.omitidos > 0)
-        text += result.omitidos == 1 ? QString(" (1 grupo ya no existe)")
-                                     : QString(" (%1 grupos ya no existen)").arg(result.omitidos);
-    setStatus(text);
+    setStatus("Grabado: " + engine::Contar(result.registros, "periodo con trabajo", "periodos con trabajo"));
     return true;
 }
 
