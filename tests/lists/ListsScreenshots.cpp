@@ -46,6 +46,8 @@ int main(int argc, char** argv) {
 
     QTest::keyClick(window.findChild<QLineEdit*>("txtIngreso"), Qt::Key_Escape);
     window.CambiarLista();
+    window.CalcularTotales();
+    save(&window, out, "equipo");
     window.CambiarLista();
     // The dialog, drawn while it waits for its percentage; Enter then raises the labour list.
     QTimer::singleShot(100, [&out] {

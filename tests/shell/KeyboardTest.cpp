@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTest>
@@ -107,8 +108,9 @@ TEST_F(KeyboardTest, EveryWindowTakesItsKeysInItsGridOnOpeningAndAfterARestoreAn
         QWidget* window = open(c.window, c.arguments);
         ASSERT_NE(window, nullptr);
         EXPECT_EQ(focusName(), c.focus);
-        if (auto* grid = qobject_cast<ui::Grid*>(QApplication::focusWidget()))
+        if (auto* grid = qobject_cast<ui::Grid*>(QApplication::focusWidget())) {
             EXPECT_GE(grid->row(), 1);
+        }
 
         auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
         ASSERT_NE(sub, nullptr);
@@ -153,7 +155,11 @@ TEST_F(KeyboardTest, EscInTheAnalysisEditorReturnsToThePickerOnTheItemJustEdited
 }
 
 TEST_F(KeyboardTest, TheCopyWindowAndTheGroupScheduleAnswerTheirKeysAtOnce) {
-    QWidget* copy = open("frmCopiarPres", {{"txtDirectorio", folder}});
+    const QString source = QDir(temp.root()).filePath("Origen");
+    QDir().mkpath(source);
+    ASSERT_TRUE(
+        QFile::copy(QDir(folder).filePath("Presupuesto.mdb"), QDir(source).filePath("Presupuesto.mdb")));
+    QWidget* copy = open("frmCopiarPres", {{"txtDirectorio", source}});
     ASSERT_NE(copy, nullptr);
     auto* marks = copy->findChild<ui::Grid*>("msfgCopiar");
     press('T');
@@ -187,7 +193,7 @@ TEST_F(KeyboardTest, UnappliedCorrectionsAreAskedForAndACancelWhileTheFrameClose
     const QString before = materials->text(1, 0);
     press('X');
     press(Qt::Key_Return);
-    ASSERT_EQ(materials->text(1, 0), "X");
+    ASSERT_EQ(materials->text(1, 0), "x");
     messages.answer(ui::MessageAnswer::Cancel);
     press(Qt::Key_Escape);
     EXPECT_EQ(messages.lastText(), "¿Desea grabar los cambios?");
@@ -207,7 +213,7 @@ TEST_F(KeyboardTest, UnappliedCorrectionsAreAskedForAndACancelWhileTheFrameClose
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(registry.findWindow("frmCorregir"), corregir);
     EXPECT_EQ(registry.findWindow("frmSimbolos"), simbolos);
-    EXPECT_EQ(materials->text(1, 0), "X");
+    EXPECT_EQ(materials->text(1, 0), "x");
 
     // Asked again when it closes on its own; No leaves the project as it was.
     messages.clear();

@@ -289,10 +289,12 @@ TEST(CellEditor, TheListStaysInsideTheGridAboveTheCellWhenThereIsNoRoomBelow) {
         EXPECT_TRUE(w.grid->geometry().contains(list->geometry())) << "inside the grid";
         EXPECT_FALSE(list->geometry().intersects(w.other->geometry())) << "off the button";
         EXPECT_FALSE(list->geometry().intersects(edit->geometry())) << "off the cell";
-        if (row == 1)
+        if (row == 1) {
             EXPECT_EQ(list->geometry().top(), edit->geometry().bottom() + 1);
-        if (row == 8)
+        }
+        if (row == 8) {
             EXPECT_EQ(list->geometry().bottom() + 1, edit->geometry().top());
+        }
         QTest::keyClick(edit, Qt::Key_Escape);
     }
 }
