@@ -366,7 +366,7 @@ TEST_F(EditorTest, AFailedSaveSaysSoAndLeavesTheStoredAnalysisAsItWas) {
     enter("saco");
     enter("1");
     const QStringList before = p.all("Materiales", kMatFields) + p.all("ManoObra", kManFields);
-    store::testing::failAfterWrites(4);
+    store::testing::failAfterWrites(1);
     press(Qt::Key_F9);
     store::testing::failAfterWrites(-1);
     ASSERT_EQ(messages.count(), 1);
