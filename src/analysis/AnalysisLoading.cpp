@@ -87,9 +87,9 @@ void loadAnalysisLines(store::Database& db, const QString& code, const QString& 
     sheet.clear();
     for (Kind kind : kAllKinds)
         loadKind(db, kind, code, item, sheet);
-    sheet.setStoredItem(store::LoadedRows::read(db, QStringLiteral("Presupuesto"),
-                                                {QStringLiteral("CodigoPres"), QStringLiteral("ItemPres")},
-                                                QStringLiteral("CodigoPres = ? and ItemPres = ?"), {code, item}));
+    sheet.setStoredItem(store::LoadedRows::read(
+        db, QStringLiteral("Presupuesto"), {QStringLiteral("CodigoPres"), QStringLiteral("ItemPres")},
+        QStringLiteral("CodigoPres = ? and ItemPres = ?"), {code, item}));
     sheet.setModified(false);
 }
 

@@ -204,7 +204,8 @@ void writeKind(store::Database& db, Kind kind, const QString& code, const QStrin
     for (const KindWrites::Change& change : writes.changes) {
         QVariantList params = change.values;
         params << change.row;
-        db.execute("UPDATE " + s.table + " SET " + change.fields.join(" = ?, ") + " = ? WHERE rowid = ?", params);
+        db.execute("UPDATE " + s.table + " SET " + change.fields.join(" = ?, ") + " = ? WHERE rowid = ?",
+                   params);
     }
     const QStringList fields = QStringList{"CodigoPres", "ItemPres"} + storedLineFields(kind);
     for (const QVariantList& values : writes.added)
@@ -220,7 +221,8 @@ QString lineName(Kind kind, const QVariantList& values) {
 
 } // namespace
 
-SaveOutcome saveAnalysis(store::Database& db, const QString& code, const QString& item, AnalysisSheet& sheet) {
+SaveOutcome saveAnalysis(store::Database& db, const QString& code, const QString& item,
+                         AnalysisSheet& sheet) {
     SaveOutcome outcome;
     try {
         store::Transaction transaction(db);
@@ -233,7 +235,8 @@ SaveOutcome saveAnalysis(store::Database& db, const QString& code, const QString
         }
         if (any) {
             sheet.storedItem().checkByKey(
-                db, 2, [](const QVariantList& v) { return v.value(0).toString() + " " + v.value(1).toString(); },
+                db, 2,
+                [](const QVariantList& v) { return v.value(0).toString() + " " + v.value(1).toString(); },
                 QStringLiteral("El rubro "));
             for (Kind kind : kAllKinds)
                 sheet.storedLines(kind).checkWritten(
@@ -252,7 +255,8 @@ SaveOutcome saveAnalysis(store::Database& db, const QString& code, const QString
     } catch (const store::StoreError& e) {
         outcome = SaveOutcome{};
         outcome.message =
-            QStringLiteral("No se pudo grabar el análisis: %1\nEl análisis guardado no ha cambiado.").arg(e.message());
+            QStringLiteral("No se pudo grabar el análisis: %1\nEl análisis guardado no ha cambiado.")
+                .arg(e.message());
     }
     return outcome;
 }

@@ -213,7 +213,8 @@ void AnalysisSheet::adoptStored(const AnalysisSheet& saved) {
         const LineTable& stored = saved.lines(kind);
         QHash<QString, qint64> byResource;
         for (int row = 1; row <= stored.lastUsedRow(); ++row)
-            byResource.insert(resourceKey(stored.description(row), stored.second(row)), stored.storedRow(row));
+            byResource.insert(resourceKey(stored.description(row), stored.second(row)),
+                              stored.storedRow(row));
         LineTable& shown = lines(kind);
         for (int row = 1; row <= shown.rowCount(); ++row)
             shown.setStoredRow(row, byResource.take(resourceKey(shown.description(row), shown.second(row))));

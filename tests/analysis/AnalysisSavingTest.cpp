@@ -4,8 +4,8 @@
 #include "AnalysisFixture.h"
 #include "analysis/AnalysisLoading.h"
 
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <vector>
 
 using namespace korvex;
@@ -179,9 +179,16 @@ TEST(AnalysisSaving, ASecondEditorRefusesLinesChangedSinceItLoaded) {
         {"same line", quantity(2, "60"), quantity(2, "70"), "Cemento (kg)"},
         {"deleted line", [](AnalysisSheet& s) { s.deleteLine(Kind::Material, 1); }, quantity(1, "2"),
          "Arena (m3)"},
-        {"added line", [](AnalysisSheet& s) { s.assign(Kind::Labour, {2, 0}, "Albañil", "D2"); },
+        {"added line",
+         [](AnalysisSheet& s) {
+             s.assign(Kind::Labour, {2, 0}, "Albañil", "D2");
+         },
          quantity(2, "70"), "Albañil (D2)"},
-        {"other lines", [](AnalysisSheet& s) { s.assign(Kind::Labour, {1, 5}, "0,5"); }, quantity(2, "70"), ""},
+        {"other lines",
+         [](AnalysisSheet& s) {
+             s.assign(Kind::Labour, {1, 5}, "0,5");
+         },
+         quantity(2, "70"), ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -122,7 +122,8 @@ std::vector<SourceItem> loadSourceItems(store::Database& source) {
 }
 
 store::LoadedRows readSourceList(store::Database& source) {
-    return store::LoadedRows::read(source, "Presupuesto", {"CodigoPres", "ItemPres", "DescripcionPres", "UnidadPres"});
+    return store::LoadedRows::read(source, "Presupuesto",
+                                   {"CodigoPres", "ItemPres", "DescripcionPres", "UnidadPres"});
 }
 
 std::vector<SourceItem> findSourceItems(store::Database& source, const QString& codigo, const QString& item) {
@@ -170,7 +171,9 @@ ResultadoCopia copyItems(store::Database& destination, store::Database& source,
         if (!listed.table().isEmpty())
             listed.checkByKey(
                 source, 2,
-                [](const QVariantList& v) { return (v.value(0).toString() + " " + v.value(1).toString()).trimmed(); },
+                [](const QVariantList& v) {
+                    return (v.value(0).toString() + " " + v.value(1).toString()).trimmed();
+                },
                 QStringLiteral("Los rubros del proyecto de origen "));
         for (const SourceItem& origen : items) {
             current = &origen;

@@ -275,7 +275,8 @@ TEST_F(CopyWindow, ChangesMeanwhileRefuseTheCopyOrTheEditorThatWouldUndoIt) {
     editor.escribir(1, budget::kColDescripcion, "Otra");
     const budget::ResultadoGrabacion refused = budget::grabarPresupuesto(destino, editor);
     EXPECT_FALSE(refused.ok);
-    EXPECT_TRUE(refused.message.contains("cambiaron desde que abrió la ventana")) << refused.message.toStdString();
+    EXPECT_TRUE(refused.message.contains("cambiaron desde que abrió la ventana"))
+        << refused.message.toStdString();
     EXPECT_EQ(itemPairs(destino), (QStringList{"Z|9", "A|1", "B|2"}));
 }
 
