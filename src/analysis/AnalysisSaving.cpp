@@ -237,7 +237,7 @@ SaveOutcome saveAnalysis(store::Database& db, const QString& code, const QString
             sheet.storedItem().checkByKey(
                 db, 2,
                 [](const QVariantList& v) { return v.value(0).toString() + " " + v.value(1).toString(); },
-                QStringLiteral("El rubro "));
+                QStringLiteral("Los datos del rubro "));
             for (Kind kind : kAllKinds)
                 sheet.storedLines(kind).checkWritten(
                     db, writes[kindIndex(kind)].written(),
