@@ -379,6 +379,35 @@ TEST_F(EditorTest, AFailedSaveSaysSoAndLeavesTheStoredAnalysisAsItWas) {
               "DescripcionMat=Cemento|PrecioUniMat=7.9");
 }
 
+// Two editors open on one item: the second F9 refuses the line the first one added meanwhile and
+// overwrites nothing.
+TEST_F(EditorTest, TwoEditorsOnOneItemTheSecondSaveRefuses) {
+    open("A1", "1");
+    std::unique_ptr<frmMateriales> second = std::move(window);
+    open("A1", "1");
+    enter("Cal");
+    enter("saco");
+    enter("1");
+    press(Qt::Key_F9);
+    ASSERT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+
+    std::swap(window, second);
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    grid("msfgMateriales")->setFocus();
+    enter("Piedra");
+    enter("m3");
+    enter("2");
+    press(Qt::Key_F9);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.lastText().contains("Cal (saco) cambiaron desde que abrió la ventana"))
+        << messages.lastText().toStdString();
+    EXPECT_EQ(p.lines("Materiales", "A1", "1", {"DescripcionMat"}), QStringList{"DescripcionMat=Cal"});
+    EXPECT_TRUE(window->isModified());
+    messages.answer(ui::MessageAnswer::No);
+}
+
 TEST_F(EditorTest, GridsGrowBeyondFortyNineLinesAndEveryLineIsPricedAndStored) {
     {
         store::Transaction batch(p.db);
