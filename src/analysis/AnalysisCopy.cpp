@@ -186,6 +186,14 @@ AnalysisCopyOutcome copyAnalysis(store::Database& target, store::Database& sourc
     }
 }
 
+std::vector<BudgetItem> loadBudgetItems(store::Database& db) {
+    std::vector<BudgetItem> items;
+    for (store::RecordSet rs = db.openRecordSet("SELECT * FROM Presupuesto"); !rs.eof(); rs.moveNext())
+        items.push_back(
+            {rs.text("CodigoPres"), rs.text("ItemPres"), rs.text("DescripcionPres"), rs.text("UnidadPres")});
+    return items;
+}
+
 QString copyAnalysisSummary(const AnalysisCopyOutcome& outcome) {
     return QStringLiteral("Análisis copiado en %1 rubro(s), %2 línea(s)")
         .arg(outcome.items())

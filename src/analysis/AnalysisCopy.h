@@ -8,6 +8,8 @@
 // follows the materials as the analysis editor keeps it: each material line written has a
 // transport line of the same resource with the same quantity. All targets in one transaction.
 
+#include "analysis/AnalysisLoading.h"
+
 #include <QString>
 #include <vector>
 
@@ -41,6 +43,10 @@ struct AnalysisCopyOutcome {
 // A missing source or target item refuses the whole copy. Never throws.
 AnalysisCopyOutcome copyAnalysis(store::Database& target, store::Database& source, const ItemRef& from,
                                  const std::vector<ItemRef>& to, CopyMode mode);
+
+// Every budget item of a project in stored order, for choosing source and targets. Throws
+// store::StoreError.
+std::vector<BudgetItem> loadBudgetItems(store::Database& db);
 
 // "Análisis copiado en 2 rubro(s), 14 línea(s)": the status line after a copy.
 QString copyAnalysisSummary(const AnalysisCopyOutcome& outcome);
