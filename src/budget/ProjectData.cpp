@@ -3,7 +3,9 @@
 #include "engine/Numbers.h"
 
 #include <QDate>
+#include <QList>
 #include <QLocale>
+#include <utility>
 
 namespace korvex::budget {
 
@@ -61,30 +63,74 @@ DatosProyecto leerDatosProyecto(store::Database& db, const DatosProyecto& inicia
     return datos;
 }
 
-void grabarDatosProyecto(store::Database& db, const DatosProyecto& datos) {
+namespace {
+
+store::LoadedRows leerRegistro(store::Database& db) {
+    return store::LoadedRows::read(db, "Proyecto",
+                                   {"Institucion", "Proyecto", "ubicacion", "oferente", "CostosIndirectos",
+                                    "OtrosIndirectos", "Elaborado", "fecha", "Ciudad", "IVA", "Herramienta"});
+}
+
+} // namespace
+
+ProyectoCargado cargarDatosProyecto(store::Database& db, const DatosProyecto& inicial) {
+    ProyectoCargado cargado;
+    cargado.registro = leerRegistro(db);
+    cargado.mostrado = leerDatosProyecto(db, inicial);
+    return cargado;
+}
+
+int grabarDatosProyecto(store::Database& db, ProyectoCargado& cargado, const DatosProyecto& datos) {
     store::Transaction transaccion(db);
+    cargado.registro.check(
+        db, {}, [](const QVariantList&) { return QString(); }, QStringLiteral("Los datos del proyecto"));
+    const bool nuevo = cargado.registro.isEmpty();
+    const DatosProyecto& antes = cargado.mostrado;
+    QList<std::pair<const char*, QVariant>> cambios;
+    const auto texto = [&](const char* campo, const QString& ahora, const QString& mostrado) {
+        if (nuevo || ahora != mostrado)
+            cambios.append({campo, ahora});
+    };
+    const auto porcentaje = [&](const char* campo, const QString& ahora, const QString& mostrado) {
+        if (nuevo || ahora != mostrado)
+            cambios.append({campo, porcentajeTecleado(ahora)});
+    };
+    const auto opcion = [&](const char* campo, bool ahora, bool mostrado) {
+        if (nuevo || ahora != mostrado)
+            cambios.append({campo, ahora});
+    };
+    texto("Institucion", datos.institucion, antes.institucion);
+    texto("Proyecto", datos.proyecto, antes.proyecto);
+    texto("ubicacion", datos.ubicacion, antes.ubicacion);
+    texto("oferente", datos.oferente, antes.oferente);
+    texto("Elaborado", datos.elaborado, antes.elaborado);
+    porcentaje("CostosIndirectos", datos.costosIndirectos, antes.costosIndirectos);
+    porcentaje("OtrosIndirectos", datos.otrosIndirectos, antes.otrosIndirectos);
+    if (!datos.fecha.isEmpty())
+        texto("fecha", datos.fecha, antes.fecha);
+    if (!datos.ciudad.isEmpty())
+        texto("Ciudad", datos.ciudad, antes.ciudad);
+    opcion("IVA", datos.iva, antes.iva);
+    opcion("Herramienta", datos.herramienta, antes.herramienta);
+    if (cambios.isEmpty()) {
+        cargado.mostrado = datos;
+        return 0;
+    }
+
     store::RecordSet rs = db.openRecordSet(kConsulta);
-    if (rs.recordCount() == 0) {
+    if (nuevo) {
         rs.addNew();
     } else {
         rs.moveFirst();
         rs.edit();
     }
-    rs.setValue("Institucion", datos.institucion);
-    rs.setValue("Proyecto", datos.proyecto);
-    rs.setValue("ubicacion", datos.ubicacion);
-    rs.setValue("oferente", datos.oferente);
-    rs.setValue("Elaborado", datos.elaborado);
-    rs.setValue("CostosIndirectos", porcentajeTecleado(datos.costosIndirectos));
-    rs.setValue("OtrosIndirectos", porcentajeTecleado(datos.otrosIndirectos));
-    if (!datos.fecha.isEmpty())
-        rs.setValue("fecha", datos.fecha);
-    if (!datos.ciudad.isEmpty())
-        rs.setValue("Ciudad", datos.ciudad);
-    rs.setValue("IVA", datos.iva);
-    rs.setValue("Herramienta", datos.herramienta);
+    for (const auto& [campo, valor] : cambios)
+        rs.setValue(campo, valor);
     rs.update();
+    store::LoadedRows grabado = leerRegistro(db);
     transaccion.commit();
+    cargado = {datos, std::move(grabado)};
+    return int(cambios.size());
 }
 
 } // namespace korvex::budget

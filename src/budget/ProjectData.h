@@ -4,6 +4,7 @@
 // out of its controls.
 
 #include "store/Database.h"
+#include "store/LoadedRows.h"
 
 #include <QString>
 
@@ -31,10 +32,20 @@ QString fechaDeHoy();
 // Without a record, `inicial` itself. Throws store::StoreError.
 DatosProyecto leerDatosProyecto(store::Database& db, const DatosProyecto& inicial);
 
-// Writes the header in one step, adding the record on the first save. A percentage box that is
-// empty or not a number stores 0; an empty fecha or ciudad leaves the stored value as it was.
-// Periodotipo is never touched. Throws store::StoreError, leaving the record as it was.
-void grabarDatosProyecto(store::Database& db, const DatosProyecto& datos);
+// The header as the window loaded it: what the boxes showed and the stored record behind them.
+struct ProyectoCargado {
+    DatosProyecto mostrado;
+    store::LoadedRows registro;
+};
+ProyectoCargado cargarDatosProyecto(store::Database& db, const DatosProyecto& inicial);
+
+// Writes, in one step, the fields whose box no longer shows what it showed when loaded (every
+// field when there was no record yet: the first save adds it). A percentage box that is empty or
+// not a number stores 0; an empty fecha or ciudad leaves the stored value as it was. Periodotipo
+// is never touched. The record must still be as loaded (store::StaleDataError otherwise). On
+// success cargado becomes what was saved, for the next save. Returns the number of fields written.
+// Throws store::StoreError, leaving the record (and cargado) as it was.
+int grabarDatosProyecto(store::Database& db, ProyectoCargado& cargado, const DatosProyecto& datos);
 
 // A percentage as the boxes and labels show it: the plain number, "12.5", "20".
 QString porcentajeSimple(double value);

@@ -45,7 +45,8 @@ frmDescripcion::frmDescripcion(const ui::WindowContext& context, QWidget* parent
     inicial.fecha = fechaDeHoy();
     try {
         db_ = store::Database::openProject(projectFolder_);
-        mostrar(leerDatosProyecto(db_, inicial));
+        cargado_ = cargarDatosProyecto(db_, inicial);
+        mostrar(cargado_.mostrado);
     } catch (const store::StoreError& error) {
         mostrar(inicial);
         cmdGrabar_->setEnabled(false);
@@ -158,7 +159,7 @@ bool frmDescripcion::grabar() {
     if (!db_.isOpen())
         return false;
     try {
-        grabarDatosProyecto(db_, leerCajas());
+        grabarDatosProyecto(db_, cargado_, leerCajas());
     } catch (const store::StoreError& error) {
         lblEstado_->clear();
         ui::messages::failure(this, error.message());

@@ -39,6 +39,7 @@ private:
 
     QString projectFolder_;
     store::Database db_;
+    ProyectoCargado cargado_;
     QLineEdit* txtInstitucion_ = nullptr;
     QLineEdit* txtProyecto_ = nullptr;
     QLineEdit* txtUbicacion_ = nullptr;

@@ -4,6 +4,7 @@
 #include "formula/Symbols.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace korvex::formula {
 
@@ -33,7 +34,7 @@ std::vector<FormulaRow> storedDescriptions(store::Database& db) {
     std::vector<FormulaRow> rows;
     auto records = db.openRecordSet("SELECT Simbolo, DescripcionSim FROM SimbolosDesc");
     for (; !records.eof(); records.moveNext())
-        rows.push_back({records.text("Simbolo"), records.text("DescripcionSim"), 0, 0});
+        rows.push_back({records.text("Simbolo"), records.text("DescripcionSim"), 0, 0, {}});
     return rows;
 }
 
@@ -85,9 +86,28 @@ FormulaSheet computeFormula(store::Database& db, double costoDirecto) {
     return computeFormula(symbolTotals(db), costoDirecto, storedDescriptions(db));
 }
 
+namespace {
+
+store::LoadedRows storedSheet(store::Database& db) {
+    return store::LoadedRows::read(db, "SimbolosDesc",
+                                   {"Simbolo", "DescripcionSim", "TotalSimb", "PorcentajeTot"});
+}
+
+void markStored(FormulaSheet& sheet, store::LoadedRows stored) {
+    for (FormulaRow& row : sheet.rows)
+        row.descripcionCargada = row.descripcion;
+    sheet.stored = std::move(stored);
+}
+
+} // namespace
+
 FormulaSheet refreshStoredFormula(store::Database& db, double costoDirecto) {
+    store::Transaction transaction(db);
     FormulaSheet sheet = computeFormula(db, costoDirecto);
     saveFormula(db, sheet.rows);
+    store::LoadedRows stored = storedSheet(db);
+    transaction.commit();
+    markStored(sheet, std::move(stored));
     return sheet;
 }
 
@@ -115,6 +135,24 @@ int saveFormula(store::Database& db, const std::vector<FormulaRow>& rows) {
     }
     transaction.commit();
     return static_cast<int>(rows.size());
+}
+
+int saveFormulaDescriptions(store::Database& db, FormulaSheet& sheet) {
+    db.beforeUserDataWrite();
+    store::Transaction transaction(db);
+    sheet.stored.checkByKey(db, 1, {}, QStringLiteral("Los símbolos de la fórmula "));
+    int written = 0;
+    for (const FormulaRow& row : sheet.rows) {
+        if (row.descripcion == row.descripcionCargada)
+            continue;
+        db.execute("UPDATE SimbolosDesc SET DescripcionSim = ? WHERE Simbolo = ?",
+                   {row.descripcion, row.simbolo});
+        ++written;
+    }
+    store::LoadedRows stored = storedSheet(db);
+    transaction.commit();
+    markStored(sheet, std::move(stored));
+    return written;
 }
 
 } // namespace korvex::formula

@@ -5,6 +5,7 @@
 
 #include "formula/Coefficients.h"
 #include "store/Database.h"
+#include "store/LoadedRows.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,7 @@ struct FormulaRow {
     QString descripcion;
     Cents costo = 0;             // the symbol's direct cost
     Thousandths coeficiente = 0; // after the correction
+    QString descripcionCargada;  // the description stored when the sheet was stored or saved
 };
 
 struct FormulaSheet {
@@ -26,6 +28,7 @@ struct FormulaSheet {
     Cents totalCosto = 0;
     Thousandths totalCoeficiente = 0; // the real sum after the correction
     bool sumaEsUno() const { return totalCoeficiente == kOne; }
+    store::LoadedRows stored; // SimbolosDesc as stored with the sheet, for saveFormulaDescriptions
 };
 
 // The percentages of SimbolosMat summed per non-empty symbol (symbols compared as the database
@@ -55,5 +58,11 @@ QString coefficientTotalText(Thousandths value); // "##0.000" beside "Total ="
 // Rewrites SimbolosDesc with the rows, as one transaction; on a StoreError the table keeps its earlier
 // content. Returns the number of records written.
 int saveFormula(store::Database& db, const std::vector<FormulaRow>& rows);
+
+// Writes the descriptions the user changed since the sheet was stored (refreshStoredFormula),
+// as user data, in one transaction, after checking that SimbolosDesc is still what was stored with
+// the sheet: store::StaleDataError otherwise, and nothing is written. On success the sheet's
+// stored state is what was saved. Returns the number of descriptions written.
+int saveFormulaDescriptions(store::Database& db, FormulaSheet& sheet);
 
 } // namespace korvex::formula

@@ -4,7 +4,9 @@
 #include "store/TextCompare.h"
 
 #include <QHash>
+#include <QList>
 #include <algorithm>
+#include <utility>
 
 namespace korvex::formula {
 
@@ -41,16 +43,19 @@ QString key(const QString& description, const QString& unit) {
     return store::text::resourceKey(description, unit);
 }
 
-// The symbol stored last time for each description and unit; the first record wins.
-QHash<QString, QString> storedSymbols(store::Database& db) {
-    QHash<QString, QString> symbols;
-    auto records = db.openRecordSet("SELECT Simbolo, DescripcionMat, UnidadMat FROM SimbolosMat");
-    for (; !records.eof(); records.moveNext()) {
-        const QString k = key(records.text("DescripcionMat"), records.text("UnidadMat"));
-        if (!symbols.contains(k))
-            symbols.insert(k, records.text("Simbolo"));
-    }
-    return symbols;
+const QStringList kStoredFields{"Simbolo", "DescripcionMat", "UnidadMat", "PorcentajeSimb"};
+
+QString storedKey(const QVariantList& values) {
+    return key(values.value(1).toString(), values.value(2).toString());
+}
+
+// The records of each description and unit, in the order read: a material at two prices has a
+// row, and a record, for each.
+QHash<QString, QList<qint64>> recordsByKey(const store::LoadedRows& stored) {
+    QHash<QString, QList<qint64>> records;
+    for (const qint64 row : stored.rows())
+        records[storedKey(stored.values(row))].append(row);
+    return records;
 }
 
 double share(double amount, double directCost, double factor) {
@@ -71,9 +76,18 @@ QStringList componentNames() {
 }
 
 std::vector<SymbolRow> loadSymbolRows(store::Database& db, const ProjectTotals& totals) {
-    const QHash<QString, QString> symbols = storedSymbols(db);
+    return loadSymbols(db, totals).rows;
+}
+
+SymbolTable loadSymbols(store::Database& db, const ProjectTotals& totals) {
+    SymbolTable table;
+    table.stored = store::LoadedRows::read(db, "SimbolosMat", kStoredFields);
+    QHash<QString, QString> symbols;
+    const QHash<QString, QList<qint64>> records = recordsByKey(table.stored);
+    for (auto it = records.constBegin(); it != records.constEnd(); ++it) // the first record wins
+        symbols.insert(it.key(), table.stored.values(it->first()).value(0).toString());
     const double d = totals.costoDirecto;
-    std::vector<SymbolRow> rows;
+    std::vector<SymbolRow>& rows = table.rows;
 
     auto materials = db.openRecordSet(kMaterialTotals);
     for (; !materials.eof(); materials.moveNext()) {
@@ -85,7 +99,7 @@ std::vector<SymbolRow> loadSymbolRows(store::Database& db, const ProjectTotals& 
         rows.push_back(row);
     }
 
-    rows.push_back({SymbolRowKind::Separator, {}, separatorText(), {}, 0});
+    rows.push_back({SymbolRowKind::Separator, {}, separatorText(), {}, 0, {}});
 
     const double equipment = totals.equipo + totals.transporte;
     for (const Component& c : kComponents) {
@@ -96,7 +110,9 @@ std::vector<SymbolRow> loadSymbolRows(store::Database& db, const ProjectTotals& 
         row.porcentaje = share(c.labour ? totals.manoObra : equipment, d, c.factor);
         rows.push_back(row);
     }
-    return rows;
+    for (SymbolRow& row : rows)
+        row.simboloCargado = row.simbolo;
+    return table;
 }
 
 QString percentageText(const SymbolRow& row) {
@@ -143,23 +159,72 @@ QString tooManySymbolsMessage(const QStringList& beyondLimit) {
         .arg(beyondLimit.join(", "));
 }
 
-int saveSymbolRows(store::Database& db, const std::vector<SymbolRow>& rows) {
+int saveSymbolRows(store::Database& db, SymbolTable& table) {
     store::Transaction transaction(db);
-    db.execute("DELETE * FROM SimbolosMat");
-    auto table = db.openRecordSet("SELECT * FROM SimbolosMat");
-    int written = 0;
-    for (const SymbolRow& row : rows) {
+    table.stored.check(
+        db, {},
+        [](const QVariantList& values) {
+            const QString unit = values.value(2).toString();
+            return unit.isEmpty() ? values.value(1).toString()
+                                  : QStringLiteral("%1 (%2)").arg(values.value(1).toString(), unit);
+        },
+        QStringLiteral("Los símbolos de "));
+
+    // The k-th row of a description and unit goes to the k-th record of it.
+    QHash<QString, QList<qint64>> records = recordsByKey(table.stored);
+    QHash<qint64, const SymbolRow*> byRecord;
+    QList<const SymbolRow*> added;
+    for (const SymbolRow& row : table.rows) {
         if (row.kind == SymbolRowKind::Separator)
             continue;
-        table.addNew();
-        table.setValue("Simbolo", normalizedSymbol(row.simbolo));
-        table.setValue("DescripcionMat", row.descripcion);
-        table.setValue("UnidadMat", row.unidad);
-        table.setValue("PorcentajeSimb", engine::Redondear(row.porcentaje, 3));
-        table.update();
+        QList<qint64>& free = records[key(row.descripcion, row.unidad)];
+        if (free.isEmpty())
+            added.append(&row);
+        else
+            byRecord.insert(free.takeFirst(), &row);
+    }
+
+    int written = 0;
+    QList<qint64> obsolete;
+    auto rs = db.openRecordSet("SELECT * FROM SimbolosMat");
+    for (; !rs.eof(); rs.moveNext()) {
+        const SymbolRow* row = byRecord.value(rs.rowId());
+        if (!row) {
+            obsolete.append(rs.rowId());
+            continue;
+        }
+        // The percentage is recomputed on every load: it is brought up to date whether or not the
+        // symbol changed.
+        const bool symbolChanged = row->simbolo != row->simboloCargado;
+        const double percent = engine::Redondear(row->porcentaje, 3);
+        const bool percentChanged = rs.isNull("PorcentajeSimb") || rs.number("PorcentajeSimb") != percent;
+        if (!symbolChanged && !percentChanged)
+            continue;
+        rs.edit();
+        if (symbolChanged)
+            rs.setValue("Simbolo", normalizedSymbol(row->simbolo));
+        if (percentChanged)
+            rs.setValue("PorcentajeSimb", percent);
+        rs.update();
         ++written;
     }
+    for (const SymbolRow* row : added) {
+        rs.addNew();
+        rs.setValue("Simbolo", normalizedSymbol(row->simbolo));
+        rs.setValue("DescripcionMat", row->descripcion);
+        rs.setValue("UnidadMat", row->unidad);
+        rs.setValue("PorcentajeSimb", engine::Redondear(row->porcentaje, 3));
+        rs.update();
+        ++written;
+    }
+    for (const qint64 record : obsolete)
+        db.execute("DELETE * FROM SimbolosMat WHERE rowid = ?", {record});
+
+    store::LoadedRows stored = store::LoadedRows::read(db, "SimbolosMat", kStoredFields);
     transaction.commit();
+    table.stored = std::move(stored);
+    for (SymbolRow& row : table.rows)
+        row.simboloCargado = row.simbolo;
     return written;
 }
 

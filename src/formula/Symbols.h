@@ -5,6 +5,7 @@
 
 #include "formula/ProjectTotals.h"
 #include "store/Database.h"
+#include "store/LoadedRows.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,7 +20,14 @@ struct SymbolRow {
     QString simbolo;
     QString descripcion;
     QString unidad;
-    double porcentaje = 0; // percent of the direct cost, rounded to 3 decimals
+    double porcentaje = 0;  // percent of the direct cost, rounded to 3 decimals
+    QString simboloCargado; // the symbol as loaded
+};
+
+// The rows of the symbols window and the records of SimbolosMat they were loaded from.
+struct SymbolTable {
+    std::vector<SymbolRow> rows;
+    store::LoadedRows stored;
 };
 
 inline constexpr int kMaxSimbolos = 11;
@@ -31,6 +39,7 @@ QStringList componentNames();
 
 // The rows of the symbols window: materials (one per description, unit and unit price, in that
 // order), the separator, the six components, each with its stored symbol when there is one.
+SymbolTable loadSymbols(store::Database& db, const ProjectTotals& totals);
 std::vector<SymbolRow> loadSymbolRows(store::Database& db, const ProjectTotals& totals);
 
 // The percentage column as shown ("###,##0.000"; empty on the separator).
@@ -49,8 +58,12 @@ QStringList symbolsBeyondLimit(QStringList symbols);
 // are 11 or fewer.
 QString tooManySymbolsMessage(const QStringList& symbolsBeyondLimit);
 
-// Rewrites SimbolosMat with one record per row but the separator, as one transaction: on a
-// StoreError the table keeps its earlier content. Returns the number of records written.
-int saveSymbolRows(store::Database& db, const std::vector<SymbolRow>& rows);
+// Saves the rows into SimbolosMat, one record per row but the separator, in one transaction, after
+// checking that SimbolosMat is still as loaded (store::StaleDataError otherwise; nothing written):
+// a symbol the user changed is written into its row's record, a row without a record gets one,
+// every record's percentage is brought up to date, and the records of materials no longer in the
+// project (or a second record of one) are deleted. On success what was saved becomes the loaded
+// state. On a StoreError the table keeps its earlier content. Returns the number of records written.
+int saveSymbolRows(store::Database& db, SymbolTable& table);
 
 } // namespace korvex::formula

@@ -52,8 +52,6 @@ frmFormula::frmFormula(const ui::WindowContext& context, QWidget* parent)
     IniciarGrilla();
     setUpEditor();
     CalcularFormula();
-    if (loaded_)
-        GrabarFormula();
 }
 
 void frmFormula::IniciarGrilla() {
@@ -65,7 +63,7 @@ void frmFormula::CalcularFormula() {
     try {
         const double directCost = loadProjectTotals(folder_).costoDirecto;
         db_ = store::Database::openProject(folder_);
-        sheet_ = computeFormula(db_, directCost);
+        sheet_ = refreshStoredFormula(db_, directCost);
         loaded_ = true;
     } catch (const store::StoreError& e) {
         ui::messages::failure(this, e.message());
@@ -73,6 +71,7 @@ void frmFormula::CalcularFormula() {
         return;
     }
     showSheet();
+    lblEstado_->setText(QString("Formula grabada con %1 simbolos").arg(sheet_.rows.size()));
     if (!sheet_.excedentes.isEmpty())
         ui::messages::warning(this, tooManySymbolsMessage(sheet_.excedentes));
     grid_->setCell(1, kColDescripcion);
@@ -137,9 +136,9 @@ bool frmFormula::GrabarFormula() {
     if (!loaded_)
         return false;
     try {
-        const int written = saveFormula(db_, sheet_.rows);
+        const int written = saveFormulaDescriptions(db_, sheet_);
         dirty_ = false;
-        lblEstado_->setText(QString("Formula grabada con %1 simbolos").arg(written));
+        lblEstado_->setText(QString("Formula grabada: %1 descripciones cambiadas").arg(written));
         return true;
     } catch (const store::StoreError& e) {
         ui::messages::failure(this,

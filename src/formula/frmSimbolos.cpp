@@ -66,7 +66,7 @@ void frmSimbolos::LlenarGrilla() {
     try {
         const ProjectTotals totals = loadProjectTotals(folder_);
         db_ = store::Database::openProject(folder_);
-        rows_ = loadSymbolRows(db_, totals);
+        table_ = loadSymbols(db_, totals);
         loaded_ = true;
     } catch (const store::StoreError& e) {
         ui::messages::failure(this, e.message());
@@ -75,9 +75,9 @@ void frmSimbolos::LlenarGrilla() {
     }
 
     grid_->clearData();
-    grid_->ensureRows(static_cast<int>(rows_.size()) + 1);
-    for (int i = 0; i < static_cast<int>(rows_.size()); ++i) {
-        const SymbolRow& row = rows_[i];
+    grid_->ensureRows(static_cast<int>(table_.rows.size()) + 1);
+    for (int i = 0; i < static_cast<int>(table_.rows.size()); ++i) {
+        const SymbolRow& row = table_.rows[i];
         const int r = i + 1;
         grid_->setText(r, kColSimbolo, row.simbolo);
         grid_->setText(r, kColDescripcion, row.descripcion);
@@ -89,15 +89,16 @@ void frmSimbolos::LlenarGrilla() {
         if (row.kind == SymbolRowKind::Separator)
             grid_->setAlignment(r, kColDescripcion, Qt::AlignCenter);
     }
-    editor_->rules(grid_).lastRow = std::max<int>(1, static_cast<int>(rows_.size()));
-    lblEstado_->setText(
-        QString("%1 lineas, %2 simbolos").arg(rows_.size() - 1).arg(distinctSymbols(rows_).size()));
+    editor_->rules(grid_).lastRow = std::max<int>(1, static_cast<int>(table_.rows.size()));
+    lblEstado_->setText(QString("%1 lineas, %2 simbolos")
+                            .arg(table_.rows.size() - 1)
+                            .arg(distinctSymbols(table_.rows).size()));
     grid_->setCell(1, 0);
 }
 
 bool frmSimbolos::isSymbolRow(int row) const {
-    return row >= 1 && row <= static_cast<int>(rows_.size()) &&
-           rows_[row - 1].kind != SymbolRowKind::Separator;
+    return row >= 1 && row <= static_cast<int>(table_.rows.size()) &&
+           table_.rows[row - 1].kind != SymbolRowKind::Separator;
 }
 
 void frmSimbolos::setUpEditor() {
@@ -115,7 +116,7 @@ void frmSimbolos::setUpEditor() {
         return ui::CellEditor::defaultKeyAction(key, existing);
     };
     rules.nextCell = [this](ui::EditorKey key, int row, int col) -> std::optional<ui::CellPosition> {
-        const int last = static_cast<int>(rows_.size());
+        const int last = static_cast<int>(table_.rows.size());
         switch (key) {
         case ui::EditorKey::Enter:
         case ui::EditorKey::Down:
@@ -136,15 +137,15 @@ void frmSimbolos::writeSymbol(int row, const QString& typed) {
     if (!isSymbolRow(row))
         return;
     const QString symbol = normalizedSymbol(typed);
-    SymbolRow& line = rows_[row - 1];
-    const int before = static_cast<int>(distinctSymbols(rows_).size());
+    SymbolRow& line = table_.rows[row - 1];
+    const int before = static_cast<int>(distinctSymbols(table_.rows).size());
     if (line.simbolo != symbol)
         dirty_ = true;
     line.simbolo = symbol;
     grid_->setText(row, kColSimbolo, symbol);
     grid_->setAlignment(row, kColSimbolo, Qt::AlignCenter);
 
-    const int after = static_cast<int>(distinctSymbols(rows_).size());
+    const int after = static_cast<int>(distinctSymbols(table_.rows).size());
     if (after > kMaxSimbolos && after > before) {
         // After the editor has closed, so the message box does not take the focus from it mid-way.
         QTimer::singleShot(0, this, [this, symbol, after] { warnAboutTwelfth(symbol, after); });
@@ -164,10 +165,11 @@ bool frmSimbolos::GrabarSimbolos() {
         return false;
     editor_->cancel();
     try {
-        const int written = saveSymbolRows(db_, rows_);
+        const int written = saveSymbolRows(db_, table_);
         dirty_ = false;
-        lblEstado_->setText(
-            QString("Grabadas %1 lineas con %2 simbolos").arg(written).arg(distinctSymbols(rows_).size()));
+        lblEstado_->setText(QString("Grabadas %1 lineas con %2 simbolos")
+                                .arg(written)
+                                .arg(distinctSymbols(table_.rows).size()));
         return true;
     } catch (const store::StoreError& e) {
         ui::messages::failure(this, "No se grabaron los simbolos; quedan como estaban.\n" + e.message());

@@ -42,7 +42,7 @@ private:
 
     QString folder_;
     store::Database db_;
-    std::vector<SymbolRow> rows_;
+    SymbolTable table_; // the grid shows table_.rows
     bool loaded_ = false;
     bool dirty_ = false;
 

@@ -3,45 +3,62 @@
 #include "schedule/RecordKeys.h"
 #include "store/Database.h"
 
+#include <QHash>
 #include <QSet>
 #include <QStringList>
 
 namespace korvex::schedule {
 
-std::vector<ItemGrupo> CargarGruposItems(store::Database& db) {
-    std::vector<ItemGrupo> items;
+GruposItems CargarGruposItems(store::Database& db) {
+    GruposItems cargados;
+    cargados.presupuesto = store::LoadedRows::read(
+        db, "Presupuesto", {"CodigoPres", "ItemPres", "GruposPres"}, {}, {}, "Indice");
+    cargados.grupos = store::LoadedRows::read(db, "Grupos", {"Grupo", "DescripcionGru", "OrdenGru"});
     store::RecordSet rs = db.openRecordSet("SELECT * FROM Presupuesto ORDER BY Indice");
     for (; !rs.eof(); rs.moveNext()) {
-        items.push_back({rs.text("CodigoPres"), rs.text("ItemPres"), rs.text("DescripcionPres"),
-                         rs.text("UnidadPres"), rs.text("GruposPres")});
+        cargados.items.push_back({rs.text("CodigoPres"), rs.text("ItemPres"), rs.text("DescripcionPres"),
+                                  rs.text("UnidadPres"), rs.text("GruposPres"), rs.rowId()});
     }
-    return items;
+    return cargados;
 }
 
 namespace {
 
-int asignarGrupos(store::Database& db, const std::vector<ItemGrupo>& rows) {
-    KeyIndex rowsByItem;
-    for (int i = 0; i < int(rows.size()); ++i)
-        rowsByItem.add(itemKey(rows[i].codigoPres, rows[i].itemPres), i);
+QString describirRubro(const QVariantList& values) {
+    return QStringLiteral("%1 %2").arg(values.value(0).toString(), values.value(1).toString());
+}
 
+// The group each changed item takes, by its row.
+QHash<qint64, QString> gruposCambiados(const GruposItems& cargados, const std::vector<ItemGrupo>& rows) {
+    const int campo = cargados.presupuesto.fieldIndex("GruposPres");
+    QHash<qint64, QString> cambios;
+    for (const ItemGrupo& row : rows) {
+        if (!cargados.presupuesto.contains(row.fila))
+            continue;
+        const QString cargado = cargados.presupuesto.values(row.fila).value(campo).toString();
+        const QString grupo = row.grupo.trimmed();
+        if (row.grupo != cargado && !grupo.isEmpty() && grupo != cargado)
+            cambios.insert(row.fila, grupo);
+    }
+    return cambios;
+}
+
+int asignarGrupos(store::Database& db, const QHash<qint64, QString>& cambios) {
+    if (cambios.isEmpty())
+        return 0;
     int changed = 0;
-    store::RecordSet rs = db.openRecordSet("SELECT * FROM Presupuesto ORDER BY Indice");
+    store::RecordSet rs = db.openRecordSet("SELECT GruposPres FROM Presupuesto");
     for (; !rs.eof(); rs.moveNext()) {
-        const auto row = rowsByItem.take(itemKey(rs.text("CodigoPres"), rs.text("ItemPres")));
-        if (!row)
-            continue; // an item added since the grid was filled keeps its group
-        const QString grupo = rows[*row].grupo.trimmed();
-        if (grupo.isEmpty() || grupo == rs.text("GruposPres"))
+        const auto grupo = cambios.constFind(rs.rowId());
+        if (grupo == cambios.constEnd())
             continue;
         rs.edit();
-        rs.setValue("GruposPres", grupo);
+        rs.setValue("GruposPres", *grupo);
         rs.update();
         ++changed;
     }
     return changed;
 }
-
 // The names the items carry, each once (letter case ignored), spelled as the first item in
 // budget order spells it.
 QStringList nombresEnUso(store::Database& db) {
@@ -65,50 +82,72 @@ QSet<QString> comparables(const QStringList& names) {
     return set;
 }
 
-int crearGrupos(store::Database& db, const QStringList& inUse) {
-    store::RecordSet groups = db.openRecordSet("SELECT * FROM Grupos");
-    QStringList existing;
-    for (; !groups.eof(); groups.moveNext())
-        existing.append(groups.text("Grupo"));
-    const QSet<QString> known = comparables(existing);
+// The groups' names as loaded, each once (letter case ignored).
+QStringList nombresCargados(const store::LoadedRows& grupos) {
+    QStringList names;
+    QSet<QString> seen;
+    for (const qint64 row : grupos.rows()) {
+        const QString name = grupos.values(row).value(0).toString();
+        if (!seen.contains(comparableText(name))) {
+            seen.insert(comparableText(name));
+            names.append(name);
+        }
+    }
+    return names;
+}
 
-    int created = 0;
-    for (const QString& name : inUse) {
-        if (known.contains(comparableText(name)))
-            continue;
+int crearGrupos(store::Database& db, const QStringList& names) {
+    if (names.isEmpty())
+        return 0;
+    store::RecordSet groups = db.openRecordSet("SELECT * FROM Grupos");
+    for (const QString& name : names) {
         groups.addNew();
         groups.setValue("Grupo", name);
         groups.update();
-        ++created;
     }
-    return created;
+    return int(names.size());
 }
 
-int borrarGruposVacios(store::Database& db, const QStringList& inUse) {
-    const QSet<QString> used = comparables(inUse);
-    QStringList unused;
-    store::RecordSet groups = db.openRecordSet("SELECT Grupo FROM Grupos");
-    for (; !groups.eof(); groups.moveNext()) {
-        const QString name = groups.text("Grupo");
-        if (!name.isEmpty() && !used.contains(comparableText(name)) && !unused.contains(name))
-            unused.append(name);
-    }
+int borrarGrupos(store::Database& db, const QStringList& names) {
     int deleted = 0;
-    for (const QString& name : unused)
+    for (const QString& name : names)
         deleted += db.execute("DELETE * FROM Grupos WHERE Grupo = ?", {name});
     return deleted;
 }
 
 } // namespace
 
-ResultadoGrupos GrabarGrupos(store::Database& db, const std::vector<ItemGrupo>& rows) {
+ResultadoGrupos GrabarGrupos(store::Database& db, const GruposItems& cargados,
+                             const std::vector<ItemGrupo>& rows) {
     try {
         store::Transaction transaction(db);
+        cargados.presupuesto.check(db, {}, describirRubro, QStringLiteral("Los rubros "));
         ResultadoGrupos result;
-        result.registros = asignarGrupos(db, rows);
+        result.registros = asignarGrupos(db, gruposCambiados(cargados, rows));
+
+        // Groups are created for names in use that none carried when loaded, and deleted when no
+        // item carries their name any more; those groups must still be as loaded.
         const QStringList inUse = nombresEnUso(db);
-        result.gruposCreados = crearGrupos(db, inUse);
-        result.gruposBorrados = borrarGruposVacios(db, inUse);
+        const QStringList known = nombresCargados(cargados.grupos);
+        const QSet<QString> used = comparables(inUse);
+        const QSet<QString> loaded = comparables(known);
+        QStringList toCreate;
+        QStringList toDelete;
+        for (const QString& name : inUse)
+            if (!loaded.contains(comparableText(name)))
+                toCreate << name;
+        for (const QString& name : known)
+            if (!name.isEmpty() && !used.contains(comparableText(name)))
+                toDelete << name;
+        const QSet<QString> touched = comparables(toCreate + toDelete);
+        cargados.grupos.check(
+            db,
+            [&](const QVariantList& values) {
+                return touched.contains(comparableText(values.value(0).toString()));
+            },
+            {}, QStringLiteral("Los grupos "));
+        result.gruposCreados = crearGrupos(db, toCreate);
+        result.gruposBorrados = borrarGrupos(db, toDelete);
         transaction.commit();
         return result;
     } catch (const store::StoreError& error) {

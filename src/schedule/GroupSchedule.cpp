@@ -63,10 +63,18 @@ double porcentaje(const QString& text) {
     return engine::ConvertirNumeroOCero(text);
 }
 
+void leerCargados(store::Database& db, Cronograma& crono) {
+    crono.detalle = store::LoadedRows::read(
+        db, "DetalleGrupo", {"Grupo", "PeriodoGru", "PorcentajeGru", "SemanasGru", "OrdenGru"});
+    crono.tabla = store::LoadedRows::read(db, "Grupos", {"Grupo", "OrdenGru"});
+    crono.cabecera = store::LoadedRows::read(db, "Proyecto", {"Periodotipo"});
+}
+
 } // namespace
 
 Cronograma CargarCronograma(store::Database& db) {
     Cronograma crono;
+    leerCargados(db, crono);
     store::RecordSet header = db.openRecordSet("SELECT * FROM Proyecto");
     if (!header.eof())
         crono.periodoTipo = header.text("Periodotipo");
@@ -81,6 +89,8 @@ Cronograma CargarCronograma(store::Database& db) {
         mostrarDetalle(detail.value(comparableText(grupo.grupo)), grupo, crono.periodos);
         crono.grupos.push_back(grupo);
     }
+    crono.periodoTipoCargado = crono.periodoTipo;
+    crono.gruposCargados = crono.grupos;
     return crono;
 }
 
@@ -159,6 +169,11 @@ void grabarPeriodoTipo(store::Database& db, const QString& periodoTipo) {
     header.update();
 }
 
+bool mismoCronograma(const GrupoCrono& a, const GrupoCrono& b) {
+    return comparableText(a.grupo) == comparableText(b.grupo) && a.porcentajes == b.porcentajes &&
+           a.semanas == b.semanas;
+}
+
 int grabarDetalle(store::RecordSet& detail, const GrupoCrono& grupo, int orden) {
     int written = 0;
     for (int p = 0; p < kPeriodos; ++p) {
@@ -180,31 +195,34 @@ int grabarDetalle(store::RecordSet& detail, const GrupoCrono& grupo, int orden) 
 
 } // namespace
 
-ResultadoGrabar GrabarCronograma(store::Database& db, const Cronograma& crono) {
+ResultadoGrabar GrabarCronograma(store::Database& db, Cronograma& crono) {
     try {
         store::Transaction transaction(db);
-        db.execute("DELETE * FROM DetalleGrupo");
-        grabarPeriodoTipo(db, crono.periodoTipo);
-        ResultadoGrabar result;
-        // The order each group has now: another window may have changed it, or deleted the group.
-        QHash<QString, int> orders;
-        store::RecordSet groups = db.openRecordSet("SELECT * FROM Grupos");
-        for (; !groups.eof(); groups.moveNext()) {
-            const QString key = comparableText(groups.text("Grupo"));
-            if (!orders.contains(key))
-                orders.insert(key, int(groups.number("OrdenGru")));
-        }
+        const auto nombre = [](const QVariantList& values) { return values.value(0).toString(); };
+        crono.detalle.check(db, {}, nombre, QStringLiteral("Los periodos de los grupos "));
+        crono.tabla.check(db, {}, nombre, QStringLiteral("Los grupos "));
+        crono.cabecera.check(db, {}, {}, QStringLiteral("El tipo de periodo "));
+        if (crono.periodoTipo != crono.periodoTipoCargado)
+            grabarPeriodoTipo(db, crono.periodoTipo);
 
-        store::RecordSet detail = db.openRecordSet("SELECT * FROM DetalleGrupo");
-        for (const GrupoCrono& grupo : crono.grupos) {
-            const auto order = orders.constFind(comparableText(grupo.grupo));
-            if (order == orders.constEnd()) {
-                ++result.omitidos;
+        ResultadoGrabar result;
+        for (std::size_t g = 0; g < crono.grupos.size(); ++g) {
+            const GrupoCrono& grupo = crono.grupos[g];
+            const bool changed =
+                g >= crono.gruposCargados.size() || !mismoCronograma(grupo, crono.gruposCargados[g]);
+            if (!changed)
                 continue;
-            }
-            result.registros += grabarDetalle(detail, grupo, *order);
+            db.execute("DELETE * FROM DetalleGrupo WHERE Grupo = ?", {grupo.grupo});
+            store::RecordSet detail =
+                db.openRecordSet("SELECT * FROM DetalleGrupo WHERE Grupo = ?", {grupo.grupo});
+            result.registros += grabarDetalle(detail, grupo, grupo.orden);
         }
+        Cronograma saved = crono;
+        leerCargados(db, saved);
         transaction.commit();
+        crono = std::move(saved);
+        crono.periodoTipoCargado = crono.periodoTipo;
+        crono.gruposCargados = crono.grupos;
         return result;
     } catch (const store::StoreError& error) {
         return fallo(error);

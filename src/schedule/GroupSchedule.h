@@ -3,6 +3,7 @@
 // twelve periods; the money per period; the schedule rows of DetalleGrupo.
 
 #include "schedule/SaveResult.h"
+#include "store/LoadedRows.h"
 
 #include <QString>
 #include <array>
@@ -33,6 +34,13 @@ struct Cronograma {
     QString periodoTipo;            // Proyecto.Periodotipo
     std::vector<GrupoCrono> grupos; // in OrdenGru order
     int periodos = 1;               // the highest period in use, 1 at least
+
+    // As loaded, what a save compares with: the schedule shown then and the stored rows.
+    QString periodoTipoCargado;
+    std::vector<GrupoCrono> gruposCargados;
+    store::LoadedRows detalle;  // DetalleGrupo
+    store::LoadedRows tabla;    // Grupos: Grupo, OrdenGru
+    store::LoadedRows cabecera; // Proyecto: Periodotipo
 };
 
 // The groups in OrdenGru order with their DetalleGrupo rows (a stored percentage of 0 shows as
@@ -66,11 +74,13 @@ struct TotalesPeriodo {
 };
 TotalesPeriodo CalcularTotalesCrono(const Cronograma& crono, const std::vector<double>& costosGrupos);
 
-// Rewrites DetalleGrupo from the schedule and stores the period type, in one transaction: on a
-// database error nothing changes. Each group's rows go under its own name with the OrdenGru it
-// has now; groups deleted meanwhile are skipped (omitidos). A period is written when it has a
-// percentage above 0 or weeks. The header record is created for the period type only when there
-// is none and a period type was typed. registros counts the DetalleGrupo records written.
-ResultadoGrabar GrabarCronograma(store::Database& db, const Cronograma& crono);
+// Rewrites the DetalleGrupo rows of the groups whose schedule the user changed and stores the
+// period type when it was changed, in one transaction, after checking that the schedule rows, the
+// groups and the period type are still as loaded: on a difference or a database error nothing
+// changes. Each group's rows go under its own name with its OrdenGru. A period is written when it
+// has a percentage above 0 or weeks. The header record is created for the period type only when
+// there is none and a period type was typed. On success what was saved becomes crono's loaded
+// state. registros counts the DetalleGrupo records written.
+ResultadoGrabar GrabarCronograma(store::Database& db, Cronograma& crono);
 
 } // namespace korvex::schedule

@@ -4,6 +4,7 @@
 #include "schedule/RecordKeys.h"
 #include "store/Database.h"
 
+#include <QHash>
 #include <cmath>
 #include <limits>
 
@@ -25,6 +26,10 @@ QHash<QString, double> totalesPorGrupo(store::Database& db) {
     return totals;
 }
 
+store::LoadedRows leerGrupos(store::Database& db) {
+    return store::LoadedRows::read(db, "Grupos", {"Grupo", "DescripcionGru", "OrdenGru"});
+}
+
 double comoSeMuestra(double total) {
     return engine::ConvertirNumeroOCero(engine::FormatoGrupo(total));
 }
@@ -34,6 +39,7 @@ double comoSeMuestra(double total) {
 ResumenGrupos CargarResumenGrupos(store::Database& db) {
     const QHash<QString, double> totals = totalesPorGrupo(db);
     ResumenGrupos resumen;
+    resumen.cargados = leerGrupos(db);
     store::RecordSet rs = db.openRecordSet("SELECT * FROM Grupos ORDER BY OrdenGru");
     for (; !rs.eof(); rs.moveNext()) {
         GrupoResumen g;
@@ -42,6 +48,7 @@ ResumenGrupos CargarResumenGrupos(store::Database& db) {
         g.total = totals.value(comparableText(g.grupo), 0.0);
         if (!rs.isNull("OrdenGru"))
             g.orden = int(rs.number("OrdenGru"));
+        g.fila = rs.rowId();
         resumen.grupos.push_back(g);
     }
     resumen.total = TotalMostrado(resumen.grupos);
@@ -65,29 +72,45 @@ std::optional<int> OrdenDesdeTexto(const QString& text) {
     return int(whole);
 }
 
-ResultadoGrabar GrabarDescripcionGrupos(store::Database& db, const std::vector<GrupoResumen>& grupos) {
+ResultadoGrabar GrabarDescripcionGrupos(store::Database& db, ResumenGrupos& resumen) {
     try {
         store::Transaction transaction(db);
-        KeyIndex rowsByName;
-        for (int i = 0; i < int(grupos.size()); ++i)
-            rowsByName.add(grupos[i].grupo, i);
+        const store::LoadedRows& cargados = resumen.cargados;
+        cargados.check(db, {}, {}, QStringLiteral("Los grupos "));
+        QHash<qint64, const GrupoResumen*> porFila;
+        for (const GrupoResumen& g : resumen.grupos)
+            if (cargados.contains(g.fila))
+                porFila.insert(g.fila, &g);
 
         ResultadoGrabar result;
-        store::RecordSet rs = db.openRecordSet("SELECT * FROM Grupos ORDER BY OrdenGru");
+        store::RecordSet rs = db.openRecordSet("SELECT DescripcionGru, TotalGrupo, OrdenGru FROM Grupos");
         for (; !rs.eof(); rs.moveNext()) {
-            const auto row = rowsByName.take(rs.text("Grupo"));
-            if (!row)
+            const GrupoResumen* g = porFila.value(rs.rowId());
+            if (!g)
                 continue;
-            const GrupoResumen& g = grupos[*row];
+            const QVariantList loaded = cargados.values(g->fila);
+            const QVariant loadedOrder = loaded.value(2);
+            const std::optional<int> order =
+                loadedOrder.isNull() ? std::nullopt : std::optional<int>(int(loadedOrder.toDouble()));
+            const bool description = g->descripcion != loaded.value(1).toString();
+            const bool reordered = g->orden != order;
+            const double total = comoSeMuestra(g->total);
+            const bool retotalled = rs.isNull("TotalGrupo") || rs.number("TotalGrupo") != total;
+            if (!description && !reordered && !retotalled)
+                continue;
             rs.edit();
-            rs.setValue("DescripcionGru", g.descripcion);
-            rs.setValue("TotalGrupo", comoSeMuestra(g.total));
-            rs.setValue("OrdenGru", g.orden.value_or(0));
+            if (description)
+                rs.setValue("DescripcionGru", g->descripcion);
+            if (reordered)
+                rs.setValue("OrdenGru", g->orden.value_or(0));
+            if (retotalled)
+                rs.setValue("TotalGrupo", total);
             rs.update();
             ++result.registros;
         }
-        result.omitidos = int(grupos.size()) - result.registros;
+        store::LoadedRows grabados = leerGrupos(db);
         transaction.commit();
+        resumen.cargados = std::move(grabados);
         return result;
     } catch (const store::StoreError& error) {
         return fallo(error);

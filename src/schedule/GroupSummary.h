@@ -3,6 +3,7 @@
 // numbers.
 
 #include "schedule/SaveResult.h"
+#include "store/LoadedRows.h"
 
 #include <QString>
 #include <optional>
@@ -19,11 +20,13 @@ struct GrupoResumen {
     QString descripcion;      // "" when empty or Null
     double total = 0;         // sum of Redondear(cantidadpres x TotalPres, 2) over its items
     std::optional<int> orden; // OrdenGru; empty when Null
+    qint64 fila = 0;          // the group's row in Grupos
 };
 
 struct ResumenGrupos {
     std::vector<GrupoResumen> grupos; // in OrdenGru order
     double total = 0;                 // sum of the group totals as shown ("###,#00.00")
+    store::LoadedRows cargados;       // Grupo, DescripcionGru, OrdenGru as loaded
 };
 
 // The groups of Grupos ordered by OrdenGru, each with the total of the items whose GruposPres
@@ -38,9 +41,11 @@ double TotalMostrado(const std::vector<GrupoResumen>& grupos);
 std::optional<int> OrdenDesdeTexto(const QString& text);
 inline constexpr const char* kOrdenFueraDeRango = "El orden debe ser un número entero entre -32768 y 32767";
 
-// Writes DescripcionGru, TotalGrupo (the total as shown) and OrdenGru (0 when empty) of every row
-// into the Grupos record of the same name. Rows whose group was deleted meanwhile are skipped
-// (counted in omitidos). One transaction: on a database error nothing is written.
-ResultadoGrabar GrabarDescripcionGrupos(store::Database& db, const std::vector<GrupoResumen>& grupos);
+// Writes into the record each row was loaded from the DescripcionGru and OrdenGru (0 when empty)
+// the user changed, and TotalGrupo (the total as shown) where it differs. One transaction, after
+// checking that the groups are still those loaded: on a difference or a database error nothing
+// is written. On success resumen.cargados becomes what was saved, for the next save. registros
+// counts the records written.
+ResultadoGrabar GrabarDescripcionGrupos(store::Database& db, ResumenGrupos& resumen);
 
 } // namespace korvex::schedule

@@ -4,6 +4,9 @@
 #include "schedule/RecordKeys.h"
 #include "store/Database.h"
 
+#include <QHash>
+#include <QList>
+#include <QStringList>
 #include <cmath>
 
 namespace korvex::schedule {
@@ -43,9 +46,47 @@ double ItemCrono::restante() const {
     return comoPrecio(cantidad) - scheduled;
 }
 
+namespace {
+
+void leerCargados(store::Database& db, CronoItems& crono) {
+    QStringList fields{"CronoCodigo", "CronoItem"};
+    for (const char* field : kCamposCronoValores)
+        fields << field;
+    crono.presupuesto =
+        store::LoadedRows::read(db, "Presupuesto", {"CodigoPres", "ItemPres"}, {}, {}, "Indice");
+    crono.valores = store::LoadedRows::read(db, "CronoValores", fields);
+}
+
+// Pairs each item with its CronoValores record; with quantities, also shows them.
+void enlazarValores(store::Database& db, CronoItems& crono, bool mostrar) {
+    KeyIndex byItem;
+    for (int i = 0; i < int(crono.items.size()); ++i) {
+        ItemCrono& item = crono.items[i];
+        item.filaValores = 0;
+        byItem.add(itemKey(item.codigoPres, item.itemPres), i);
+    }
+    store::RecordSet values = db.openRecordSet("SELECT * FROM CronoValores");
+    for (; !values.eof(); values.moveNext()) {
+        const auto row = byItem.take(itemKey(values.text("CronoCodigo"), values.text("CronoItem")));
+        if (!row)
+            continue; // the schedule of an item no longer in the budget
+        ItemCrono& item = crono.items[*row];
+        item.filaValores = values.rowId();
+        for (int c = 0; mostrar && c < kColumnasDias; ++c) {
+            const double quantity = values.number(kCamposCronoValores[c]);
+            if (quantity != 0)
+                item.cantidades[c] = quantity;
+        }
+    }
+    for (ItemCrono& item : crono.items)
+        item.cargadas = item.cantidades;
+}
+
+} // namespace
+
 CronoItems CargarCronoItems(store::Database& db) {
     CronoItems crono;
-    KeyIndex byItem;
+    leerCargados(db, crono);
     store::RecordSet items = db.openRecordSet("SELECT * FROM Presupuesto ORDER BY Indice");
     for (; !items.eof(); items.moveNext()) {
         ItemCrono item;
@@ -55,22 +96,9 @@ CronoItems CargarCronoItems(store::Database& db) {
         item.cantidad = items.number("cantidadpres");
         item.precioUnitario = items.number("TotalPres");
         crono.totalProyecto += comoPrecio(item.precioTotal());
-        byItem.add(itemKey(item.codigoPres, item.itemPres), int(crono.items.size()));
         crono.items.push_back(item);
     }
-
-    store::RecordSet values = db.openRecordSet("SELECT * FROM CronoValores");
-    for (; !values.eof(); values.moveNext()) {
-        const auto row = byItem.take(itemKey(values.text("CronoCodigo"), values.text("CronoItem")));
-        if (!row)
-            continue; // the schedule of an item no longer in the budget
-        ItemCrono& item = crono.items[*row];
-        for (int c = 0; c < kColumnasDias; ++c) {
-            const double quantity = values.number(kCamposCronoValores[c]);
-            if (quantity != 0)
-                item.cantidades[c] = quantity;
-        }
-    }
+    enlazarValores(db, crono, true);
     return crono;
 }
 
@@ -136,24 +164,65 @@ TotalesItems CalcularTotalesItems(const CronoItems& crono) {
     return totals;
 }
 
-ResultadoGrabar GrabarCronoValores(store::Database& db, const CronoItems& crono) {
+namespace {
+
+QVariant valorCantidad(const std::optional<double>& quantity) {
+    return quantity ? QVariant(*quantity) : QVariant();
+}
+
+// Writes the changed columns of an item into its record, or a new record for it.
+void grabarItem(store::RecordSet& rs, const ItemCrono& item, bool nuevo) {
+    if (nuevo) {
+        rs.addNew();
+        rs.setValue("CronoCodigo", item.codigoPres);
+        rs.setValue("CronoItem", item.itemPres);
+    } else {
+        rs.edit();
+    }
+    for (int c = 0; c < kColumnasDias; ++c) {
+        if (item.cantidades[c] != item.cargadas[c])
+            rs.setValue(kCamposCronoValores[c], valorCantidad(item.cantidades[c]));
+    }
+    rs.update();
+}
+
+} // namespace
+
+ResultadoGrabar GrabarCronoValores(store::Database& db, CronoItems& crono) {
     try {
         store::Transaction transaction(db);
-        db.execute("DELETE * FROM CronoValores");
-        store::RecordSet rs = db.openRecordSet("SELECT * FROM CronoValores");
-        ResultadoGrabar result;
+        const auto rubro = [](const QVariantList& values) {
+            return QStringLiteral("%1 %2").arg(values.value(0).toString(), values.value(1).toString());
+        };
+        crono.presupuesto.check(db, {}, rubro, QStringLiteral("Los rubros "));
+        crono.valores.check(db, {}, rubro, QStringLiteral("Las cantidades programadas de "));
+        QHash<qint64, const ItemCrono*> changed;
+        QList<const ItemCrono*> added;
         for (const ItemCrono& item : crono.items) {
-            rs.addNew();
-            rs.setValue("CronoCodigo", item.codigoPres);
-            rs.setValue("CronoItem", item.itemPres);
-            for (int c = 0; c < kColumnasDias; ++c) {
-                if (item.cantidades[c])
-                    rs.setValue(kCamposCronoValores[c], *item.cantidades[c]);
+            if (item.cantidades == item.cargadas)
+                continue;
+            if (item.filaValores != 0)
+                changed.insert(item.filaValores, &item);
+            else
+                added.append(&item);
+        }
+        ResultadoGrabar result;
+        store::RecordSet rs = db.openRecordSet("SELECT * FROM CronoValores");
+        for (; !changed.isEmpty() && !rs.eof(); rs.moveNext()) {
+            if (const ItemCrono* item = changed.value(rs.rowId())) {
+                grabarItem(rs, *item, false);
+                ++result.registros;
             }
-            rs.update();
+        }
+        for (const ItemCrono* item : added) {
+            grabarItem(rs, *item, true);
             ++result.registros;
         }
+        CronoItems saved = crono;
+        leerCargados(db, saved);
+        enlazarValores(db, saved, false);
         transaction.commit();
+        crono = std::move(saved);
         return result;
     } catch (const store::StoreError& error) {
         return fallo(error);

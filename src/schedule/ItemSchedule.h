@@ -4,6 +4,7 @@
 // monthly and cumulative investment and progress.
 
 #include "schedule/SaveResult.h"
+#include "store/LoadedRows.h"
 
 #include <QColor>
 #include <QString>
@@ -28,6 +29,8 @@ struct ItemCrono {
     double cantidad = 0;                                         // cantidadpres
     double precioUnitario = 0;                                   // TotalPres
     std::array<std::optional<double>, kColumnasDias> cantidades; // scheduled; none when empty
+    std::array<std::optional<double>, kColumnasDias> cargadas;   // as loaded
+    qint64 filaValores = 0;                                      // its CronoValores row; 0 for none
 
     double precioTotal() const; // Redondear(TotalPres x cantidadpres, 2)
     // The money of a quantity at this item's unit price: Redondear(quantity x TotalPres, 2).
@@ -38,8 +41,10 @@ struct ItemCrono {
 };
 
 struct CronoItems {
-    std::vector<ItemCrono> items; // in budget order
-    double totalProyecto = 0;     // sum of the items' price totals
+    std::vector<ItemCrono> items;  // in budget order
+    double totalProyecto = 0;      // sum of the items' price totals
+    store::LoadedRows presupuesto; // CodigoPres, ItemPres as loaded
+    store::LoadedRows valores;     // CronoValores as loaded
 };
 
 // Every budget item with its CronoValores quantities (matched by CronoCodigo + CronoItem; a stored
@@ -73,8 +78,10 @@ struct TotalesItems {
 };
 TotalesItems CalcularTotalesItems(const CronoItems& crono);
 
-// Rewrites CronoValores, one record per item with the quantities of its non-empty columns, in one
-// transaction: on a database error nothing changes. registros counts the records written.
-ResultadoGrabar GrabarCronoValores(store::Database& db, const CronoItems& crono);
+// Writes the quantities the user changed into each item's CronoValores record (made when it has
+// none), in one transaction, after checking that the items and CronoValores are still as loaded:
+// on a difference or a database error nothing changes. On success what was saved becomes crono's
+// loaded state. registros counts the records written.
+ResultadoGrabar GrabarCronoValores(store::Database& db, CronoItems& crono);
 
 } // namespace korvex::schedule

@@ -335,10 +335,7 @@ bool frmCronograma::save() {
         return false;
     }
     setDirty(false);
-    QString text = QString("Grabado: %1 periodos con trabajo").arg(result.registros);
-    if (result.omitidos > 0)
-        text += QString(" (%1 grupos ya no existen)").arg(result.omitidos);
-    setStatus(text);
+    setStatus(QString("Grabado: %1 periodos con trabajo").arg(result.registros));
     return true;
 }
 

@@ -75,7 +75,8 @@ void frmGrupos::IniciarGrilla() {
 }
 
 void frmGrupos::LlenarGrilla() {
-    items_ = CargarGruposItems(db());
+    cargados_ = CargarGruposItems(db());
+    items_ = cargados_.items;
     grid_->clearData();
     grid_->setRows(int(items_.size()) + 1);
     for (int i = 0; i < int(items_.size()); ++i) {
@@ -110,7 +111,7 @@ std::vector<ItemGrupo> frmGrupos::rowsFromGrid() const {
 
 bool frmGrupos::save() {
     editor_->cancel();
-    const ResultadoGrupos result = GrabarGrupos(db(), rowsFromGrid());
+    const ResultadoGrupos result = GrabarGrupos(db(), cargados_, rowsFromGrid());
     if (!result.ok) {
         showSaveFailure("los grupos", result.message);
         return false;

@@ -28,6 +28,7 @@ private:
 
     ui::Grid* grid_ = nullptr;
     ui::CellEditor* editor_ = nullptr;
+    GruposItems cargados_;         // as loaded, with the stored rows behind them
     std::vector<ItemGrupo> items_; // row r of the grid is items_[r - 1]
 };
 

@@ -150,16 +150,13 @@ void frmGruposDesc::onGridKey(int key, Qt::KeyboardModifiers) {
 
 bool frmGruposDesc::save() {
     editor_->cancel();
-    const ResultadoGrabar result = GrabarDescripcionGrupos(db(), resumen_.grupos);
+    const ResultadoGrabar result = GrabarDescripcionGrupos(db(), resumen_);
     if (!result.ok) {
         showSaveFailure("los grupos", result.message);
         return false;
     }
     setDirty(false);
-    QString text = QString("Grabado: %1 grupos").arg(result.registros);
-    if (result.omitidos > 0)
-        text += QString(" (%1 ya no existen)").arg(result.omitidos);
-    setStatus(text);
+    setStatus(QString("Grabado: %1 grupos").arg(result.registros));
     return true;
 }
 

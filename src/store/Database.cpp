@@ -212,6 +212,12 @@ void Database::close() {
     connection_.reset();
 }
 
+void Database::beforeUserDataWrite() {
+    if (!connection_)
+        notOpen();
+    beforeWrite(*connection_, QString(), {});
+}
+
 int Database::execute(const QString& sql, const QVariantList& params) {
     if (!connection_)
         notOpen();

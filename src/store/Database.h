@@ -53,6 +53,10 @@ public:
     RecordSet openRecordSet(const QString& sql, const QVariantList& params = {});
     // A statement that returns no records; returns the number of records it touched.
     int execute(const QString& sql, const QVariantList& params = {});
+    // Before writing what the user typed into a table counted as derived (the formula's symbol
+    // descriptions sit beside its recomputed figures): refused in a read-only project, and the
+    // backup due before a user-data write is taken. Throws StoreError.
+    void beforeUserDataWrite();
 
     void close();
 

@@ -11,9 +11,10 @@ namespace {
 class PresentationTest : public korvex::testing::BudgetProject {
 protected:
     void change(bool DatosProyecto::*option, bool value) {
-        DatosProyecto datos = leerDatosProyecto(db, {});
+        ProyectoCargado cargado = cargarDatosProyecto(db, {});
+        DatosProyecto datos = cargado.mostrado;
         datos.*option = value;
-        grabarDatosProyecto(db, datos);
+        grabarDatosProyecto(db, cargado, datos);
     }
 };
 

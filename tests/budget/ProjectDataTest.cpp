@@ -9,10 +9,16 @@ namespace {
 
 class ProjectData : public korvex::testing::BudgetProject {
 protected:
-    DatosProyecto load() {
-        DatosProyecto inicial;
-        inicial.fecha = "hoy";
-        return leerDatosProyecto(db, inicial);
+    static DatosProyecto inicial() {
+        DatosProyecto datos;
+        datos.fecha = "hoy";
+        return datos;
+    }
+    DatosProyecto load() { return cargarDatosProyecto(db, inicial()).mostrado; }
+    // A save from a window opened just before it.
+    void save(const DatosProyecto& datos) {
+        ProyectoCargado cargado = cargarDatosProyecto(db, inicial());
+        grabarDatosProyecto(db, cargado, datos);
     }
 
     store::RecordSet record() { return db.openRecordSet("SELECT * FROM Proyecto"); }
@@ -25,7 +31,7 @@ TEST_F(ProjectData, FirstSaveCreatesTheRecordAndPercentagesReadAsTyped) {
     datos.ciudad = "Quito";
     datos.otrosIndirectos = "3";
     datos.herramienta = true;
-    grabarDatosProyecto(db, datos);
+    save(datos);
     auto rs = record();
     EXPECT_EQ(
         QStringList({rs.text("Institucion"), rs.text("fecha"), rs.text("Ciudad"), rs.text("ubicacion")}),
@@ -45,7 +51,7 @@ TEST_F(ProjectData, FirstSaveCreatesTheRecordAndPercentagesReadAsTyped) {
                  {"1.234,5", 1234.5, "1234.5"}};
     for (const auto& c : cases) {
         datos.costosIndirectos = c.typed;
-        grabarDatosProyecto(db, datos);
+        save(datos);
         EXPECT_DOUBLE_EQ(record().number("CostosIndirectos"), c.stored) << c.typed;
         EXPECT_EQ(load().costosIndirectos, c.shown) << c.typed;
     }
@@ -57,12 +63,12 @@ TEST_F(ProjectData, EmptiedCityAndDateKeepTheStoredOnesAndOptionsAndPeriodAreKep
     datos.ciudad = "Cuenca";
     datos.fecha = "01/02/2024";
     datos.iva = true;
-    grabarDatosProyecto(db, datos);
+    save(datos);
     db.execute("UPDATE Proyecto SET Periodotipo = '30 dias'");
 
     datos.ciudad = datos.fecha = "";
     datos.iva = false;
-    grabarDatosProyecto(db, datos);
+    save(datos);
     auto rs = record();
     EXPECT_EQ(QStringList({rs.text("Ciudad"), rs.text("fecha"), rs.text("Periodotipo")}),
               QStringList({"Cuenca", "01/02/2024", "30 dias"}));
@@ -73,19 +79,51 @@ TEST_F(ProjectData, EmptiedCityAndDateKeepTheStoredOnesAndOptionsAndPeriodAreKep
 TEST_F(ProjectData, AFailedSaveLeavesTheStoredRecordAsItWas) {
     DatosProyecto datos = load();
     store::testing::failAfterWrites(0);
-    EXPECT_THROW(grabarDatosProyecto(db, datos), store::StoreError);
+    EXPECT_THROW(save(datos), store::StoreError);
     EXPECT_EQ(record().recordCount(), 0); // a new project still has no header
 
     datos.proyecto = "Original";
     store::testing::failAfterWrites(-1);
-    grabarDatosProyecto(db, datos);
+    save(datos);
     datos.proyecto = "Cambiado";
     datos.costosIndirectos = "99";
     store::testing::failAfterWrites(0);
-    EXPECT_THROW(grabarDatosProyecto(db, datos), store::StoreError);
+    EXPECT_THROW(save(datos), store::StoreError);
     store::testing::failAfterWrites(-1);
     EXPECT_EQ(record().text("Proyecto"), "Original");
     EXPECT_DOUBLE_EQ(record().number("CostosIndirectos"), 0);
+}
+
+// Two windows on one header: the later save refuses and writes nothing, and a save writes only the
+// boxes the user changed, so a percentage shown rounded keeps its stored digits.
+TEST_F(ProjectData, ASaveWritesOnlyChangedBoxesAndRefusesAHeaderChangedMeanwhile) {
+    DatosProyecto datos = load();
+    datos.institucion = "Municipio";
+    save(datos);
+    db.execute("UPDATE Proyecto SET CostosIndirectos = 7.123456789012345");
+
+    ProyectoCargado primera = cargarDatosProyecto(db, inicial());
+    ProyectoCargado segunda = cargarDatosProyecto(db, inicial());
+    DatosProyecto a = primera.mostrado;
+    a.proyecto = "Puente";
+    EXPECT_EQ(grabarDatosProyecto(db, primera, a), 1);
+    EXPECT_DOUBLE_EQ(record().number("CostosIndirectos"), 7.123456789012345);
+    a.elaborado = "Ing. Pérez"; // the window's own save is no change meanwhile
+    EXPECT_EQ(grabarDatosProyecto(db, primera, a), 1);
+
+    DatosProyecto b = segunda.mostrado;
+    b.oferente = "Constructora";
+    try {
+        grabarDatosProyecto(db, segunda, b);
+        ADD_FAILURE() << "the second window overwrote the first one's save";
+    } catch (const store::StaleDataError& error) {
+        EXPECT_TRUE(error.message().startsWith("Los datos del proyecto cambiaron desde que abrió la ventana"))
+            << error.message().toStdString();
+    }
+    auto rs = record();
+    EXPECT_EQ(
+        QStringList({rs.text("Institucion"), rs.text("Proyecto"), rs.text("Elaborado"), rs.text("oferente")}),
+        QStringList({"Municipio", "Puente", "Ing. Pérez", ""}));
 }
 
 } // namespace

@@ -104,6 +104,23 @@ TEST_F(WindowTest, ProjectDataBoxesCycleWithTheKeysAndF9SavesFromAnyBox) {
     EXPECT_EQ(messages.count(), 0);
 }
 
+TEST_F(WindowTest, ProjectDataOfASecondWindowIsRefusedAfterTheFirstSaved) {
+    auto first = std::make_unique<frmDescripcion>(context());
+    auto second = std::make_unique<frmDescripcion>(context());
+    find<QLineEdit>(first.get(), "txtProyecto")->setText("Escuela");
+    EXPECT_TRUE(first->grabar());
+    find<QLineEdit>(first.get(), "txtElaborado")->setText("Ing. Vera");
+    EXPECT_TRUE(first->grabar()) << messages.lastText().toStdString();
+
+    find<QLineEdit>(second.get(), "txtOferente")->setText("Constructora");
+    EXPECT_FALSE(second->grabar());
+    EXPECT_TRUE(messages.lastText().contains("cambiaron desde que abrió la ventana"))
+        << messages.lastText().toStdString();
+    auto rs = db.openRecordSet("SELECT * FROM Proyecto");
+    EXPECT_EQ(rs.text("Proyecto") + "/" + rs.text("Elaborado") + "/" + rs.text("oferente"),
+              "Escuela/Ing. Vera/");
+}
+
 // ---- Budget items editor ----------------------------------------------------------------
 
 class ItemsEditorTest : public WindowTest {

@@ -1,6 +1,7 @@
 #include "formula/Formula.h"
 
 #include "ProjectFixture.h"
+#include "store/WriteGuard.h"
 
 #include <gtest/gtest.h>
 
@@ -118,4 +119,30 @@ TEST(Formula, FailedSaveLeavesTheEarlierFormula) {
     store::testing::failAfterWrites(-1);
     EXPECT_EQ(p.count("SimbolosDesc"), 2);
     EXPECT_EQ(computeFormula(p.db(), 500).rows[0].descripcion, "Antes");
+}
+
+// Two formula windows: opening the second stores the same formula again, which is no change; the
+// first save then stands, the second refuses, and a read-only project takes no description.
+TEST(Formula, ASecondWindowsDescriptionRefusesAndReadOnlyTakesNone) {
+    FormulaProject p;
+    p.symbol("A", "Mano de Obra", 60);
+    p.symbol("B", "Cemento", 40, "kg");
+    FormulaSheet first = refreshStoredFormula(p.db(), 500);
+    FormulaSheet second = refreshStoredFormula(p.db(), 500);
+
+    first.rows[0].descripcion = "Obreros";
+    EXPECT_EQ(saveFormulaDescriptions(p.db(), first), 1);
+    second.rows[1].descripcion = "Cemento gris";
+    EXPECT_THROW(saveFormulaDescriptions(p.db(), second), store::StaleDataError);
+    first.rows[1].descripcion = "Cemento blanco";
+    EXPECT_EQ(saveFormulaDescriptions(p.db(), first), 1);
+
+    store::setReadOnly(p.folder(), true);
+    FormulaSheet readOnly = refreshStoredFormula(p.db(), 500); // derived: still stored
+    readOnly.rows[0].descripcion = "Peones";
+    EXPECT_THROW(saveFormulaDescriptions(p.db(), readOnly), store::StoreError);
+    store::setReadOnly(p.folder(), false);
+
+    const FormulaSheet stored = computeFormula(p.db(), 500);
+    EXPECT_EQ(stored.rows[0].descripcion + "|" + stored.rows[1].descripcion, "Obreros|Cemento blanco");
 }

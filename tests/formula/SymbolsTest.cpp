@@ -89,7 +89,8 @@ TEST(SymbolRows, StoredSymbolsComeBackForMaterialsAtEveryPriceAndForComponents) 
     FormulaProject p;
     fillSample(p);
     p.material("1", "Tubo 1/2\" O'Neil", "m", 1, 1);
-    auto rows = loadSymbolRows(p.db(), kSampleTotals);
+    SymbolTable table = loadSymbols(p.db(), kSampleTotals);
+    std::vector<SymbolRow>& rows = table.rows;
     for (SymbolRow& row : rows) {
         if (row.descripcion == "Cemento")
             row.simbolo = "C";
@@ -99,7 +100,7 @@ TEST(SymbolRows, StoredSymbolsComeBackForMaterialsAtEveryPriceAndForComponents) 
             row.simbolo = " B ";
     }
     rows[0].simbolo = ""; // Arena: no symbol, saved all the same
-    EXPECT_EQ(saveSymbolRows(p.db(), rows), static_cast<int>(rows.size()) - 1);
+    EXPECT_EQ(saveSymbolRows(p.db(), table), static_cast<int>(rows.size()) - 1);
     EXPECT_EQ(p.count("SimbolosMat"), static_cast<int>(rows.size()) - 1);
 
     const auto again = loadSymbolRows(p.db(), kSampleTotals);
@@ -114,13 +115,14 @@ TEST(SymbolRows, FailedSaveLeavesTheEarlierSymbols) {
     FormulaProject p;
     FailureGuard guard;
     fillSample(p);
-    auto rows = loadSymbolRows(p.db(), kSampleTotals);
-    rows[0].simbolo = "A";
-    saveSymbolRows(p.db(), rows);
+    SymbolTable table = loadSymbols(p.db(), kSampleTotals);
+    const std::vector<SymbolRow>& rows = table.rows;
+    table.rows[0].simbolo = "A";
+    saveSymbolRows(p.db(), table);
 
-    rows[0].simbolo = "Z";
-    store::testing::failAfterWrites(3);
-    EXPECT_THROW(saveSymbolRows(p.db(), rows), store::StoreError);
+    table.rows[0].simbolo = "Z";
+    store::testing::failAfterWrites(0);
+    EXPECT_THROW(saveSymbolRows(p.db(), table), store::StoreError);
     store::testing::failAfterWrites(-1);
 
     EXPECT_EQ(p.count("SimbolosMat"), static_cast<int>(rows.size()) - 1);
@@ -130,7 +132,7 @@ TEST(SymbolRows, FailedSaveLeavesTheEarlierSymbols) {
 TEST(SymbolRows, DistinctSymbolsIgnoreBlanksAndCaseAndNameTheOnesBeyondEleven) {
     std::vector<SymbolRow> rows;
     for (const char* s : {"B", " b", "", "A", "a ", "C"})
-        rows.push_back({SymbolRowKind::Material, s, "x", "u", 1});
+        rows.push_back({SymbolRowKind::Material, s, "x", "u", 1, {}});
     EXPECT_EQ(distinctSymbols(rows), QStringList({"B", "A", "C"}));
 
     QStringList thirteen;
@@ -140,4 +142,34 @@ TEST(SymbolRows, DistinctSymbolsIgnoreBlanksAndCaseAndNameTheOnesBeyondEleven) {
     EXPECT_TRUE(symbolsBeyondLimit(thirteen.mid(0, 11)).isEmpty());
     EXPECT_TRUE(tooManySymbolsMessage({}).isEmpty());
     EXPECT_TRUE(tooManySymbolsMessage({"L", "M"}).contains("L, M"));
+}
+
+// Two symbol windows: the second save refuses what the first saved meanwhile; a save writes the
+// symbols changed and deletes the record of a material gone from the budget, whose share would
+// otherwise still count in the formula.
+TEST(SymbolRows, ASecondWindowRefusesAndGoneMaterialsLeave) {
+    FormulaProject p;
+    fillSample(p);
+    SymbolTable first = loadSymbols(p.db(), kSampleTotals);
+    ASSERT_EQ(saveSymbolRows(p.db(), first), int(first.rows.size()) - 1);
+    SymbolTable second = loadSymbols(p.db(), kSampleTotals);
+
+    first.rows[0].simbolo = "A";
+    EXPECT_EQ(saveSymbolRows(p.db(), first), 1);
+    second.rows[1].simbolo = "C";
+    try {
+        saveSymbolRows(p.db(), second);
+        ADD_FAILURE() << "the second window overwrote the first one's symbols";
+    } catch (const store::StaleDataError& error) {
+        EXPECT_TRUE(
+            error.message().startsWith("Los símbolos de Arena (m3) cambiaron desde que abrió la ventana"))
+            << error.message().toStdString();
+    }
+
+    p.db().execute("DELETE * FROM Materiales WHERE DescripcionMat = ?", {"Arena"});
+    SymbolTable after = loadSymbols(p.db(), kSampleTotals);
+    after.rows[0].simbolo = "C";
+    saveSymbolRows(p.db(), after);
+    EXPECT_EQ(p.count("SimbolosMat"), int(after.rows.size()) - 1);
+    EXPECT_EQ(loadSymbolRows(p.db(), kSampleTotals)[0].simbolo, "C");
 }

@@ -138,7 +138,7 @@ TEST(frmSimbolos, ClosingWithChangesAsksAndAFailedSaveKeepsTheWindowAndTheTable)
     EXPECT_FALSE(w->close());
     EXPECT_EQ(messages.lastText(), "¿Desea grabar los cambios?");
 
-    store::testing::failAfterWrites(2);
+    store::testing::failAfterWrites(0);
     messages.answer(ui::MessageAnswer::Yes);
     EXPECT_FALSE(w->close());
     store::testing::failAfterWrites(-1);

@@ -136,19 +136,19 @@ TEST(GroupSchedule, SavingWritesEachGroupUnderItsOwnName) {
     crono.grupos[1].semanas[3] = 2; // weeks without percentage
     crono.grupos[2].porcentajes[11] = "100";
     crono.grupos[2].semanas[11] = 1;
-    p.db.execute("UPDATE Grupos SET OrdenGru = 9 WHERE Grupo = ?", {"A"}); // reordered meanwhile
 
     // No header yet: the period type makes one.
     const ResultadoGrabar result = GrabarCronograma(p.db, crono);
     ASSERT_TRUE(result.ok) << result.message.toStdString();
     EXPECT_EQ(result.registros, 5);
-    EXPECT_EQ(detail(p), QStringList({"A\t1\t100\t4\t9", "B\t2\t40\t0\t4", "B\t3\t60\t0\t4", "B\t4\t0\t2\t4",
-                                      "Sin'desc\t12\t100\t1\t5"}));
+    // The rows of a name no group carries stay, as the group assignment keeps them.
+    EXPECT_EQ(detail(p), QStringList({"Viejo\t1\t100\t1\t0", "A\t1\t100\t4\t3", "B\t2\t40\t0\t4",
+                                      "B\t3\t60\t0\t4", "B\t4\t0\t2\t4", "Sin'desc\t12\t100\t1\t5"}));
     EXPECT_EQ(p.rows("SELECT * FROM Proyecto", {"Periodotipo"}), QStringList({"Quincenal"}));
 
-    const Cronograma reloaded = CargarCronograma(p.db); // A now last, by its new order
-    EXPECT_EQ(reloaded.grupos[1].grupo, "Sin'desc");
-    EXPECT_EQ(reloaded.grupos[1].porcentajes[11], "100");
+    const Cronograma reloaded = CargarCronograma(p.db);
+    EXPECT_EQ(reloaded.grupos[2].grupo, "Sin'desc");
+    EXPECT_EQ(reloaded.grupos[2].porcentajes[11], "100");
     EXPECT_EQ(reloaded.periodos, 12);
 }
 

@@ -165,7 +165,8 @@ TEST(frmGruposDescWindow, DescriptionsOrdersAndTotals) {
     QTest::keyClick(grid, Qt::Key_F9);
     EXPECT_EQ(
         p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo", "DescripcionGru", "TotalGrupo", "OrdenGru"}),
-        QStringList({"Acab\tAcabados \"finos\"\t4.5\t3", "Obra\tObra gruessa\t50\t1", "Vacío\t\t0\t0"}));
+        QStringList(
+            {"Acab\tAcabados \"finos\"\t4.5\t3", "Obra\tObra gruessa\t50\t1", "Vacío\t<null>\t0\t0"}));
 }
 
 TEST(ScheduleWiring, TheFourWindowsOpenByClassName) {

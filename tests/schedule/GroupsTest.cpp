@@ -19,6 +19,12 @@ std::vector<ItemGrupo> withGroups(std::vector<ItemGrupo> rows, const QStringList
     return rows;
 }
 
+// A save from a window opened just before it, with its rows as loaded.
+ResultadoGrupos saveAsLoaded(ScheduleProject& p) {
+    const GruposItems loaded = CargarGruposItems(p.db);
+    return GrabarGrupos(p.db, loaded, loaded.items);
+}
+
 QStringList groupNames(ScheduleProject& p) {
     return p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo"});
 }
@@ -35,7 +41,8 @@ TEST(GroupAssignment, SavingKeepsGroupsInStepWithTheNamesInUse) {
     p.group("Muros", "Mampostería", 2);
     p.detail("OLD", 1, 100, 4, 1);
 
-    std::vector<ItemGrupo> rows = CargarGruposItems(p.db);
+    const GruposItems loaded = CargarGruposItems(p.db);
+    const std::vector<ItemGrupo>& rows = loaded.items;
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0].grupo, "OLD");
     EXPECT_EQ(rows[1].grupo, "");
@@ -44,7 +51,7 @@ TEST(GroupAssignment, SavingKeepsGroupsInStepWithTheNamesInUse) {
     // Two items take one new name (in two letter cases), one takes a name with an apostrophe, the
     // emptied cell of the last item leaves it in its group.
     const ResultadoGrupos result =
-        GrabarGrupos(p.db, withGroups(rows, {"Estructura", "ESTRUCTURA", " D'Agua ", ""}));
+        GrabarGrupos(p.db, loaded, withGroups(rows, {"Estructura", "ESTRUCTURA", " D'Agua ", ""}));
     ASSERT_TRUE(result.ok) << result.message.toStdString();
     EXPECT_EQ(result.registros, 3);
     EXPECT_EQ(result.gruposCreados, 2);
@@ -60,7 +67,7 @@ TEST(GroupAssignment, SavingKeepsGroupsInStepWithTheNamesInUse) {
     EXPECT_EQ(p.count("SELECT * FROM DetalleGrupo WHERE Grupo = ?", {"OLD"}), 1);
 
     // Saving the same again changes nothing.
-    const ResultadoGrupos again = GrabarGrupos(p.db, CargarGruposItems(p.db));
+    const ResultadoGrupos again = saveAsLoaded(p);
     ASSERT_TRUE(again.ok);
     EXPECT_EQ(again.registros + again.gruposCreados + again.gruposBorrados, 0);
 }
@@ -72,11 +79,11 @@ TEST(GroupAssignment, RowsFindTheirItemsByKeyWhateverTheirOrder) {
     p.item("B'1", "1", "Tres", 1);
     p.item("B'1", "1", "Cuatro, misma clave", 1);
 
-    std::vector<ItemGrupo> rows = CargarGruposItems(p.db);
-    rows = withGroups(rows, {"G1", "G2", "G3", "G4"});
+    const GruposItems loaded = CargarGruposItems(p.db);
+    std::vector<ItemGrupo> rows = withGroups(loaded.items, {"G1", "G2", "G3", "G4"});
     // Shuffled; rows of one key keep their order among themselves, as the grid shows them.
     std::rotate(rows.begin(), rows.begin() + 2, rows.end());
-    ASSERT_TRUE(GrabarGrupos(p.db, rows).ok);
+    ASSERT_TRUE(GrabarGrupos(p.db, loaded, rows).ok);
 
     EXPECT_EQ(p.rows("SELECT * FROM Presupuesto ORDER BY Indice", {"DescripcionPres", "GruposPres"}),
               QStringList({"Uno\tG1", "Dos\tG2", "Tres\tG3", "Cuatro, misma clave\tG4"}));
@@ -93,7 +100,7 @@ TEST(GroupAssignment, EveryGroupFallingOutOfUseIsDeletedHoweverMany) {
         fill.commit();
     }
 
-    const ResultadoGrupos result = GrabarGrupos(p.db, CargarGruposItems(p.db));
+    const ResultadoGrupos result = saveAsLoaded(p);
     ASSERT_TRUE(result.ok);
     EXPECT_EQ(result.gruposBorrados, 250);
     EXPECT_EQ(groupNames(p), QStringList({"Vivo"}));
@@ -107,19 +114,20 @@ TEST(GroupAssignment, AFailedSaveLeavesItemsAndGroupsAsTheyWere) {
     p.group("A");
     p.group("B");
     const QStringList itemsBefore = p.rows("SELECT * FROM Presupuesto ORDER BY Indice", {"GruposPres"});
-    const std::vector<ItemGrupo> rows = withGroups(CargarGruposItems(p.db), {"C", "C"});
+    const GruposItems loaded = CargarGruposItems(p.db);
+    const std::vector<ItemGrupo> rows = withGroups(loaded.items, {"C", "C"});
 
     // A failure at every write of the save in turn: item updates, the new group, the deletions.
     for (int n = 0; n < 5; ++n) {
         store::testing::failAfterWrites(n);
-        const ResultadoGrupos result = GrabarGrupos(p.db, rows);
+        const ResultadoGrupos result = GrabarGrupos(p.db, loaded, rows);
         store::testing::failAfterWrites(-1);
         ASSERT_FALSE(result.ok) << "write " << n;
         EXPECT_FALSE(result.message.isEmpty());
         EXPECT_EQ(p.rows("SELECT * FROM Presupuesto ORDER BY Indice", {"GruposPres"}), itemsBefore);
         EXPECT_EQ(groupNames(p), QStringList({"A", "B"}));
     }
-    EXPECT_TRUE(GrabarGrupos(p.db, rows).ok);
+    EXPECT_TRUE(GrabarGrupos(p.db, loaded, rows).ok);
     EXPECT_EQ(groupNames(p), QStringList({"C"}));
 }
 
@@ -172,21 +180,20 @@ TEST(GroupSummary, SavingWritesEachRowIntoTheGroupOfItsName) {
     resumen.grupos[1].descripcion = "Agua potable";
     resumen.grupos[1].orden.reset();
     std::reverse(resumen.grupos.begin(), resumen.grupos.end());
-    p.db.execute("DELETE * FROM Grupos WHERE Grupo = ?", {"Borrado"});
     const QStringList before =
         p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo", "DescripcionGru", "OrdenGru"});
 
     store::testing::failAfterWrites(1);
-    const ResultadoGrabar failed = GrabarDescripcionGrupos(p.db, resumen.grupos);
+    const ResultadoGrabar failed = GrabarDescripcionGrupos(p.db, resumen);
     store::testing::failAfterWrites(-1);
     EXPECT_FALSE(failed.ok);
     EXPECT_EQ(p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo", "DescripcionGru", "OrdenGru"}), before);
 
-    const ResultadoGrabar result = GrabarDescripcionGrupos(p.db, resumen.grupos);
+    const ResultadoGrabar result = GrabarDescripcionGrupos(p.db, resumen);
     ASSERT_TRUE(result.ok) << result.message.toStdString();
-    EXPECT_EQ(result.registros, 2);
-    EXPECT_EQ(result.omitidos, 1);
+    EXPECT_EQ(result.registros, 3);
     EXPECT_EQ(
         p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo", "DescripcionGru", "TotalGrupo", "OrdenGru"}),
-        QStringList({"D'Agua\tAgua potable\t0\t0", "Obra\tObra \"gruesa\" d'un lado\t21\t5"}));
+        QStringList({"Borrado\t<null>\t0\t3", "D'Agua\tAgua potable\t0\t0",
+                     "Obra\tObra \"gruesa\" d'un lado\t21\t5"}));
 }

@@ -1,0 +1,121 @@
+// Two windows open on one project: the second save refuses what the first saved meanwhile, and a
+// save writes only what its user changed.
+#include "ScheduleTestData.h"
+#include "schedule/GroupAssignment.h"
+#include "schedule/GroupSchedule.h"
+#include "schedule/GroupSummary.h"
+#include "schedule/ItemSchedule.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace korvex;
+using namespace korvex::schedule;
+using korvex::testing::ScheduleProject;
+
+namespace {
+
+// A window as loaded: each call makes edit number n (1 or 2, on a different row) and saves.
+using Window = std::function<engine::Resultado(int n)>;
+
+template <class T> T* byName(std::vector<T>& groups, const QString& name) {
+    for (T& g : groups)
+        if (g.grupo == name)
+            return &g;
+    return nullptr;
+}
+
+const QString kGrupos[] = {"Obra", "Muros "};
+
+struct Saver {
+    const char* name;
+    std::function<Window(ScheduleProject&)> open;
+    QString query;
+    QStringList fields;
+    QStringList afterFirst; // rows written by edit 1 alone, untouched ones as they were
+};
+
+const Saver kSavers[] = {
+    {"group assignment",
+     [](ScheduleProject& p) -> Window {
+         auto loaded = std::make_shared<GruposItems>(CargarGruposItems(p.db));
+         return [&p, loaded](int n) -> engine::Resultado {
+             std::vector<ItemGrupo> rows = loaded->items;
+             rows[n - 1].grupo = QString("Nuevo%1").arg(n);
+             const ResultadoGrupos result = GrabarGrupos(p.db, *loaded, rows);
+             if (result.ok) // the window shows the table again
+                 *loaded = CargarGruposItems(p.db);
+             return result;
+         };
+     },
+     "SELECT * FROM Presupuesto ORDER BY Indice",
+     {"GruposPres"},
+     {"Nuevo1", "Muros "}},
+    {"group editor",
+     [](ScheduleProject& p) -> Window {
+         auto loaded = std::make_shared<ResumenGrupos>(CargarResumenGrupos(p.db));
+         return [&p, loaded](int n) -> engine::Resultado {
+             byName(loaded->grupos, kGrupos[n - 1])->descripcion = QString("Desc%1").arg(n);
+             return GrabarDescripcionGrupos(p.db, *loaded);
+         };
+     },
+     "SELECT * FROM Grupos ORDER BY Grupo",
+     {"Grupo", "DescripcionGru", "OrdenGru"},
+     {"Muros \t<null>\t<null>", "Obra\tDesc1\t1"}},
+    {"group schedule",
+     [](ScheduleProject& p) -> Window {
+         auto loaded = std::make_shared<Cronograma>(CargarCronograma(p.db));
+         return [&p, loaded](int n) -> engine::Resultado {
+             byName(loaded->grupos, kGrupos[n - 1])->porcentajes = {"50", "50"};
+             return GrabarCronograma(p.db, *loaded);
+         };
+     },
+     "SELECT * FROM DetalleGrupo ORDER BY Grupo, PeriodoGru",
+     {"Grupo", "PeriodoGru", "PorcentajeGru"},
+     {"Muros \t13\t5", "Obra\t1\t50", "Obra\t2\t50"}},
+    {"item schedule",
+     [](ScheduleProject& p) -> Window {
+         auto loaded = std::make_shared<CronoItems>(CargarCronoItems(p.db));
+         return [&p, loaded](int n) -> engine::Resultado {
+             loaded->items[n - 1].cantidades[0] = n;
+             return GrabarCronoValores(p.db, *loaded);
+         };
+     },
+     "SELECT * FROM CronoValores ORDER BY CronoCodigo",
+     {"CronoCodigo", "Crono30C", "Crono60C"},
+     {"E1\t1\t<null>"}},
+};
+
+} // namespace
+
+TEST(ScheduleSaves, TheSecondWindowRefusesAndUntouchedRowsAreNotWrittenBack) {
+    for (const Saver& saver : kSavers) {
+        SCOPED_TRACE(saver.name);
+        ScheduleProject p;
+        p.item("E1", "1", "Uno", 10, "Obra");
+        p.item("E2", "2", "Dos", 5, "Muros ");
+        p.group("Obra", "Obra gruesa", 1);
+        p.group("Muros ");
+        p.detail("Obra", 1, 100, 4, 1);
+        p.detail("Muros ", 13, 5, 1); // a period no column shows
+
+        const Window first = saver.open(p);
+        const Window second = saver.open(p);
+        const engine::Resultado saved = first(1);
+        ASSERT_TRUE(saved.ok) << saved.message.toStdString();
+        const QStringList stored = p.rows(saver.query, saver.fields);
+        EXPECT_EQ(stored, saver.afterFirst);
+
+        const engine::Resultado refused = second(2);
+        EXPECT_FALSE(refused.ok);
+        EXPECT_TRUE(
+            refused.message.contains("cambiaron desde que abrió la ventana; ciérrela y vuelva a abrirla"))
+            << refused.message.toStdString();
+        EXPECT_EQ(p.rows(saver.query, saver.fields), stored);
+
+        // The first window's own save is no change meanwhile.
+        const engine::Resultado again = first(2);
+        EXPECT_TRUE(again.ok) << again.message.toStdString();
+    }
+}
