@@ -237,6 +237,7 @@ private:
     // ---- blocks
     void blocks(const std::vector<Block>& list, Context& context, std::vector<Band>& out);
     void block(const Block& block, Context& context, std::vector<Band>& out);
+    void composeBlock(const Block& block, Context& context, std::vector<Band>& out);
     void table(const Block& block, Context& context, std::vector<Band>& out);
     void records(const Block& block, Context& context, std::vector<Band>& out);
     void fields(const Block& block, Context& context, std::vector<Band>& out);
@@ -634,6 +635,22 @@ void Composer::block(const Block& block, Context& context, std::vector<Band>& ou
                                  block.type == Block::Type::Text);
     if (!ownRows && !block.visible.isEmpty() && !block.visible.evaluate(*context.scope).truthy())
         return;
+    const std::size_t first = out.size();
+    composeBlock(block, context, out);
+    if (first == out.size())
+        return;
+    if (block.keepWithPrevious && first > 0)
+        out[first - 1].keepWithNext = true;
+    if (block.keepTogether && block.type != Block::Type::Records) {
+        double total = 0;
+        for (std::size_t i = first; i < out.size(); ++i)
+            total += out[i].height;
+        if (total <= bodyBottom_ - bodyTop_)
+            out[first].keepHeight = std::max(out[first].keepHeight, total);
+    }
+}
+
+void Composer::composeBlock(const Block& block, Context& context, std::vector<Band>& out) {
     switch (block.type) {
     case Block::Type::Table:
         table(block, context, out);
@@ -918,8 +935,17 @@ void Composer::table(const Block& block, Context& context, std::vector<Band>& ou
         return cells;
     };
 
+    // A row that closes what precedes it (subtotal, TOTAL, extra totals) is never alone at the
+    // top of a page: the row before it goes along.
+    const auto close = [&](Band band) {
+        if (!out.empty())
+            out.back().keepWithNext = true;
+        out.push_back(std::move(band));
+    };
+
     std::vector<double> totals(block.columns.size(), 0.0);
     std::vector<double> groupTotals(block.columns.size(), 0.0);
+    Repeat groupRepeat = repeat;
     std::vector<int> groupMembers;
     QString currentGroup;
     bool inGroup = false;
@@ -930,8 +956,8 @@ void Composer::table(const Block& block, Context& context, std::vector<Band>& ou
         AggregateScope group(context.scope, rows, groupMembers, dataNames_);
         Band band = totalBand(block, widths, textOf(block.group.footer, group), sumCells(groupTotals, false),
                               kGroupFill, kThinLine);
-        band.repeat = repeat;
-        out.push_back(std::move(band));
+        band.repeat = groupRepeat;
+        close(std::move(band));
     };
 
     for (int r = 0; r < static_cast<int>(rows.refs.size()); ++r) {
@@ -950,10 +976,17 @@ void Composer::table(const Block& block, Context& context, std::vector<Band>& ou
                 }
                 std::fill(groupTotals.begin(), groupTotals.end(), 0.0);
                 AggregateScope group(context.scope, rows, groupMembers, dataNames_);
-                Band band = spanBand(textOf(block.group.header, group), scaled(base_, 1.0, true), kGroupFill,
-                                     Qt::black, kRuleLine);
+                const QString header = textOf(block.group.header, group);
+                Band band = spanBand(header, scaled(base_, 1.0, true), kGroupFill, Qt::black, kRuleLine);
                 band.keepWithNext = true;
                 band.repeat = repeat;
+                groupRepeat = repeat;
+                if (block.group.repeatHeader) {
+                    Band again = spanBand(header + QStringLiteral(" (continuación)"),
+                                          scaled(base_, 1.0, true), kGroupFill, Qt::black, kRuleLine);
+                    again.keepWithNext = false;
+                    groupRepeat = extend(repeat, {again});
+                }
                 if (block.group.pageBreak && anyGroup)
                     band.breakBefore = true;
                 out.push_back(std::move(band));
@@ -980,7 +1013,7 @@ void Composer::table(const Block& block, Context& context, std::vector<Band>& ou
             cells.push_back(std::move(cell));
         }
         Band band = rowBand(block, widths, cells, block.zebra && r % 2 == 1 ? kZebraFill : QColor());
-        band.repeat = repeat;
+        band.repeat = groupRepeat;
         out.push_back(std::move(band));
     }
     closeGroup();
@@ -1000,7 +1033,7 @@ void Composer::table(const Block& block, Context& context, std::vector<Band>& ou
             block.totalLabel.isEmpty() ? QStringLiteral("TOTAL") : textOf(block.totalLabel, *context.scope);
         Band band = totalBand(block, widths, label, sumCells(totals, true), kHeaderFill, kRuleLine);
         band.repeat = repeat;
-        out.push_back(std::move(band));
+        close(std::move(band));
     }
     AggregateScope all(context.scope, rows, allMembers(rows), dataNames_);
     for (std::size_t t = 0; t < block.totals.size(); ++t) {
@@ -1020,7 +1053,7 @@ void Composer::table(const Block& block, Context& context, std::vector<Band>& ou
         Band band = totalBand(block, widths, textOf(dataDef.label, all), cells,
                               dataDef.bold ? kHeaderFill : QColor(), kThinLine);
         band.repeat = repeat;
-        out.push_back(std::move(band));
+        close(std::move(band));
     }
     exportTotals();
 }
@@ -1032,6 +1065,15 @@ void Composer::records(const Block& block, Context& context, std::vector<Band>& 
         RowScope row(context.scope, rows, rows.refs[r], dataNames_, static_cast<int>(r) + 1);
         VarScope vars(&row);
         Context inner{&vars, &vars, context.repeat};
+        const std::size_t first = out.size();
+        std::size_t next = 0;
+        std::vector<Band> repeated;
+        if (block.repeatHeader) {
+            // The header is the first block that prints anything (a "let" before it prints nothing).
+            while (next < block.body.size() && out.size() == first)
+                this->block(block.body[next++], inner, out);
+            repeated.assign(out.begin() + static_cast<std::ptrdiff_t>(first), out.end());
+        }
         if (!block.continuation.isEmpty()) {
             Band band;
             const FontSpec dataDef = scaled(base_, 0.94, false, true);
@@ -1039,10 +1081,12 @@ void Composer::records(const Block& block, Context& context, std::vector<Band>& 
             band.height = placeLines(band.items, wrap(textOf(block.continuation, vars), dataDef, box.width()),
                                      dataDef, box, Align::Left, kMutedText) +
                           mm(1.5);
-            inner.repeat = extend(context.repeat, {band});
+            repeated.push_back(std::move(band));
         }
-        const std::size_t first = out.size();
-        blocks(block.body, inner, out);
+        if (!repeated.empty())
+            inner.repeat = extend(context.repeat, repeated);
+        for (; next < block.body.size(); ++next)
+            this->block(block.body[next], inner, out);
         if (first == out.size())
             continue;
         // A record that starts on a page of its own is not a continuation.
@@ -1207,8 +1251,6 @@ void Composer::text(const Block& block, Context& context, std::vector<Band>& out
 void Composer::signatures(const Block& block, Context& context, std::vector<Band>& out) {
     if (block.items.empty())
         return;
-    if (!out.empty())
-        out.back().keepWithNext = true; // a signature is never alone on a page
     Band band;
     const double slot = (right_ - left_) / static_cast<double>(block.items.size());
     const double lineY = mm(14);
@@ -1367,7 +1409,7 @@ void Composer::paginate(std::vector<Band>& bands) {
             while (j < bands.size() && bands[j].keepWithNext && needed < bodyHeight)
                 needed += bands[j++].height;
             if (j < bands.size())
-                needed += bands[j].height;
+                needed += std::max(bands[j].height, bands[j].keepHeight);
         }
         needed = std::max(needed, band.keepHeight);
         if (needed > bodyHeight)

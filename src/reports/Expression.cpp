@@ -1,5 +1,6 @@
 #include "reports/Expression.h"
 
+#include "engine/Engine.h"
 #include "engine/Numbers.h"
 #include "store/NestingLevel.h"
 
@@ -335,6 +336,7 @@ const QHash<QString, FunctionInfo>& functions() {
         {QStringLiteral("count"), {0, 1, true}},   {QStringLiteral("avg"), {1, 1, true}},
         {QStringLiteral("min"), {1, -1, true}},    {QStringLiteral("max"), {1, -1, true}},
         {QStringLiteral("list"), {1, 2, true}},    {QStringLiteral("inwords"), {1, 1, false}},
+        {QStringLiteral("tools"), {1, 1, false}},
     };
     return table;
 }
@@ -625,6 +627,8 @@ Value Evaluator::call(const ExprNode& node, const Scope& scope) const {
         return Value(engine::Redondear(arg(0).toNumber(), count > 1 ? decimalsOf(arg(1)) : 0));
     if (f == QLatin1String("roundeven"))
         return Value(engine::RedondearPar(arg(0).toNumber(), count > 1 ? decimalsOf(arg(1)) : 0));
+    if (f == QLatin1String("tools")) // the allowance as the unit price computes it, not a rounding of ours
+        return Value(engine::HerramientaManual(arg(0).toNumber()));
     if (f == QLatin1String("format")) {
         const Value v = arg(0);
         if (v.isNull() || (v.isText() && v.toText().trimmed().isEmpty()))

@@ -25,6 +25,26 @@ QString findEntry(const QString& folder, const QString& name, QDir::Filters filt
     return {};
 }
 
+bool hasNoItems(DataProvider& data) {
+    const DataSet count = data.query(QStringLiteral("SELECT Count(*) AS N FROM Presupuesto"));
+    return !count.rows.empty() && !count.rows.front().empty() && count.rows.front().front().toNumber() == 0;
+}
+
+// A project without items prints, in every report, its header and the report's title over one
+// notice instead of empty tables, zero totals and signatures under nothing.
+void printNoticeOnly(ReportTemplate& report, const QString& notice) {
+    Block gap;
+    gap.type = Block::Type::Spacer;
+    gap.height = 10;
+    Block text;
+    text.type = Block::Type::Text;
+    text.text = Expression::constant(Value(notice));
+    text.align = Align::Center;
+    text.bold = true;
+    text.boxed = true;
+    report.body = {gap, text};
+}
+
 } // namespace
 
 QString templatePath(const QString& rootFolder, const QString& fileName) {
@@ -53,7 +73,7 @@ ReportResult runReport(const ReportRequest& request) {
     const QString name =
         request.templateName.isEmpty() ? QFileInfo(request.templatePath).fileName() : request.templateName;
     try {
-        const ReportTemplate report = loadTemplate(request.templatePath, name);
+        ReportTemplate report = loadTemplate(request.templatePath, name);
         FormulaValues formulas;
         for (const QString& setting : request.formulas) {
             QString formula;
@@ -75,6 +95,8 @@ ReportResult runReport(const ReportRequest& request) {
             return result;
         }
         StoreDataProvider data(request.databasePath, password);
+        if (hasNoItems(data))
+            printNoticeOnly(report, QStringLiteral("No hay rubros en el presupuesto"));
         result.document = composeReport(report, data, formulas);
         result.ok = true;
     } catch (const TemplateError& error) {

@@ -222,7 +222,8 @@ const QStringList kSourceKeys = {QStringLiteral("data"), QStringLiteral("link"),
                                  QStringLiteral("where"), QStringLiteral("sort")};
 
 QStringList withSource(QStringList keys) {
-    keys << QStringLiteral("type") << QStringLiteral("visible") << kSourceKeys;
+    keys << QStringLiteral("type") << QStringLiteral("visible") << QStringLiteral("keepWithPrevious")
+         << QStringLiteral("keepTogether") << kSourceKeys;
     return keys;
 }
 
@@ -350,13 +351,14 @@ Block readBlock(const QJsonObject& object, const QString& where) {
         if (node.has(QStringLiteral("group"))) {
             Node group(node.object(QStringLiteral("group")), node.at(QStringLiteral("group")),
                        {QStringLiteral("by"), QStringLiteral("header"), QStringLiteral("footer"),
-                        QStringLiteral("pageBreak")});
+                        QStringLiteral("pageBreak"), QStringLiteral("repeatHeader")});
             block.group.by = group.expression(QStringLiteral("by"));
             if (block.group.by.isEmpty())
                 fail(group.where(), QStringLiteral("falta \"by\""));
             block.group.header = group.text(QStringLiteral("header"));
             block.group.footer = group.text(QStringLiteral("footer"));
             block.group.pageBreak = group.boolean(QStringLiteral("pageBreak"), false);
+            block.group.repeatHeader = group.boolean(QStringLiteral("repeatHeader"), false);
         }
         QSet<QString> ids;
         for (const ColumnSpec& column : block.columns) {
@@ -397,7 +399,7 @@ Block readBlock(const QJsonObject& object, const QString& where) {
     } else if (type == QLatin1String("records")) {
         Node node(
             object, where,
-            withSource({QStringLiteral("body"), QStringLiteral("pageBreak"), QStringLiteral("keepTogether"),
+            withSource({QStringLiteral("body"), QStringLiteral("pageBreak"), QStringLiteral("repeatHeader"),
                         QStringLiteral("continuation"), QStringLiteral("spacing")}));
         block.type = Block::Type::Records;
         block.source = readSource(node);
@@ -407,7 +409,7 @@ Block readBlock(const QJsonObject& object, const QString& where) {
         block.pageBreak = node.string(QStringLiteral("pageBreak"), QStringLiteral("none"));
         if (block.pageBreak != QLatin1String("none") && block.pageBreak != QLatin1String("each"))
             fail(node.at(QStringLiteral("pageBreak")), QStringLiteral("se esperaba \"each\" o \"none\""));
-        block.keepTogether = node.boolean(QStringLiteral("keepTogether"), false);
+        block.repeatHeader = node.boolean(QStringLiteral("repeatHeader"), false);
         block.continuation = node.text(QStringLiteral("continuation"));
         block.spacing = node.number(QStringLiteral("spacing"), 3, 0, 100);
     } else if (type == QLatin1String("fields")) {
@@ -463,7 +465,8 @@ Block readBlock(const QJsonObject& object, const QString& where) {
         block.fontSize = node.number(QStringLiteral("size"), 0, 0, 72);
     } else if (type == QLatin1String("spacer")) {
         Node node(object, where,
-                  {QStringLiteral("type"), QStringLiteral("height"), QStringLiteral("visible")});
+                  {QStringLiteral("type"), QStringLiteral("height"), QStringLiteral("visible"),
+                   QStringLiteral("keepWithPrevious")});
         block.type = Block::Type::Spacer;
         block.height = node.number(QStringLiteral("height"), 4, 0, 300);
     } else if (type == QLatin1String("signatures")) {
@@ -491,6 +494,16 @@ Block readBlock(const QJsonObject& object, const QString& where) {
                         : QStringLiteral("tipo de bloque desconocido «%1» (se admiten: table, records, "
                                          "fields, summary, text, spacer, signatures, let, pageBreak)")
                               .arg(type));
+    }
+    if (block.type != Block::Type::Let && block.type != Block::Type::PageBreak) {
+        // Checked against every key above; read here for all the blocks that print.
+        const Node pagination(object, where,
+                              QStringList(object.keys())
+                                  << QStringLiteral("keepWithPrevious") << QStringLiteral("keepTogether"));
+        // A signature is never alone on a page, unless the template says otherwise.
+        block.keepWithPrevious =
+            pagination.boolean(QStringLiteral("keepWithPrevious"), block.type == Block::Type::Signatures);
+        block.keepTogether = pagination.boolean(QStringLiteral("keepTogether"), false);
     }
     if (object.contains(QStringLiteral("visible")))
         block.visible =

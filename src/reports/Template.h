@@ -80,8 +80,9 @@ struct TotalRowSpec {
 struct GroupSpec {
     Expression by;
     Expression header;
-    Expression footer;      // the subtotal label; empty: no subtotal row
-    bool pageBreak = false; // each group starts a page
+    Expression footer;         // the subtotal label; empty: no subtotal row
+    bool pageBreak = false;    // each group starts a page
+    bool repeatHeader = false; // the header again on a page the group continues on
     bool isSet() const { return !by.isEmpty(); }
 };
 
@@ -106,6 +107,11 @@ struct Block {
     QString location;
     RowSource source;
     Expression visible; // printed only when true
+    // Pagination: the block starts on the page of what precedes it (a totals row, "SON: ...",
+    // signatures never open a page alone); the block's bands go on one page when they fit
+    // (for records: each record's).
+    bool keepWithPrevious = false;
+    bool keepTogether = false;
 
     // Table
     Expression title;
@@ -123,9 +129,9 @@ struct Block {
     // Records
     std::vector<Block> body;
     QString pageBreak = QStringLiteral("none"); // "each" | "none"
-    bool keepTogether = false;
-    Expression continuation; // repeated on a page the record continues on
-    double spacing = 3;      // mm between records
+    bool repeatHeader = false; // the record's first block again on a page the record continues on
+    Expression continuation;   // repeated on a page the record continues on
+    double spacing = 3;        // mm between records
 
     // Fields, summary, signatures
     std::vector<FieldItem> items;

@@ -68,6 +68,12 @@ TEST(AnalysisAgreement, EveryAnalysisReportPrintsTheBudgetsUnitPrice) {
         EXPECT_TRUE(summary.contains("PRECIO UNITARIO " + engine::FormatoMoneda(item.precio.precioUnitario)))
             << item.codigoPres.toStdString();
 
+    // The budget with direct and indirect costs prices every item as the budget does.
+    const QString formatC = printed("cmdFormatoPresC", project.folder, project.root.root(), nullptr);
+    for (const engine::PrecioItem& item : items)
+        EXPECT_TRUE(formatC.contains(engine::FormatoMoneda(item.precio.precioUnitario)))
+            << item.codigoPres.toStdString() << " " << item.precio.precioUnitario;
+
     reports::ReportDocument table;
     printed("cmdFormatoAna5", project.folder, project.root.root(), &table);
     double parts[4] = {};

@@ -289,3 +289,100 @@ TEST(Composer, PdfAndImagesOfThePages) {
     }
     EXPECT_GT(dark, 100);
 }
+
+namespace {
+
+// The page a text is printed on, -1 when it is on none (the last occurrence for repeated texts).
+int pageOf(const ReportDocument& document, const QString& text) {
+    int found = -1;
+    for (std::size_t p = 0; p < document.pages.size(); ++p) {
+        if (document.pages[p].contains(text))
+            found = static_cast<int>(p);
+    }
+    return found;
+}
+
+} // namespace
+
+// Whatever the number of rows, the closing of a table (TOTAL, extra totals, the summary, the
+// amount in words and the signatures) is printed on the page of the table's last row: as the rows
+// grow, every place of the page break meets the closing at some count.
+TEST(Composer, TheClosingOfATableNeverOpensAPageAlone) {
+    const QByteArray json =
+        R"~({"korvexReport": 1, "title": "PRESUPUESTO", "data": {"items": "SELECT * FROM Presupuesto ORDER BY Indice"},
+      "body": [{"type": "table", "data": "items", "columns": [
+        {"caption": "ÍTEM", "value": "ItemPres", "width": 8},
+        {"caption": "DESCRIPCIÓN", "value": "DescripcionPres", "width": 80},
+        {"caption": "PRECIO TOTAL", "id": "t", "value": "TotalPres * CantidadPres", "format": "0.00", "width": 14, "sum": true}],
+        "totals": [{"label": "PROMEDIO", "values": {"t": "avg(TotalPres * CantidadPres)"}}],
+        "export": ["Subtotal = sum(TotalPres * CantidadPres)"]},
+       {"type": "summary", "keepWithPrevious": true, "rows": [{"label": "SUBTOTAL", "value": "Subtotal", "format": "0.00"},
+                                                              {"label": "IVA", "value": "0", "format": "0.00"}]},
+       {"type": "text", "keepWithPrevious": true, "text": "SON: {upper(inwords(Subtotal))}"},
+       {"type": "signatures", "items": [{"label": "ELABORADO POR", "value": "'Ing. Pérez'"}]}]})~";
+    int pagesSeen = 1;
+    for (int count = 40; count <= 75; ++count) {
+        SCOPED_TRACE(count);
+        MemoryData data;
+        data.add(kItems, items(count));
+        const ReportDocument document = compose(json, data);
+        pagesSeen = std::max(pagesSeen, static_cast<int>(document.pages.size()));
+        const int lastRow = pageOf(document, QStringLiteral("R%1").arg(count, 4, 10, QLatin1Char('0')));
+        ASSERT_GE(lastRow, 0);
+        EXPECT_EQ(pageOf(document, "TOTAL"), lastRow);
+        EXPECT_EQ(pageOf(document, "PROMEDIO"), lastRow);
+        EXPECT_EQ(pageOf(document, "SUBTOTAL"), lastRow);
+        EXPECT_EQ(pageOf(document, QStringLiteral("ELABORADO POR")), lastRow);
+        int son = -1;
+        for (std::size_t p = 0; p < document.pages.size(); ++p) {
+            for (const QString& text : document.pages[p].textList())
+                son = text.startsWith("SON:") ? static_cast<int>(p) : son;
+        }
+        EXPECT_EQ(son, lastRow);
+        EXPECT_EQ(lastRow, static_cast<int>(document.pages.size()) - 1); // no page left empty after it
+    }
+    EXPECT_GE(pagesSeen, 2); // the counts did cross a page break
+}
+
+// An analysis longer than a page repeats its item header (and says it continues) on every page
+// it runs over, and only there; a group of a table does the same with its heading.
+TEST(Composer, RecordsAndGroupsRepeatTheirHeaderOnThePagesTheyRunOver) {
+    MemoryData data;
+    data.add(kItems, items(2));
+    std::vector<QVariantList> lines;
+    for (int k = 0; k < 130; ++k)
+        lines.push_back({"R0001", QStringLiteral("Línea %1").arg(k), 4, 1.5});
+    lines.push_back({"R0002", "Única línea", 4, 2.0});
+    data.add("SELECT * FROM InfoAnalisis", makeData({"ItemPres", "Descripcion", "Tipo", "Precio"}, lines));
+    const QByteArray json =
+        R"~({"korvexReport": 1, "data": {"items": "SELECT * FROM Presupuesto ORDER BY Indice", "info": "SELECT * FROM InfoAnalisis"},
+          "body": [{"type": "records", "data": "items", "pageBreak": "each", "repeatHeader": true,
+                    "continuation": "Continúa el rubro {ItemPres}", "body": [
+            {"type": "let", "values": ["Unidad = 'm2'"]},
+            {"type": "fields", "items": [{"label": "RUBRO:", "value": "DescripcionPres"}, {"label": "UNIDAD:", "value": "Unidad"}]},
+            {"type": "table", "data": "info", "link": {"ItemPres": "ItemPres"}, "title": "MATERIALES",
+             "columns": [{"caption": "DESCRIPCIÓN", "value": "Descripcion"}, {"caption": "PRECIO", "id": "p", "value": "Precio", "format": "0.00", "sum": true}]}]},
+           {"type": "table", "data": "info", "group": {"by": "ItemPres", "header": "Rubro {ItemPres}", "repeatHeader": true},
+            "columns": [{"caption": "DESCRIPCIÓN", "value": "Descripcion"}]}]})~";
+    const ReportDocument document = compose(json, data);
+    const int second = pageOf(document, "Rubro 2");
+    ASSERT_GE(second, 2) << "the first analysis takes more than one page";
+    for (int p = 0; p < second; ++p) {
+        const Page& page = document.pages[static_cast<std::size_t>(p)];
+        EXPECT_EQ(page.textList().count("Rubro 1"), 1) << "page " << p + 1;
+        EXPECT_TRUE(page.contains("m2")) << "page " << p + 1;
+        EXPECT_EQ(page.contains("Continúa el rubro R0001"), p > 0) << "page " << p + 1;
+        EXPECT_EQ(page.contains("MATERIALES (continuación)"), p > 0) << "page " << p + 1;
+    }
+    const Page& secondPage = document.pages[static_cast<std::size_t>(second)];
+    EXPECT_FALSE(secondPage.contains("Rubro 1"));
+    EXPECT_FALSE(secondPage.contains("Continúa el rubro R0002")); // it starts here, it does not continue
+
+    // The grouped table after the analyses: the group of 130 lines runs over a page.
+    const int groupStart = pageOf(document, "Rubro R0001");
+    const int groupEnd = pageOf(document, "Línea 129");
+    ASSERT_GT(groupEnd, groupStart);
+    for (int p = groupStart + 1; p <= groupEnd; ++p)
+        EXPECT_TRUE(document.pages[static_cast<std::size_t>(p)].contains("Rubro R0001 (continuación)"));
+    EXPECT_FALSE(document.pages.back().contains("Rubro R0002 (continuación)"));
+}

@@ -134,11 +134,14 @@ TEST(PreviewWindow, GroupButtonsAndFailuresGoThroughTheMainWindowAndMessages) {
     EXPECT_FALSE(main.visible.contains("cmdFormatoPres1"));
     EXPECT_TRUE(main.visible.contains("cmdFormatoAna5"));
 
-    // A project without header: the budget button tells it and still shows the (empty) budget.
+    // A new project, without header nor items: the budget button tells of the header and still
+    // shows the budget, which says it has no items.
     ASSERT_TRUE(registry.triggerButton("cmdFormatoPres1", context));
     ASSERT_EQ(messages.count(), 1);
     EXPECT_EQ(messages.lastText(), "Debe ingresar primero los datos del Proyecto");
-    EXPECT_NE(registry.findWindow("frmVistaPrevia"), nullptr);
+    auto* empty = qobject_cast<reports::frmVistaPrevia*>(registry.findWindow("frmVistaPrevia"));
+    ASSERT_NE(empty, nullptr);
+    EXPECT_TRUE(empty->document()->pages.front().contains("No hay rubros en el presupuesto"));
     // closeWindow, not closeAll: a closed window is only deleted once the event loop runs, and
     // until then the registry would still find it.
     ASSERT_TRUE(registry.closeWindow("frmVistaPrevia"));

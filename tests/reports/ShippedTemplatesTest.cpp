@@ -67,4 +67,30 @@ TEST(ShippedTemplates, ReportsShowTheFiguresOfTheirSubject) {
     EXPECT_FALSE(schedule.contains("32,865.83"));
     EXPECT_TRUE(text("cmdCrono12").contains("ACABADOS") || text("cmdCrono12").contains("Acabados"));
     EXPECT_TRUE(text("cmdCronoNuevo4").contains("CURVA DE INVERSIÓN"));
+    // The budget's subtotal has a row of its own; the period rows hold only the periods' money.
+    for (const char* button : {"cmdCronoNuevo", "cmdCronoNuevo2"}) {
+        const QString printed = text(button);
+        EXPECT_TRUE(printed.contains("SUBTOTAL DEL PRESUPUESTO\n32,865.82\nINVERSIÓN MENSUAL\n"))
+            << printed.toStdString();
+    }
+    EXPECT_TRUE(schedule.contains("TOTAL DE LOS GRUPOS\n32,865.82\nINVERSIÓN PARCIAL\n"));
+}
+
+// A project without items prints every report as one page with its header, its title and the
+// notice, instead of empty tables, totals of nothing and signatures under them.
+TEST(ShippedTemplates, AnEmptyProjectPrintsItsNoticeOnEveryReport) {
+    kt::TempRoot root;
+    const QString folder = root.newProject("Vacio");
+    for (const reports::ReportButton& button : reports::reportButtons()) {
+        SCOPED_TRACE(button.templateFile.toStdString());
+        const reports::ReportResult result =
+            reports::runReport(reports::prepareReport(button, folder, root.root()).request);
+        ASSERT_TRUE(result.ok) << result.message.toStdString();
+        ASSERT_EQ(result.document.pages.size(), 1u);
+        const QStringList texts = result.document.pages.front().textList();
+        EXPECT_TRUE(texts.contains("No hay rubros en el presupuesto"));
+        EXPECT_TRUE(texts.contains(result.document.title)); // the report still says what it is
+        EXPECT_FALSE(texts.contains("TOTAL"));
+        EXPECT_FALSE(texts.contains("ELABORADO POR"));
+    }
 }
