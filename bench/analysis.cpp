@@ -164,6 +164,41 @@ void BM_GrabarAnalisis(benchmark::State& state) {
 }
 BENCHMARK(BM_GrabarAnalisis)->Unit(benchmark::kMillisecond);
 
+// F9 with one quantity typed (back and forth between two values): the line is written after the
+// check that the item and its lines are as loaded.
+void BM_GrabarAnalisisUnaCantidad(benchmark::State& state) {
+    store::Database db = store::Database::openProject(project().folder);
+    AnalysisSheet sheet;
+    loadAnalysisLines(db, kCode, kItem, sheet);
+    bool back = false;
+    for (auto _ : state) {
+        sheet.assign(Kind::Material, {1, 2}, back ? "1" : "2");
+        back = !back;
+        const SaveOutcome outcome = saveAnalysis(db, kCode, kItem, sheet);
+        if (!outcome.ok)
+            state.SkipWithError(outcome.message.toStdString().c_str());
+    }
+}
+BENCHMARK(BM_GrabarAnalisisUnaCantidad)->Unit(benchmark::kMillisecond);
+
+// The part of that save that only checks: the item and the four kinds' lines read again and
+// compared with what was loaded, plus the reload that the next save compares with.
+void BM_ComprobarAnalisis(benchmark::State& state) {
+    store::Database db = store::Database::openProject(project().folder);
+    AnalysisSheet sheet;
+    loadAnalysisLines(db, kCode, kItem, sheet);
+    for (auto _ : state) {
+        store::Transaction transaction(db);
+        sheet.storedItem().checkByKey(db, 2);
+        for (Kind kind : kAllKinds)
+            sheet.storedLines(kind).checkWritten(db, {});
+        AnalysisSheet saved;
+        loadAnalysisLines(db, kCode, kItem, saved);
+        benchmark::DoNotOptimize(saved.lines(Kind::Material).lastUsedRow());
+    }
+}
+BENCHMARK(BM_ComprobarAnalisis)->Unit(benchmark::kMillisecond);
+
 void BM_CatalogoMateriales(benchmark::State& state) {
     store::Database db = store::Database::openProject(project().folder);
     for (auto _ : state) {

@@ -2,6 +2,7 @@
 
 #include "engine/Numbers.h"
 #include "store/Database.h"
+#include "store/LoadedRows.h"
 
 namespace korvex::analysis {
 
@@ -40,7 +41,8 @@ void loadKind(store::Database& db, Kind kind, const QString& code, const QString
         "SELECT * FROM " + s.table + " WHERE CodigoPres = ? and ItemPres = ? ORDER BY " + s.descField,
         {code, item});
     for (; !rs.eof(); rs.moveNext())
-        appendLoadedLine(sheet, kind, loadedLineCells(rs, kind));
+        appendLoadedLine(sheet, kind, loadedLineCells(rs, kind), rs.rowId());
+    sheet.setStoredLines(kind, readStoredLines(db, kind, code, item));
 }
 
 } // namespace
@@ -58,16 +60,36 @@ QStringList loadedLineCells(const store::RecordSet& rs, Kind kind) {
     return cells;
 }
 
-void appendLoadedLine(AnalysisSheet& sheet, Kind kind, QStringList cells) {
-    sheet.loaded(kind).appendRow(cells);
+void appendLoadedLine(AnalysisSheet& sheet, Kind kind, QStringList cells, qint64 storedRow) {
+    sheet.loaded(kind).appendRow(cells, storedRow);
     cells[kindInfo(kind).priceCol].clear(); // the editor shows no price until it prices the line
-    sheet.lines(kind).appendRow(cells);
+    sheet.lines(kind).appendRow(cells, storedRow);
+}
+
+QStringList storedLineFields(Kind kind) {
+    const KindSpec& s = kindInfo(kind);
+    QStringList fields{s.descField};
+    if (s.hasSecond())
+        fields << s.secondField;
+    fields << s.quantityField;
+    if (s.hasYield())
+        fields << s.yieldField;
+    fields << s.priceField;
+    return fields;
+}
+
+store::LoadedRows readStoredLines(store::Database& db, Kind kind, const QString& code, const QString& item) {
+    return store::LoadedRows::read(db, kindInfo(kind).table, storedLineFields(kind),
+                                   QStringLiteral("CodigoPres = ? and ItemPres = ?"), {code, item});
 }
 
 void loadAnalysisLines(store::Database& db, const QString& code, const QString& item, AnalysisSheet& sheet) {
     sheet.clear();
     for (Kind kind : kAllKinds)
         loadKind(db, kind, code, item, sheet);
+    sheet.setStoredItem(store::LoadedRows::read(
+        db, QStringLiteral("Presupuesto"), {QStringLiteral("CodigoPres"), QStringLiteral("ItemPres")},
+        QStringLiteral("CodigoPres = ? and ItemPres = ?"), {code, item}));
     sheet.setModified(false);
 }
 

@@ -1,5 +1,6 @@
 #include "analysis/AnalysisSaving.h"
 
+#include "analysis/AnalysisLoading.h"
 #include "analysis/AnalysisPricing.h"
 #include "engine/Numbers.h"
 #include "store/Database.h"
@@ -42,10 +43,11 @@ QString RepeatedResources::message() const {
 namespace {
 
 struct StoredLine {
+    qint64 row = 0; // the stored line it was loaded from, 0 for a new one
     QString description;
     QString second;
-    double quantity = 0;
-    double yield = 0;
+    QString quantityText;
+    QString yieldText;
     std::optional<double> keptPrice; // from the hidden copy
 };
 
@@ -74,6 +76,7 @@ QList<StoredLine> linesToStore(Kind kind, const AnalysisSheet& sheet) {
     QSet<QString> seen;
     for (int row = 1; row <= lines.lastUsedRow(); ++row) {
         StoredLine line;
+        line.row = lines.storedRow(row);
         line.description = lines.description(row);
         line.second = lines.second(row);
         if (line.description.isEmpty() && line.second.isEmpty())
@@ -82,68 +85,178 @@ QList<StoredLine> linesToStore(Kind kind, const AnalysisSheet& sheet) {
         if (seen.contains(key))
             continue; // the first line of a repeated resource wins
         seen.insert(key);
-        line.quantity = engine::ConvertirNumeroOCero(lines.cell(row, s.quantityCol));
+        line.quantityText = lines.cell(row, s.quantityCol);
         if (s.hasYield())
-            line.yield = engine::ConvertirNumeroOCero(lines.cell(row, s.yieldCol));
+            line.yieldText = lines.cell(row, s.yieldCol);
         line.keptPrice = keptPrice(kind, sheet.loaded(kind), line.description, line.second);
         result.append(line);
     }
     return result;
 }
 
-int saveKind(store::Database& db, Kind kind, const QString& code, const QString& item,
-             const AnalysisSheet& sheet) {
+// What a save does to one kind's table: the fields of stored lines it changes, the lines it
+// adds and the stored lines it deletes. Lines the user did not touch are not written at all.
+struct KindWrites {
+    struct Change {
+        qint64 row = 0;
+        QStringList fields;
+        QVariantList values;
+    };
+    QList<Change> changes;
+    QList<QVariantList> added; // values of storedLineFields
+    QList<qint64> deleted;
+    int lines = 0; // the lines the analysis has after the save
+
+    bool any() const { return !changes.isEmpty() || !added.isEmpty() || !deleted.isEmpty(); }
+    QSet<qint64> written() const {
+        QSet<qint64> rows(deleted.begin(), deleted.end());
+        for (const Change& change : changes)
+            rows.insert(change.row);
+        return rows;
+    }
+};
+
+KindWrites planKind(store::Database& db, Kind kind, const QString& code, const QString& item,
+                    const AnalysisSheet& sheet) {
     const KindSpec& s = kindInfo(kind);
     const QList<StoredLine> lines = linesToStore(kind, sheet);
+    const store::LoadedRows& stored = sheet.storedLines(kind);
+    // A price someone else already gave the line (a price list saved meanwhile) needs no write.
+    const store::LoadedRows now = readStoredLines(db, kind, code, item);
+    const QStringList fields = storedLineFields(kind);
+    const int secondAt = s.hasSecond() ? 1 : -1;
+    const int quantityAt = s.hasSecond() ? 2 : 1;
+    const int yieldAt = s.hasYield() ? quantityAt + 1 : -1;
+    const int priceAt = int(fields.size()) - 1;
 
     // Every line is stored at the price the editor shows it with: the project price of its
-    // resource, looked up as the editor does, before the item's own lines are gone.
+    // resource, else the price it was loaded with, else 0.
     QList<ResourceRef> resources;
     for (const StoredLine& line : lines)
         resources.append({line.description, line.second});
     const PriceTable projectPrices = lookupProjectPrices(db, kind, resources);
+    const auto priceOf = [&](const StoredLine& line) {
+        return projectPrices.value(resourceKey(line.description, line.second), line.keptPrice.value_or(0.0));
+    };
 
-    db.execute("DELETE FROM " + s.table + " WHERE CodigoPres = ? and ItemPres = ?", {code, item});
-
-    store::RecordSet rs =
-        db.openRecordSet("SELECT * FROM " + s.table + " WHERE CodigoPres = ? and ItemPres = ?", {code, item});
+    KindWrites writes;
+    writes.lines = int(lines.size());
+    QSet<qint64> kept;
     for (const StoredLine& line : lines) {
-        const QString key = resourceKey(line.description, line.second);
-        const double price = projectPrices.value(key, line.keptPrice.value_or(0.0));
-        rs.addNew();
-        rs.setValue("CodigoPres", code);
-        rs.setValue("ItemPres", item);
-        rs.setValue(s.descField, line.description);
-        if (s.hasSecond())
-            rs.setValue(s.secondField, line.second);
-        rs.setValue(s.quantityField, line.quantity);
-        if (s.hasYield())
-            rs.setValue(s.yieldField, line.yield);
-        rs.setValue(s.priceField, price);
-        rs.update();
+        const double quantity = engine::ConvertirNumeroOCero(line.quantityText);
+        const double yield = engine::ConvertirNumeroOCero(line.yieldText);
+        if (!line.row || !stored.contains(line.row)) {
+            QVariantList values{line.description};
+            if (s.hasSecond())
+                values << line.second;
+            values << quantity;
+            if (s.hasYield())
+                values << yield;
+            values << priceOf(line);
+            writes.added.append(values);
+            continue;
+        }
+        kept.insert(line.row);
+        const QVariantList loaded = stored.values(line.row);
+        KindWrites::Change change{line.row, {}, {}};
+        const auto set = [&](int at, const QVariant& value) {
+            change.fields << fields[at];
+            change.values << value;
+        };
+        if (line.description != loaded[0].toString())
+            set(0, line.description);
+        if (secondAt >= 0 && line.second != loaded[secondAt].toString())
+            set(secondAt, line.second);
+        // Numbers are compared as the grid shows them, so a stored value with more decimals
+        // than the grid shows is kept unless the user typed over it.
+        if (line.quantityText != engine::formatNumber(loaded[quantityAt].toDouble(), s.quantityFormat))
+            set(quantityAt, quantity);
+        if (yieldAt >= 0 &&
+            line.yieldText != engine::formatNumber(loaded[yieldAt].toDouble(), engine::kFormatoTresDecimales))
+            set(yieldAt, yield);
+        // The editor marks a line whose project price differs from its stored one and says it
+        // will be saved at that price.
+        const double price = priceOf(line);
+        const QVariant storedPrice = (now.contains(line.row) ? now.values(line.row) : loaded).value(priceAt);
+        if (storedPrice.isNull() || storedPrice.toDouble() != price)
+            set(priceAt, price);
+        if (!change.fields.isEmpty())
+            writes.changes.append(change);
     }
-    return static_cast<int>(lines.size());
+    for (const qint64 row : stored.rows())
+        if (!kept.contains(row))
+            writes.deleted.append(row);
+    return writes;
+}
+
+QString placeholders(int count) {
+    QStringList marks;
+    for (int i = 0; i < count; ++i)
+        marks << QStringLiteral("?");
+    return marks.join(QStringLiteral(", "));
+}
+
+void writeKind(store::Database& db, Kind kind, const QString& code, const QString& item,
+               const KindWrites& writes) {
+    const KindSpec& s = kindInfo(kind);
+    for (const qint64 row : writes.deleted)
+        db.execute("DELETE FROM " + s.table + " WHERE rowid = ?", {row});
+    for (const KindWrites::Change& change : writes.changes) {
+        QVariantList params = change.values;
+        params << change.row;
+        db.execute("UPDATE " + s.table + " SET " + change.fields.join(" = ?, ") + " = ? WHERE rowid = ?",
+                   params);
+    }
+    const QStringList fields = QStringList{"CodigoPres", "ItemPres"} + storedLineFields(kind);
+    for (const QVariantList& values : writes.added)
+        db.execute("INSERT INTO " + s.table + " (" + fields.join(", ") + ") VALUES (" +
+                       placeholders(int(fields.size())) + ")",
+                   QVariantList{code, item} + values);
+}
+
+QString lineName(Kind kind, const QVariantList& values) {
+    return resourceName(kind, values.value(0).toString(),
+                        kindInfo(kind).hasSecond() ? values.value(1).toString() : QString());
 }
 
 } // namespace
 
 SaveOutcome saveAnalysis(store::Database& db, const QString& code, const QString& item,
-                         const AnalysisSheet& sheet) {
+                         AnalysisSheet& sheet) {
     SaveOutcome outcome;
-    Kind current = Kind::Material;
     try {
         store::Transaction transaction(db);
+        std::array<KindWrites, 4> writes;
+        bool any = false;
         for (Kind kind : kAllKinds) {
-            current = kind;
-            outcome.stored[kindIndex(kind)] = saveKind(db, kind, code, item, sheet);
+            writes[kindIndex(kind)] = planKind(db, kind, code, item, sheet);
+            outcome.stored[kindIndex(kind)] = writes[kindIndex(kind)].lines;
+            any = any || writes[kindIndex(kind)].any();
         }
+        if (any) {
+            sheet.storedItem().checkByKey(
+                db, 2,
+                [](const QVariantList& v) { return v.value(0).toString() + " " + v.value(1).toString(); },
+                QStringLiteral("Los datos del rubro "));
+            for (Kind kind : kAllKinds)
+                sheet.storedLines(kind).checkWritten(
+                    db, writes[kindIndex(kind)].written(),
+                    [kind](const QVariantList& values) { return lineName(kind, values); },
+                    QStringLiteral("Las líneas de %1: ").arg(kindInfo(kind).label));
+            for (Kind kind : kAllKinds)
+                writeKind(db, kind, code, item, writes[kindIndex(kind)]);
+        }
+        // The next save compares with what is stored now.
+        AnalysisSheet saved;
+        loadAnalysisLines(db, code, item, saved);
         transaction.commit();
+        sheet.adoptStored(saved);
         outcome.ok = true;
     } catch (const store::StoreError& e) {
         outcome = SaveOutcome{};
         outcome.message =
-            QStringLiteral("No se pudo grabar el análisis (%1): %2\nEl análisis guardado no ha cambiado.")
-                .arg(kindInfo(current).label, e.message());
+            QStringLiteral("No se pudo grabar el análisis: %1\nEl análisis guardado no ha cambiado.")
+                .arg(e.message());
     }
     return outcome;
 }

@@ -1,6 +1,11 @@
 #pragma once
-// Saving an analysis (F9): the item's lines of the four kinds are replaced by the lines of the
-// editor, all in one transaction, so that a failure leaves the stored analysis as it was.
+// Saving an analysis (F9): the changes the editor made to the item's lines of the four kinds, all
+// in one transaction, so that a failure leaves the stored analysis as it was. Lines are known by
+// the engine's row number: a line the user did not touch is not written, a line changed gets only
+// its changed fields, a line deleted (or emptied, or repeating a resource above it) is deleted,
+// a new one is added. Before writing, the save checks that the item still exists, that its lines
+// are still the ones loaded (none added or deleted elsewhere) and that every line it changes or
+// deletes still holds what was loaded; otherwise it writes nothing and names what changed.
 //
 // Prices are never typed, so saving decides them as the editor shows them: every line takes the
 // project price of its resource (the first line of the project with it, the item's own lines
@@ -36,10 +41,9 @@ struct SaveOutcome {
     int total() const { return stored[0] + stored[1] + stored[2] + stored[3]; }
 };
 
-// Writes the four kinds in the order materials, equipment, labour, transport in one transaction.
 // Lines without a resource are skipped, a repeated resource keeps its first line, empty numbers
-// are stored as 0. Never throws: a store failure rolls everything back and is reported.
-SaveOutcome saveAnalysis(store::Database& db, const QString& code, const QString& item,
-                         const AnalysisSheet& sheet);
+// are stored as 0. Never throws: a store failure or a change made meanwhile rolls everything
+// back and is reported. On success the sheet knows its lines as now stored.
+SaveOutcome saveAnalysis(store::Database& db, const QString& code, const QString& item, AnalysisSheet& sheet);
 
 } // namespace korvex::analysis

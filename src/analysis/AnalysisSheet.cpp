@@ -31,8 +31,10 @@ QString LineTable::cell(int row, int col) const {
 void LineTable::setCell(int row, int col, const QString& text) {
     if (row < 1 || col < 0 || col >= layout().columns)
         return;
-    while (rowCount() < row)
+    while (rowCount() < row) {
         rows_.append(QStringList(layout().columns, QString()));
+        storedRows_.append(0);
+    }
     rows_[row - 1][col] = text;
     normalise();
 }
@@ -54,9 +56,12 @@ bool LineTable::isRowEmpty(int row) const {
 void LineTable::insertRow(int row) {
     if (row < 1)
         return;
-    while (rowCount() < row - 1)
+    while (rowCount() < row - 1) {
         rows_.append(QStringList(layout().columns, QString()));
+        storedRows_.append(0);
+    }
     rows_.insert(row - 1, QStringList(layout().columns, QString()));
+    storedRows_.insert(row - 1, 0);
     normalise();
 }
 
@@ -64,33 +69,51 @@ void LineTable::removeRow(int row) {
     if (row < 1 || row > rowCount())
         return;
     rows_.removeAt(row - 1);
+    storedRows_.removeAt(row - 1);
     normalise();
 }
 
 void LineTable::clear() {
     rows_.clear();
+    storedRows_.clear();
     normalise();
 }
 
-void LineTable::appendRow(const QStringList& cells) {
+void LineTable::appendRow(const QStringList& cells, qint64 storedRow) {
     QStringList row = cells.mid(0, layout().columns);
     while (row.size() < layout().columns)
         row.append(QString());
     const int last = lastUsedRow();
-    if (last < rowCount())
+    if (last < rowCount()) {
         rows_[last] = row;
-    else
+        storedRows_[last] = storedRow;
+    } else {
         rows_.append(row);
+        storedRows_.append(storedRow);
+    }
     normalise();
+}
+
+qint64 LineTable::storedRow(int row) const {
+    return row >= 1 && row <= rowCount() ? storedRows_[row - 1] : 0;
+}
+
+void LineTable::setStoredRow(int row, qint64 storedRow) {
+    if (row >= 1 && row <= rowCount())
+        storedRows_[row - 1] = storedRow;
 }
 
 // At least the design rows, and exactly one spare empty row after the last line beyond them.
 void LineTable::normalise() {
     const int wanted = std::max(kDesignRows, lastUsedRow() + 1);
-    while (rowCount() < wanted)
+    while (rowCount() < wanted) {
         rows_.append(QStringList(layout().columns, QString()));
-    while (rowCount() > wanted)
+        storedRows_.append(0);
+    }
+    while (rowCount() > wanted) {
         rows_.removeLast();
+        storedRows_.removeLast();
+    }
 }
 
 // ---- Moves and formats ------------------------------------------------------------------------
@@ -185,11 +208,28 @@ bool AnalysisSheet::deleteLine(Kind kind, int row) {
     return true;
 }
 
+void AnalysisSheet::adoptStored(const AnalysisSheet& saved) {
+    for (Kind kind : kAllKinds) {
+        const LineTable& stored = saved.lines(kind);
+        QHash<QString, qint64> byResource;
+        for (int row = 1; row <= stored.lastUsedRow(); ++row)
+            byResource.insert(resourceKey(stored.description(row), stored.second(row)),
+                              stored.storedRow(row));
+        LineTable& shown = lines(kind);
+        for (int row = 1; row <= shown.rowCount(); ++row)
+            shown.setStoredRow(row, byResource.take(resourceKey(shown.description(row), shown.second(row))));
+        stored_[kindIndex(kind)] = saved.storedLines(kind);
+    }
+    item_ = saved.storedItem();
+}
+
 void AnalysisSheet::clear() {
     for (Kind kind : kAllKinds) {
         lines(kind).clear();
         loaded(kind).clear();
+        stored_[kindIndex(kind)] = store::LoadedRows();
     }
+    item_ = store::LoadedRows();
     modified_ = false;
 }
 

@@ -6,6 +6,7 @@
 // without a window.
 
 #include "analysis/AnalysisKinds.h"
+#include "store/LoadedRows.h"
 
 #include <QList>
 #include <QString>
@@ -38,14 +39,19 @@ public:
     // Removes the line at row; the lines below move up.
     void removeRow(int row);
     void clear();
-    // Appends a line (loading).
-    void appendRow(const QStringList& cells);
+    // Appends a line (loading); storedRow is the engine's number of the stored line it shows.
+    void appendRow(const QStringList& cells, qint64 storedRow = 0);
+    // The stored line a row shows, by the engine's row number; 0 for a row typed since loading.
+    // It moves with the row when lines are inserted or deleted above it.
+    qint64 storedRow(int row) const;
+    void setStoredRow(int row, qint64 storedRow);
 
 private:
     void normalise();
 
     Kind kind_;
     QList<QStringList> rows_;
+    QList<qint64> storedRows_; // parallel to rows_
 };
 
 // Where the cursor goes when the editor confirms a value.
@@ -85,6 +91,16 @@ public:
     bool insertLine(Kind kind, int row);
     bool deleteLine(Kind kind, int row);
 
+    // The item's stored lines of a kind and the item itself as loaded: a save writes only while
+    // the lines it changes or deletes, and the set of lines, are still these.
+    const store::LoadedRows& storedLines(Kind kind) const { return stored_[kindIndex(kind)]; }
+    void setStoredLines(Kind kind, store::LoadedRows lines) { stored_[kindIndex(kind)] = std::move(lines); }
+    const store::LoadedRows& storedItem() const { return item_; }
+    void setStoredItem(store::LoadedRows item) { item_ = std::move(item); }
+    // After a save: what a save checks comes from saved (the item reloaded), and each row with a
+    // resource takes the stored line of that resource (the first row of a repeated resource).
+    void adoptStored(const AnalysisSheet& saved);
+
     // Changed by an edit since loading or the last save.
     bool isModified() const { return modified_; }
     void setModified(bool modified) { modified_ = modified; }
@@ -94,6 +110,8 @@ public:
 private:
     std::array<LineTable, 4> lines_;
     std::array<LineTable, 4> loaded_;
+    std::array<store::LoadedRows, 4> stored_;
+    store::LoadedRows item_;
     bool modified_ = false;
 };
 

@@ -6,6 +6,7 @@
 #include "store/ProjectFolders.h"
 #include "ui/CellEditor.h"
 #include "ui/Grid.h"
+#include "ui/GridHistory.h"
 #include "ui/Labels.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
@@ -53,6 +54,9 @@ frmMateriales::frmMateriales(const ui::WindowContext& context, QWidget* parent)
     buildLayout();
     IniciarGrilla();
     resetTotals();
+    history_ = new ui::GridHistory(
+        this, {grid(Kind::Material), grid(Kind::Equipment), grid(Kind::Labour), grid(Kind::Transport)});
+    connect(history_, &ui::GridHistory::restored, this, &frmMateriales::takeUndoneGrids);
     if (openProject(context.projectFolder))
         loadItem(argument(context, "txtCod"), argument(context, "txtItem"));
     else
@@ -288,7 +292,28 @@ bool frmMateriales::loadItem(const QString& code, const QString& item) {
     }
     setStatus(problem);
     showKind(Kind::Material);
+    if (history_)
+        history_->reset();
     return item_.has_value();
+}
+
+// After an undo or redo the grids hold the lines: the sheet takes them back, and the totals of the
+// last calculation no longer apply.
+void frmMateriales::takeUndoneGrids() {
+    for (Kind kind : kAllKinds) {
+        LineTable& lines = sheet_.lines(kind);
+        const ui::Grid* g = grid(kind);
+        const int rows = std::max(lines.rowCount(), g->rows() - 1);
+        for (int r = 1; r <= rows; ++r) {
+            for (int c = 0; c < lines.layout().columns; ++c) {
+                if (lines.cell(r, c) != g->text(r, c))
+                    lines.setCell(r, c, g->text(r, c));
+            }
+        }
+        render(kind);
+    }
+    sheet_.setModified(history_->canUndo());
+    resetTotals();
 }
 
 void frmMateriales::resetTotals() {
@@ -515,6 +540,7 @@ bool frmMateriales::Grabar() {
         return false;
     }
     sheet_.setModified(false);
+    history_->reset();
     setStatus(QStringLiteral("Análisis grabado: %1, %2, %3 de mano de obra, %4 de transporte")
                   .arg(engine::Contar(outcome.stored[0], "material", "materiales"),
                        engine::Contar(outcome.stored[1], "equipo", "equipos"),

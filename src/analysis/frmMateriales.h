@@ -26,6 +26,7 @@ class QPushButton;
 class QStackedWidget;
 
 namespace korvex::ui {
+class GridHistory;
 class CellEditor;
 class Grid;
 } // namespace korvex::ui
@@ -74,6 +75,7 @@ private:
     bool openProject(const QString& folder);
     bool loadItem(const QString& code, const QString& item); // false (after saying why) when not shown
     void resetTotals();
+    void takeUndoneGrids();
     void showKind(Kind kind);
     void markRepriced(Kind kind);
     void render(Kind kind);
@@ -92,6 +94,7 @@ private:
     std::optional<BudgetItem> item_;
     ProjectHeader header_;
     AnalysisSheet sheet_;
+    ui::GridHistory* history_ = nullptr;
     AnalysisTotals totals_;
     Kind visible_ = Kind::Material;
     std::optional<ResourceCatalog> catalog_;

@@ -4,6 +4,7 @@
 #include "store/TextCompare.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace korvex::budget {
 
@@ -160,6 +161,54 @@ HojaPresupuesto::HojaPresupuesto() {
 
 HojaPresupuesto::HojaPresupuesto(QVector<FilaPresupuesto> filas) : filas_(std::move(filas)) {
     ajustarFinal();
+    recordarCargadas();
+}
+
+namespace {
+
+QString claveTexto(const QString& codigo, const QString& item) {
+    return codigo + QLatin1Char('\n') + item;
+}
+
+} // namespace
+
+void HojaPresupuesto::recordarCargadas() {
+    filasCargadas_.clear();
+    for (const FilaPresupuesto& fila : filas_)
+        if (fila.cargada())
+            filasCargadas_.insert(claveTexto(fila.codigoCargado, fila.itemCargado), fila);
+}
+
+void HojaPresupuesto::tomarFilas(const QList<QStringList>& celdas) {
+    QVector<FilaPresupuesto> filas;
+    QSet<QString> mostradas;
+    for (const QStringList& fila : celdas) {
+        const auto texto = [&fila](int columna) { return columna < fila.size() ? fila[columna] : QString(); };
+        FilaPresupuesto nueva;
+        for (int c = kColCodigo; c <= kColCantidad; ++c)
+            nueva.ponerCelda(c, texto(c));
+        nueva.codigoCargado = texto(kColCodigoCargado);
+        nueva.itemCargado = texto(kColItemCargado);
+        nueva.grupo = texto(kColGrupo);
+        const QString clave = claveTexto(nueva.codigoCargado, nueva.itemCargado);
+        if (nueva.cargada() && filasCargadas_.contains(clave)) {
+            mostradas.insert(clave);
+            const FilaPresupuesto& cargada = filasCargadas_[clave];
+            nueva.cantidadCargada = cargada.cantidadCargada;
+            nueva.cantidadTecleada = nueva.cantidad != cargada.cantidad;
+        } else {
+            nueva.cantidadTecleada = !nueva.cantidad.isEmpty();
+        }
+        filas.append(nueva);
+    }
+    filas_ = filas;
+    eliminados_.clear();
+    for (auto it = filasCargadas_.cbegin(); it != filasCargadas_.cend(); ++it)
+        if (!mostradas.contains(it.key()))
+            eliminados_.append(it.value().claveCargada());
+    marcada_ = 0;
+    modificada_ = true;
+    ajustarFinal();
 }
 
 const FilaPresupuesto& HojaPresupuesto::fila(int r) const {
@@ -266,6 +315,7 @@ void HojaPresupuesto::marcarGrabada() {
     }
     eliminados_.clear();
     modificada_ = false;
+    recordarCargadas();
 }
 
 void HojaPresupuesto::quitarFila(int r) {

@@ -6,6 +6,7 @@
 #include "store/Database.h"
 #include "store/LoadedRows.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QVector>
@@ -103,17 +104,24 @@ public:
     bool modificada() const { return modificada_; }
     // After a successful save: the stored state is now what the sheet shows.
     void marcarGrabada();
+    // After an undo or redo of the grid: the rows as the grid shows them, every column. A row of a
+    // stored item keeps its exact stored quantity while its quantity shows as it was loaded, and
+    // a stored item no row shows any more is deleted by the next save, as after suprimir.
+    void tomarFilas(const QList<QStringList>& celdas);
 
 private:
     void ponerTexto(int r, int columna, const QString& texto);
     void quitarFila(int r);
     void asegurarFilas(int r);
+    void recordarCargadas();
     void ajustarFinal();
     FilaPresupuesto& filaEditable(int r);
 
     QVector<FilaPresupuesto> filas_;
     QList<ClaveItem> eliminados_;
     store::LoadedRows cargados_;
+    // The stored items as loaded or last saved, by stored code and number: their row then.
+    QHash<QString, FilaPresupuesto> filasCargadas_;
     int marcada_ = 0;
     bool modificada_ = false;
 };

@@ -3,6 +3,7 @@
 #include "engine/Numbers.h"
 #include "ui/CellEditor.h"
 #include "ui/Grid.h"
+#include "ui/GridHistory.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
 
@@ -49,6 +50,22 @@ frmDatosPresupuesto::frmDatosPresupuesto(const ui::WindowContext& context, QWidg
     abierta_ = db_.isOpen();
     mostrarDesde(1);
     ponerCursor(1, kColCodigo);
+    historial_ = new ui::GridHistory(this, {msfgDatosPres_});
+    connect(historial_, &ui::GridHistory::restored, this, &frmDatosPresupuesto::tomarGrilla);
+}
+
+// After an undo or redo the grid holds the rows, the hidden columns with the stored keys included.
+void frmDatosPresupuesto::tomarGrilla() {
+    QList<QStringList> celdas;
+    for (int r = 1; r < msfgDatosPres_->rows(); ++r) {
+        QStringList fila;
+        for (int c = 0; c < kColumnasPresupuesto; ++c)
+            fila.append(msfgDatosPres_->text(r, c));
+        celdas.append(fila);
+    }
+    hoja_.tomarFilas(celdas);
+    mostrarDesde(1);
+    lblEstado_->clear();
 }
 
 void frmDatosPresupuesto::construir() {
@@ -182,6 +199,7 @@ bool frmDatosPresupuesto::grabar() {
     }
     mostrarDesde(1);
     ponerCursor(1, kColCodigo);
+    historial_->reset();
     lblEstado_->setText(engine::Contar(resultado.items, "rubro grabado", "rubros grabados"));
     return true;
 }

@@ -13,6 +13,7 @@ class QLabel;
 namespace korvex::ui {
 class CellEditor;
 class Grid;
+class GridHistory;
 } // namespace korvex::ui
 
 namespace korvex::budget {
@@ -44,11 +45,13 @@ private:
     void mostrarFila(int fila);
     void ponerCursor(int fila, int columna);
     void devolverFoco();
+    void tomarGrilla();
 
     QString projectFolder_;
     store::Database db_;
     HojaPresupuesto hoja_;
     ui::Grid* msfgDatosPres_ = nullptr;
+    ui::GridHistory* historial_ = nullptr;
     ui::CellEditor* editor_ = nullptr;
     QLabel* lblEstado_ = nullptr;
     bool abierta_ = false;

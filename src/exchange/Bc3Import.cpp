@@ -6,6 +6,7 @@
 #include "exchange/Bc3Budget.h"
 #include "exchange/Bc3Reader.h"
 #include "store/Database.h"
+#include "store/WriteGuard.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -190,6 +191,9 @@ ResultadoImportacionBC3 ImportarBC3(const QString& projectFolder, const QByteArr
         if (hasItems(db)) {
             if (!replace)
                 return refusal(QString::fromUtf8(kProyectoConRubros));
+            // Replacing a budget is the one write that throws away everything typed into it: the
+            // file is copied first even when a recent backup exists.
+            store::backUpBeforeNextWrite(projectFolder, std::chrono::seconds(0));
             emptyBudget(db);
         }
         writeHeader(db, budget);

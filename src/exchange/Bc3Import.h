@@ -40,8 +40,9 @@ struct ResultadoImportacionBC3 : engine::Resultado {
 };
 
 // Into a project without items; with replace, the items, lines, groups and schedules are emptied
-// first (the header stays). Refuses a project with items without replace (kProyectoConRubros), a
-// malformed file (its record named) and a file with nothing to import; nothing is written then.
+// first (the header stays), after a backup of the project file. Refuses a project with items without replace
+// (kProyectoConRubros), a malformed file (its record named) and a file with nothing to import; nothing is
+// written then.
 ResultadoImportacionBC3 ImportarBC3(const QString& projectFolder, const QByteArray& bytes, bool replace);
 ResultadoImportacionBC3 ImportarArchivoBC3(const QString& projectFolder, const QString& path, bool replace);
 

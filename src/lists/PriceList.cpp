@@ -2,6 +2,7 @@
 
 #include "engine/Numbers.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace korvex::lists {
@@ -225,6 +226,15 @@ int PriceList::increaseBy(double percent) {
     if (changed > 0)
         modified_ = true;
     return changed;
+}
+
+void PriceList::restoreShown(int index, const QString& price, const QString& total) {
+    PriceRow& r = rows_[static_cast<std::size_t>(index)];
+    r.price = price;
+    r.total = total;
+    if (r.price == r.loadedPrice)
+        r.typed = false;
+    modified_ = std::any_of(rows_.begin(), rows_.end(), [](const PriceRow& row) { return row.changed(); });
 }
 
 double PriceList::total() const {

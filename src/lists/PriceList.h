@@ -86,6 +86,9 @@ public:
     // Every price up by percent (rounded to cents), every total Redondear(quantity x price).
     // Returns how many prices changed.
     int increaseBy(double percent);
+    // The price and total shown again after an undo or redo of the grid. Back at the price it was
+    // loaded or saved with, the row no longer counts as changed.
+    void restoreShown(int index, const QString& price, const QString& total);
     // Sum of the total cells as shown.
     double total() const;
 

@@ -5,6 +5,7 @@
 #include "lists/frmPorcentaje.h"
 #include "ui/CellEditor.h"
 #include "ui/Grid.h"
+#include "ui/GridHistory.h"
 #include "ui/Labels.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
@@ -47,7 +48,22 @@ frmListaMEM::frmListaMEM(const ui::WindowContext& context, QWidget* parent)
     }
     for (TipoRecurso kind : kListKinds)
         render(kind);
+    history_ = new ui::GridHistory(this, {grids_.begin(), grids_.end()});
+    connect(history_, &ui::GridHistory::restored, this, &frmListaMEM::takeUndoneGrids);
     focusGrid(TipoRecurso::Material, list(TipoRecurso::Material).isEmpty() ? 0 : 1, 0);
+}
+
+// After an undo or redo the grids show the prices: the lists take them back, and the total shown
+// follows them.
+void frmListaMEM::takeUndoneGrids() {
+    for (TipoRecurso kind : kListKinds) {
+        const ListLayout& l = layoutOf(kind);
+        for (int i = 0; i < list(kind).size(); ++i)
+            lists_[index(kind)].restoreShown(i, grid(kind)->text(i + 1, l.priceCol),
+                                             grid(kind)->text(i + 1, l.totalCol));
+        totals_[index(kind)] = list(kind).total();
+    }
+    lblTotal1_->setText(FormatoMoneda(totals_[index(visible_)]));
 }
 
 frmListaMEM::~frmListaMEM() = default;
@@ -291,6 +307,7 @@ bool frmListaMEM::GrabarPrecios() {
         return false;
     }
     setStatus(savedPricesStatus(outcome));
+    history_->reset();
     return true;
 }
 

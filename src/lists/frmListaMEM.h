@@ -19,6 +19,7 @@ class QStackedWidget;
 namespace korvex::ui {
 class CellEditor;
 class Grid;
+class GridHistory;
 } // namespace korvex::ui
 
 namespace korvex::lists {
@@ -61,6 +62,7 @@ private:
     void onGridKey(TipoRecurso kind, int key, Qt::KeyboardModifiers modifiers);
     void commitPrice(TipoRecurso kind, int row, const QString& text);
     void setStatus(const QString& text);
+    void takeUndoneGrids();
 
     ui::WindowContext context_;
     store::Database db_;
@@ -70,6 +72,7 @@ private:
     bool lastCommitRejected_ = false;
 
     std::array<ui::Grid*, 4> grids_{};
+    ui::GridHistory* history_ = nullptr;
     QStackedWidget* stack_ = nullptr;
     ui::CellEditor* editor_ = nullptr;
     QLabel* label1_ = nullptr;

@@ -11,7 +11,6 @@ namespace korvex::schedule {
 
 struct ResultadoGrabar : engine::Resultado {
     int registros = 0; // records written
-    int omitidos = 0;  // rows whose record no longer exists
 };
 
 // A failed result carrying the error's description, for a message box with an OK button.

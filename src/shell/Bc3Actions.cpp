@@ -4,6 +4,7 @@
 #include "exchange/Bc3Export.h"
 #include "exchange/Bc3Import.h"
 #include "store/Database.h"
+#include "store/WriteGuard.h"
 #include "ui/MainWindowControls.h"
 #include "ui/Messages.h"
 
@@ -43,6 +44,10 @@ void importarBC3(ui::WindowRegistry& registry, const ui::WindowContext& context)
     QWidget* parent = context.mainWindow;
     if (context.projectFolder.isEmpty()) {
         ui::messages::error(parent, QString::fromUtf8(kSinProyectoAbierto));
+        return;
+    }
+    if (store::isReadOnly(context.projectFolder)) {
+        ui::messages::error(parent, store::readOnlyMessage());
         return;
     }
     // An editor open on the project would write its own copy of the items over the imported ones.

@@ -1,6 +1,7 @@
 #include "shell/frmCopiarPres.h"
 
 #include "store/ProjectFolders.h"
+#include "store/WriteGuard.h"
 #include "ui/Grid.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
@@ -97,6 +98,7 @@ void frmCopiarPres::IniciarGrilla() {
 void frmCopiarPres::load(const ui::WindowContext& context) {
     loaded_ = false;
     items_.clear();
+    listed_ = store::LoadedRows();
     destination_.close();
     source_.close();
     destinationFolder_ = context.projectFolder;
@@ -114,6 +116,7 @@ void frmCopiarPres::load(const ui::WindowContext& context) {
         destination_ = store::Database::openProject(destinationFolder_);
         source_ = store::Database::openProject(sourceFolder_);
         items_ = loadSourceItems(source_);
+        listed_ = readSourceList(source_);
         loaded_ = true;
     } catch (const std::exception& error) {
         const auto* storeError = dynamic_cast<const store::StoreError*>(&error);
@@ -188,6 +191,8 @@ void frmCopiarPres::copyMarked() {
     // read the removed file.
     QString refusal =
         store::isProjectFolder(sourceFolder_) ? QString() : QString(engine::kCarpetaSinProyecto);
+    if (refusal.isEmpty() && store::isReadOnly(destinationFolder_))
+        refusal = store::readOnlyMessage();
     if (refusal.isEmpty() && guard_)
         refusal = guard_(destinationFolder_);
     if (!refusal.isEmpty()) {
@@ -195,7 +200,7 @@ void frmCopiarPres::copyMarked() {
         ui::messages::error(this, refusal);
         return;
     }
-    lastCopy_ = copyItems(destination_, source_, marked);
+    lastCopy_ = copyItems(destination_, source_, marked, listed_);
     if (!lastCopy_.ok) {
         lblEstado_->setText("No se copió ningún rubro");
         ui::messages::error(this, lastCopy_.message);

@@ -66,6 +66,7 @@ private:
     store::Database destination_;
     store::Database source_;
     std::vector<SourceItem> items_; // row r shows items_[r - 1]
+    store::LoadedRows listed_;      // the source's items as listed, checked before a copy
     ResultadoCopia lastCopy_;
     CopyGuard guard_;
     bool loaded_ = false;

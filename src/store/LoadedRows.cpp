@@ -119,6 +119,35 @@ void LoadedRows::check(Database& db, const Filter& inScope, const Describe& desc
         throwChanged(changed, subject);
 }
 
+void LoadedRows::checkWritten(Database& db, const QSet<qint64>& written, const Describe& describe,
+                              const QString& subject) const {
+    if (table_.isEmpty())
+        throw StoreError(QStringLiteral("No se cargaron los datos que se van a grabar"));
+    const auto name = [&](const QVariantList& values) {
+        return describe ? describe(values) : values.value(0).toString();
+    };
+    QStringList changed;
+    QSet<qint64> seen;
+    RecordSet rs = db.openRecordSet(selectOf(table_, fields_, where_, orderBy_), params_);
+    for (; !rs.eof(); rs.moveNext()) {
+        const qint64 row = rs.rowId();
+        const QVariantList stored = valuesOf(rs, fields_);
+        const auto loaded = values_.constFind(row);
+        if (loaded == values_.constEnd()) {
+            changed << name(stored);
+            continue;
+        }
+        seen.insert(row);
+        if (written.contains(row) && !sameValues(*loaded, stored))
+            changed << name(*loaded);
+    }
+    for (auto it = values_.constBegin(); it != values_.constEnd(); ++it)
+        if (!seen.contains(it.key()))
+            changed << name(*it);
+    if (!changed.isEmpty())
+        throwChanged(changed, subject);
+}
+
 void LoadedRows::checkByKey(Database& db, int keyFields, const Describe& describe,
                             const QString& subject) const {
     if (table_.isEmpty())

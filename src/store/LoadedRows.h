@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -54,6 +55,11 @@ public:
     // first keyFields fields instead, and their order counts too.
     void checkByKey(Database& db, int keyFields, const Describe& describe = {},
                     const QString& subject = {}) const;
+    // For a save that writes some rows by their number and leaves the others alone: the rows of
+    // the table (narrowed as when read) must still be the loaded ones, none added or deleted, and
+    // each row of written must still hold its loaded values; the others may have changed.
+    void checkWritten(Database& db, const QSet<qint64>& written, const Describe& describe = {},
+                      const QString& subject = {}) const;
 
 private:
     QString table_;

@@ -1,5 +1,6 @@
 #include "ui/Grid.h"
 
+#include <QAbstractTableModel>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -56,15 +57,108 @@ int pixelsToTwips(int pixels, const QWidget* reference) {
     return qRound(pixels * kTwipsPerInch / logicalDpi(reference));
 }
 
-Grid::Grid(QWidget* parent) : QTableWidget(parent) {
+// Shows the grid's own storage to the view: data rows as the model's rows, row 0 (when the grid
+// has a header) as the horizontal header.
+class GridModel : public QAbstractTableModel {
+public:
+    explicit GridModel(Grid* grid) : QAbstractTableModel(grid), grid_(grid) {}
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : grid_->rows_ - grid_->fixedRows_;
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : grid_->cols_;
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid())
+            return {};
+        return cellData(index.row() + grid_->fixedRows_, index.column(), role);
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || grid_->fixedRows_ == 0)
+            return {};
+        return cellData(0, section, role);
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    }
+
+    void cellChanged(int row, int col) {
+        if (row < grid_->fixedRows_) {
+            emit headerDataChanged(Qt::Horizontal, col, col);
+            return;
+        }
+        const QModelIndex at = index(row - grid_->fixedRows_, col);
+        emit dataChanged(at, at);
+    }
+    void everythingChanged() {
+        if (grid_->fixedRows_ > 0 && grid_->cols_ > 0)
+            emit headerDataChanged(Qt::Horizontal, 0, grid_->cols_ - 1);
+        if (rowCount() > 0 && grid_->cols_ > 0)
+            emit dataChanged(index(0, 0), index(rowCount() - 1, grid_->cols_ - 1));
+    }
+
+    using QAbstractTableModel::beginInsertColumns;
+    using QAbstractTableModel::beginInsertRows;
+    using QAbstractTableModel::beginRemoveColumns;
+    using QAbstractTableModel::beginRemoveRows;
+    using QAbstractTableModel::beginResetModel;
+    using QAbstractTableModel::endInsertColumns;
+    using QAbstractTableModel::endInsertRows;
+    using QAbstractTableModel::endRemoveColumns;
+    using QAbstractTableModel::endRemoveRows;
+    using QAbstractTableModel::endResetModel;
+
+private:
+    QVariant cellData(int row, int col, int role) const {
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            return grid_->text(row, col);
+        case Qt::TextAlignmentRole:
+            return int(grid_->alignment(row, col));
+        case Qt::FontRole: {
+            const Grid::CellFormat* format = grid_->format(row, col);
+            if (format && format->font)
+                return *format->font;
+            return grid_->isHeaderRow(row) ? QVariant(grid_->defaultFont(row)) : QVariant();
+        }
+        case Qt::BackgroundRole: {
+            const Grid::CellFormat* format = grid_->format(row, col);
+            if (format && format->back.isValid())
+                return QBrush(format->back);
+            if (!grid_->isHeaderRow(row) && col < grid_->fixedCols_)
+                return grid_->palette().button();
+            return {};
+        }
+        case Qt::ForegroundRole: {
+            const Grid::CellFormat* format = grid_->format(row, col);
+            if (format && format->fore.isValid())
+                return QBrush(format->fore);
+            return {};
+        }
+        default:
+            return {};
+        }
+    }
+
+    Grid* grid_;
+};
+
+Grid::Grid(QWidget* parent) : QTableView(parent) {
     initialise(2, 2);
 }
 
-Grid::Grid(int rows, int cols, QWidget* parent) : QTableWidget(parent) {
+Grid::Grid(int rows, int cols, QWidget* parent) : QTableView(parent) {
     initialise(rows, cols);
 }
 
 void Grid::initialise(int rows, int cols) {
+    model_ = new GridModel(this);
+    QTableView::setModel(model_);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -81,38 +175,63 @@ void Grid::initialise(int rows, int cols) {
     setRowHeightTwips(kDefaultRowHeightTwips);
     setCols(cols);
     setRows(rows);
-    connect(this, &QTableWidget::currentCellChanged, this,
-            [this](int r, int c, int, int) { onTableCurrentChanged(r, c); });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current, const QModelIndex&) {
+                onTableCurrentChanged(current.row(), current.column());
+            });
     row_ = std::min(fixedRows_, this->rows() - 1);
     col_ = 0;
     moveSelectionToCurrent();
 }
 
 int Grid::rows() const {
-    return rowCount() + fixedRows_;
+    return rows_;
 }
 
 void Grid::setRows(int rows) {
     rows = std::clamp(rows, fixedRows_, kMaxRows);
-    setRowCount(rows - fixedRows_);
+    if (rows > rows_) {
+        model_->beginInsertRows({}, rows_ - fixedRows_, rows - fixedRows_ - 1);
+        rows_ = rows;
+        model_->endInsertRows();
+    } else if (rows < rows_) {
+        model_->beginRemoveRows({}, rows - fixedRows_, rows_ - fixedRows_ - 1);
+        rows_ = rows;
+        dropRowsFrom(rows);
+        model_->endRemoveRows();
+    }
     if (row_ >= rows) {
         row_ = std::max(rows - 1, 0);
         moveSelectionToCurrent();
     }
 }
 
+void Grid::dropRowsFrom(int row) {
+    if (texts_.size() > row)
+        texts_.resize(row);
+    for (auto it = formats_.begin(); it != formats_.end();)
+        it = int(it.key() >> 32) >= row ? formats_.erase(it) : std::next(it);
+}
+
 int Grid::cols() const {
-    return columnCount();
+    return cols_;
 }
 
 void Grid::setCols(int cols) {
     cols = std::max(cols, 0);
-    const int before = columnCount();
-    setColumnCount(cols);
-    for (int c = before; c < cols; ++c) {
-        auto* header = new QTableWidgetItem;
-        styleHeaderItem(header);
-        setHorizontalHeaderItem(c, header);
+    if (cols > cols_) {
+        model_->beginInsertColumns({}, cols_, cols - 1);
+        cols_ = cols;
+        model_->endInsertColumns();
+    } else if (cols < cols_) {
+        model_->beginRemoveColumns({}, cols, cols_ - 1);
+        cols_ = cols;
+        for (QStringList& row : texts_)
+            if (row.size() > cols)
+                row.resize(cols);
+        for (auto it = formats_.begin(); it != formats_.end();)
+            it = int(it.key() & 0xffffffffu) >= cols ? formats_.erase(it) : std::next(it);
+        model_->endRemoveColumns();
     }
     if (col_ >= cols)
         col_ = std::max(cols - 1, 0);
@@ -127,67 +246,49 @@ void Grid::setFixedRows(int fixedRows) {
     fixedRows = std::clamp(fixedRows, 0, 1);
     if (fixedRows == fixedRows_)
         return;
-    const int total = rows();
+    model_->beginResetModel();
     fixedRows_ = fixedRows;
+    rows_ = std::max(rows_, fixedRows_);
+    model_->endResetModel();
     horizontalHeader()->setVisible(fixedRows_ == 1);
-    setRowCount(std::max(total - fixedRows_, 0));
     row_ = std::clamp(row_, 0, std::max(rows() - 1, 0));
     moveSelectionToCurrent();
 }
 
 void Grid::setFixedCols(int fixedCols) {
     fixedCols_ = std::clamp(fixedCols, 0, cols());
-    for (int r = fixedRows_; r < rows(); ++r)
-        for (int c = 0; c < fixedCols_; ++c)
-            styleFixedColumnItem(cellItemForWrite(r, c));
+    model_->everythingChanged();
 }
 
 bool Grid::validCell(int row, int col) const {
     return row >= 0 && col >= 0 && col < cols() && row < rows();
 }
 
-QTableWidgetItem* Grid::cellItem(int row, int col) const {
-    if (!validCell(row, col))
-        return nullptr;
-    if (isHeaderRow(row))
-        return horizontalHeaderItem(col);
-    return item(row - fixedRows_, col);
-}
-
-QTableWidgetItem* Grid::cellItemForWrite(int row, int col) {
+bool Grid::writableCell(int row, int col) {
     if (row < 0 || col < 0 || col >= cols() || row >= kMaxRows)
-        return nullptr;
+        return false;
     ensureRows(row + 1);
-    if (isHeaderRow(row)) {
-        QTableWidgetItem* header = horizontalHeaderItem(col);
-        if (!header) {
-            header = new QTableWidgetItem;
-            styleHeaderItem(header);
-            setHorizontalHeaderItem(col, header);
-        }
-        return header;
-    }
-    QTableWidgetItem* cell = item(row - fixedRows_, col);
-    if (!cell) {
-        cell = new QTableWidgetItem;
-        cell->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        if (col < fixedCols_)
-            styleFixedColumnItem(cell);
-        setItem(row - fixedRows_, col, cell);
-    }
-    return cell;
+    return true;
 }
 
-void Grid::styleHeaderItem(QTableWidgetItem* item) const {
-    QFont bold = font();
-    bold.setBold(true);
-    item->setFont(bold);
-    item->setTextAlignment(Qt::AlignCenter);
+const Grid::CellFormat* Grid::format(int row, int col) const {
+    const auto found = formats_.constFind(key(row, col));
+    return found == formats_.constEnd() ? nullptr : &found.value();
 }
 
-void Grid::styleFixedColumnItem(QTableWidgetItem* item) const {
-    if (item)
-        item->setBackground(palette().button());
+Grid::CellFormat& Grid::formatForWrite(int row, int col) {
+    return formats_[key(row, col)];
+}
+
+QFont Grid::defaultFont(int row) const {
+    QFont f = font();
+    if (isHeaderRow(row))
+        f.setBold(true);
+    return f;
+}
+
+void Grid::cellChanged(int row, int col) {
+    model_->cellChanged(row, col);
 }
 
 void Grid::setRow(int row) {
@@ -220,9 +321,9 @@ void Grid::setCell(int row, int col) {
 void Grid::moveSelectionToCurrent() {
     syncing_ = true;
     if (row_ >= fixedRows_ && row_ < rows() && col_ < cols())
-        setCurrentCell(row_ - fixedRows_, col_);
+        setCurrentIndex(model_->index(row_ - fixedRows_, col_));
     else
-        setCurrentCell(-1, -1);
+        setCurrentIndex({});
     syncing_ = false;
 }
 
@@ -235,18 +336,75 @@ void Grid::onTableCurrentChanged(int tableRow, int tableCol) {
 }
 
 QString Grid::text(int row, int col) const {
-    const QTableWidgetItem* cell = cellItem(row, col);
-    return cell ? cell->text() : QString();
+    if (!validCell(row, col) || row >= texts_.size())
+        return {};
+    const QStringList& cells = texts_.at(row);
+    return col < cells.size() ? cells.at(col) : QString();
 }
 
 void Grid::setText(int row, int col, const QString& text) {
-    if (QTableWidgetItem* cell = cellItemForWrite(row, col))
-        cell->setText(text);
+    if (!writableCell(row, col))
+        return;
+    if (texts_.size() <= row) {
+        if (text.isEmpty())
+            return;
+        texts_.resize(row + 1);
+    }
+    QStringList& cells = texts_[row];
+    if (cells.size() <= col) {
+        if (text.isEmpty())
+            return;
+        cells.resize(col + 1);
+    }
+    if (cells.at(col) == text)
+        return;
+    cells[col] = text;
+    cellChanged(row, col);
+}
+
+QStringList Grid::rowTexts(int row) const {
+    QStringList texts;
+    texts.reserve(cols());
+    for (int c = 0; c < cols(); ++c)
+        texts.append(text(row, c));
+    return texts;
+}
+
+void Grid::setRowTexts(int row, const QStringList& texts) {
+    if (!writableCell(row, 0))
+        return;
+    if (texts_.size() <= row)
+        texts_.resize(row + 1);
+    QStringList& cells = texts_[row];
+    cells = texts.mid(0, cols());
+    if (!isHeaderRow(row) && cols() > 0) {
+        emit model_->dataChanged(model_->index(row - fixedRows_, 0),
+                                 model_->index(row - fixedRows_, cols() - 1));
+        return;
+    }
+    if (cols() > 0)
+        emit model_->headerDataChanged(Qt::Horizontal, 0, cols() - 1);
+}
+
+void Grid::setDataRows(const QList<QStringList>& rows) {
+    const int total = std::min(fixedRows_ + int(rows.size()), int(kMaxRows));
+    model_->beginResetModel();
+    texts_.resize(fixedRows_);
+    dropRowsFrom(fixedRows_);
+    texts_.reserve(total);
+    for (int r = fixedRows_; r < total; ++r)
+        texts_.append(rows.at(r - fixedRows_).mid(0, cols()));
+    rows_ = std::max(total, fixedRows_);
+    model_->endResetModel();
+    row_ = std::clamp(row_, 0, std::max(rows_ - 1, 0));
+    moveSelectionToCurrent();
 }
 
 bool Grid::isRowEmpty(int row) const {
-    for (int c = 0; c < cols(); ++c)
-        if (!text(row, c).isEmpty())
+    if (row < 0 || row >= texts_.size())
+        return true;
+    for (int c = 0; c < cols() && c < texts_.at(row).size(); ++c)
+        if (!texts_.at(row).at(c).isEmpty())
             return false;
     return true;
 }
@@ -283,77 +441,97 @@ int Grid::rowHeightTwips() const {
 void Grid::setAlignment(int row, int col, Qt::Alignment alignment) {
     if (!(alignment & Qt::AlignVertical_Mask))
         alignment |= Qt::AlignVCenter;
-    if (QTableWidgetItem* cell = cellItemForWrite(row, col))
-        cell->setTextAlignment(alignment);
+    if (!writableCell(row, col))
+        return;
+    formatForWrite(row, col).alignment = alignment;
+    cellChanged(row, col);
 }
 
 Qt::Alignment Grid::alignment(int row, int col) const {
-    const QTableWidgetItem* cell = cellItem(row, col);
-    if (!cell)
-        return isHeaderRow(row) ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter);
-    return Qt::Alignment(cell->textAlignment());
+    if (const CellFormat* f = format(row, col); f && f->alignment)
+        return *f->alignment;
+    if (isHeaderRow(row))
+        return Qt::AlignCenter;
+    const auto column = columnAlignments_.constFind(col);
+    return column == columnAlignments_.constEnd() ? (Qt::AlignLeft | Qt::AlignVCenter) : column.value();
 }
 
 void Grid::setColumnAlignment(int col, Qt::Alignment alignment) {
-    for (int r = fixedRows_; r < rows(); ++r)
-        setAlignment(r, col, alignment);
+    if (col < 0 || col >= cols())
+        return;
+    if (!(alignment & Qt::AlignVertical_Mask))
+        alignment |= Qt::AlignVCenter;
+    columnAlignments_.insert(col, alignment);
+    for (auto it = formats_.begin(); it != formats_.end(); ++it)
+        if (int(it.key() & 0xffffffffu) == col && !isHeaderRow(int(it.key() >> 32)))
+            it->alignment.reset();
+    if (rows() > fixedRows_)
+        emit model_->dataChanged(model_->index(0, col), model_->index(rows() - fixedRows_ - 1, col));
 }
 
 void Grid::setBold(int row, int col, bool bold) {
-    if (QTableWidgetItem* cell = cellItemForWrite(row, col)) {
-        QFont f = cell->font();
-        f.setBold(bold);
-        cell->setFont(f);
-    }
+    if (!writableCell(row, col))
+        return;
+    QFont f = cellFont(row, col);
+    f.setBold(bold);
+    formatForWrite(row, col).font = f;
+    cellChanged(row, col);
 }
 
 bool Grid::isBold(int row, int col) const {
-    const QTableWidgetItem* cell = cellItem(row, col);
-    return cell ? cell->font().bold() : isHeaderRow(row);
+    if (const CellFormat* f = format(row, col); f && f->font)
+        return f->font->bold();
+    return isHeaderRow(row);
 }
 
 void Grid::setCellFont(int row, int col, const QFont& font) {
-    if (QTableWidgetItem* cell = cellItemForWrite(row, col))
-        cell->setFont(font);
+    if (!writableCell(row, col))
+        return;
+    formatForWrite(row, col).font = font;
+    cellChanged(row, col);
 }
 
 QFont Grid::cellFont(int row, int col) const {
-    const QTableWidgetItem* cell = cellItem(row, col);
-    return cell ? cell->font() : font();
+    if (const CellFormat* f = format(row, col); f && f->font)
+        return *f->font;
+    return defaultFont(row);
 }
 
 void Grid::setFontSize(int row, int col, qreal points) {
-    if (points <= 0)
+    if (points <= 0 || !writableCell(row, col))
         return;
-    if (QTableWidgetItem* cell = cellItemForWrite(row, col)) {
-        QFont f = cell->font();
-        f.setPointSizeF(points);
-        cell->setFont(f);
-    }
+    QFont f = cellFont(row, col);
+    f.setPointSizeF(points);
+    formatForWrite(row, col).font = f;
+    cellChanged(row, col);
 }
 
 void Grid::setBackColor(int row, int col, const QColor& color) {
-    if (QTableWidgetItem* cell = cellItemForWrite(row, col))
-        cell->setBackground(color);
+    if (!writableCell(row, col))
+        return;
+    formatForWrite(row, col).back = color;
+    cellChanged(row, col);
 }
 
 QColor Grid::backColor(int row, int col) const {
-    const QTableWidgetItem* cell = cellItem(row, col);
-    if (!cell || cell->background().style() == Qt::NoBrush)
-        return palette().base().color();
-    return cell->background().color();
+    if (const CellFormat* f = format(row, col); f && f->back.isValid())
+        return f->back;
+    if (validCell(row, col) && !isHeaderRow(row) && col < fixedCols_)
+        return palette().button().color();
+    return palette().base().color();
 }
 
 void Grid::setForeColor(int row, int col, const QColor& color) {
-    if (QTableWidgetItem* cell = cellItemForWrite(row, col))
-        cell->setForeground(color);
+    if (!writableCell(row, col))
+        return;
+    formatForWrite(row, col).fore = color;
+    cellChanged(row, col);
 }
 
 QColor Grid::foreColor(int row, int col) const {
-    const QTableWidgetItem* cell = cellItem(row, col);
-    if (!cell || cell->foreground().style() == Qt::NoBrush)
-        return palette().text().color();
-    return cell->foreground().color();
+    if (const CellFormat* f = format(row, col); f && f->fore.isValid())
+        return f->fore;
+    return palette().text().color();
 }
 
 QRect Grid::cellRect(int row, int col, bool ensureVisible) {
@@ -365,7 +543,7 @@ QRect Grid::cellRect(int row, int col, bool ensureVisible) {
         return QRect(origin.x() + header->sectionViewportPosition(col), origin.y(), header->sectionSize(col),
                      header->height());
     }
-    const QModelIndex index = model()->index(row - fixedRows_, col);
+    const QModelIndex index = model_->index(row - fixedRows_, col);
     if (ensureVisible)
         scrollTo(index);
     const QRect inViewport(columnViewportPosition(col), rowViewportPosition(row - fixedRows_),
@@ -374,18 +552,15 @@ QRect Grid::cellRect(int row, int col, bool ensureVisible) {
 }
 
 void Grid::clearCells() {
-    for (int c = 0; c < cols(); ++c) {
-        auto* header = new QTableWidgetItem;
-        styleHeaderItem(header);
-        setHorizontalHeaderItem(c, header);
-    }
-    clearData();
+    texts_.clear();
+    formats_.clear();
+    model_->everythingChanged();
 }
 
 void Grid::clearData() {
-    clearContents();
-    if (fixedCols_ > 0)
-        setFixedCols(fixedCols_);
+    texts_.resize(std::min(int(texts_.size()), fixedRows_));
+    dropRowsFrom(fixedRows_); // the header's formatting stays
+    model_->everythingChanged();
 }
 
 void Grid::scrollLines(int lines) {
@@ -402,7 +577,7 @@ void Grid::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     emit keyDown(key, event->modifiers());
     if (isNavigationKey(key) && !(event->modifiers() & (Qt::AltModifier | Qt::MetaModifier))) {
-        QTableWidget::keyPressEvent(event);
+        QTableView::keyPressEvent(event);
         return;
     }
     if (isPrintable(event))

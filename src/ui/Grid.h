@@ -6,8 +6,11 @@
 // rows() counts the header too, exactly as the windows' design counts do ("200 rows" = header +
 // 199 data rows). Cells are read and written either directly, text(row, col) / setText(row, col),
 // or through the current cell: setRow(r); setCol(c); currentText() / setCurrentText().
-// Use these, not QTableWidget's rowCount()/item()/currentRow(), which count from the first data
-// row and are hidden here for that reason.
+// Use these, not the view's model()->rowCount() or currentIndex(), which count from the first
+// data row.
+//
+// Storage. The cells are plain data (texts per row, formatting only where set) shown through a
+// model, so a grid of 20,000 rows costs its texts and nothing per cell that is not on screen.
 //
 // Growth. Grids never drop data for lack of rows: setText(), setRow() and setCell() on a row at
 // or past rows() add the rows needed (growth is capped at kMaxRows to keep a runaway loop from
@@ -33,11 +36,13 @@
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QList>
 #include <QRect>
 #include <QString>
 #include <QStringList>
-#include <QTableWidget>
+#include <QTableView>
+#include <optional>
 
 namespace korvex::ui {
 
@@ -45,7 +50,9 @@ namespace korvex::ui {
 int twipsToPixels(int twips, const QWidget* reference = nullptr);
 int pixelsToTwips(int pixels, const QWidget* reference = nullptr);
 
-class Grid : public QTableWidget {
+class GridModel;
+
+class Grid : public QTableView {
     Q_OBJECT
 public:
     static constexpr int kMaxRows = 100000;
@@ -91,7 +98,7 @@ public:
     void setAlignment(int row, int col, Qt::Alignment alignment);
     void setCurrentAlignment(Qt::Alignment alignment) { setAlignment(row_, col_, alignment); }
     Qt::Alignment alignment(int row, int col) const;
-    void setColumnAlignment(int col, Qt::Alignment alignment); // every data row of the column
+    void setColumnAlignment(int col, Qt::Alignment alignment); // every data row, later ones too
     void setBold(int row, int col, bool bold);
     void setCurrentBold(bool bold) { setBold(row_, col_, bold); }
     bool isBold(int row, int col) const;
@@ -102,6 +109,12 @@ public:
     QColor backColor(int row, int col) const;
     void setForeColor(int row, int col, const QColor& color);
     QColor foreColor(int row, int col) const;
+
+    // Every text of a data row, or of all data rows at once, each list cols() long: for filling a
+    // grid from data in one go (far cheaper than cell by cell on large grids) and reading it back.
+    QStringList rowTexts(int row) const;
+    void setRowTexts(int row, const QStringList& texts); // grows like setText()
+    void setDataRows(const QList<QStringList>& rows);    // replaces every data row and its formatting
 
     // Where a cell is drawn, in pixels relative to this widget (the header row included).
     // Scrolls the cell into view first when ensureVisible is true.
@@ -128,28 +141,34 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    // Counting from the first data row is an easy mistake next to rows(); keep it out of reach.
-    using QTableWidget::clear;
-    using QTableWidget::clearContents;
-    using QTableWidget::columnCount;
-    using QTableWidget::currentColumn;
-    using QTableWidget::currentRow;
-    using QTableWidget::item;
-    using QTableWidget::rowCount;
-    using QTableWidget::setColumnCount;
-    using QTableWidget::setItem;
-    using QTableWidget::setRowCount;
+    friend class GridModel;
+    struct CellFormat {
+        std::optional<Qt::Alignment> alignment;
+        std::optional<QFont> font;
+        QColor back; // invalid: none set
+        QColor fore;
+    };
+    static quint64 key(int row, int col) { return (quint64(quint32(row)) << 32) | quint32(col); }
+
+    using QTableView::setModel;
 
     void initialise(int rows, int cols);
     bool validCell(int row, int col) const;
+    bool writableCell(int row, int col); // grows rows when needed
     bool isHeaderRow(int row) const { return row < fixedRows_; }
-    QTableWidgetItem* cellItem(int row, int col) const;   // nullptr when absent
-    QTableWidgetItem* cellItemForWrite(int row, int col); // creates it, growing rows
-    void styleHeaderItem(QTableWidgetItem* item) const;
-    void styleFixedColumnItem(QTableWidgetItem* item) const;
+    const CellFormat* format(int row, int col) const;
+    CellFormat& formatForWrite(int row, int col);
+    QFont defaultFont(int row) const;
+    void cellChanged(int row, int col);
+    void dropRowsFrom(int row);
     void onTableCurrentChanged(int tableRow, int tableCol);
     void moveSelectionToCurrent();
 
+    GridModel* model_ = nullptr;
+    QList<QStringList> texts_; // by grid row (header included); rows past its end are empty
+    QHash<quint64, CellFormat> formats_;
+    QHash<int, Qt::Alignment> columnAlignments_;
+    int rows_ = 0;
     int fixedRows_ = 1;
     int fixedCols_ = 0;
     int cols_ = 0;

@@ -25,7 +25,8 @@ using korvex::testing::FakeMessages;
 
 namespace korvex {
 void wiring_analysis(ui::WindowRegistry& registry);
-}
+void wiring_undo(ui::WindowRegistry& registry);
+} // namespace korvex
 
 namespace {
 
@@ -182,6 +183,58 @@ TEST_F(EditorTest, WorkedExampleFromTheKeyboardAloneGivesTheUnitPrice) {
               QStringList{"DescripcionTran=Cemento|CantidadTran=2|PrecioTran=0"});
     EXPECT_TRUE(text("lblEstado").contains("grabado")) << text("lblEstado").toStdString();
     EXPECT_FALSE(window->isModified());
+}
+
+TEST_F(EditorTest, UndoAndRedoByKeysAcrossInsertEditDeleteAndASave) {
+    open("B2", "1");
+    ui::Grid* materials = grid("msfgMateriales");
+    ui::Grid* transport = grid("msfgTransporte");
+    const auto lines = [](const ui::Grid* g) {
+        QStringList shown;
+        for (int r = 1; r <= 5; ++r)
+            shown << g->text(r, 0) + "|" + g->text(r, 2);
+        return shown;
+    };
+    const QStringList loaded = lines(materials);
+    const QStringList loadedTransport = lines(transport);
+    press(Qt::Key_F2); // an empty line at row 1
+    materials->setCell(2, 2);
+    enter("7"); // the first loaded line's quantity, mirrored into transport
+    const QStringList edited = lines(materials);
+    EXPECT_EQ(materials->text(2, 2), "7.000");
+    press(Qt::Key_Down);
+    press(Qt::Key_F10); // the second loaded line
+    EXPECT_NE(lines(materials), edited);
+
+    // One step each: the deletion, the edit, the insertion.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(lines(materials), edited);
+    // The frame's "Deshacer" acts on the active window as Ctrl+Z does.
+    ui::WindowRegistry registry;
+    wiring_undo(registry);
+    const auto actions = registry.menuActions("Edición");
+    ASSERT_EQ(actions.size(), 2);
+    EXPECT_EQ(actions[0].objectName, "actDeshacer");
+    EXPECT_EQ(actions[1].text, "Rehacer");
+    actions[0].action({});
+    EXPECT_EQ(materials->text(2, 2), loaded[0].section('|', 1));
+    EXPECT_EQ(lines(transport), loadedTransport); // the item has no transport lines of its own
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(lines(materials), loaded);
+    EXPECT_EQ(lines(transport), loadedTransport);
+    EXPECT_FALSE(window->isModified());
+
+    // Redo the insertion and the edit, save: the stored lines are the grid's, and the save empties
+    // the history.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(lines(materials), edited);
+    press(Qt::Key_F9);
+    EXPECT_FALSE(window->isModified());
+    EXPECT_EQ(p.lines("Materiales", "B2", "1", {"CantidadMat"}).count("CantidadMat=7"), 1);
+    EXPECT_EQ(p.lines("Materiales", "B2", "1", {"CantidadMat"}).size(), 4);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(lines(materials), edited);
 }
 
 TEST_F(EditorTest, EquipmentListCarriesDescriptionsOnlyAndQuotesAreLookedUp) {
@@ -366,7 +419,7 @@ TEST_F(EditorTest, AFailedSaveSaysSoAndLeavesTheStoredAnalysisAsItWas) {
     enter("saco");
     enter("1");
     const QStringList before = p.all("Materiales", kMatFields) + p.all("ManoObra", kManFields);
-    store::testing::failAfterWrites(4);
+    store::testing::failAfterWrites(1);
     press(Qt::Key_F9);
     store::testing::failAfterWrites(-1);
     ASSERT_EQ(messages.count(), 1);
@@ -377,6 +430,35 @@ TEST_F(EditorTest, AFailedSaveSaysSoAndLeavesTheStoredAnalysisAsItWas) {
     press(Qt::Key_F9);
     EXPECT_EQ(p.lines("Materiales", "A1", "1", {"DescripcionMat", "PrecioUniMat"}).last(),
               "DescripcionMat=Cemento|PrecioUniMat=7.9");
+}
+
+// Two editors open on one item: the second F9 refuses the line the first one added meanwhile and
+// overwrites nothing.
+TEST_F(EditorTest, TwoEditorsOnOneItemTheSecondSaveRefuses) {
+    open("A1", "1");
+    std::unique_ptr<frmMateriales> second = std::move(window);
+    open("A1", "1");
+    enter("Cal");
+    enter("saco");
+    enter("1");
+    press(Qt::Key_F9);
+    ASSERT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+
+    std::swap(window, second);
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    grid("msfgMateriales")->setFocus();
+    enter("Piedra");
+    enter("m3");
+    enter("2");
+    press(Qt::Key_F9);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.lastText().contains("Cal (saco) cambiaron desde que abrió la ventana"))
+        << messages.lastText().toStdString();
+    EXPECT_EQ(p.lines("Materiales", "A1", "1", {"DescripcionMat"}), QStringList{"DescripcionMat=Cal"});
+    EXPECT_TRUE(window->isModified());
+    messages.answer(ui::MessageAnswer::No);
 }
 
 TEST_F(EditorTest, GridsGrowBeyondFortyNineLinesAndEveryLineIsPricedAndStored) {

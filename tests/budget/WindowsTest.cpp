@@ -231,6 +231,56 @@ TEST_F(ItemsEditorTest, ClosingWithUnsavedChangesAsksAndAFailedSaveKeepsTheWindo
     EXPECT_EQ(storedItems(), QStringList({"B1/1"}));
 }
 
+// Two item editors open on one project: the second save refuses and overwrites nothing.
+TEST_F(ItemsEditorTest, TwoEditorsOnOneProjectTheSecondSaveRefuses) {
+    item("A1", "1", "Excavacion", 2);
+    lines("A1", "1", 3);
+    std::unique_ptr<frmDatosPresupuesto> other(new frmDatosPresupuesto(context()));
+    open();
+    grid->setCell(2, 0);
+    typeRow({"B1", "1", "Relleno", "m3", "2"});
+    key(Qt::Key_F9);
+    ASSERT_EQ(storedItems(), QStringList({"A1/1", "B1/1"}));
+
+    showActive(other.get());
+    auto* otherGrid = find<ui::Grid>(other.get(), "msfgDatosPres");
+    otherGrid->setFocus();
+    otherGrid->setCell(1, 2);
+    type("Zanja");
+    key(Qt::Key_Return);
+    key(Qt::Key_F9);
+    EXPECT_TRUE(messages.lastText().contains("B1 1 cambiaron desde que abrió la ventana"))
+        << messages.lastText().toStdString();
+    EXPECT_EQ(storedItems(), QStringList({"A1/1", "B1/1"}));
+    EXPECT_EQ(lineCount("A1", "1"), 4);
+    messages.answer(ui::MessageAnswer::No);
+}
+
+// An undone deletion must not leave the item on the list of items whose analysis the save
+// deletes, and the exact stored quantity of an item brought back is kept.
+TEST_F(ItemsEditorTest, UndoBringsBackADeletedItemWithItsAnalysisAndItsExactQuantity) {
+    item("A1", "1", "Excavacion", 2.345);
+    lines("A1", "1", 3);
+    item("A2", "2", "Relleno", 1);
+    open();
+    key(Qt::Key_F10);
+    EXPECT_EQ(cell(1, 0), "A2");
+    grid->setCell(2, 0);
+    key(Qt::Key_F2);
+    type("B9");
+    key(Qt::Key_Return);
+    EXPECT_EQ(cell(2, 0), "B9");
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(cell(1, 0) + cell(2, 0) + cell(3, 0), "A1A2");
+    key(Qt::Key_F9);
+    EXPECT_EQ(storedItems(), QStringList({"A1/1", "A2/2"}));
+    EXPECT_EQ(lineCount("A1", "1"), 4);
+    EXPECT_DOUBLE_EQ(db.openRecordSet("SELECT CantidadPres FROM Presupuesto WHERE CodigoPres = 'A1'")
+                         .number("CantidadPres"),
+                     2.345);
+}
+
 // With the window not active (a message box just closed and no one gave the activation back) the
 // keys still reach the window's focus widget: a committed cell must hand that focus back to the
 // grid, or the next Enter would reach the hidden editor and write its empty text over a cell.

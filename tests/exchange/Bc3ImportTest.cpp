@@ -4,6 +4,7 @@
 #include "CommandRun.h"
 #include "TestProject.h"
 #include "engine/Engine.h"
+#include "store/Backups.h"
 #include "store/Database.h"
 
 #include <QDir>
@@ -161,6 +162,10 @@ TEST(Bc3Import, BatchCommand) {
     const testing::CommandRun replaced =
         testing::runCommand({"--root", root.root(), "import-bc3", "Obra", path, "--replace"});
     EXPECT_EQ(replaced.code, 0) << replaced.err.toStdString();
+    // A replace backs the project up first, however recent the last backup.
+    const QList<store::BackupInfo> backups = store::listBackups(folder, true);
+    ASSERT_EQ(backups.size(), 2);
+    EXPECT_EQ(backups.first().items, 1);
     const testing::CommandRun missing =
         testing::runCommand({"--root", root.root(), "import-bc3", "Obra", path + "x", "--replace"});
     EXPECT_EQ(missing.code, 1);

@@ -209,6 +209,30 @@ TEST_F(PriceWindowTest, F6AsksThePercentageAndF9SavesItIntoEveryLine) {
     EXPECT_EQ(messages.count(), 0);
 }
 
+TEST_F(PriceWindowTest, UndoTakesBackARaiseAsOneStepAndATypedPriceWithoutSavingEitherDifference) {
+    QPointer<frmListaMEM> window = open();
+    ASSERT_TRUE(window);
+    ui::Grid* materials = grid(window, "msfgMateriales");
+    const QStringList arena = row(materials, 1);
+    materials->setCell(1, 2);
+    enter("20");
+    raiseByPercent(window, "10", Qt::Key_Return);
+    EXPECT_EQ(row(materials, 1), QStringList({"Arena", "m3", "22.00", "5.000", "110.00"}));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(row(materials, 1), QStringList({"Arena", "m3", "20.00", "5.000", "100.00"}));
+    EXPECT_EQ(materials->text(2, 2), "12.34");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(row(materials, 1), arena);
+    EXPECT_FALSE(window->hasUnsavedChanges());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Y, Qt::ControlModifier);
+    press(Qt::Key_F9);
+    EXPECT_EQ(p.all("Materiales", kMat),
+              QStringList({"CodigoPres=G1|ItemPres=1|DescripcionMat=Cemento|PrecioUniMat=12.34",
+                           "CodigoPres=G1|ItemPres=1|DescripcionMat=Arena|PrecioUniMat=20",
+                           "CodigoPres=G1|ItemPres=2|DescripcionMat=Cemento|PrecioUniMat=12.34"}));
+}
+
 TEST_F(PriceWindowTest, UnsavedChangesAreAskedForAndAFailedSaveSaysWhatFailed) {
     FailureGuard guard;
     const QStringList before = p.all("Materiales", kMat);

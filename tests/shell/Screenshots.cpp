@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QStyleFactory>
 #include <QTabBar>
 #include <QTest>
@@ -85,6 +86,12 @@ int main(int argc, char** argv) {
             principal->showFormatButtons({"cmdCronoTodo", "cmdCrono6", "cmdCrono12", "cmdCronoNuevo",
                                           "cmdCronoNuevo2", "cmdCronoNuevo3", "cmdCronoNuevo4"});
         save(&frame, QString("principal-%1").arg(tabs[tab - 1]));
+    }
+
+    if (auto* edicion = frame.findChild<QMenu*>("mnuEdicion")) {
+        edicion->popup(frame.mapToGlobal(QPoint(60, 30)));
+        save(edicion, "menu-edicion");
+        edicion->hide();
     }
 
     if (shell::HelpViewer* help = shell::HelpViewer::showContents(root)) {

@@ -108,3 +108,27 @@ TEST(Grid, CellRectLiesUnderTheHeaderAndKeysAreReported) {
     EXPECT_EQ(typed.at(0).at(0).toString(), "a");
     EXPECT_GE(moved.count(), 1);
 }
+
+TEST(Grid, WholeRowsAndColumnAlignmentReachRowsAddedLater) {
+    Grid grid(3, 3);
+    grid.setHeader({"A", "B", "C"});
+    grid.setColumnAlignment(2, Qt::AlignRight);
+    grid.setBold(2, 0, true);
+    grid.setDataRows({{"a1", "b1", "c1"}, {"a2"}, {"a3", "b3", "c3", "demasiado"}});
+    EXPECT_EQ(grid.rows(), 4);
+    EXPECT_EQ(grid.text(0, 1), "B");
+    EXPECT_FALSE(grid.isBold(2, 0)); // formatting of the replaced rows is gone
+    EXPECT_EQ(grid.rowTexts(2), QStringList({"a2", "", ""}));
+    EXPECT_EQ(grid.rowTexts(3), QStringList({"a3", "b3", "c3"}));
+
+    grid.setRowTexts(6, {"x", "y", "z"});
+    EXPECT_EQ(grid.rows(), 7);
+    EXPECT_EQ(grid.text(6, 2), "z");
+    EXPECT_EQ(grid.alignment(6, 2), Qt::AlignRight | Qt::AlignVCenter);
+    EXPECT_EQ(grid.alignment(6, 1), Qt::AlignLeft | Qt::AlignVCenter);
+    EXPECT_EQ(grid.model()->data(grid.model()->index(5, 2)).toString(), "z"); // what the view shows
+
+    grid.setCols(2);
+    grid.setCols(3);
+    EXPECT_EQ(grid.text(6, 2), ""); // cut columns drop their cells
+}

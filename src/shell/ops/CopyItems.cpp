@@ -121,6 +121,11 @@ std::vector<SourceItem> loadSourceItems(store::Database& source) {
     return items;
 }
 
+store::LoadedRows readSourceList(store::Database& source) {
+    return store::LoadedRows::read(source, "Presupuesto",
+                                   {"CodigoPres", "ItemPres", "DescripcionPres", "UnidadPres"});
+}
+
 std::vector<SourceItem> findSourceItems(store::Database& source, const QString& codigo, const QString& item) {
     std::vector<SourceItem> items;
     auto records = source.openRecordSet("SELECT * FROM Presupuesto" + kByItem, {codigo, item});
@@ -146,7 +151,7 @@ int ResultadoCopia::lineas() const {
 }
 
 ResultadoCopia copyItems(store::Database& destination, store::Database& source,
-                         const std::vector<SourceItem>& items) {
+                         const std::vector<SourceItem>& items, const store::LoadedRows& listed) {
     ResultadoCopia result;
     if (store::samePath(destination.path(), source.path())) {
         static_cast<engine::Resultado&>(result) = refusal(engine::kOrigenIgualDestino);
@@ -163,6 +168,13 @@ ResultadoCopia copyItems(store::Database& destination, store::Database& source,
     const SourceItem* current = nullptr;
     try {
         store::Transaction transaction(destination);
+        if (!listed.table().isEmpty())
+            listed.checkByKey(
+                source, 2,
+                [](const QVariantList& v) {
+                    return (v.value(0).toString() + " " + v.value(1).toString()).trimmed();
+                },
+                QStringLiteral("Los rubros del proyecto de origen "));
         for (const SourceItem& origen : items) {
             current = &origen;
             result.copiados.push_back(copyItem(destination, source, origen));

@@ -12,6 +12,7 @@
 
 #include "engine/Engine.h"
 #include "store/Database.h"
+#include "store/LoadedRows.h"
 
 #include <QString>
 #include <vector>
@@ -41,6 +42,10 @@ bool canBeCopied(const SourceItem& item);
 // Every budget item of the source, in stored order. Throws store::StoreError.
 std::vector<SourceItem> loadSourceItems(store::Database& source);
 
+// The source's items as a copy checks them: code, number, description, unit, in stored order.
+// Throws store::StoreError.
+store::LoadedRows readSourceList(store::Database& source);
+
 // The source items with this code and number (as the store compares text), in stored order.
 // Throws store::StoreError.
 std::vector<SourceItem> findSourceItems(store::Database& source, const QString& codigo, const QString& item);
@@ -67,9 +72,12 @@ struct ResultadoCopia : engine::Resultado {
 };
 
 // Copies the items, in the order given, with all their lines from source into destination. An
-// item that cannot be copied (no code) refuses the whole copy.
+// item that cannot be copied (no code) refuses the whole copy. With listed (the source's items
+// as a window listed them, readSourceList), the copy first checks that the source's items are
+// still those and refuses, copying nothing, when they changed meanwhile. A copy only adds rows
+// to the destination, each at a free code and number, so it has nothing there to check.
 ResultadoCopia copyItems(store::Database& destination, store::Database& source,
-                         const std::vector<SourceItem>& items);
+                         const std::vector<SourceItem>& items, const store::LoadedRows& listed = {});
 
 // "Rubros copiados: 2, con 17 línea(s)": what a status line says after a copy.
 QString copySummary(const ResultadoCopia& result);

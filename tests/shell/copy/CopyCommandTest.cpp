@@ -1,11 +1,16 @@
 // korvex copy-items PROJECT SOURCE CODE:ITEM... | --all
 
 #include "../CopyFixture.h"
+#include "analysis/AnalysisLoading.h"
+#include "analysis/AnalysisSaving.h"
 #include "cli/CommandTable.h"
+#include "lists/PriceSaving.h"
 #include "store/Database.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
+#include <utility>
+#include <vector>
 
 namespace korvex {
 namespace {
@@ -88,6 +93,59 @@ TEST_F(CopyCommand, RefusalsAndBadArgumentsCopyNothing) {
 
     store::Database destino = store::Database::openProject(projects.destino);
     EXPECT_EQ(tableCounts(destino), (QList<int>{0, 0, 0, 0, 0}));
+}
+
+// Prices taken from another project by the batch command while a window is open on the same
+// lines: the window's save refuses where it would write a line whose price changed, and never
+// puts the old price back.
+TEST_F(CopyCommand, WindowsOpenWhilePricesAreImportedDoNotPutOldPricesBack) {
+    {
+        store::Database origen = store::Database::openProject(projects.origen);
+        addItem(origen, "S", "1", "Fuente");
+        addLine(origen, "Materiales", "S", "1", {"Cemento", "saco", 1.0, 9.0});
+        store::Database destino = store::Database::openProject(projects.destino);
+        addAnalysedItem(destino, "A", "1", "Muro");
+    }
+    const auto importPrices = [this] {
+        QString out, err, in;
+        QTextStream o(&out), e(&err), i(&in);
+        ASSERT_EQ(cli::run({"--root", projects.temp.root(), "import-prices", "Destino", "Origen"}, o, e, i),
+                  0);
+    };
+    // Analysis lines loaded sorted: 1 Arena fina, 2 Cemento.
+    const std::vector<std::pair<const char*, std::pair<int, bool>>> analysisEdits = {
+        {"analysis, the repriced line", {2, false}},
+        {"analysis, another line", {1, true}},
+    };
+    for (const auto& [name, edit] : analysisEdits) {
+        SCOPED_TRACE(name);
+        store::Database db = store::Database::openProject(projects.destino);
+        db.execute("UPDATE Materiales SET PrecioUniMat = 7.85 WHERE DescripcionMat = 'Cemento'");
+        analysis::AnalysisSheet sheet;
+        analysis::loadAnalysisLines(db, "A", "1", sheet);
+        sheet.assign(analysis::Kind::Material, {edit.first, 2}, "3");
+        importPrices();
+        EXPECT_EQ(analysis::saveAnalysis(db, "A", "1", sheet).ok, edit.second);
+        auto cemento =
+            db.openRecordSet("SELECT PrecioUniMat FROM Materiales WHERE DescripcionMat = 'Cemento'");
+        cemento.moveFirst();
+        EXPECT_EQ(cemento.number("PrecioUniMat"), 9.0);
+    }
+    {
+        SCOPED_TRACE("price lists");
+        store::Database db = store::Database::openProject(projects.destino);
+        db.execute("UPDATE Materiales SET PrecioUniMat = 7.85 WHERE DescripcionMat = 'Cemento'");
+        lists::PriceLists lists = lists::loadPriceLists(projects.destino);
+        lists::PriceList& materials = lists[0];
+        for (int i = 0; i < materials.size(); ++i)
+            if (materials.row(i).description == "Cemento")
+                materials.commitPrice(i, "8");
+        importPrices();
+        const lists::PriceSaveOutcome outcome = lists::savePrices(db, lists);
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_TRUE(outcome.message.contains("cambiaron desde que abrió la ventana"))
+            << outcome.message.toStdString();
+    }
 }
 
 } // namespace

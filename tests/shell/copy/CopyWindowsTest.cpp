@@ -3,6 +3,7 @@
 
 #include "../CopyFixture.h"
 #include "../ShellFixture.h"
+#include "budget/BudgetItems.h"
 #include "shell/frmCopiarPres.h"
 #include "shell/frmSeleccionarDir.h"
 #include "store/ProjectFolders.h"
@@ -248,6 +249,35 @@ TEST_F(CopyWindow, ASourceDeletedSinceTheWindowOpenedIsRefused) {
     EXPECT_EQ(messages.lastText(), "La Carpeta Seleccionada no contiene ningun Proyecto");
     EXPECT_EQ(window->statusText(), "No se copió ningún rubro");
     EXPECT_EQ(tableCounts(destino), (QList<int>{0, 0, 0, 0, 0}));
+}
+
+// The source's items changed since the window listed them: nothing is copied. A copy into a
+// project whose item editor is open elsewhere makes that editor's save refuse instead of
+// dropping the copied items.
+TEST_F(CopyWindow, ChangesMeanwhileRefuseTheCopyOrTheEditorThatWouldUndoIt) {
+    addAnalysedItem(origen, "A", "1", "Muro");
+    addAnalysedItem(origen, "B", "2", "Piso");
+    auto window = open();
+    QTest::keyClick(window->grid(), Qt::Key_T);
+    origen.execute("UPDATE Presupuesto SET DescripcionPres = 'Muro de ladrillo' WHERE CodigoPres = 'A'");
+    QTest::keyClick(window->grid(), Qt::Key_I);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.lastText(), "Los rubros del proyecto de origen A 1 cambiaron desde que abrió la "
+                                   "ventana; ciérrela y vuelva a abrirla");
+    EXPECT_EQ(tableCounts(destino), (QList<int>{0, 0, 0, 0, 0}));
+
+    addItem(destino, "Z", "9", "Ya estaba");
+    budget::HojaPresupuesto editor = budget::cargarHoja(destino);
+    window = open();
+    QTest::keyClick(window->grid(), Qt::Key_T);
+    QTest::keyClick(window->grid(), Qt::Key_I);
+    EXPECT_EQ(window->statusText(), "Rubros copiados: 2, con 14 línea(s)");
+    editor.escribir(1, budget::kColDescripcion, "Otra");
+    const budget::ResultadoGrabacion refused = budget::grabarPresupuesto(destino, editor);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.message.contains("cambiaron desde que abrió la ventana"))
+        << refused.message.toStdString();
+    EXPECT_EQ(itemPairs(destino), (QStringList{"Z|9", "A|1", "B|2"}));
 }
 
 TEST_F(CopyWindow, AnEmptySourceGivesAnEmptyGridAndCopiesNothing) {
