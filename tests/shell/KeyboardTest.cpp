@@ -201,9 +201,7 @@ TEST_F(KeyboardTest, UnappliedCorrectionsAreAskedForAndACancelWhileTheFrameClose
 
     QWidget* simbolos = open("frmSimbolos");
     // The keys go to the window just opened once its grid has taken the focus.
-    ASSERT_TRUE(QTest::qWaitFor([QTRY_VERIFY(simbolos->isAncestorOf(QApplication::focusWidget()));] {
-        return simbolos->isAncestorOf(QApplication::focusWidget());
-    }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return simbolos->isAncestorOf(QApplication::focusWidget()); }));
     press('Q');
     press(Qt::Key_Return);
     messages.clear();
