@@ -151,7 +151,7 @@ TEST(Bc3Import, BatchCommand) {
     const testing::CommandRun run = testing::runCommand({"--root", root.root(), "import-bc3", "Obra", path});
     EXPECT_EQ(run.code, 0) << run.err.toStdString();
     EXPECT_TRUE(
-        run.out.startsWith(QStringLiteral("Rubros creados: 1\nLineas creadas: 3\nGrupos creados: 1\n")))
+        run.out.startsWith(QStringLiteral("Rubros creados: 1\nLíneas creadas: 3\nGrupos creados: 1\n")))
         << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(QStringLiteral("Conciliacion: 1 de 1 rubros"))) << run.out.toStdString();
 
