@@ -270,16 +270,8 @@ void frmCorregir::Salir() {
 // Corrections typed and not yet applied with F7 would be lost without a word.
 bool frmCorregir::settleUnsavedWork() {
     editor_->cancel();
-    if (!db_.isOpen() || !sheet_.hasCorrections())
-        return true;
-    switch (ui::messages::askSaveChanges(this)) {
-    case ui::MessageAnswer::Yes:
-        return Corregir();
-    case ui::MessageAnswer::No:
-        return true;
-    default:
-        return false;
-    }
+    return ui::messages::settleUnsavedChanges(this, db_.isOpen() && sheet_.hasCorrections(),
+                                              [this] { return Corregir(); });
 }
 
 void frmCorregir::closeEvent(QCloseEvent* event) {

@@ -554,16 +554,8 @@ void frmMateriales::Salir() {
 }
 
 bool frmMateriales::mayLeaveItem() {
-    if (!item_ || !sheet_.isModified())
-        return true;
-    switch (ui::messages::askSaveChanges(this)) {
-    case ui::MessageAnswer::Yes:
-        return Grabar();
-    case ui::MessageAnswer::No:
-        return true;
-    default:
-        return false;
-    }
+    return ui::messages::settleUnsavedChanges(this, item_ && sheet_.isModified(),
+                                              [this] { return Grabar(); });
 }
 
 bool frmMateriales::settleUnsavedWork() {

@@ -254,16 +254,8 @@ void frmRendimiento::Salir() {
 
 bool frmRendimiento::settleUnsavedWork() {
     editor_->cancel();
-    if (!sheet_.isModified())
-        return true;
-    switch (ui::messages::askSaveChanges(this)) {
-    case ui::MessageAnswer::Yes:
-        return GrabarRendimientos();
-    case ui::MessageAnswer::No:
-        return true;
-    default:
-        return false;
-    }
+    return ui::messages::settleUnsavedChanges(this, sheet_.isModified(),
+                                              [this] { return GrabarRendimientos(); });
 }
 
 void frmRendimiento::closeEvent(QCloseEvent* event) {

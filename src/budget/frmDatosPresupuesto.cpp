@@ -271,10 +271,8 @@ void frmDatosPresupuesto::keyPressEvent(QKeyEvent* event) {
 }
 
 bool frmDatosPresupuesto::settleUnsavedWork() {
-    if (!abierta_ || !hoja_.modificada())
-        return true;
-    const ui::MessageAnswer respuesta = ui::messages::askSaveChanges(this);
-    return respuesta == ui::MessageAnswer::No || (respuesta == ui::MessageAnswer::Yes && grabar());
+    return ui::messages::settleUnsavedChanges(this, abierta_ && hoja_.modificada(),
+                                              [this] { return grabar(); });
 }
 
 void frmDatosPresupuesto::closeEvent(QCloseEvent* event) {

@@ -68,17 +68,4 @@ void showCoefficientSum(const TotalsRow& row, Thousandths sum, const QString& te
     row.aviso->setVisible(!addsUp);
 }
 
-bool mayClose(QWidget* window, bool unsavedChanges, const std::function<bool()>& save) {
-    if (!unsavedChanges)
-        return true;
-    switch (ui::messages::askSaveChanges(window)) {
-    case ui::MessageAnswer::Yes:
-        return save();
-    case ui::MessageAnswer::No:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace korvex::formula

@@ -27,8 +27,4 @@ TotalsRow addTotalsRow(QBoxLayout* layout, QWidget* parent);
 // Shows the real sum; a sum other than 1.000 in red with the warning beside it.
 void showCoefficientSum(const TotalsRow& row, Thousandths sum, const QString& text);
 
-// Asks "¿Desea grabar los cambios?" when there are unsaved changes; true when the window may close
-// (saved, or the user chose not to save).
-bool mayClose(QWidget* window, bool unsavedChanges, const std::function<bool()>& save);
-
 } // namespace korvex::formula

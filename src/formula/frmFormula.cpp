@@ -158,7 +158,7 @@ void frmFormula::onGridKey(int key, Qt::KeyboardModifiers) {
 }
 
 bool frmFormula::settleUnsavedWork() {
-    return mayClose(this, dirty_, [this] { return GrabarFormula(); });
+    return ui::messages::settleUnsavedChanges(this, dirty_, [this] { return GrabarFormula(); });
 }
 
 void frmFormula::closeEvent(QCloseEvent* event) {

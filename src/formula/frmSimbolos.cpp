@@ -193,7 +193,7 @@ void frmSimbolos::onGridKey(int key, Qt::KeyboardModifiers) {
 }
 
 bool frmSimbolos::settleUnsavedWork() {
-    return mayClose(this, dirty_, [this] { return GrabarSimbolos(); });
+    return ui::messages::settleUnsavedChanges(this, dirty_, [this] { return GrabarSimbolos(); });
 }
 
 void frmSimbolos::closeEvent(QCloseEvent* event) {

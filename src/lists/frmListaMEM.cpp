@@ -324,10 +324,7 @@ bool frmListaMEM::hasUnsavedChanges() const {
 
 bool frmListaMEM::settleUnsavedWork() {
     editor_->cancel();
-    if (!hasUnsavedChanges())
-        return true;
-    const ui::MessageAnswer answer = ui::messages::askSaveChanges(this);
-    return answer == ui::MessageAnswer::No || (answer == ui::MessageAnswer::Yes && GrabarPrecios());
+    return ui::messages::settleUnsavedChanges(this, hasUnsavedChanges(), [this] { return GrabarPrecios(); });
 }
 
 void frmListaMEM::closeEvent(QCloseEvent* event) {

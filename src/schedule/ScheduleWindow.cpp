@@ -82,16 +82,7 @@ void ScheduleWindow::showSaveFailure(const QString& what, const QString& descrip
 }
 
 bool ScheduleWindow::settleUnsavedWork() {
-    if (!dirty_)
-        return true;
-    switch (ui::messages::askSaveChanges(this)) {
-    case ui::MessageAnswer::Yes:
-        return save();
-    case ui::MessageAnswer::No:
-        return true;
-    default:
-        return false;
-    }
+    return ui::messages::settleUnsavedChanges(this, dirty_, [this] { return save(); });
 }
 
 void ScheduleWindow::closeEvent(QCloseEvent* event) {

@@ -107,6 +107,19 @@ MessageAnswer askSaveChanges(QWidget* parent) {
                                  MessageButtons::YesNoCancel, MessageIcon::Question);
 }
 
+bool settleUnsavedChanges(QWidget* parent, bool unsaved, const std::function<bool()>& save) {
+    if (!unsaved)
+        return true;
+    switch (askSaveChanges(parent)) {
+    case MessageAnswer::Yes:
+        return save();
+    case MessageAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace messages
 
 } // namespace korvex::ui

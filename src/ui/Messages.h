@@ -3,6 +3,7 @@
 // default shows a QMessageBox; tests install a scripted one (tests/support/FakeMessages.h).
 
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -39,6 +40,9 @@ bool confirm(QWidget* parent, const QString& text);
 bool confirmExit(QWidget* parent);
 // "¿Desea grabar los cambios?" with Yes / No / Cancel, asked by editors closed with unsaved changes.
 MessageAnswer askSaveChanges(QWidget* parent);
+// Asks askSaveChanges() when there are unsaved changes and saves on Yes; true when the window may
+// close (nothing to save, saved, or the user chose not to save), false on Cancel or a failed save.
+bool settleUnsavedChanges(QWidget* parent, bool unsaved, const std::function<bool()>& save);
 } // namespace messages
 
 } // namespace korvex::ui
