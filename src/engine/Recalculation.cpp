@@ -56,9 +56,16 @@ ResultadoRecalculo RecalcularPresupuesto(const QString& projectFolder) {
         store::Transaction transaction(db);
         detail::rewind(items);
         for (const PrecioItem& price : prices) {
-            items.edit();
-            items.setValue(QStringLiteral("TotalPres"), price.precio.precioUnitario);
-            items.update();
+            // A price that is already stored is not written again: on a large project most are,
+            // and each write costs a statement and a page of the journal.
+            const QVariant stored = items.value(QStringLiteral("TotalPres"));
+            const bool current =
+                stored.typeId() == QMetaType::Double && stored.toDouble() == price.precio.precioUnitario;
+            if (!current) {
+                items.edit();
+                items.setValue(QStringLiteral("TotalPres"), price.precio.precioUnitario);
+                items.update();
+            }
             items.moveNext();
         }
         transaction.commit();
