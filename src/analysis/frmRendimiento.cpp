@@ -170,6 +170,12 @@ void frmRendimiento::render(YieldKind kind) {
     g->clearData();
     // Header plus the lines; an empty project keeps one blank row to stand on.
     g->setRows(std::max(2, static_cast<int>(lines.size()) + 1));
+    // Aligned by column: a format per cell cost more than the text on a large project.
+    g->setColumnAlignment(0, Qt::AlignCenter);
+    g->setColumnAlignment(1, Qt::AlignCenter);
+    if (kind == YieldKind::Labour)
+        g->setColumnAlignment(4, Qt::AlignCenter);
+    g->setColumnAlignment(yieldCol, Qt::AlignRight | Qt::AlignVCenter);
     for (int i = 0; i < lines.size(); ++i) {
         const YieldLine& line = lines[i];
         const int r = i + 1;
@@ -177,14 +183,9 @@ void frmRendimiento::render(YieldKind kind) {
         g->setText(r, 1, line.item);
         g->setText(r, 2, line.itemDescription);
         g->setText(r, 3, line.description);
-        if (kind == YieldKind::Labour) {
+        if (kind == YieldKind::Labour)
             g->setText(r, 4, line.category);
-            g->setAlignment(r, 4, Qt::AlignCenter);
-        }
         g->setText(r, yieldCol, line.yield);
-        g->setAlignment(r, 0, Qt::AlignCenter);
-        g->setAlignment(r, 1, Qt::AlignCenter);
-        g->setAlignment(r, yieldCol, Qt::AlignRight | Qt::AlignVCenter);
     }
     g->setUpdatesEnabled(true);
     g->setCell(1, yieldCol);
