@@ -14,6 +14,27 @@ namespace korvex::reports {
 
 namespace {
 
+// The project's indirect-cost percentages print as the unit prices use them, also where the header
+// holds none (no record, or a Null figure), so a subtitle never shows a blank beside "%".
+void putUnitPriceFigures(DataSet& project, const std::optional<engine::DatosIndirectos>& figures) {
+    if (!figures)
+        return;
+    if (project.rows.empty())
+        project.rows.emplace_back(static_cast<std::size_t>(project.columns.size()));
+    const auto put = [&](const QString& name, double figure) {
+        int column = project.column(name.toLower());
+        if (column < 0) {
+            project.addColumn(name);
+            for (auto& row : project.rows)
+                row.emplace_back();
+            column = static_cast<int>(project.columns.size()) - 1;
+        }
+        project.rows.front()[static_cast<std::size_t>(column)] = Value(figure);
+    };
+    put(QStringLiteral("CostosIndirectos"), figures->costosIndirectos);
+    put(QStringLiteral("OtrosIndirectos"), figures->otrosIndirectos);
+}
+
 constexpr double mm(double value) {
     return value * kDotsPerMm;
 }
@@ -328,6 +349,8 @@ const DataSet& Composer::dataset(const QString& name) {
             throw TemplateError(
                 QStringLiteral("la consulta «%1» falló: %2 (%3)").arg(name, error.message(), sql));
         }
+        if (!dataDef)
+            putUnitPriceFigures(*result, data_.unitPriceFigures());
         if (dataDef && !dataDef->sort.empty()) {
             RowSet rows;
             rows.set = result.get();
