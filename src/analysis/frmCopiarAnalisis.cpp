@@ -4,6 +4,7 @@
 #include "store/ProjectFolders.h"
 #include "ui/Grid.h"
 #include "ui/MainWindowControls.h"
+#include "ui/MarkedRows.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
 
@@ -128,7 +129,8 @@ frmCopiarAnalisis::frmCopiarAnalisis(const ui::WindowContext& context, QWidget* 
     connect(msfgOrigen_, &ui::Grid::keyDown, this, &frmCopiarAnalisis::onSourceKey);
     connect(msfgDestino_, &ui::Grid::keyDown, this, &frmCopiarAnalisis::onTargetKey);
     connect(msfgOrigen_, &ui::Grid::currentCellMoved, this, &frmCopiarAnalisis::updateSourceCaption);
-    connect(msfgDestino_, &ui::Grid::doubleClick, this, [this] { toggleMark(msfgDestino_->row()); });
+    marks_ = new ui::MarkedRows(msfgDestino_, kColCopiar,
+                                [this] { return static_cast<int>(targetItems_.size()); });
     ui::hookWheel(this);
 
     // This project first, then every other project under the root.
@@ -194,24 +196,17 @@ void frmCopiarAnalisis::updateSourceCaption() {
 }
 
 void frmCopiarAnalisis::toggleMark(int row) {
-    if (row < 1 || row > static_cast<int>(targetItems_.size()))
-        return;
-    const bool marked = msfgDestino_->text(row, kColCopiar).isEmpty();
-    msfgDestino_->setText(row, kColCopiar, marked ? kMarca : "");
-    msfgDestino_->setAlignment(row, kColCopiar, Qt::AlignCenter);
+    marks_->toggle(row);
 }
 
 void frmCopiarAnalisis::markAll(bool marked) {
-    for (int row = 1; row <= static_cast<int>(targetItems_.size()); ++row) {
-        msfgDestino_->setText(row, kColCopiar, marked ? kMarca : "");
-        msfgDestino_->setAlignment(row, kColCopiar, Qt::AlignCenter);
-    }
+    marks_->setAll(marked);
 }
 
 std::vector<ItemRef> frmCopiarAnalisis::markedTargets() const {
     std::vector<ItemRef> marked;
     for (int row = 1; row <= static_cast<int>(targetItems_.size()); ++row)
-        if (msfgDestino_->text(row, kColCopiar) == kMarca)
+        if (marks_->isMarked(row))
             marked.push_back({targetItems_[row - 1].code, targetItems_[row - 1].item});
     return marked;
 }
@@ -289,7 +284,7 @@ bool frmCopiarAnalisis::commonKey(int key) {
 }
 
 void frmCopiarAnalisis::onSourceKey(int key, Qt::KeyboardModifiers modifiers) {
-    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+    if (!ui::isPlainKey(modifiers))
         return;
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         msfgDestino_->setFocus();
@@ -299,22 +294,8 @@ void frmCopiarAnalisis::onSourceKey(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 void frmCopiarAnalisis::onTargetKey(int key, Qt::KeyboardModifiers modifiers) {
-    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return;
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        toggleMark(msfgDestino_->row());
-        break;
-    case Qt::Key_T:
-        markAll(true);
-        break;
-    case Qt::Key_B:
-        markAll(false);
-        break;
-    default:
+    if (ui::isPlainKey(modifiers) && !marks_->handleKey(key))
         commonKey(key);
-    }
 }
 
 } // namespace korvex::analysis
