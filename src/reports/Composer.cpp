@@ -265,6 +265,15 @@ private:
     void summary(const Block& block, Context& context, std::vector<Band>& out);
     void text(const Block& block, Context& context, std::vector<Band>& out);
     void signatures(const Block& block, Context& context, std::vector<Band>& out);
+    // What a fields, summary or text block reads: with a source of its own, the aggregate of the
+    // source's rows (held here), else the enclosing scope; no scope when the block's visible
+    // condition hides it over its rows.
+    struct SourceScope {
+        std::unique_ptr<RowSet> rows;
+        std::unique_ptr<AggregateScope> aggregate;
+        const Scope* scope = nullptr;
+    };
+    SourceScope sourceScope(const Block& block, const Context& context);
 
     // ---- table pieces
     struct Cell {
@@ -1131,17 +1140,25 @@ void Composer::records(const Block& block, Context& context, std::vector<Band>& 
     }
 }
 
-void Composer::fields(const Block& block, Context& context, std::vector<Band>& out) {
-    std::unique_ptr<RowSet> rows;
-    std::unique_ptr<AggregateScope> aggregate;
-    const Scope* scope = context.scope;
+Composer::SourceScope Composer::sourceScope(const Block& block, const Context& context) {
+    SourceScope source;
+    source.scope = context.scope;
     if (block.source.isSet()) {
-        rows = std::make_unique<RowSet>(rowsFor(block.source, *context.scope));
-        aggregate = std::make_unique<AggregateScope>(context.scope, *rows, allMembers(*rows), dataNames_);
-        scope = aggregate.get();
-        if (!block.visible.isEmpty() && !block.visible.evaluate(*scope).truthy())
-            return;
+        source.rows = std::make_unique<RowSet>(rowsFor(block.source, *context.scope));
+        source.aggregate = std::make_unique<AggregateScope>(context.scope, *source.rows,
+                                                            allMembers(*source.rows), dataNames_);
+        source.scope = source.aggregate.get();
+        if (!block.visible.isEmpty() && !block.visible.evaluate(*source.scope).truthy())
+            source.scope = nullptr;
     }
+    return source;
+}
+
+void Composer::fields(const Block& block, Context& context, std::vector<Band>& out) {
+    const SourceScope source = sourceScope(block, context);
+    if (!source.scope)
+        return;
+    const Scope* scope = source.scope;
     const int columns = block.fieldColumns;
     const double cellWidth = (right_ - left_) / columns;
     const FontSpec labelSpec = scaled(base_, 1.0, true);
@@ -1184,16 +1201,10 @@ void Composer::fields(const Block& block, Context& context, std::vector<Band>& o
 }
 
 void Composer::summary(const Block& block, Context& context, std::vector<Band>& out) {
-    std::unique_ptr<RowSet> rows;
-    std::unique_ptr<AggregateScope> aggregate;
-    const Scope* scope = context.scope;
-    if (block.source.isSet()) {
-        rows = std::make_unique<RowSet>(rowsFor(block.source, *context.scope));
-        aggregate = std::make_unique<AggregateScope>(context.scope, *rows, allMembers(*rows), dataNames_);
-        scope = aggregate.get();
-        if (!block.visible.isEmpty() && !block.visible.evaluate(*scope).truthy())
-            return;
-    }
+    const SourceScope source = sourceScope(block, context);
+    if (!source.scope)
+        return;
+    const Scope* scope = source.scope;
     struct Line {
         QString label;
         QString value;
@@ -1241,16 +1252,10 @@ void Composer::summary(const Block& block, Context& context, std::vector<Band>& 
 }
 
 void Composer::text(const Block& block, Context& context, std::vector<Band>& out) {
-    std::unique_ptr<RowSet> rows;
-    std::unique_ptr<AggregateScope> aggregate;
-    const Scope* scope = context.scope;
-    if (block.source.isSet()) {
-        rows = std::make_unique<RowSet>(rowsFor(block.source, *context.scope));
-        aggregate = std::make_unique<AggregateScope>(context.scope, *rows, allMembers(*rows), dataNames_);
-        scope = aggregate.get();
-        if (!block.visible.isEmpty() && !block.visible.evaluate(*scope).truthy())
-            return;
-    }
+    const SourceScope source = sourceScope(block, context);
+    if (!source.scope)
+        return;
+    const Scope* scope = source.scope;
     const QString content = textOf(block.text, *scope);
     FontSpec dataDef = block.fontSize > 0 ? font(block.fontSize, block.bold, block.italic)
                                           : scaled(base_, 1.0, block.bold, block.italic);
