@@ -3,6 +3,7 @@
 #include "engine/Engine.h"
 #include "store/ProjectFolders.h"
 #include "ui/Grid.h"
+#include "ui/Labels.h"
 #include "ui/MainWindowControls.h"
 #include "ui/MarkedRows.h"
 #include "ui/Messages.h"
@@ -25,14 +26,6 @@ namespace {
 
 constexpr int kGridRows = 50;
 const QList<int> kItemWidths = {1000, 1000, 4400, 900};
-
-QPushButton* makeButton(const QString& name, const QString& caption, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    button->setMinimumSize(130, 30);
-    return button;
-}
 
 QString errorText(const std::exception& error) {
     const auto* storeError = dynamic_cast<const store::StoreError*>(&error);
@@ -62,13 +55,7 @@ frmCopiarAnalisis::frmCopiarAnalisis(const ui::WindowContext& context, QWidget* 
     setObjectName("frmCopiarAnalisis");
     setWindowTitle("Copiar Análisis");
 
-    auto* title = new QLabel("Copiar Análisis", this);
-    title->setObjectName("lblTitulo");
-    QFont font = title->font();
-    font.setPointSizeF(font.pointSizeF() * 1.5);
-    font.setBold(true);
-    title->setFont(font);
-    title->setAlignment(Qt::AlignCenter);
+    QLabel* title = ui::headingLabel("lblTitulo", "Copiar Análisis", this, 1.5);
 
     cboOrigen_ = new QComboBox(this);
     cboOrigen_->setObjectName("cboOrigen");
@@ -94,8 +81,8 @@ frmCopiarAnalisis::frmCopiarAnalisis(const ui::WindowContext& context, QWidget* 
     optReemplazar_->setChecked(true);
     lblEstado_ = new QLabel(this);
     lblEstado_->setObjectName("lblEstado");
-    cmdCopiar_ = makeButton("cmdCopiar", "Ejecutar (I)", this);
-    cmdSalir_ = makeButton("cmdSalir", "Salir (Esc)", this);
+    cmdCopiar_ = ui::commandButton("cmdCopiar", "Ejecutar (I)", this);
+    cmdSalir_ = ui::commandButton("cmdSalir", "Salir (Esc)", this);
 
     auto* grids = new QGridLayout;
     auto* sourceRow = new QHBoxLayout;

@@ -3,6 +3,7 @@
 #include "store/ProjectFolders.h"
 #include "store/WriteGuard.h"
 #include "ui/Grid.h"
+#include "ui/Labels.h"
 #include "ui/MarkedRows.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
@@ -20,25 +21,6 @@ namespace korvex::shell {
 namespace {
 
 constexpr qreal kMarkPointSize = 12;
-
-QPushButton* makeButton(const QString& name, const QString& caption, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    button->setMinimumSize(130, 30);
-    return button;
-}
-
-QLabel* makeTitle(const QString& text, QWidget* parent) {
-    auto* title = new QLabel(text, parent);
-    title->setObjectName("lblTitulo");
-    QFont font = title->font();
-    font.setPointSizeF(font.pointSizeF() * 1.5);
-    font.setBold(true);
-    title->setFont(font);
-    title->setAlignment(Qt::AlignCenter);
-    return title;
-}
 
 } // namespace
 
@@ -62,17 +44,17 @@ frmCopiarPres::frmCopiarPres(const ui::WindowContext& context, QWidget* parent) 
 
     lblEstado_ = new QLabel(this);
     lblEstado_->setObjectName("lblEstado");
-    cmdCopiar_ = makeButton("cmdCopiar", "Ejecutar (I)", this);
-    cmdBorrar_ = makeButton("cmdBorrar", "Borrar Todo (B)", this);
-    cmdTodo_ = makeButton("cmdTodo", "Sel. Todo (T)", this);
-    cmdSalir_ = makeButton("cmdSalir", "Salir (Esc)", this);
+    cmdCopiar_ = ui::commandButton("cmdCopiar", "Ejecutar (I)", this);
+    cmdBorrar_ = ui::commandButton("cmdBorrar", "Borrar Todo (B)", this);
+    cmdTodo_ = ui::commandButton("cmdTodo", "Sel. Todo (T)", this);
+    cmdSalir_ = ui::commandButton("cmdSalir", "Salir (Esc)", this);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(lblEstado_, 1);
     for (QPushButton* button : {cmdCopiar_, cmdBorrar_, cmdTodo_, cmdSalir_})
         buttons->addWidget(button);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(makeTitle("Copiar Presupuestos", this));
+    layout->addWidget(ui::headingLabel("lblTitulo", "Copiar Presupuestos", this, 1.5));
     layout->addLayout(source);
     layout->addWidget(msfgCopiar_, 1);
     layout->addLayout(buttons);
