@@ -5,6 +5,7 @@
 #include "formula/Symbols.h"
 #include "ui/CellEditor.h"
 #include "ui/Grid.h"
+#include "ui/GridHistory.h"
 #include "ui/Messages.h"
 
 #include <QCloseEvent>
@@ -53,6 +54,17 @@ frmFormula::frmFormula(const ui::WindowContext& context, QWidget* parent)
     IniciarGrilla();
     setUpEditor();
     CalcularFormula();
+    history_ = new ui::GridHistory(this, {grid_});
+    connect(history_, &ui::GridHistory::restored, this, &frmFormula::takeUndoneGrid);
+}
+
+void frmFormula::takeUndoneGrid() {
+    dirty_ = false;
+    for (int r = 1; r <= static_cast<int>(sheet_.rows.size()); ++r) {
+        FormulaRow& line = sheet_.rows[r - 1];
+        line.descripcion = grid_->text(r, kColDescripcion);
+        dirty_ = dirty_ || line.descripcion != line.descripcionCargada;
+    }
 }
 
 void frmFormula::IniciarGrilla() {
@@ -138,6 +150,7 @@ bool frmFormula::GrabarFormula() {
         return false;
     try {
         const int written = saveFormulaDescriptions(db_, sheet_);
+        history_->reset();
         dirty_ = false;
         lblEstado_->setText(
             QString("Fórmula grabada: %1")

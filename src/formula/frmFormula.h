@@ -15,6 +15,7 @@ class QPushButton;
 namespace korvex::ui {
 class CellEditor;
 class Grid;
+class GridHistory;
 } // namespace korvex::ui
 
 namespace korvex::formula {
@@ -40,6 +41,8 @@ private:
     void setUpEditor();
     bool isDescriptionRow(int row) const;
     void onGridKey(int key, Qt::KeyboardModifiers modifiers);
+    // After an undo or redo: the rows take the grid's descriptions back.
+    void takeUndoneGrid();
 
     QString folder_;
     store::Database db_;
@@ -49,6 +52,7 @@ private:
 
     ui::Grid* grid_ = nullptr;
     ui::CellEditor* editor_ = nullptr;
+    ui::GridHistory* history_ = nullptr;
     TotalsRow totals_;
     QPushButton* cmdGrabar_ = nullptr;
     QPushButton* cmdSalir_ = nullptr;

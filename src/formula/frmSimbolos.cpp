@@ -3,6 +3,7 @@
 #include "formula/WindowParts.h"
 #include "ui/CellEditor.h"
 #include "ui/Grid.h"
+#include "ui/GridHistory.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
 
@@ -55,6 +56,27 @@ frmSimbolos::frmSimbolos(const ui::WindowContext& context, QWidget* parent)
     IniciarGrilla();
     setUpEditor();
     LlenarGrilla();
+    history_ = new ui::GridHistory(this, {grid_});
+    connect(history_, &ui::GridHistory::restored, this, &frmSimbolos::takeUndoneGrid);
+}
+
+void frmSimbolos::takeUndoneGrid() {
+    dirty_ = false;
+    for (int r = 1; r <= static_cast<int>(table_.rows.size()); ++r) {
+        SymbolRow& line = table_.rows[r - 1];
+        if (isSymbolRow(r))
+            line.simbolo = grid_->text(r, kColSimbolo);
+        dirty_ = dirty_ || line.simbolo != line.simboloCargado;
+    }
+    if (distinctSymbols(table_.rows).size() <= kMaxSimbolos)
+        showCounts();
+}
+
+void frmSimbolos::showCounts() {
+    lblEstado_->setStyleSheet(QString());
+    lblEstado_->setText(QString("%1 líneas, %2 símbolos")
+                            .arg(table_.rows.size() - 1)
+                            .arg(distinctSymbols(table_.rows).size()));
 }
 
 void frmSimbolos::IniciarGrilla() {
@@ -90,9 +112,7 @@ void frmSimbolos::LlenarGrilla() {
             grid_->setAlignment(r, kColDescripcion, Qt::AlignCenter);
     }
     editor_->rules(grid_).lastRow = std::max<int>(1, static_cast<int>(table_.rows.size()));
-    lblEstado_->setText(QString("%1 líneas, %2 símbolos")
-                            .arg(table_.rows.size() - 1)
-                            .arg(distinctSymbols(table_.rows).size()));
+    showCounts();
     grid_->setCell(1, 0);
 }
 
@@ -167,6 +187,7 @@ bool frmSimbolos::GrabarSimbolos() {
     editor_->cancel();
     try {
         const int written = saveSymbolRows(db_, table_);
+        history_->reset();
         dirty_ = false;
         lblEstado_->setStyleSheet(QString());
         lblEstado_->setText(QString("Grabadas %1 líneas con %2 símbolos")

@@ -15,6 +15,7 @@ class QPushButton;
 namespace korvex::ui {
 class CellEditor;
 class Grid;
+class GridHistory;
 } // namespace korvex::ui
 
 namespace korvex::formula {
@@ -40,6 +41,9 @@ private:
     bool isSymbolRow(int row) const;
     void writeSymbol(int row, const QString& typed);
     void warnAboutTwelfth(const QString& symbol, int count);
+    void showCounts();
+    // After an undo or redo: the rows take the grid's symbols back.
+    void takeUndoneGrid();
 
     QString folder_;
     store::Database db_;
@@ -49,6 +53,7 @@ private:
 
     ui::Grid* grid_ = nullptr;
     ui::CellEditor* editor_ = nullptr;
+    ui::GridHistory* history_ = nullptr;
     QPushButton* cmdGrabar_ = nullptr;
     QPushButton* cmdOrdenar_ = nullptr;
     QPushButton* cmdSalir_ = nullptr;

@@ -3,6 +3,7 @@
 #include "engine/Numbers.h"
 #include "ui/CellEditor.h"
 #include "ui/Grid.h"
+#include "ui/GridHistory.h"
 #include "ui/Messages.h"
 
 #include <QApplication>
@@ -166,6 +167,40 @@ frmCronograma::frmCronograma(const ui::WindowContext& context)
     IniciarTotales();
     LlenarGrilla();
     fitWidth(grid_, 660);
+    // The totals grid only shows figures computed from the schedule: it is not undone.
+    history_ = new ui::GridHistory(this, {grid_});
+    connect(history_, &ui::GridHistory::restored, this, &frmCronograma::takeUndoneGrid);
+}
+
+void frmCronograma::takeUndoneGrid() {
+    int periodos = periodosGrabados_;
+    for (int g = 0; g < int(crono_.grupos.size()); ++g) {
+        const int r = 2 * g + 1;
+        GrupoCrono& grupo = crono_.grupos[g];
+        for (int p = 1; p <= kPeriodos; ++p) {
+            grupo.porcentajes[p - 1] = grid_->text(r, p);
+            const QString bar = grid_->text(r + 1, p);
+            grupo.semanas[p - 1] = isBarText(bar) ? int(bar.size()) : 0;
+            showBar(r + 1, p);
+            if (engine::ConvertirNumero(grupo.porcentajes[p - 1]))
+                periodos = std::max(periodos, p);
+        }
+    }
+    crono_.periodos = periodos;
+    setDirty(differsFromSaved());
+}
+
+bool frmCronograma::differsFromSaved() const {
+    if (txtPeriodo_->text() != crono_.periodoTipoCargado ||
+        crono_.grupos.size() != crono_.gruposCargados.size())
+        return true;
+    for (std::size_t g = 0; g < crono_.grupos.size(); ++g) {
+        const GrupoCrono& now = crono_.grupos[g];
+        const GrupoCrono& saved = crono_.gruposCargados[g];
+        if (now.porcentajes != saved.porcentajes || now.semanas != saved.semanas)
+            return true;
+    }
+    return false;
 }
 
 GrupoCrono* frmCronograma::groupAt(int row) {
@@ -227,6 +262,7 @@ void frmCronograma::LlenarGrilla() {
         }
     }
     grid_->setCell(1, 1);
+    periodosGrabados_ = crono_.periodos;
     setDirty(false);
     setStatus(engine::Contar(crono_.grupos.size(), "grupo", "grupos"));
 }
@@ -334,6 +370,8 @@ bool frmCronograma::save() {
         showSaveFailure("el cronograma", result.message);
         return false;
     }
+    periodosGrabados_ = crono_.periodos;
+    history_->reset();
     setDirty(false);
     setStatus("Grabado: " + engine::Contar(result.registros, "periodo con trabajo", "periodos con trabajo"));
     return true;

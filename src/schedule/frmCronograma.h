@@ -10,6 +10,7 @@ class QLineEdit;
 namespace korvex::ui {
 class CellEditor;
 class Grid;
+class GridHistory;
 } // namespace korvex::ui
 
 namespace korvex::schedule {
@@ -41,6 +42,9 @@ private:
     void commitPercentage(int row, int col, const QString& text);
     void onGridKey(int key, Qt::KeyboardModifiers modifiers);
     void onCharacter(const QString& text);
+    // After an undo or redo: the schedule takes the grid's percentages and bars back.
+    void takeUndoneGrid();
+    bool differsFromSaved() const;
 
     // Row r of the grid: group (r - 1) / 2, its percentages on odd rows, its bar on even rows.
     GrupoCrono* groupAt(int row);
@@ -50,7 +54,9 @@ private:
     ui::Grid* grid_ = nullptr;
     ui::Grid* totales_ = nullptr;
     ui::CellEditor* editor_ = nullptr;
+    ui::GridHistory* history_ = nullptr;
     Cronograma crono_;
+    int periodosGrabados_ = 1; // the period count as loaded or last saved
 };
 
 } // namespace korvex::schedule

@@ -4,6 +4,7 @@
 #include "engine/Numbers.h"
 #include "ui/CellEditor.h"
 #include "ui/Grid.h"
+#include "ui/GridHistory.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
 
@@ -133,6 +134,34 @@ frmCronograma2::frmCronograma2(const ui::WindowContext& context)
     crono_ = CargarCronoItems(db());
     LlenarGrilla();
     fitWidth(grid_, 680);
+    // The totals grid only shows figures computed from the schedule: it is not undone.
+    history_ = new ui::GridHistory(this, {grid_});
+    connect(history_, &ui::GridHistory::restored, this, &frmCronograma2::takeUndoneGrid);
+}
+
+void frmCronograma2::takeUndoneGrid() {
+    bool changed = false;
+    for (int i = 0; i < int(crono_.items.size()); ++i) {
+        ItemCrono& item = crono_.items[i];
+        for (int c = 0; c < kColumnasDias; ++c) {
+            const QString text = grid_->text(2 * i + 1, dayColumn(c));
+            std::optional<double>& quantity = item.cantidades[c];
+            // A quantity shows fewer decimals than may be stored: a cell back at the text of the
+            // loaded quantity is that quantity, not a new one to be written.
+            const auto shows = [&text](const std::optional<double>& value) {
+                return value && engine::FormatoPrecio(*value) == text;
+            };
+            if (text.isEmpty())
+                quantity.reset();
+            else if (shows(item.cargadas[c]))
+                quantity = item.cargadas[c];
+            else if (!shows(quantity))
+                quantity = CantidadDesdeTexto(text);
+        }
+        changed = changed || item.cantidades != item.cargadas;
+    }
+    CalcularRestantes();
+    setDirty(changed);
 }
 
 ItemCrono* frmCronograma2::itemAt(int row) {
@@ -270,6 +299,7 @@ bool frmCronograma2::save() {
         showSaveFailure("el cronograma", result.message);
         return false;
     }
+    history_->reset();
     setDirty(false);
     setStatus("Grabado: cronograma de " + engine::Contar(result.registros, "rubro", "rubros"));
     return true;

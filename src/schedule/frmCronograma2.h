@@ -7,6 +7,7 @@
 namespace korvex::ui {
 class CellEditor;
 class Grid;
+class GridHistory;
 } // namespace korvex::ui
 
 namespace korvex::schedule {
@@ -35,6 +36,8 @@ private:
     void CalcularRestante(int row);
     void AsignarCantidad(int row, int col, const QString& text);
     void onGridKey(int key, Qt::KeyboardModifiers modifiers);
+    // After an undo or redo: the items take the grid's quantities back.
+    void takeUndoneGrid();
 
     ItemCrono* itemAt(int row);
 
@@ -42,6 +45,7 @@ private:
     ui::Grid* items_ = nullptr; // msfgItems: the key of each row's item, hidden
     ui::Grid* totales_ = nullptr;
     ui::CellEditor* editor_ = nullptr;
+    ui::GridHistory* history_ = nullptr;
     CronoItems crono_;
 };
 

@@ -14,6 +14,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -21,6 +22,47 @@
 #include <algorithm>
 
 namespace korvex::shell {
+
+namespace {
+
+// A press on a child window's frame (its edge or title bar) takes the focus away from the grid,
+// hides an open cell editor, and leaves the keys on the frame itself, where they do nothing. When
+// the user lets go after resizing or moving the window, or after a click that left the keys there,
+// they go back to the grid, on the cell they were on.
+class FrameDragFocus : public QObject {
+public:
+    FrameDragFocus(QMdiSubWindow* sub, QWidget* window) : QObject(sub), window_(window) {
+        sub->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* sub = qobject_cast<QMdiSubWindow*>(watched);
+        if (!sub)
+            return false; // being destroyed
+        if (event->type() == QEvent::MouseButtonPress) {
+            pressed_ = sub->geometry();
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            const bool dragged = pressed_.isValid() && sub->geometry() != pressed_;
+            pressed_ = QRect();
+            QTimer::singleShot(0, this, [this, sub, dragged] {
+                QMdiArea* area = sub->mdiArea();
+                QWidget* focus = QApplication::focusWidget();
+                const bool lost = !focus || focus == sub || !window_ || !window_->isAncestorOf(focus);
+                if (window_ && (dragged || lost) && !sub->isMinimized() && area &&
+                    area->activeSubWindow() == sub)
+                    ui::focusKeyGrid(window_);
+            });
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> window_;
+    QRect pressed_;
+};
+
+} // namespace
 
 mdiPrincipal::mdiPrincipal(const QString& rootFolder, ui::WindowRegistry& registry, QWidget* parent)
     : QMainWindow(parent), registry_(registry), area_(new QMdiArea(this)) {
@@ -135,6 +177,7 @@ void mdiPrincipal::showChild(QWidget* window) {
                         ui::focusKeyGrid(window);
                 });
             });
+    new FrameDragFocus(sub, window);
     window->show();
     sub->show();
     placeChild(sub, wanted);

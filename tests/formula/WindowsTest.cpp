@@ -152,6 +152,54 @@ TEST(frmSimbolos, ClosingWithChangesAsksAndAFailedSaveKeepsTheWindowAndTheTable)
     EXPECT_EQ(storedSymbol(p, "Arena"), "A");
 }
 
+// Ctrl+Z and Ctrl+Y on the symbols and on the formula's descriptions, with a save between: a
+// save empties the history, and what is undone back to the saved text is no change.
+TEST(frmSimbolos, UndoAndRedoSymbolsAndDescriptionsWithASaveBetween) {
+    FormulaProject p;
+    fillSample(p);
+    p.symbol("M", "Arena", 60, "m3");
+    FakeMessages messages;
+    {
+        auto w = openWindow<frmSimbolos>(p);
+        ui::Grid* g = grid(*w, "msfgSimbolos");
+        typeInto(g, 1, 0, "A", *w);
+        typeInto(g, 2, 0, "C", *w);
+        QTest::keyClick(g, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(g->text(2, 0), "");
+        QTest::keyClick(g, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(g->text(1, 0), "M");
+        EXPECT_FALSE(w->hasUnsavedChanges());
+        QTest::keyClick(g, Qt::Key_Y, Qt::ControlModifier);
+        QTest::keyClick(g, Qt::Key_F9);
+        EXPECT_EQ(storedSymbol(p, "Arena"), "A");
+        EXPECT_EQ(storedSymbol(p, "Cemento"), "");
+        QTest::keyClick(g, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(g->text(1, 0), "A");
+        typeInto(g, 1, 0, "B", *w);
+        QTest::keyClick(g, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_FALSE(w->hasUnsavedChanges());
+        QTest::keyClick(g, Qt::Key_Escape);
+        EXPECT_FALSE(w->isVisible());
+    }
+    auto f = openWindow<frmFormula>(p);
+    ui::Grid* g = grid(*f, "msfgSimbolos");
+    typeInto(g, 1, 1, "Arena fina", *f);
+    typeInto(g, 1, 1, "Arena gruesa", *f);
+    QTest::keyClick(g, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(g->text(1, 1), "Arena fina");
+    QTest::keyClick(g, Qt::Key_F9);
+    QTest::keyClick(g, Qt::Key_Y, Qt::ControlModifier); // nothing left to redo after a save
+    EXPECT_EQ(g->text(1, 1), "Arena fina");
+    typeInto(g, 1, 1, "Grava", *f);
+    QTest::keyClick(g, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(f->hasUnsavedChanges());
+    QTest::keyClick(g, Qt::Key_Escape);
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+    auto rs = p.db().openRecordSet("SELECT DescripcionSim FROM SimbolosDesc WHERE Simbolo = 'A'");
+    EXPECT_EQ(rs.text("DescripcionSim"), "Arena fina");
+}
+
 TEST(frmSimbolos, GridGrowsPastItsDesignRowsAndEveryLineIsSaved) {
     FormulaProject p;
     p.item("1", 1);

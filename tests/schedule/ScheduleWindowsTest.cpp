@@ -134,6 +134,67 @@ TEST(frmCronogramaWindow, F9SavesNothingAndClosingAsks) {
 
 namespace {
 
+void undo(QWidget* target) {
+    QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier);
+}
+void redo(QWidget* target) {
+    QTest::keyClick(target, Qt::Key_Y, Qt::ControlModifier);
+}
+
+} // namespace
+
+// Ctrl+Z takes back a typed percentage and a bar week one at a time; what is undone back to the
+// saved schedule is not a change: nothing to save, no question on closing.
+TEST(frmCronogramaWindow, UndoAndRedoByKeysWithASaveBetween) {
+    FakeMessages messages;
+    ScheduleProject p;
+    scheduledProject(p);
+    auto window = std::make_unique<frmCronograma>(contextFor(p));
+    showActive(window.get());
+    ui::Grid* grid = gridOf(window.get(), "msfgCrono");
+    QLineEdit* editor = editorOf(window.get());
+
+    grid->setCell(3, 7);
+    typeInto(grid, editor, "30");
+    QTest::keyClick(editor, Qt::Key_Return);
+    grid->setCell(4, 3);
+    QTest::keyClicks(grid, "-");
+    QTest::keyClicks(grid, "-");
+    EXPECT_EQ(window->periodos(), 7);
+    undo(grid);
+    EXPECT_EQ(grid->text(4, 3), "-");
+    undo(grid);
+    undo(grid);
+    EXPECT_EQ(grid->text(4, 3), "");
+    EXPECT_EQ(grid->text(3, 7), "");
+    EXPECT_EQ(window->periodos(), 2);
+    EXPECT_FALSE(window->hasUnsavedChanges());
+    redo(grid);
+    EXPECT_EQ(grid->text(3, 7), "30");
+    EXPECT_EQ(window->periodos(), 7);
+    EXPECT_TRUE(window->hasUnsavedChanges());
+
+    window->findChild<QPushButton*>("cmdGrabar")->click();
+    const QStringList saved{"Obra\t1\t40\t4", "Obra\t2\t60\t2", "Muros\t7\t30\t0"};
+    const QStringList fields{"Grupo", "PeriodoGru", "PorcentajeGru", "SemanasGru"};
+    EXPECT_EQ(p.rows("SELECT * FROM DetalleGrupo", fields), saved);
+    undo(grid); // the save emptied the history
+    EXPECT_EQ(grid->text(3, 7), "30");
+
+    grid->setCell(1, 1);
+    typeInto(grid, editor, "45");
+    QTest::keyClick(editor, Qt::Key_Return);
+    undo(grid);
+    EXPECT_EQ(grid->text(1, 1), "40");
+    EXPECT_FALSE(window->hasUnsavedChanges());
+    QTest::keyClick(grid, Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+    EXPECT_EQ(p.rows("SELECT * FROM DetalleGrupo", fields), saved);
+}
+
+namespace {
+
 // Budget 550.00: E1 10 x 12.50, E2 5.5 x 50.00, E3 30 x 5.00.
 void itemProject(ScheduleProject& p) {
     p.header();
@@ -242,6 +303,57 @@ TEST(frmCronograma2Window, QuantitiesMoneyAndWhatIsLeft) {
               QStringList({"E1\t4\t0\t<null>\t0", "E2\t<null>\t<null>\t6\t<null>",
                            "E3\t<null>\t<null>\t<null>\t1.5"}));
     EXPECT_FALSE(window->hasUnsavedChanges());
+}
+
+// Each typed quantity is one step with its money and what is left; F5's totals are none. A stored
+// quantity with more decimals than the cell shows, undone back, is not rewritten.
+TEST(frmCronograma2Window, UndoAndRedoByKeysWithASaveBetween) {
+    FakeMessages messages;
+    ScheduleProject p;
+    itemProject(p);
+    p.db.execute("INSERT INTO CronoValores (CronoCodigo, CronoItem, Crono30C) VALUES ('E3', '3', 1.23456)");
+    auto window = std::make_unique<frmCronograma2>(contextFor(p));
+    showActive(window.get());
+    ui::Grid* grid = gridOf(window.get(), "msfgCrono");
+    ui::Grid* totals = gridOf(window.get(), "msfgTotales");
+    QLineEdit* editor = editorOf(window.get());
+    const QStringList fields{"CronoCodigo", "Crono30C", "Crono60C"};
+
+    grid->setCell(1, 4);
+    typeInto(grid, editor, "4");
+    QTest::keyClick(editor, Qt::Key_Return);
+    typeInto(grid, editor, "6");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(cell(grid, 1, 10), "0.00");
+    QTest::keyClick(grid, Qt::Key_F5);
+    EXPECT_EQ(totals->text(1, 5), "75.00");
+    undo(grid);
+    EXPECT_EQ(cell(grid, 1, 5), "");
+    EXPECT_EQ(cell(grid, 2, 5), "");
+    EXPECT_EQ(cell(grid, 1, 10), "6.00");
+    EXPECT_EQ(grid->foreColor(1, 10), QColor(0, 0, 255));
+    undo(grid);
+    EXPECT_EQ(cell(grid, 1, 4), "");
+    EXPECT_FALSE(window->hasUnsavedChanges());
+    redo(grid);
+    EXPECT_EQ(cell(grid, 2, 4), "50.00");
+    EXPECT_TRUE(window->hasUnsavedChanges());
+    window->findChild<QPushButton*>("cmdGrabar")->click();
+    const QStringList saved{"E1\t4\t<null>", "E3\t1.23456\t<null>"};
+    EXPECT_EQ(p.rows("SELECT * FROM CronoValores ORDER BY CronoCodigo", fields), saved);
+    undo(grid); // the save emptied the history
+    EXPECT_EQ(cell(grid, 1, 4), "4.00");
+
+    grid->setCell(5, 4);
+    EXPECT_EQ(cell(grid, 5, 4), "1.235");
+    typeInto(grid, editor, "2");
+    QTest::keyClick(editor, Qt::Key_Return);
+    undo(grid);
+    EXPECT_EQ(cell(grid, 5, 4), "1.235");
+    EXPECT_FALSE(window->hasUnsavedChanges());
+    window->findChild<QPushButton*>("cmdGrabar")->click();
+    EXPECT_EQ(p.rows("SELECT * FROM CronoValores ORDER BY CronoCodigo", fields), saved);
+    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
 }
 
 TEST(frmCronograma2Window, TheTotalsScrollSidewaysWithTheDays) {

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -129,6 +130,43 @@ TEST_F(KeyboardTest, EveryWindowTakesItsKeysInItsGridOnOpeningAndAfterARestoreAn
         EXPECT_EQ(registry.findWindow(c.window), nullptr) << "Esc leaves it";
     }
     EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+}
+
+// Resizing a window by dragging its edge, like restoring it, leaves its keys in its grid, on the
+// cell they were on: whether it was behind another window or had its cell editor open.
+TEST_F(KeyboardTest, AWindowResizedByDraggingItsEdgeKeepsItsKeysOnItsGridCell) {
+    QWidget* window = open("frmCronograma");
+    ASSERT_NE(window, nullptr);
+    auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+    auto* grid = window->findChild<ui::Grid*>("msfgCrono");
+    grid->setCell(3, 2);
+    const QString before = grid->text(3, 2);
+    ASSERT_NE(open("frmListaMEM"), nullptr);
+    // The left edge: the price lists, opened after it, lie over its right one.
+    const auto dragLeftEdge = [&] {
+        const QPoint edge(1, sub->height() / 2);
+        const QPoint dragged = edge + QPoint(40, 0);
+        const int width = sub->width();
+        // The pointer over the edge makes the press a resize (sent to the frame itself: QTest would
+        // move the cursor, whose event goes to whatever window lies there).
+        QMouseEvent hover(QEvent::MouseMove, edge, sub->mapToGlobal(edge), Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(sub, &hover);
+        QTest::mousePress(sub, Qt::LeftButton, {}, edge);
+        QTest::mouseMove(sub, dragged);
+        QTest::mouseRelease(sub, Qt::LeftButton, {}, dragged);
+        settle();
+        EXPECT_EQ(sub->width(), width - 40);
+    };
+    dragLeftEdge(); // from behind the price lists
+    EXPECT_EQ(activeWindow(), window);
+    EXPECT_EQ(focusName(), "msfgCrono");
+    QTest::keyClicks(grid, "5");
+    ASSERT_EQ(focusName(), "txtIngreso");
+    dragLeftEdge();
+    EXPECT_EQ(focusName(), "msfgCrono");
+    EXPECT_EQ(grid->row() * 100 + grid->col(), 302);
+    EXPECT_EQ(grid->text(3, 2), before);
 }
 
 TEST_F(KeyboardTest, EscInTheAnalysisEditorReturnsToThePickerOnTheItemJustEdited) {
