@@ -53,12 +53,12 @@ ResultadoRecalculo RecalcularPresupuesto(const QString& projectFolder) {
         auto items = db.openRecordSet("SELECT * FROM Presupuesto");
         const std::vector<PrecioItem> prices = priceItems(db, items, *header);
 
+        // Written by row number: a record set's update would read every item back.
         store::Transaction transaction(db);
         detail::rewind(items);
+        const QString update = QStringLiteral("UPDATE Presupuesto SET TotalPres = ? WHERE rowid = ?");
         for (const PrecioItem& price : prices) {
-            items.edit();
-            items.setValue(QStringLiteral("TotalPres"), price.precio.precioUnitario);
-            items.update();
+            db.execute(update, {price.precio.precioUnitario, items.rowId()});
             items.moveNext();
         }
         transaction.commit();

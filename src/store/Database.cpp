@@ -365,6 +365,7 @@ std::vector<QVariant> RecordSet::Impl::reread(qint64 rowId) const {
     sqlite3_stmt* st = connection->prepare(sql, sql);
     StatementUse use{st};
     sqlite3_bind_int64(st, 1, rowId);
+    countQuery();
     std::vector<QVariant> row(names.size());
     if (stepToEnd(connection->handle(), st, sql) != SQLITE_ROW)
         return row;
