@@ -74,20 +74,16 @@ void reclavarLineas(store::Database& db, const HojaPresupuesto& hoja) {
         moverLineas(db, provisionales[i], cambios[i].hacia);
 }
 
+// One insert per item; a record set's update would read every item back.
 void agregarItems(store::Database& db, const HojaPresupuesto& hoja) {
-    store::RecordSet rs = db.openRecordSet("SELECT * FROM Presupuesto");
+    const QString insert = QStringLiteral("INSERT INTO Presupuesto (CodigoPres, ItemPres, DescripcionPres, "
+                                          "UnidadPres, CantidadPres, GruposPres) VALUES (?, ?, ?, ?, ?, ?)");
     for (int r = 1; r <= hoja.filas(); ++r) {
         const FilaPresupuesto& fila = hoja.fila(r);
         if (!fila.esItem())
             continue;
-        rs.addNew();
-        rs.setValue("CodigoPres", fila.codigo);
-        rs.setValue("ItemPres", fila.item);
-        rs.setValue("DescripcionPres", fila.descripcion);
-        rs.setValue("UnidadPres", fila.unidad);
-        rs.setValue("cantidadpres", cantidadAGrabar(fila));
-        rs.setValue("GruposPres", fila.grupo.isEmpty() ? QVariant() : QVariant(fila.grupo));
-        rs.update();
+        db.execute(insert, {fila.codigo, fila.item, fila.descripcion, fila.unidad, cantidadAGrabar(fila),
+                            fila.grupo.isEmpty() ? QVariant() : QVariant(fila.grupo)});
     }
 }
 

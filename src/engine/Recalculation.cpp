@@ -58,7 +58,13 @@ ResultadoRecalculo RecalcularPresupuesto(const QString& projectFolder) {
         detail::rewind(items);
         const QString update = QStringLiteral("UPDATE Presupuesto SET TotalPres = ? WHERE rowid = ?");
         for (const PrecioItem& price : prices) {
-            db.execute(update, {price.precio.precioUnitario, items.rowId()});
+            // A price that is already stored is not written again: on a large project most are,
+            // and each write costs a statement and a page of the journal.
+            const QVariant stored = items.value(QStringLiteral("TotalPres"));
+            const bool current =
+                stored.typeId() == QMetaType::Double && stored.toDouble() == price.precio.precioUnitario;
+            if (!current)
+                db.execute(update, {price.precio.precioUnitario, items.rowId()});
             items.moveNext();
         }
         transaction.commit();

@@ -6,6 +6,7 @@
 #include "analysis/ResourceCorrection.h"
 #include "analysis/ResourceUsage.h"
 #include "analysis/YieldSheet.h"
+#include "budget/BudgetItems.h"
 #include "engine/Demo.h"
 #include "lists/PriceSaving.h"
 #include "shell/ops/CopyItems.h"
@@ -108,7 +109,7 @@ TEST(ScanCount, CopyingAnAnalysisToEveryItemReadsEachTableOnce) {
 
 // Saves that write a figure into every line or item do it by row number, without reading each
 // written record back.
-TEST(ScanCount, RepricingRecalculatingAndYieldsReadEachTableOnce) {
+TEST(ScanCount, RepricingRecalculatingYieldsAndTheItemsSaveReadEachTableOnce) {
     const auto writeAll = [](int items) {
         Synthetic project(items);
         Synthetic other(items, "Origen");
@@ -125,6 +126,8 @@ TEST(ScanCount, RepricingRecalculatingAndYieldsReadEachTableOnce) {
             const YieldSaveOutcome yields = saveYields(project.db, sheet);
             EXPECT_TRUE(yields.ok) << yields.message.toStdString();
             EXPECT_GE(yields.written, items);
+            budget::HojaPresupuesto hoja = budget::cargarHoja(project.db);
+            EXPECT_EQ(budget::grabarPresupuesto(project.db, hoja).items, items);
         });
     };
     EXPECT_EQ(writeAll(5), writeAll(50));
