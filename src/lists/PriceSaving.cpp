@@ -103,9 +103,13 @@ PriceSaveOutcome savePrices(store::Database& db, PriceLists& lists) {
             outcome.lines[static_cast<std::size_t>(kindIndex(kind))] =
                 saveKind(db, lists[static_cast<std::size_t>(kindIndex(kind))]);
         }
+        // A list whose lines were not written keeps the lines it loaded, so that its next save
+        // still checks against them; reading all four tables again cost more than the writes.
         std::array<store::LoadedRows, 4> saved;
-        for (TipoRecurso kind : kListKinds)
-            saved[static_cast<std::size_t>(kindIndex(kind))] = readLines(db, kind);
+        for (TipoRecurso kind : kListKinds) {
+            const auto k = static_cast<std::size_t>(kindIndex(kind));
+            saved[k] = outcome.lines[k] > 0 ? readLines(db, kind) : lists[k].loadedLines();
+        }
         transaction.commit();
         for (TipoRecurso kind : kListKinds)
             lists[static_cast<std::size_t>(kindIndex(kind))].markSaved(

@@ -248,4 +248,13 @@ TEST(PriceList, ASaveWritesOnlyChangedPricesAndRefusesLinesChangedMeanwhile) {
     ASSERT_TRUE(of(first, TipoRecurso::ManoObra).commitPrice(0, "5"));
     EXPECT_TRUE(savePrices(p.db, first).ok);
     EXPECT_EQ(p.all("ManoObra", {"SalarioMan"}), QStringList({"SalarioMan=5"}));
+
+    // A list the save did not write keeps what it loaded, so a wage changed meanwhile is not taken
+    // for seen by a save of another list.
+    p.db.execute("UPDATE ManoObra SET SalarioMan = 6");
+    ASSERT_TRUE(of(first, TipoRecurso::Material).commitPrice(0, "16")); // Arena
+    ASSERT_TRUE(savePrices(p.db, first).ok);
+    ASSERT_TRUE(of(first, TipoRecurso::ManoObra).commitPrice(0, "7"));
+    EXPECT_FALSE(savePrices(p.db, first).ok);
+    EXPECT_EQ(p.all("ManoObra", {"SalarioMan"}), QStringList({"SalarioMan=6"}));
 }
