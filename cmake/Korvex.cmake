@@ -64,6 +64,27 @@ function(korvex_test name)
     endif()
 endfunction()
 
+# korvex_fuzz_target(NAME MAX_LEN n [CORPUS folder] [OPTIONS flags...] LIBS libs...): the libFuzzer
+# target NAME built from NAME.cpp (clang only), run a bounded time under the CTest label "fuzz",
+# outside the default test run. New inputs go to the build folder's CORPUS (default "corpus"), seeds
+# stay in the source folder's. OPTIONS are further libFuzzer flags.
+function(korvex_fuzz_target name)
+    cmake_parse_arguments(ARG "" "MAX_LEN;CORPUS" "OPTIONS;LIBS" ${ARGN})
+    if(NOT ARG_CORPUS)
+        set(ARG_CORPUS corpus)
+    endif()
+    add_executable(${name} ${name}.cpp)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/${ARG_CORPUS})
+    add_test(NAME ${name}
+        COMMAND ${name} -max_total_time=60 -max_len=${ARG_MAX_LEN} ${ARG_OPTIONS}
+            ${CMAKE_CURRENT_BINARY_DIR}/${ARG_CORPUS} ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_CORPUS}
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 300)
+endfunction()
+
 # Fails the configuration when a test program written in the tests' CMake files was not declared:
 # every "korvex_test(<name>" line found there must have run.
 function(korvex_check_all_tests_declared tests_dir)

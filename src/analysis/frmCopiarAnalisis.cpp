@@ -3,7 +3,9 @@
 #include "engine/Engine.h"
 #include "store/ProjectFolders.h"
 #include "ui/Grid.h"
+#include "ui/Labels.h"
 #include "ui/MainWindowControls.h"
+#include "ui/MarkedRows.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
 
@@ -24,14 +26,6 @@ namespace {
 
 constexpr int kGridRows = 50;
 const QList<int> kItemWidths = {1000, 1000, 4400, 900};
-
-QPushButton* makeButton(const QString& name, const QString& caption, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    button->setMinimumSize(130, 30);
-    return button;
-}
 
 QString errorText(const std::exception& error) {
     const auto* storeError = dynamic_cast<const store::StoreError*>(&error);
@@ -61,13 +55,7 @@ frmCopiarAnalisis::frmCopiarAnalisis(const ui::WindowContext& context, QWidget* 
     setObjectName("frmCopiarAnalisis");
     setWindowTitle("Copiar Análisis");
 
-    auto* title = new QLabel("Copiar Análisis", this);
-    title->setObjectName("lblTitulo");
-    QFont font = title->font();
-    font.setPointSizeF(font.pointSizeF() * 1.5);
-    font.setBold(true);
-    title->setFont(font);
-    title->setAlignment(Qt::AlignCenter);
+    QLabel* title = ui::headingLabel("lblTitulo", "Copiar Análisis", this, 1.5);
 
     cboOrigen_ = new QComboBox(this);
     cboOrigen_->setObjectName("cboOrigen");
@@ -93,8 +81,8 @@ frmCopiarAnalisis::frmCopiarAnalisis(const ui::WindowContext& context, QWidget* 
     optReemplazar_->setChecked(true);
     lblEstado_ = new QLabel(this);
     lblEstado_->setObjectName("lblEstado");
-    cmdCopiar_ = makeButton("cmdCopiar", "Ejecutar (I)", this);
-    cmdSalir_ = makeButton("cmdSalir", "Salir (Esc)", this);
+    cmdCopiar_ = ui::commandButton("cmdCopiar", "Ejecutar (I)", this);
+    cmdSalir_ = ui::commandButton("cmdSalir", "Salir (Esc)", this);
 
     auto* grids = new QGridLayout;
     auto* sourceRow = new QHBoxLayout;
@@ -128,7 +116,8 @@ frmCopiarAnalisis::frmCopiarAnalisis(const ui::WindowContext& context, QWidget* 
     connect(msfgOrigen_, &ui::Grid::keyDown, this, &frmCopiarAnalisis::onSourceKey);
     connect(msfgDestino_, &ui::Grid::keyDown, this, &frmCopiarAnalisis::onTargetKey);
     connect(msfgOrigen_, &ui::Grid::currentCellMoved, this, &frmCopiarAnalisis::updateSourceCaption);
-    connect(msfgDestino_, &ui::Grid::doubleClick, this, [this] { toggleMark(msfgDestino_->row()); });
+    marks_ = new ui::MarkedRows(msfgDestino_, kColCopiar,
+                                [this] { return static_cast<int>(targetItems_.size()); });
     ui::hookWheel(this);
 
     // This project first, then every other project under the root.
@@ -194,24 +183,17 @@ void frmCopiarAnalisis::updateSourceCaption() {
 }
 
 void frmCopiarAnalisis::toggleMark(int row) {
-    if (row < 1 || row > static_cast<int>(targetItems_.size()))
-        return;
-    const bool marked = msfgDestino_->text(row, kColCopiar).isEmpty();
-    msfgDestino_->setText(row, kColCopiar, marked ? kMarca : "");
-    msfgDestino_->setAlignment(row, kColCopiar, Qt::AlignCenter);
+    marks_->toggle(row);
 }
 
 void frmCopiarAnalisis::markAll(bool marked) {
-    for (int row = 1; row <= static_cast<int>(targetItems_.size()); ++row) {
-        msfgDestino_->setText(row, kColCopiar, marked ? kMarca : "");
-        msfgDestino_->setAlignment(row, kColCopiar, Qt::AlignCenter);
-    }
+    marks_->setAll(marked);
 }
 
 std::vector<ItemRef> frmCopiarAnalisis::markedTargets() const {
     std::vector<ItemRef> marked;
     for (int row = 1; row <= static_cast<int>(targetItems_.size()); ++row)
-        if (msfgDestino_->text(row, kColCopiar) == kMarca)
+        if (marks_->isMarked(row))
             marked.push_back({targetItems_[row - 1].code, targetItems_[row - 1].item});
     return marked;
 }
@@ -289,7 +271,7 @@ bool frmCopiarAnalisis::commonKey(int key) {
 }
 
 void frmCopiarAnalisis::onSourceKey(int key, Qt::KeyboardModifiers modifiers) {
-    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+    if (!ui::isPlainKey(modifiers))
         return;
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         msfgDestino_->setFocus();
@@ -299,22 +281,8 @@ void frmCopiarAnalisis::onSourceKey(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 void frmCopiarAnalisis::onTargetKey(int key, Qt::KeyboardModifiers modifiers) {
-    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return;
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        toggleMark(msfgDestino_->row());
-        break;
-    case Qt::Key_T:
-        markAll(true);
-        break;
-    case Qt::Key_B:
-        markAll(false);
-        break;
-    default:
+    if (ui::isPlainKey(modifiers) && !marks_->handleKey(key))
         commonKey(key);
-    }
 }
 
 } // namespace korvex::analysis

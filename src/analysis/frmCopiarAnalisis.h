@@ -21,14 +21,14 @@ class QRadioButton;
 
 namespace korvex::ui {
 class Grid;
-}
+class MarkedRows;
+} // namespace korvex::ui
 
 namespace korvex::analysis {
 
 class frmCopiarAnalisis : public QWidget {
     Q_OBJECT
 public:
-    static constexpr const char* kMarca = "*";
     enum SourceColumn { kColCodigo = 0, kColItem, kColDescripcion, kColUnidad };
     enum TargetColumn { kColCopiar = 0 }; // then code, item, description, unit
 
@@ -71,6 +71,7 @@ private:
     QComboBox* cboOrigen_ = nullptr;
     ui::Grid* msfgOrigen_ = nullptr;
     ui::Grid* msfgDestino_ = nullptr;
+    ui::MarkedRows* marks_ = nullptr;
     QLabel* lblOrigen_ = nullptr;
     QRadioButton* optReemplazar_ = nullptr;
     QRadioButton* optAgregar_ = nullptr;

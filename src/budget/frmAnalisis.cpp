@@ -2,6 +2,7 @@
 
 #include "budget/BudgetItems.h"
 #include "ui/Grid.h"
+#include "ui/Labels.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
 
@@ -45,13 +46,7 @@ void frmAnalisis::ponerCursor(int fila) {
 
 void frmAnalisis::construir() {
     auto* principal = new QVBoxLayout(this);
-    auto* titulo = new QLabel("Análisis de Precios", this);
-    QFont fuente = titulo->font();
-    fuente.setBold(true);
-    fuente.setPointSizeF(fuente.pointSizeF() * 1.3);
-    titulo->setFont(fuente);
-    titulo->setAlignment(Qt::AlignCenter);
-    principal->addWidget(titulo);
+    principal->addWidget(ui::headingLabel(QString(), "Análisis de Precios", this, 1.3));
 
     msfgAnalisis_ = new ui::Grid(kFilasDiseno, 4, this);
     msfgAnalisis_->setObjectName("msfgAnalisis");

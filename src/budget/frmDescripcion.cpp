@@ -1,5 +1,6 @@
 #include "budget/frmDescripcion.h"
 
+#include "ui/Labels.h"
 #include "ui/Messages.h"
 
 #include <QGridLayout>
@@ -77,13 +78,7 @@ QLineEdit* frmDescripcion::agregarCaja(QGridLayout* layout, int fila, const char
 
 void frmDescripcion::construir() {
     auto* principal = new QVBoxLayout(this);
-    auto* titulo = new QLabel("DESCRIPCION DEL PROYECTO", this);
-    QFont fuente = titulo->font();
-    fuente.setBold(true);
-    fuente.setPointSizeF(fuente.pointSizeF() * 1.3);
-    titulo->setFont(fuente);
-    titulo->setAlignment(Qt::AlignCenter);
-    principal->addWidget(titulo);
+    principal->addWidget(ui::headingLabel(QString(), "DESCRIPCION DEL PROYECTO", this, 1.3));
 
     auto* campos = new QGridLayout;
     campos->setHorizontalSpacing(12);

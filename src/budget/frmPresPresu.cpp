@@ -1,6 +1,7 @@
 #include "budget/frmPresPresu.h"
 
 #include "ui/Grid.h"
+#include "ui/Labels.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
 
@@ -58,13 +59,7 @@ frmPresPresu::frmPresPresu(const ui::WindowContext& context, QWidget* parent)
 
 void frmPresPresu::construir() {
     auto* principal = new QVBoxLayout(this);
-    auto* titulo = new QLabel("Presupuesto Total", this);
-    QFont fuente = titulo->font();
-    fuente.setBold(true);
-    fuente.setPointSizeF(fuente.pointSizeF() * 1.3);
-    titulo->setFont(fuente);
-    titulo->setAlignment(Qt::AlignCenter);
-    principal->addWidget(titulo);
+    principal->addWidget(ui::headingLabel(QString(), "Presupuesto Total", this, 1.3));
 
     auto* cabecera = new QHBoxLayout;
     lblProyecto_ = etiquetaValor("lblProyecto", this, false);

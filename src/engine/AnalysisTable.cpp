@@ -123,7 +123,7 @@ const std::vector<ReportLine>& linesOf(const LinesByItem& byItem, const detail::
 ResultadoInfoAnalisis LlenarInfoAnalisis(const QString& projectFolder) {
     try {
         auto db = store::Database::openProject(projectFolder);
-        const bool tools = detail::readHeader(db).value_or(DatosIndirectos{}).herramienta;
+        const bool tools = DatosIndirectosEnUso(db).herramienta;
         std::array<LinesByItem, 4> lines;
         for (std::size_t i = 0; i < detail::kKinds.size(); ++i)
             lines[i] = linesOfAllItems(db, detail::kKinds[i]);

@@ -18,6 +18,10 @@
 #include <optional>
 #include <vector>
 
+namespace korvex::store {
+class Database;
+}
+
 namespace korvex::engine {
 
 // Messages the caller shows (title "Error" unless stated).
@@ -75,6 +79,10 @@ struct PrecioUnitario {
 // Redondear(M + E + L + T, 2): the direct cost without the tools allowance.
 double CalcularCostoDirecto(const Subtotales& subtotales);
 PrecioUnitario CalcularPrecioUnitario(const Subtotales& subtotales, const DatosIndirectos& datos);
+
+// The figures every unit price of the project is computed with, on an open handle: the header's,
+// or, in a project without one, no indirect costs and no tools allowance. Throws store::StoreError.
+DatosIndirectos DatosIndirectosEnUso(store::Database& db);
 
 // ---- One item ---------------------------------------------------------------------------
 

@@ -38,7 +38,7 @@ std::vector<PrecioItem> priceItems(store::Database& db, store::RecordSet& items,
 
 std::vector<PrecioItem> PreciosUnitarios(const QString& projectFolder) {
     auto db = store::Database::openProject(projectFolder);
-    const DatosIndirectos datos = detail::readHeader(db).value_or(DatosIndirectos{});
+    const DatosIndirectos datos = DatosIndirectosEnUso(db);
     auto items = db.openRecordSet("SELECT * FROM Presupuesto");
     return priceItems(db, items, datos);
 }

@@ -62,6 +62,10 @@ std::optional<DatosIndirectos> LeerDatosIndirectos(const QString& projectFolder)
     return detail::readHeader(db);
 }
 
+DatosIndirectos DatosIndirectosEnUso(store::Database& db) {
+    return detail::readHeader(db).value_or(DatosIndirectos{});
+}
+
 double CostoDirecto(const QString& projectFolder, const QString& codigoPres, const QString& itemPres) {
     auto db = store::Database::openProject(projectFolder);
     return CalcularCostoDirecto(detail::subtotalsOfItem(db, codigoPres, itemPres));

@@ -147,12 +147,12 @@ QStringList ResultadoImportacionBC3::informe() const {
           << QStringLiteral("Grupos creados: %1").arg(grupos);
     if (precioBase)
         lines << QStringLiteral(
-            "Banco de precios sin capitulos: cada precio descompuesto es un rubro de cantidad 1");
+            "Banco de precios sin capítulos: cada precio descompuesto es un rubro de cantidad 1");
     if (!indirecto.isEmpty())
         lines << QStringLiteral(
                      "Costos indirectos del proyecto: %1 % (concepto %2, el último de todos los rubros)")
                      .arg(percent(costosIndirectos), indirecto);
-    lines << QStringLiteral("Conciliacion: %1 de %2 rubros con el precio unitario que indica el archivo")
+    lines << QStringLiteral("Conciliación: %1 de %2 rubros con el precio unitario que indica el archivo")
                  .arg(iguales)
                  .arg(comparados);
     if (!diferencias.empty()) {

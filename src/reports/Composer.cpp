@@ -14,6 +14,27 @@ namespace korvex::reports {
 
 namespace {
 
+// The project's indirect-cost percentages print as the unit prices use them, also where the header
+// holds none (no record, or a Null figure), so a subtitle never shows a blank beside "%".
+void putUnitPriceFigures(DataSet& project, const std::optional<engine::DatosIndirectos>& figures) {
+    if (!figures)
+        return;
+    if (project.rows.empty())
+        project.rows.emplace_back(static_cast<std::size_t>(project.columns.size()));
+    const auto put = [&](const QString& name, double figure) {
+        int column = project.column(name.toLower());
+        if (column < 0) {
+            project.addColumn(name);
+            for (auto& row : project.rows)
+                row.emplace_back();
+            column = static_cast<int>(project.columns.size()) - 1;
+        }
+        project.rows.front()[static_cast<std::size_t>(column)] = Value(figure);
+    };
+    put(QStringLiteral("CostosIndirectos"), figures->costosIndirectos);
+    put(QStringLiteral("OtrosIndirectos"), figures->otrosIndirectos);
+}
+
 constexpr double mm(double value) {
     return value * kDotsPerMm;
 }
@@ -244,6 +265,15 @@ private:
     void summary(const Block& block, Context& context, std::vector<Band>& out);
     void text(const Block& block, Context& context, std::vector<Band>& out);
     void signatures(const Block& block, Context& context, std::vector<Band>& out);
+    // What a fields, summary or text block reads: with a source of its own, the aggregate of the
+    // source's rows (held here), else the enclosing scope; no scope when the block's visible
+    // condition hides it over its rows.
+    struct SourceScope {
+        std::unique_ptr<RowSet> rows;
+        std::unique_ptr<AggregateScope> aggregate;
+        const Scope* scope = nullptr;
+    };
+    SourceScope sourceScope(const Block& block, const Context& context);
 
     // ---- table pieces
     struct Cell {
@@ -328,6 +358,8 @@ const DataSet& Composer::dataset(const QString& name) {
             throw TemplateError(
                 QStringLiteral("la consulta «%1» falló: %2 (%3)").arg(name, error.message(), sql));
         }
+        if (!dataDef)
+            putUnitPriceFigures(*result, data_.unitPriceFigures());
         if (dataDef && !dataDef->sort.empty()) {
             RowSet rows;
             rows.set = result.get();
@@ -1108,17 +1140,25 @@ void Composer::records(const Block& block, Context& context, std::vector<Band>& 
     }
 }
 
-void Composer::fields(const Block& block, Context& context, std::vector<Band>& out) {
-    std::unique_ptr<RowSet> rows;
-    std::unique_ptr<AggregateScope> aggregate;
-    const Scope* scope = context.scope;
+Composer::SourceScope Composer::sourceScope(const Block& block, const Context& context) {
+    SourceScope source;
+    source.scope = context.scope;
     if (block.source.isSet()) {
-        rows = std::make_unique<RowSet>(rowsFor(block.source, *context.scope));
-        aggregate = std::make_unique<AggregateScope>(context.scope, *rows, allMembers(*rows), dataNames_);
-        scope = aggregate.get();
-        if (!block.visible.isEmpty() && !block.visible.evaluate(*scope).truthy())
-            return;
+        source.rows = std::make_unique<RowSet>(rowsFor(block.source, *context.scope));
+        source.aggregate = std::make_unique<AggregateScope>(context.scope, *source.rows,
+                                                            allMembers(*source.rows), dataNames_);
+        source.scope = source.aggregate.get();
+        if (!block.visible.isEmpty() && !block.visible.evaluate(*source.scope).truthy())
+            source.scope = nullptr;
     }
+    return source;
+}
+
+void Composer::fields(const Block& block, Context& context, std::vector<Band>& out) {
+    const SourceScope source = sourceScope(block, context);
+    if (!source.scope)
+        return;
+    const Scope* scope = source.scope;
     const int columns = block.fieldColumns;
     const double cellWidth = (right_ - left_) / columns;
     const FontSpec labelSpec = scaled(base_, 1.0, true);
@@ -1161,16 +1201,10 @@ void Composer::fields(const Block& block, Context& context, std::vector<Band>& o
 }
 
 void Composer::summary(const Block& block, Context& context, std::vector<Band>& out) {
-    std::unique_ptr<RowSet> rows;
-    std::unique_ptr<AggregateScope> aggregate;
-    const Scope* scope = context.scope;
-    if (block.source.isSet()) {
-        rows = std::make_unique<RowSet>(rowsFor(block.source, *context.scope));
-        aggregate = std::make_unique<AggregateScope>(context.scope, *rows, allMembers(*rows), dataNames_);
-        scope = aggregate.get();
-        if (!block.visible.isEmpty() && !block.visible.evaluate(*scope).truthy())
-            return;
-    }
+    const SourceScope source = sourceScope(block, context);
+    if (!source.scope)
+        return;
+    const Scope* scope = source.scope;
     struct Line {
         QString label;
         QString value;
@@ -1218,16 +1252,10 @@ void Composer::summary(const Block& block, Context& context, std::vector<Band>& 
 }
 
 void Composer::text(const Block& block, Context& context, std::vector<Band>& out) {
-    std::unique_ptr<RowSet> rows;
-    std::unique_ptr<AggregateScope> aggregate;
-    const Scope* scope = context.scope;
-    if (block.source.isSet()) {
-        rows = std::make_unique<RowSet>(rowsFor(block.source, *context.scope));
-        aggregate = std::make_unique<AggregateScope>(context.scope, *rows, allMembers(*rows), dataNames_);
-        scope = aggregate.get();
-        if (!block.visible.isEmpty() && !block.visible.evaluate(*scope).truthy())
-            return;
-    }
+    const SourceScope source = sourceScope(block, context);
+    if (!source.scope)
+        return;
+    const Scope* scope = source.scope;
     const QString content = textOf(block.text, *scope);
     FontSpec dataDef = block.fontSize > 0 ? font(block.fontSize, block.bold, block.italic)
                                           : scaled(base_, 1.0, block.bold, block.italic);

@@ -61,4 +61,8 @@ DataSet StoreDataProvider::query(const QString& sql) {
     return data;
 }
 
+std::optional<engine::DatosIndirectos> StoreDataProvider::unitPriceFigures() {
+    return engine::DatosIndirectosEnUso(impl_->database);
+}
+
 } // namespace korvex::reports

@@ -2,6 +2,7 @@
 // The records a template prints: read once per query, then filtered, joined, grouped and sorted
 // in memory, so that a report of thousands of rows costs a handful of database round trips.
 
+#include "engine/Engine.h"
 #include "reports/Value.h"
 
 #include <QHash>
@@ -31,6 +32,9 @@ public:
     virtual ~DataProvider() = default;
     // Throws store::StoreError (or TemplateError) when the query cannot run.
     virtual DataSet query(const QString& sql) = 0;
+    // The percentages every unit price of the project is computed with, which the template's
+    // Proyecto.CostosIndirectos and Proyecto.OtrosIndirectos print; nullopt prints the stored ones.
+    virtual std::optional<engine::DatosIndirectos> unitPriceFigures() { return std::nullopt; }
 };
 
 // Reads through store::Database, opened on the given database file with its password.
@@ -39,6 +43,7 @@ public:
     StoreDataProvider(const QString& databasePath, const QString& password);
     ~StoreDataProvider() override;
     DataSet query(const QString& sql) override;
+    std::optional<engine::DatosIndirectos> unitPriceFigures() override;
 
 private:
     struct Impl;

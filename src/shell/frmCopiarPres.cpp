@@ -3,6 +3,8 @@
 #include "store/ProjectFolders.h"
 #include "store/WriteGuard.h"
 #include "ui/Grid.h"
+#include "ui/Labels.h"
+#include "ui/MarkedRows.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
 
@@ -19,25 +21,6 @@ namespace korvex::shell {
 namespace {
 
 constexpr qreal kMarkPointSize = 12;
-
-QPushButton* makeButton(const QString& name, const QString& caption, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    button->setMinimumSize(130, 30);
-    return button;
-}
-
-QLabel* makeTitle(const QString& text, QWidget* parent) {
-    auto* title = new QLabel(text, parent);
-    title->setObjectName("lblTitulo");
-    QFont font = title->font();
-    font.setPointSizeF(font.pointSizeF() * 1.5);
-    font.setBold(true);
-    title->setFont(font);
-    title->setAlignment(Qt::AlignCenter);
-    return title;
-}
 
 } // namespace
 
@@ -61,17 +44,17 @@ frmCopiarPres::frmCopiarPres(const ui::WindowContext& context, QWidget* parent) 
 
     lblEstado_ = new QLabel(this);
     lblEstado_->setObjectName("lblEstado");
-    cmdCopiar_ = makeButton("cmdCopiar", "Ejecutar (I)", this);
-    cmdBorrar_ = makeButton("cmdBorrar", "Borrar Todo (B)", this);
-    cmdTodo_ = makeButton("cmdTodo", "Sel. Todo (T)", this);
-    cmdSalir_ = makeButton("cmdSalir", "Salir (Esc)", this);
+    cmdCopiar_ = ui::commandButton("cmdCopiar", "Ejecutar (I)", this);
+    cmdBorrar_ = ui::commandButton("cmdBorrar", "Borrar Todo (B)", this);
+    cmdTodo_ = ui::commandButton("cmdTodo", "Sel. Todo (T)", this);
+    cmdSalir_ = ui::commandButton("cmdSalir", "Salir (Esc)", this);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(lblEstado_, 1);
     for (QPushButton* button : {cmdCopiar_, cmdBorrar_, cmdTodo_, cmdSalir_})
         buttons->addWidget(button);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(makeTitle("Copiar Presupuestos", this));
+    layout->addWidget(ui::headingLabel("lblTitulo", "Copiar Presupuestos", this, 1.5));
     layout->addLayout(source);
     layout->addWidget(msfgCopiar_, 1);
     layout->addLayout(buttons);
@@ -83,7 +66,11 @@ frmCopiarPres::frmCopiarPres(const ui::WindowContext& context, QWidget* parent) 
     connect(cmdTodo_, &QPushButton::clicked, this, &frmCopiarPres::markAll);
     connect(cmdSalir_, &QPushButton::clicked, this, &QWidget::close);
     connect(msfgCopiar_, &ui::Grid::keyDown, this, &frmCopiarPres::onGridKey);
-    connect(msfgCopiar_, &ui::Grid::doubleClick, this, [this] { toggleMark(msfgCopiar_->row()); });
+    marks_ = new ui::MarkedRows(
+        msfgCopiar_, kColCopiar, [this] { return sourceItemCount(); },
+        [this](int row) { return holdsItem(row); });
+    marks_->setMarkPointSize(kMarkPointSize);
+    marks_->setHomeAfterAll(true);
 
     ui::hookWheel(this);
     IniciarGrilla();
@@ -150,30 +137,16 @@ bool frmCopiarPres::holdsItem(int row) const {
     return row >= 1 && row <= sourceItemCount() && canBeCopied(items_[row - 1]);
 }
 
-void frmCopiarPres::setMark(int row, bool marked) {
-    msfgCopiar_->setText(row, kColCopiar, marked ? kMarca : "");
-    msfgCopiar_->setFontSize(row, kColCopiar, kMarkPointSize);
-    msfgCopiar_->setAlignment(row, kColCopiar, Qt::AlignCenter);
-}
-
 void frmCopiarPres::toggleMark(int row) {
-    if (!holdsItem(row))
-        return;
-    setMark(row, msfgCopiar_->text(row, kColCopiar).isEmpty());
+    marks_->toggle(row);
 }
 
 void frmCopiarPres::markAll() {
-    for (int row = 1; row <= sourceItemCount(); ++row)
-        if (holdsItem(row))
-            setMark(row, true);
-    msfgCopiar_->setCell(1, kColCopiar);
+    marks_->setAll(true);
 }
 
 void frmCopiarPres::clearAll() {
-    for (int row = 1; row <= sourceItemCount(); ++row)
-        if (holdsItem(row))
-            setMark(row, false);
-    msfgCopiar_->setCell(1, kColCopiar);
+    marks_->setAll(false);
 }
 
 void frmCopiarPres::copyMarked() {
@@ -181,7 +154,7 @@ void frmCopiarPres::copyMarked() {
         return;
     std::vector<SourceItem> marked;
     for (int row = 1; row <= sourceItemCount(); ++row)
-        if (holdsItem(row) && msfgCopiar_->text(row, kColCopiar) == kMarca)
+        if (marks_->isMarked(row))
             marked.push_back(items_[row - 1]);
     if (marked.empty()) {
         lblEstado_->setText("No hay rubros marcados para copiar");
@@ -221,19 +194,9 @@ void frmCopiarPres::reopen(const ui::WindowContext& context) {
 }
 
 void frmCopiarPres::onGridKey(int key, Qt::KeyboardModifiers modifiers) {
-    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+    if (!ui::isPlainKey(modifiers) || marks_->handleKey(key))
         return;
     switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        toggleMark(msfgCopiar_->row());
-        break;
-    case Qt::Key_T:
-        markAll();
-        break;
-    case Qt::Key_B:
-        clearAll();
-        break;
     case Qt::Key_I:
         copyMarked();
         break;

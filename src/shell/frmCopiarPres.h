@@ -19,7 +19,8 @@ class QPushButton;
 
 namespace korvex::ui {
 class Grid;
-}
+class MarkedRows;
+} // namespace korvex::ui
 
 namespace korvex::shell {
 
@@ -27,7 +28,6 @@ class frmCopiarPres : public QWidget, public ui::ReopenableWindow {
     Q_OBJECT
 public:
     static constexpr int kDesignRows = 200;
-    static constexpr const char* kMarca = "*";
     enum Column { kColCopiar = 0, kColCodigo, kColItem, kColDescripcion, kColUnidad };
 
     // The source folder comes from the context's argument "txtDirectorio".
@@ -57,7 +57,6 @@ private:
     void IniciarGrilla();
     void load(const ui::WindowContext& context);
     void fillGrid();
-    void setMark(int row, bool marked);
     bool holdsItem(int row) const;
     void onGridKey(int key, Qt::KeyboardModifiers modifiers);
 
@@ -73,6 +72,7 @@ private:
 
     QLineEdit* txtDirectorio_ = nullptr;
     ui::Grid* msfgCopiar_ = nullptr;
+    ui::MarkedRows* marks_ = nullptr;
     QLabel* lblEstado_ = nullptr;
     QPushButton* cmdCopiar_ = nullptr;
     QPushButton* cmdBorrar_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "shell/FolderLists.h"
 #include "shell/ops/CopyItems.h"
+#include "ui/Labels.h"
 #include "ui/Messages.h"
 
 #include <QDir>
@@ -61,14 +62,8 @@ frmSeleccionarDir::frmSeleccionarDir(const ui::WindowContext& context, QWidget* 
     lblDestino_->setText(QDir::toNativeSeparators(context.projectFolder));
     connect(dir2_, &FolderList::pathChanged, this, &frmSeleccionarDir::showSource);
 
-    cmdAceptar_ = new QPushButton("Aceptar", this);
-    cmdAceptar_->setObjectName("cmdAceptar");
-    cmdCancelar_ = new QPushButton("Cancelar", this);
-    cmdCancelar_->setObjectName("cmdCancelar");
-    for (QPushButton* button : {cmdAceptar_, cmdCancelar_}) {
-        button->setAutoDefault(false);
-        button->setMinimumSize(130, 30);
-    }
+    cmdAceptar_ = ui::commandButton("cmdAceptar", "Aceptar", this);
+    cmdCancelar_ = ui::commandButton("cmdCancelar", "Cancelar", this);
     connect(cmdAceptar_, &QPushButton::clicked, this, &frmSeleccionarDir::accept);
     connect(cmdCancelar_, &QPushButton::clicked, this, &frmSeleccionarDir::reject);
 

@@ -89,17 +89,25 @@ int LoadedRows::fieldIndex(const QString& field) const {
     return -1;
 }
 
-void LoadedRows::check(Database& db, const Filter& inScope, const Describe& describe,
-                       const QString& subject) const {
+LoadedRows::Describe LoadedRows::namingForCheck(const Describe& describe) const {
     if (table_.isEmpty())
         throw StoreError(QStringLiteral("No se cargaron los datos que se van a grabar"));
+    if (describe)
+        return describe;
+    return [](const QVariantList& values) { return values.value(0).toString(); };
+}
+
+RecordSet LoadedRows::readStored(Database& db) const {
+    return db.openRecordSet(selectOf(table_, fields_, where_, orderBy_), params_);
+}
+
+void LoadedRows::check(Database& db, const Filter& inScope, const Describe& describe,
+                       const QString& subject) const {
+    const Describe name = namingForCheck(describe);
     const auto wanted = [&](const QVariantList& values) { return !inScope || inScope(values); };
-    const auto name = [&](const QVariantList& values) {
-        return describe ? describe(values) : values.value(0).toString();
-    };
     QStringList changed;
     QSet<qint64> seen;
-    RecordSet rs = db.openRecordSet(selectOf(table_, fields_, where_, orderBy_), params_);
+    RecordSet rs = readStored(db);
     for (; !rs.eof(); rs.moveNext()) {
         const qint64 row = rs.rowId();
         const QVariantList stored = valuesOf(rs, fields_);
@@ -121,14 +129,10 @@ void LoadedRows::check(Database& db, const Filter& inScope, const Describe& desc
 
 void LoadedRows::checkWritten(Database& db, const QSet<qint64>& written, const Describe& describe,
                               const QString& subject) const {
-    if (table_.isEmpty())
-        throw StoreError(QStringLiteral("No se cargaron los datos que se van a grabar"));
-    const auto name = [&](const QVariantList& values) {
-        return describe ? describe(values) : values.value(0).toString();
-    };
+    const Describe name = namingForCheck(describe);
     QStringList changed;
     QSet<qint64> seen;
-    RecordSet rs = db.openRecordSet(selectOf(table_, fields_, where_, orderBy_), params_);
+    RecordSet rs = readStored(db);
     for (; !rs.eof(); rs.moveNext()) {
         const qint64 row = rs.rowId();
         const QVariantList stored = valuesOf(rs, fields_);
@@ -150,11 +154,7 @@ void LoadedRows::checkWritten(Database& db, const QSet<qint64>& written, const D
 
 void LoadedRows::checkByKey(Database& db, int keyFields, const Describe& describe,
                             const QString& subject) const {
-    if (table_.isEmpty())
-        throw StoreError(QStringLiteral("No se cargaron los datos que se van a grabar"));
-    const auto name = [&](const QVariantList& values) {
-        return describe ? describe(values) : values.value(0).toString();
-    };
+    const Describe name = namingForCheck(describe);
     QHash<QString, QVariantList> loaded;
     QStringList loadedOrder;
     for (const qint64 row : order_) {
@@ -165,7 +165,7 @@ void LoadedRows::checkByKey(Database& db, int keyFields, const Describe& describ
     QStringList changed;
     QStringList storedOrder;
     QSet<QString> seen;
-    RecordSet rs = db.openRecordSet(selectOf(table_, fields_, where_, orderBy_), params_);
+    RecordSet rs = readStored(db);
     for (; !rs.eof(); rs.moveNext()) {
         const QVariantList stored = valuesOf(rs, fields_);
         const QString key = keyOf(stored, keyFields);

@@ -62,6 +62,12 @@ public:
                       const QString& subject = {}) const;
 
 private:
+    // Refuses to check rows that were never loaded; gives how the message names a row (describe,
+    // else its first field).
+    Describe namingForCheck(const Describe& describe) const;
+    // The table's rows as they are stored now, narrowed and ordered as when read.
+    RecordSet readStored(Database& db) const;
+
     QString table_;
     QStringList fields_;
     QString where_;

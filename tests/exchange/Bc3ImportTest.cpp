@@ -137,7 +137,7 @@ TEST(Bc3Import, AllOrNothingReplaceAndRefusals) {
     EXPECT_EQ(replaced.diferencias[0].codigo, QStringLiteral("U2"));
     EXPECT_EQ(replaced.diferencias[0].diferencia(), -2);
     EXPECT_TRUE(replaced.informe().contains(
-        QStringLiteral("Conciliacion: 1 de 2 rubros con el precio unitario que indica el archivo")));
+        QStringLiteral("Conciliación: 1 de 2 rubros con el precio unitario que indica el archivo")));
 }
 
 TEST(Bc3Import, BatchCommand) {
@@ -153,7 +153,7 @@ TEST(Bc3Import, BatchCommand) {
     EXPECT_TRUE(
         run.out.startsWith(QStringLiteral("Rubros creados: 1\nLíneas creadas: 3\nGrupos creados: 1\n")))
         << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains(QStringLiteral("Conciliacion: 1 de 1 rubros"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Conciliación: 1 de 1 rubros"))) << run.out.toStdString();
 
     const testing::CommandRun again =
         testing::runCommand({"--root", root.root(), "import-bc3", "Obra", path});

@@ -94,3 +94,29 @@ TEST(ShippedTemplates, AnEmptyProjectPrintsItsNoticeOnEveryReport) {
         EXPECT_FALSE(texts.contains("ELABORADO POR"));
     }
 }
+
+// Where the header holds no indirect-cost figure (no record, or a Null one) the reports print the
+// percentage the unit prices were computed with, 0, rather than a blank before "%".
+TEST(ShippedTemplates, MissingIndirectFiguresPrintAsTheUnitPricesUseThem) {
+    kt::TempRoot root;
+    const QString folder = kt::sampleProjectWithSchedules(root.root());
+    const auto text = [&](const char* button) {
+        const auto result = reports::runReport(
+            reports::prepareReport(*reports::findReportButton(button), folder, root.root()).request);
+        return result.ok ? kt::allText(result.document) : result.message;
+    };
+    {
+        store::Database db = store::Database::openProject(folder);
+        db.execute("UPDATE Proyecto SET CostosIndirectos = 20, OtrosIndirectos = NULL");
+    }
+    EXPECT_TRUE(text("cmdFormatoPres1").contains("Costos indirectos 20.00 %  ·  Otros indirectos 0.00 %"));
+    {
+        store::Database db = store::Database::openProject(folder);
+        db.execute("DELETE FROM Proyecto");
+    }
+    for (const char* button : {"cmdFormatoPres1", "cmdFormatoPres2", "cmdFormatoPresC"}) {
+        SCOPED_TRACE(button);
+        EXPECT_TRUE(text(button).contains("Costos indirectos 0.00 %  ·  Otros indirectos 0.00 %"));
+    }
+    EXPECT_TRUE(text("cmdFormatoPresC").contains("COSTOS INDIRECTOS (0.00 %)"));
+}
