@@ -4,20 +4,15 @@
 #include "store/Database.h"
 #include "store/TextCompare.h"
 
+#include <QHash>
 #include <QSet>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
 namespace korvex::analysis {
 
 namespace {
-
-QVariantList keyParams(const KindSpec& s, const ResourceKey& key) {
-    QVariantList params{key.description};
-    if (s.hasSecond())
-        params.append(key.second);
-    return params;
-}
 
 ResourceKey keyOfLine(const KindSpec& s, const QVariantList& values) {
     return {values.value(0).toString(), s.hasSecond() ? values.value(1).toString() : QString()};
@@ -38,6 +33,11 @@ struct Plan {
     std::optional<QVariant> newPrice; // the new key's price as loaded, when the key existed
 };
 
+// A key as the store compares it, for finding plans by hash rather than trying each one.
+QString foldedKey(const KindSpec& s, const ResourceKey& key) {
+    return store::text::resourceKey(key.description, s.hasSecond() ? key.second : QString());
+}
+
 // Every correction of the kind, each on the lines that carried its old key when the sheet was
 // loaded, so that a swap or a chain applies as typed, whatever the order.
 std::vector<Plan> planKind(Kind kind, const CorrectionSheet& sheet) {
@@ -49,18 +49,23 @@ std::vector<Plan> planKind(Kind kind, const CorrectionSheet& sheet) {
         if (CorrectionSheet::isCorrection(kind, row))
             plans.push_back({&row, {}, std::nullopt});
     }
+    QHash<QString, QList<std::size_t>> byLoaded;
+    QHash<QString, QList<std::size_t>> byCurrent;
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        byLoaded[foldedKey(s, plans[i].row->loaded)].append(i);
+        byCurrent[foldedKey(s, plans[i].row->current)].append(i);
+    }
     const store::LoadedRows& lines = sheet.lines(kind);
     for (const qint64 line : lines.rows()) {
         const QVariantList values = lines.values(line);
         if (values.value(0).isNull() || (s.hasSecond() && values.value(1).isNull()))
             continue; // a Null key is found by no query on a typed value
-        const ResourceKey key = keyOfLine(s, values);
-        for (Plan& plan : plans) {
-            if (!plan.newPrice && sameResource(kind, key, plan.row->current))
-                plan.newPrice = priceOfLine(s, values); // the first line of the new key
-            if (sameResource(kind, key, plan.row->loaded))
-                plan.lines.insert(line);
-        }
+        const QString key = foldedKey(s, keyOfLine(s, values));
+        for (const std::size_t i : byCurrent.value(key))
+            if (!plans[i].newPrice)
+                plans[i].newPrice = priceOfLine(s, values); // the first line of the new key
+        for (const std::size_t i : byLoaded.value(key))
+            plans[i].lines.insert(line);
     }
     return plans;
 }
@@ -68,37 +73,42 @@ std::vector<Plan> planKind(Kind kind, const CorrectionSheet& sheet) {
 // The lines of the old and new keys must be as loaded: the plan was made from them.
 void checkKind(store::Database& db, Kind kind, const CorrectionSheet& sheet, const std::vector<Plan>& plans) {
     const KindSpec& s = kindInfo(kind);
+    QSet<QString> keys;
+    for (const Plan& plan : plans)
+        keys << foldedKey(s, plan.row->loaded) << foldedKey(s, plan.row->current);
     sheet.lines(kind).check(
-        db,
-        [&](const QVariantList& values) {
-            const ResourceKey key = keyOfLine(s, values);
-            for (const Plan& plan : plans)
-                if (sameResource(kind, key, plan.row->loaded) || sameResource(kind, key, plan.row->current))
-                    return true;
-            return false;
-        },
+        db, [&](const QVariantList& values) { return keys.contains(foldedKey(s, keyOfLine(s, values))); },
         [&](const QVariantList& values) { return describeKey(s, keyOfLine(s, values)); },
         QStringLiteral("Las líneas de "));
 }
 
-int applyPlan(store::Database& db, Kind kind, const Plan& plan) {
+// The lines of the plan are written by their row numbers, known from the loaded lines: after the
+// check they still carry the old key, and lines an earlier correction of the same save gave the
+// old key are not among them.
+int applyPlan(store::Database& db, Kind kind, const Plan& plan, QHash<qint64, ResourceKey>& renamed) {
     const KindSpec& s = kindInfo(kind);
-    QString sql = "SELECT " + s.descField + (s.hasSecond() ? ", " + s.secondField : QString()) + ", " +
-                  s.priceField + " FROM " + s.table + " WHERE " + s.descField + " = ?";
-    if (s.hasSecond())
-        sql += " and " + s.secondField + " = ?";
-    store::RecordSet lines = db.openRecordSet(sql, keyParams(s, plan.row->loaded));
+    QStringList fields{s.descField};
+    QVariantList values{plan.row->current.description};
+    if (s.hasSecond()) {
+        fields << s.secondField;
+        values << plan.row->current.second;
+    }
+    if (plan.newPrice) {
+        fields << s.priceField;
+        values << *plan.newPrice;
+    }
+    const QString sql = "UPDATE " + s.table + " SET " + fields.join(" = ?, ") + " = ? WHERE rowid = ?";
+    QList<qint64> rows(plan.lines.begin(), plan.lines.end());
+    std::sort(rows.begin(), rows.end());
     int written = 0;
-    for (; !lines.eof(); lines.moveNext()) {
-        if (!plan.lines.contains(lines.rowId()))
-            continue; // renamed to this key by an earlier correction of the same save
-        lines.edit();
-        lines.setValue(s.descField, plan.row->current.description);
-        if (s.hasSecond())
-            lines.setValue(s.secondField, plan.row->current.second);
-        if (plan.newPrice)
-            lines.setValue(s.priceField, *plan.newPrice);
-        lines.update();
+    for (const qint64 row : rows) {
+        const auto earlier = renamed.constFind(row);
+        if (earlier != renamed.constEnd() && !sameResource(kind, *earlier, plan.row->loaded))
+            continue; // an earlier correction of the same save moved it off the old key
+        if (db.execute(sql, values + QVariantList{row}) != 1)
+            throw store::StoreError(
+                QStringLiteral("El registro que se modificaba ya no existe en la tabla %1").arg(s.table));
+        renamed.insert(row, plan.row->current);
         ++written;
     }
     return written;
@@ -198,9 +208,10 @@ CorrectionOutcome applyCorrections(store::Database& db, const CorrectionSheet& s
             if (plans.empty())
                 continue;
             checkKind(db, kind, sheet, plans);
+            QHash<qint64, ResourceKey> renamed;
             for (const Plan& plan : plans) {
                 applying = plan.row;
-                const int written = applyPlan(db, kind, plan);
+                const int written = applyPlan(db, kind, plan, renamed);
                 outcome.lines[kindIndex(kind)] += written;
                 outcome.applied.append({kind, plan.row->loaded, written});
                 ++outcome.corrections;

@@ -1,39 +1,49 @@
 #include "analysis/ResourceUsage.h"
 
 #include "store/Database.h"
+#include "store/TextCompare.h"
 
 #include <QHash>
+#include <QPair>
 
 namespace korvex::analysis {
 
 QList<UsageRow> findUsage(store::Database& db, Kind kind, const ResourceKey& resource) {
     const KindSpec& s = kindInfo(kind);
-    QString sql = "SELECT CodigoPres, ItemPres FROM " + s.table + " WHERE " + s.descField + " = ?";
+    QString where = " WHERE " + s.descField + " = ?";
     QVariantList params{resource.description};
     if (s.hasSecond()) {
-        sql += " and " + s.secondField + " = ?";
+        where += " and " + s.secondField + " = ?";
         params.append(resource.second);
     }
-    store::RecordSet lines = db.openRecordSet(sql + " ORDER BY CodigoPres", params);
+    store::RecordSet lines = db.openRecordSet(
+        "SELECT CodigoPres, ItemPres FROM " + s.table + where + " ORDER BY CodigoPres", params);
 
-    // Lines of one item usually come together: its record is read once.
+    // The items are read once, narrowed to the codes and numbers of the lines; a line finds the
+    // first item of its code and number, as a query by the pair would (a Null code or number is
+    // found by no query).
     QHash<QPair<QString, QString>, UsageRow> items;
+    if (!lines.eof()) {
+        store::RecordSet budget = db.openRecordSet(
+            "SELECT CodigoPres, ItemPres, DescripcionPres, UnidadPres FROM Presupuesto WHERE CodigoPres IN "
+            "(SELECT CodigoPres FROM " +
+                s.table + where + ") and ItemPres IN (SELECT ItemPres FROM " + s.table + where + ")",
+            params + params);
+        for (; !budget.eof(); budget.moveNext()) {
+            if (budget.isNull("CodigoPres") || budget.isNull("ItemPres"))
+                continue;
+            const QPair<QString, QString> key{store::text::foldKey(budget.text("CodigoPres")),
+                                              store::text::foldKey(budget.text("ItemPres"))};
+            if (!items.contains(key))
+                items.insert(key, {budget.text("CodigoPres"), budget.text("ItemPres"),
+                                   budget.text("DescripcionPres"), budget.text("UnidadPres")});
+        }
+    }
     QList<UsageRow> rows;
     rows.reserve(lines.recordCount());
-    for (; !lines.eof(); lines.moveNext()) {
-        const QPair<QString, QString> key{lines.text("CodigoPres"), lines.text("ItemPres")};
-        auto found = items.constFind(key);
-        if (found == items.constEnd()) {
-            UsageRow row;
-            store::RecordSet item = db.openRecordSet(
-                "SELECT * FROM Presupuesto WHERE CodigoPres = ? and ItemPres = ?", {key.first, key.second});
-            if (!item.eof())
-                row = {item.text("CodigoPres"), item.text("ItemPres"), item.text("DescripcionPres"),
-                       item.text("UnidadPres")};
-            found = items.insert(key, row);
-        }
-        rows.append(*found);
-    }
+    for (; !lines.eof(); lines.moveNext())
+        rows.append(items.value(
+            {store::text::foldKey(lines.text("CodigoPres")), store::text::foldKey(lines.text("ItemPres"))}));
     return rows;
 }
 

@@ -3,6 +3,7 @@
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/SchemaUpgrade.h"
+#include "store/StatementCounts.h"
 #include "store/TextCompare.h"
 
 #define SQLITE_HAS_CODEC 1
@@ -120,6 +121,8 @@ QString describe(sqlite3* db, int rc) {
 }
 
 std::atomic<int> g_writesBeforeFailure{-1};
+std::atomic<quint64> g_queriesRun{0};
+std::atomic<quint64> g_writesRun{0};
 
 QVariant variantOf(sqlite3_value* value) {
     switch (sqlite3_value_type(value)) {
@@ -235,7 +238,12 @@ void throwSqliteError(sqlite3* db, int rc, const QString& statement) {
     throw StoreError(describe(db, rc), detail);
 }
 
+void countQuery() {
+    g_queriesRun.fetch_add(1, std::memory_order_relaxed);
+}
+
 void countWrite() {
+    g_writesRun.fetch_add(1, std::memory_order_relaxed);
     int n = g_writesBeforeFailure.load();
     while (n >= 0) {
         if (g_writesBeforeFailure.compare_exchange_weak(n, n == 0 ? -1 : n - 1)) {
@@ -249,6 +257,10 @@ void countWrite() {
 namespace testing {
 void failAfterWrites(int n) {
     g_writesBeforeFailure.store(n < 0 ? -1 : n);
+}
+
+StatementCounts statementsRun() {
+    return {g_queriesRun.load(std::memory_order_relaxed), g_writesRun.load(std::memory_order_relaxed)};
 }
 } // namespace testing
 

@@ -72,5 +72,7 @@ QString passwordOfConnect(const QString& connect);
 
 // Counts one write for testing::failAfterWrites; throws when the injected failure is due.
 void countWrite();
+// Counts one query opened, for testing::statementsRun.
+void countQuery();
 
 } // namespace korvex::store

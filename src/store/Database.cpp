@@ -446,6 +446,7 @@ RecordSet Database::openRecordSet(const QString& sql, const QVariantList& params
     sqlite3_stmt* st = connection_->prepare(t->sql(values), sql);
     StatementUse use{st};
     bindAll(st, values);
+    countQuery();
 
     auto impl = std::make_unique<RecordSet::Impl>();
     impl->connection = connection_;

@@ -1,10 +1,16 @@
 #include "shell/ops/CopyItems.h"
 
 #include "store/ProjectFolders.h"
+#include "store/TextCompare.h"
 
+#include <QHash>
+#include <QPair>
+#include <QSet>
 #include <QStringList>
+#include <array>
 #include <exception>
 #include <numeric>
+#include <optional>
 
 namespace korvex::shell {
 
@@ -38,54 +44,119 @@ void rewind(store::RecordSet& records) {
         records.moveFirst();
 }
 
-// Taken by an item, or by lines that would otherwise end up under the copy.
-bool pairTaken(store::Database& destination, const QString& codigo, const QString& item) {
-    const QVariantList pair = {codigo, item};
-    if (destination.openRecordSet("SELECT CodigoPres FROM Presupuesto" + kByItem, pair).recordCount() > 0)
-        return true;
-    for (const LineTable& lines : lineTables())
-        if (destination.openRecordSet("SELECT CodigoPres FROM " + lines.table + kByItem, pair).recordCount() >
-            0)
-            return true;
-    return false;
+// A code and number as the store compares them: letter case ignored (store::text::foldKey).
+using PairKey = QPair<QString, QString>;
+
+PairKey pairKey(const QString& codigo, const QString& item) {
+    return {store::text::foldKey(codigo), store::text::foldKey(item)};
 }
 
-void addBudgetItem(store::Database& destination, const SourceItem& origen, const ItemPair& pair) {
-    auto items = destination.openRecordSet("SELECT * FROM Presupuesto" + kByItem, {pair.codigo, pair.item});
-    items.addNew();
-    items.setValue("CodigoPres", pair.codigo);
-    items.setValue("ItemPres", pair.item);
-    items.setValue("DescripcionPres", origen.descripcion);
-    items.setValue("UnidadPres", origen.unidad);
-    items.update();
+// The pair of the current record; nullopt when its code or number is Null, which no query by
+// value finds.
+std::optional<PairKey> pairOfRecord(const store::RecordSet& records) {
+    const QVariant codigo = records.value("CodigoPres");
+    const QVariant item = records.value("ItemPres");
+    if (codigo.isNull() || item.isNull())
+        return std::nullopt;
+    return pairKey(codigo.toString(), item.toString());
 }
 
-int copyLines(store::Database& destination, store::Database& source, const LineTable& table,
-              const SourceItem& origen, const ItemPair& pair) {
-    auto from = source.openRecordSet("SELECT * FROM " + table.table + kByItem, {origen.codigo, origen.item});
-    auto into = destination.openRecordSet("SELECT * FROM " + table.table + kByItem, {pair.codigo, pair.item});
-    int copied = 0;
-    for (rewind(from); !from.eof(); from.moveNext(), ++copied) {
-        into.addNew();
-        into.setValue("CodigoPres", pair.codigo);
-        into.setValue("ItemPres", pair.item);
-        for (const QString& field : table.copied)
-            into.setValue(field, from.value(field));
-        into.setValue(table.price, 0.0);
-        into.update();
+// The pairs taken in the destination, by an item or by lines that would otherwise end up under a
+// copy: every table read once, and each copy added as it is made.
+class TakenPairs {
+public:
+    explicit TakenPairs(store::Database& destination) {
+        QStringList tables{QStringLiteral("Presupuesto")};
+        for (const LineTable& lines : lineTables())
+            tables << lines.table;
+        for (const QString& table : tables) {
+            auto records = destination.openRecordSet("SELECT CodigoPres, ItemPres FROM " + table);
+            for (rewind(records); !records.eof(); records.moveNext())
+                if (const auto pair = pairOfRecord(records))
+                    taken_.insert(*pair);
+        }
     }
-    return copied;
+    bool contains(const QString& codigo, const QString& item) const {
+        return taken_.contains(pairKey(codigo, item));
+    }
+    void add(const QString& codigo, const QString& item) { taken_.insert(pairKey(codigo, item)); }
+
+private:
+    QSet<PairKey> taken_;
+};
+
+ItemPair freePair(const TakenPairs& taken, const QString& codigo, const QString& item) {
+    ItemPair pair{codigo, item};
+    QString prefix;
+    while (taken.contains(pair.codigo, pair.item)) {
+        prefix += kPrefijoCopia;
+        pair = {prefix + codigo, prefix + item};
+    }
+    return pair;
 }
 
-CopiedItem copyItem(store::Database& destination, store::Database& source, const SourceItem& origen) {
+// The copied fields of the source's lines of the items to copy, by item, each in stored order:
+// one read of each line table.
+using SourceLines = std::array<QHash<PairKey, QList<QVariantList>>, 4>;
+
+SourceLines readSourceLines(store::Database& source, const std::vector<SourceItem>& items) {
+    QSet<PairKey> wanted;
+    for (const SourceItem& origen : items)
+        wanted.insert(pairKey(origen.codigo, origen.item));
+    SourceLines lines;
+    for (std::size_t t = 0; t < lineTables().size(); ++t) {
+        const LineTable& table = lineTables()[t];
+        auto records = source.openRecordSet("SELECT CodigoPres, ItemPres, " + table.copied.join(", ") +
+                                            " FROM " + table.table);
+        for (rewind(records); !records.eof(); records.moveNext()) {
+            const auto pair = pairOfRecord(records);
+            if (!pair || !wanted.contains(*pair))
+                continue;
+            QVariantList values;
+            for (const QString& field : table.copied)
+                values << records.value(field);
+            lines[t][*pair].append(values);
+        }
+    }
+    return lines;
+}
+
+// The statements of a copy, one per table, each run once per row written.
+struct CopyStatements {
+    QString item = QStringLiteral(
+        "INSERT INTO Presupuesto (CodigoPres, ItemPres, DescripcionPres, UnidadPres) VALUES (?, ?, ?, ?)");
+    std::array<QString, 4> lines;
+
+    CopyStatements() {
+        for (std::size_t t = 0; t < lineTables().size(); ++t) {
+            const LineTable& table = lineTables()[t];
+            const QStringList fields =
+                QStringList{"CodigoPres", "ItemPres"} + table.copied + QStringList{table.price};
+            QStringList marks;
+            for (int i = 0; i < fields.size(); ++i)
+                marks << QStringLiteral("?");
+            lines[t] = "INSERT INTO " + table.table + " (" + fields.join(", ") + ") VALUES (" +
+                       marks.join(", ") + ")";
+        }
+    }
+};
+
+CopiedItem copyItem(store::Database& destination, const CopyStatements& statements, TakenPairs& taken,
+                    const SourceLines& lines, const SourceItem& origen) {
     CopiedItem copy;
     copy.origen = origen;
-    const ItemPair pair = freeItemPair(destination, origen.codigo, origen.item);
+    const ItemPair pair = freePair(taken, origen.codigo, origen.item);
     copy.codigo = pair.codigo;
     copy.item = pair.item;
-    addBudgetItem(destination, origen, pair);
-    for (const LineTable& table : lineTables())
-        copy.lineas += copyLines(destination, source, table, origen, pair);
+    destination.execute(statements.item, {pair.codigo, pair.item, origen.descripcion, origen.unidad});
+    taken.add(pair.codigo, pair.item);
+    const PairKey from = pairKey(origen.codigo, origen.item);
+    for (std::size_t t = 0; t < lineTables().size(); ++t)
+        for (const QVariantList& values : lines[t].value(from)) {
+            destination.execute(statements.lines[t],
+                                QVariantList{pair.codigo, pair.item} + values + QVariantList{0.0});
+            ++copy.lineas;
+        }
     return copy;
 }
 
@@ -136,13 +207,7 @@ std::vector<SourceItem> findSourceItems(store::Database& source, const QString& 
 }
 
 ItemPair freeItemPair(store::Database& destination, const QString& codigo, const QString& item) {
-    ItemPair pair{codigo, item};
-    QString prefix;
-    while (pairTaken(destination, pair.codigo, pair.item)) {
-        prefix += kPrefijoCopia;
-        pair = {prefix + codigo, prefix + item};
-    }
-    return pair;
+    return freePair(TakenPairs(destination), codigo, item);
 }
 
 int ResultadoCopia::lineas() const {
@@ -175,9 +240,12 @@ ResultadoCopia copyItems(store::Database& destination, store::Database& source,
                     return (v.value(0).toString() + " " + v.value(1).toString()).trimmed();
                 },
                 QStringLiteral("Los rubros del proyecto de origen "));
+        TakenPairs taken(destination);
+        const SourceLines lines = readSourceLines(source, items);
+        const CopyStatements statements;
         for (const SourceItem& origen : items) {
             current = &origen;
-            result.copiados.push_back(copyItem(destination, source, origen));
+            result.copiados.push_back(copyItem(destination, statements, taken, lines, origen));
         }
         current = nullptr;
         transaction.commit();
