@@ -139,10 +139,9 @@ int saveKind(store::Database& db, YieldKind kind, QList<YieldLine>& rows, QStrin
         if (!row)
             continue;
         const double yield = engine::ConvertirNumeroOCero(row->yield);
-        lines.edit();
-        lines.setValue(f.yield, yield);
-        lines.update();
-        stored.emplace_back(row, lines.number(f.yield));
+        // By row number: a record set's update would read the line back.
+        db.execute("UPDATE " + f.table + " SET " + f.yield + " = ? WHERE rowid = ?", {yield, lines.rowId()});
+        stored.emplace_back(row, yield);
         ++written;
     }
     for (const YieldLine* row : std::as_const(wanted))

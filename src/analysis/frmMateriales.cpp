@@ -41,6 +41,14 @@ QLabel* amountLabel(const QString& name, QWidget* parent) {
     return label;
 }
 
+int storedRowColumn(Kind kind) {
+    return kindInfo(kind).columns;
+}
+
+QString storedRowText(qint64 row) {
+    return row ? QString::number(row) : QString();
+}
+
 QString argument(const ui::WindowContext& context, const char* name) {
     return context.arguments.value(QString::fromLatin1(name)).toString();
 }
@@ -80,8 +88,11 @@ void frmMateriales::buildLayout() {
     stack_ = new QStackedWidget(this);
     for (Kind kind : kAllKinds) {
         const KindSpec& s = kindInfo(kind);
-        auto* lineGrid = new ui::Grid(kDesignRows + 1, s.columns, this);
+        // One hidden column past the shown ones holds the stored line each row shows, so that
+        // an undone deletion or insertion brings a line back as the stored line it was.
+        auto* lineGrid = new ui::Grid(kDesignRows + 1, s.columns + 1, this);
         lineGrid->setObjectName(s.gridName);
+        lineGrid->setColumnHidden(storedRowColumn(kind), true);
         grids_[kindIndex(kind)] = lineGrid;
         stack_->addWidget(lineGrid);
         connect(lineGrid, &ui::Grid::keyDown, this,
@@ -310,6 +321,8 @@ void frmMateriales::takeUndoneGrids() {
                     lines.setCell(r, c, g->text(r, c));
             }
         }
+        for (int r = 1; r <= lines.rowCount(); ++r)
+            lines.setStoredRow(r, g->text(r, storedRowColumn(kind)).toLongLong());
         render(kind);
     }
     sheet_.setModified(history_->canUndo());
@@ -339,6 +352,9 @@ void frmMateriales::render(Kind kind) {
             if (g->text(r, c) != lines.cell(r, c))
                 g->setText(r, c, lines.cell(r, c));
         }
+        const QString stored = storedRowText(lines.storedRow(r));
+        if (g->text(r, storedRowColumn(kind)) != stored)
+            g->setText(r, storedRowColumn(kind), stored);
         if (lines.layout().hasSecond())
             g->setAlignment(r, lines.layout().secondCol, Qt::AlignCenter);
         for (int c : {lines.layout().quantityCol, lines.layout().priceCol, lines.layout().amountCol,
@@ -468,11 +484,14 @@ void frmMateriales::CalcularAnalisis() {
         ui::messages::failure(this, e.message());
         return;
     }
-    for (Kind kind : kAllKinds) {
-        render(kind);
-        markRepriced(kind);
-        grid(kind)->setCell(1, 0);
-    }
+    // The prices and amounts are figures, not the user's changes: no step of their own.
+    history_->absorb([this] {
+        for (Kind kind : kAllKinds) {
+            render(kind);
+            markRepriced(kind);
+            grid(kind)->setCell(1, 0);
+        }
+    });
     renderTotals();
     setStatus(repricedStatus(totals_));
     focusGrid(visible_, 1, 0);
@@ -540,6 +559,9 @@ bool frmMateriales::Grabar() {
         return false;
     }
     sheet_.setModified(false);
+    // Each row now shows the stored line the save left it, which is what the next save compares.
+    for (Kind kind : kAllKinds)
+        render(kind);
     history_->reset();
     setStatus(QStringLiteral("Análisis grabado: %1, %2, %3 de mano de obra, %4 de transporte")
                   .arg(engine::Contar(outcome.stored[0], "material", "materiales"),

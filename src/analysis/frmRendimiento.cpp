@@ -2,6 +2,7 @@
 
 #include "ui/CellEditor.h"
 #include "ui/Grid.h"
+#include "ui/GridHistory.h"
 #include "ui/Labels.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
@@ -44,7 +45,19 @@ frmRendimiento::frmRendimiento(const ui::WindowContext& context, QWidget* parent
     }
     for (YieldKind kind : kYieldKinds)
         render(kind);
+    history_ = new ui::GridHistory(this, {grids_.begin(), grids_.end()});
+    connect(history_, &ui::GridHistory::restored, this, &frmRendimiento::takeUndoneGrids);
     focusGrid(YieldKind::Equipment, 1);
+}
+
+// After an undo or redo the grids show the yields: the lines take them back. A yield back at the
+// one loaded is no change, so the save leaves it alone.
+void frmRendimiento::takeUndoneGrids() {
+    for (YieldKind kind : kYieldKinds) {
+        QList<YieldLine>& lines = sheet_.lines(kind);
+        for (int i = 0; i < lines.size(); ++i)
+            lines[i].yield = grid(kind)->text(i + 1, yieldColumn(kind));
+    }
 }
 
 frmRendimiento::~frmRendimiento() = default;
@@ -226,6 +239,7 @@ bool frmRendimiento::GrabarRendimientos() {
     }
     grid(YieldKind::Equipment)->setCell(1, yieldColumn(YieldKind::Equipment));
     grid(YieldKind::Labour)->setCell(1, yieldColumn(YieldKind::Labour));
+    history_->reset();
     setStatus(status);
     return true;
 }

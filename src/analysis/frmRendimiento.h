@@ -17,6 +17,7 @@ class QStackedWidget;
 namespace korvex::ui {
 class CellEditor;
 class Grid;
+class GridHistory;
 } // namespace korvex::ui
 
 namespace korvex::analysis {
@@ -50,6 +51,7 @@ private:
     void onGridKey(int key, Qt::KeyboardModifiers modifiers);
     void focusGrid(YieldKind kind, int row);
     void setStatus(const QString& text);
+    void takeUndoneGrids();
 
     ui::WindowContext context_;
     store::Database db_;
@@ -59,6 +61,7 @@ private:
     std::array<ui::Grid*, 2> grids_{};
     QStackedWidget* stack_ = nullptr;
     ui::CellEditor* editor_ = nullptr;
+    ui::GridHistory* history_ = nullptr;
     QLabel* label2_ = nullptr;
     QLabel* lblEstado_ = nullptr;
 };

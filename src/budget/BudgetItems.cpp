@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 
 namespace korvex::budget {
 
@@ -73,20 +74,16 @@ void reclavarLineas(store::Database& db, const HojaPresupuesto& hoja) {
         moverLineas(db, provisionales[i], cambios[i].hacia);
 }
 
+// One insert per item; a record set's update would read every item back.
 void agregarItems(store::Database& db, const HojaPresupuesto& hoja) {
-    store::RecordSet rs = db.openRecordSet("SELECT * FROM Presupuesto");
+    const QString insert = QStringLiteral("INSERT INTO Presupuesto (CodigoPres, ItemPres, DescripcionPres, "
+                                          "UnidadPres, CantidadPres, GruposPres) VALUES (?, ?, ?, ?, ?, ?)");
     for (int r = 1; r <= hoja.filas(); ++r) {
         const FilaPresupuesto& fila = hoja.fila(r);
         if (!fila.esItem())
             continue;
-        rs.addNew();
-        rs.setValue("CodigoPres", fila.codigo);
-        rs.setValue("ItemPres", fila.item);
-        rs.setValue("DescripcionPres", fila.descripcion);
-        rs.setValue("UnidadPres", fila.unidad);
-        rs.setValue("cantidadpres", cantidadAGrabar(fila));
-        rs.setValue("GruposPres", fila.grupo.isEmpty() ? QVariant() : QVariant(fila.grupo));
-        rs.update();
+        db.execute(insert, {fila.codigo, fila.item, fila.descripcion, fila.unidad, cantidadAGrabar(fila),
+                            fila.grupo.isEmpty() ? QVariant() : QVariant(fila.grupo)});
     }
 }
 
@@ -174,9 +171,31 @@ QString claveTexto(const QString& codigo, const QString& item) {
 
 void HojaPresupuesto::recordarCargadas() {
     filasCargadas_.clear();
+    celdasCargadas_.clear();
     for (const FilaPresupuesto& fila : filas_)
         if (fila.cargada())
             filasCargadas_.insert(claveTexto(fila.codigoCargado, fila.itemCargado), fila);
+    for (int r = 1; r <= filas(); ++r)
+        celdasCargadas_.append(celdasDeFila(r));
+}
+
+QStringList HojaPresupuesto::celdasDeFila(int r) const {
+    QStringList celdas;
+    for (int c = 0; c < kColumnasPresupuesto; ++c)
+        celdas.append(celda(r, c));
+    return celdas;
+}
+
+// Rows past the end of either side count as blank.
+bool HojaPresupuesto::comoCargada() const {
+    const QStringList blanca(kColumnasPresupuesto, QString());
+    const int n = std::max(filas(), int(celdasCargadas_.size()));
+    for (int r = 1; r <= n; ++r) {
+        const QStringList& antes = r <= celdasCargadas_.size() ? celdasCargadas_[r - 1] : blanca;
+        if (celdasDeFila(r) != antes)
+            return false;
+    }
+    return true;
 }
 
 void HojaPresupuesto::tomarFilas(const QList<QStringList>& celdas) {
@@ -207,8 +226,8 @@ void HojaPresupuesto::tomarFilas(const QList<QStringList>& celdas) {
         if (!mostradas.contains(it.key()))
             eliminados_.append(it.value().claveCargada());
     marcada_ = 0;
-    modificada_ = true;
     ajustarFinal();
+    modificada_ = !comoCargada();
 }
 
 const FilaPresupuesto& HojaPresupuesto::fila(int r) const {

@@ -106,7 +106,9 @@ public:
     void marcarGrabada();
     // After an undo or redo of the grid: the rows as the grid shows them, every column. A row of a
     // stored item keeps its exact stored quantity while its quantity shows as it was loaded, and
-    // a stored item no row shows any more is deleted by the next save, as after suprimir.
+    // a stored item no row shows any more is deleted by the next save, as after suprimir. The
+    // sheet counts as modified only when the rows differ from those loaded or last saved, so an
+    // undo back to them leaves nothing to save.
     void tomarFilas(const QList<QStringList>& celdas);
 
 private:
@@ -114,6 +116,8 @@ private:
     void quitarFila(int r);
     void asegurarFilas(int r);
     void recordarCargadas();
+    QStringList celdasDeFila(int r) const;
+    bool comoCargada() const;
     void ajustarFinal();
     FilaPresupuesto& filaEditable(int r);
 
@@ -122,6 +126,7 @@ private:
     store::LoadedRows cargados_;
     // The stored items as loaded or last saved, by stored code and number: their row then.
     QHash<QString, FilaPresupuesto> filasCargadas_;
+    QVector<QStringList> celdasCargadas_; // every cell of every row then, in grid order
     int marcada_ = 0;
     bool modificada_ = false;
 };

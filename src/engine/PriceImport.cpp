@@ -68,6 +68,9 @@ bool samePrice(const QVariant& a, const QVariant& b) {
 int applyPrices(store::Database& target, const PricedKind& kind, const PriceMap& prices) {
     int priced = 0;
     auto lines = target.openRecordSet("SELECT * FROM " + detail::tableOf(kind.kind));
+    // Written by row number: a record set's update would read every line back.
+    const QString update =
+        "UPDATE " + detail::tableOf(kind.kind) + " SET " + kind.price + " = ? WHERE rowid = ?";
     detail::rewind(lines);
     detail::ItemKey key;
     for (; !lines.eof(); lines.moveNext()) {
@@ -78,9 +81,7 @@ int applyPrices(store::Database& target, const PricedKind& kind, const PriceMap&
         ++priced;
         if (samePrice(lines.value(kind.price), found->second))
             continue;
-        lines.edit();
-        lines.setValue(kind.price, found->second);
-        lines.update();
+        target.execute(update, {found->second, lines.rowId()});
     }
     return priced;
 }

@@ -53,12 +53,18 @@ ResultadoRecalculo RecalcularPresupuesto(const QString& projectFolder) {
         auto items = db.openRecordSet("SELECT * FROM Presupuesto");
         const std::vector<PrecioItem> prices = priceItems(db, items, *header);
 
+        // Written by row number: a record set's update would read every item back.
         store::Transaction transaction(db);
         detail::rewind(items);
+        const QString update = QStringLiteral("UPDATE Presupuesto SET TotalPres = ? WHERE rowid = ?");
         for (const PrecioItem& price : prices) {
-            items.edit();
-            items.setValue(QStringLiteral("TotalPres"), price.precio.precioUnitario);
-            items.update();
+            // A price that is already stored is not written again: on a large project most are,
+            // and each write costs a statement and a page of the journal.
+            const QVariant stored = items.value(QStringLiteral("TotalPres"));
+            const bool current =
+                stored.typeId() == QMetaType::Double && stored.toDouble() == price.precio.precioUnitario;
+            if (!current)
+                db.execute(update, {price.precio.precioUnitario, items.rowId()});
             items.moveNext();
         }
         transaction.commit();

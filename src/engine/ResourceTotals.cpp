@@ -90,12 +90,18 @@ double sumOfAmounts(const std::vector<TotalRecurso>& rows) {
 
 } // namespace
 
-std::vector<TotalRecurso> TotalesRecursos(const QString& projectFolder, TipoRecurso tipo) {
+namespace {
+
+// The groups of the totals query valued one by one. A caller that only sums them needs no
+// spellings, which cost a second pass over every line.
+std::vector<TotalRecurso> groupedTotals(const QString& projectFolder, TipoRecurso tipo, bool spelled) {
     auto db = store::Database::openProject(projectFolder);
     auto groups = db.openRecordSet(totalsQuery(tipo));
     const TotalsFields fields = fieldsOf(tipo);
-    const EscriturasRecursos escrituras = EscriturasRecursos::leer(
-        db, fields.table, fields.description, fields.second ? QString(fields.second) : QString());
+    EscriturasRecursos escrituras;
+    if (spelled)
+        escrituras = EscriturasRecursos::leer(db, fields.table, fields.description,
+                                              fields.second ? QString(fields.second) : QString());
     std::vector<TotalRecurso> rows;
     rows.reserve(static_cast<std::size_t>(groups.recordCount()));
     detail::rewind(groups);
@@ -113,20 +119,30 @@ std::vector<TotalRecurso> TotalesRecursos(const QString& projectFolder, TipoRecu
     return rows;
 }
 
+double projectTotal(const QString& projectFolder, TipoRecurso tipo) {
+    return sumOfAmounts(groupedTotals(projectFolder, tipo, false));
+}
+
+} // namespace
+
+std::vector<TotalRecurso> TotalesRecursos(const QString& projectFolder, TipoRecurso tipo) {
+    return groupedTotals(projectFolder, tipo, true);
+}
+
 double TotalEquipoProyecto(const QString& projectFolder) {
-    return sumOfAmounts(TotalesRecursos(projectFolder, TipoRecurso::Equipo));
+    return projectTotal(projectFolder, TipoRecurso::Equipo);
 }
 
 double TotalManoObraProyecto(const QString& projectFolder) {
-    return sumOfAmounts(TotalesRecursos(projectFolder, TipoRecurso::ManoObra));
+    return projectTotal(projectFolder, TipoRecurso::ManoObra);
 }
 
 double TotalTransporteProyecto(const QString& projectFolder) {
-    return sumOfAmounts(TotalesRecursos(projectFolder, TipoRecurso::Transporte));
+    return projectTotal(projectFolder, TipoRecurso::Transporte);
 }
 
 double TotalMaterialesProyecto(const QString& projectFolder) {
-    return sumOfAmounts(TotalesRecursos(projectFolder, TipoRecurso::Material));
+    return projectTotal(projectFolder, TipoRecurso::Material);
 }
 
 } // namespace korvex::engine

@@ -55,6 +55,8 @@ int saveKind(store::Database& db, const PriceList& list) {
     const QString fields =
         l.descField + (l.hasSecond() ? ", " + l.secondField : QString()) + ", " + l.priceField;
     store::RecordSet lines = db.openRecordSet("SELECT " + fields + " FROM " + l.table);
+    // Written by row number: a record set's update would read every line back.
+    const QString update = "UPDATE " + l.table + " SET " + l.priceField + " = ? WHERE rowid = ?";
     int written = 0;
     for (; !lines.eof(); lines.moveNext()) {
         const QVariant description = lines.value(l.descField);
@@ -69,9 +71,7 @@ int saveKind(store::Database& db, const PriceList& list) {
         const QVariant stored = lines.value(l.priceField);
         if (!stored.isNull() && stored.toDouble() == *price)
             continue;
-        lines.edit();
-        lines.setValue(l.priceField, *price);
-        lines.update();
+        db.execute(update, {*price, lines.rowId()});
         ++written;
     }
     return written;

@@ -3,6 +3,7 @@
 #include "engine/Numbers.h"
 #include "ui/CellEditor.h"
 #include "ui/Grid.h"
+#include "ui/GridHistory.h"
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
 
@@ -68,7 +69,19 @@ frmGrupos::frmGrupos(const ui::WindowContext& context)
     ui::hookWheel(this);
     IniciarGrilla();
     LlenarGrilla();
+    // The save reads the groups from the grid and compares them with those loaded, so an undo
+    // needs nothing but the grid.
+    history_ = new ui::GridHistory(this, {grid_});
+    connect(history_, &ui::GridHistory::restored, this, &frmGrupos::takeUndoneGrid);
     fitWidth(grid_, 560);
+}
+
+// A group cell back at the group loaded is no change.
+void frmGrupos::takeUndoneGrid() {
+    bool changed = false;
+    for (int i = 0; i < int(items_.size()); ++i)
+        changed = changed || grid_->text(i + 1, kColGrupo) != items_[i].grupo;
+    setDirty(changed);
 }
 
 void frmGrupos::IniciarGrilla() {
@@ -93,6 +106,8 @@ void frmGrupos::LlenarGrilla() {
     widenToContents(grid_, kColGrupo);
     grid_->setCell(items_.empty() ? 0 : 1, kColGrupo);
     setDirty(false);
+    if (history_)
+        history_->reset();
     setStatus(engine::Contar(items_.size(), "rubro", "rubros"));
 }
 

@@ -9,6 +9,7 @@
 namespace korvex::ui {
 class CellEditor;
 class Grid;
+class GridHistory;
 } // namespace korvex::ui
 
 namespace korvex::schedule {
@@ -25,9 +26,11 @@ private:
     void LlenarGrilla();
     void onGridKey(int key, Qt::KeyboardModifiers modifiers);
     std::vector<ItemGrupo> rowsFromGrid() const;
+    void takeUndoneGrid();
 
     ui::Grid* grid_ = nullptr;
     ui::CellEditor* editor_ = nullptr;
+    ui::GridHistory* history_ = nullptr;
     GruposItems cargados_;         // as loaded, with the stored rows behind them
     std::vector<ItemGrupo> items_; // row r of the grid is items_[r - 1]
 };

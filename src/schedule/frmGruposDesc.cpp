@@ -3,6 +3,7 @@
 #include "engine/Numbers.h"
 #include "ui/CellEditor.h"
 #include "ui/Grid.h"
+#include "ui/GridHistory.h"
 #include "ui/Messages.h"
 
 #include <QHBoxLayout>
@@ -90,7 +91,35 @@ frmGruposDesc::frmGruposDesc(const ui::WindowContext& context)
 
     IniciarGrilla();
     LlenarGrilla();
+    history_ = new ui::GridHistory(this, {grid_});
+    connect(history_, &ui::GridHistory::restored, this, &frmGruposDesc::takeUndoneGrid);
     fitWidth(grid_, 600);
+}
+
+// After an undo or redo the grid shows the descriptions and orders: the groups take them back, so
+// the save compares them with those loaded and writes only what still differs.
+void frmGruposDesc::takeUndoneGrid() {
+    for (int i = 0; i < int(resumen_.grupos.size()); ++i) {
+        GrupoResumen& g = resumen_.grupos[i];
+        g.descripcion = grid_->text(i + 1, kColDescripcion);
+        const QString orden = grid_->text(i + 1, kColOrden);
+        g.orden = orden.isEmpty() ? std::nullopt : OrdenDesdeTexto(orden);
+    }
+    setDirty(!asLoaded());
+}
+
+bool frmGruposDesc::asLoaded() const {
+    for (const GrupoResumen& g : resumen_.grupos) {
+        if (!resumen_.cargados.contains(g.fila))
+            continue;
+        const QVariantList loaded = resumen_.cargados.values(g.fila);
+        const QVariant order = loaded.value(2);
+        const std::optional<int> loadedOrder =
+            order.isNull() ? std::nullopt : std::optional<int>(int(order.toDouble()));
+        if (g.descripcion != loaded.value(1).toString() || g.orden != loadedOrder)
+            return false;
+    }
+    return true;
 }
 
 bool frmGruposDesc::isGroupRow(int row) const {
@@ -120,6 +149,8 @@ void frmGruposDesc::LlenarGrilla() {
     lblTotal_->setText(engine::FormatoGrupo(resumen_.total));
     grid_->setCell(1, kColGrupo);
     setDirty(false);
+    if (history_)
+        history_->reset();
     setStatus(engine::Contar(resumen_.grupos.size(), "grupo", "grupos"));
 }
 
@@ -156,6 +187,7 @@ bool frmGruposDesc::save() {
         return false;
     }
     setDirty(false);
+    history_->reset();
     setStatus("Grabado: " + engine::Contar(result.registros, "grupo", "grupos"));
     return true;
 }

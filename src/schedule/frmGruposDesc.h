@@ -9,6 +9,7 @@ class QLabel;
 namespace korvex::ui {
 class CellEditor;
 class Grid;
+class GridHistory;
 } // namespace korvex::ui
 
 namespace korvex::schedule {
@@ -28,9 +29,12 @@ private:
     void onGridKey(int key, Qt::KeyboardModifiers modifiers);
     void commitCell(int row, int col, const QString& text);
     bool isGroupRow(int row) const;
+    void takeUndoneGrid();
+    bool asLoaded() const; // descriptions and orders as loaded or last saved
 
     ui::Grid* grid_ = nullptr;
     ui::CellEditor* editor_ = nullptr;
+    ui::GridHistory* history_ = nullptr;
     QLabel* lblTotal_ = nullptr;
     ResumenGrupos resumen_; // row r of the grid is resumen_.grupos[r - 1]
 };

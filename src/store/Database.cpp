@@ -280,7 +280,10 @@ struct RecordSet::Impl {
     std::shared_ptr<Connection> connection;
     QString sql;
     QStringList names;
-    QHash<QString, int> index;           // folded name -> column
+    QHash<QString, int> index; // folded name -> column
+    // Names as callers spell them: a loop over many records asks for the same few names, and
+    // folding each one on every call costs more than reading the value.
+    mutable QHash<QString, int> spelled;
     std::vector<const FieldDef*> origin; // the table field behind each column, if any
     std::vector<std::vector<QVariant>> rows;
     std::vector<qint64> rowIds;
@@ -293,7 +296,11 @@ struct RecordSet::Impl {
     bool hasCurrent() const { return position < rows.size(); }
 
     int column(const QString& field) const {
+        if (const auto known = spelled.constFind(field); known != spelled.cend())
+            return *known;
         const int c = index.value(foldKey(field), -1);
+        if (c >= 0)
+            spelled.insert(field, c);
         if (c < 0)
             throw StoreError(
                 QStringLiteral("No existe el campo %1 en los registros de la consulta").arg(field), sql);
@@ -358,6 +365,21 @@ struct RecordSet::Impl {
 
     void write();
     std::vector<QVariant> reread(qint64 rowId) const;
+
+    // After an update that wrote only finite, non-negative numbers into Double fields, the record
+    // takes the written values as they are: the file returns such a number unchanged (a negative
+    // one is read back, to be safe about -0). Reading the record back would double the cost of a
+    // save that reprices many lines.
+    bool keepWrittenNumbers() {
+        for (const auto& [field, value] : changes)
+            if (field->type != FieldType::Double || value.typeId() != QMetaType::Double ||
+                !std::isfinite(value.toDouble()) || std::signbit(value.toDouble()))
+                return false; // -0 comes back as 0
+        for (size_t c = 0; c < origin.size(); ++c)
+            if (const QVariant* v = origin[c] ? changed(origin[c]) : nullptr)
+                rows[position][c] = *v;
+        return true;
+    }
 };
 
 std::vector<QVariant> RecordSet::Impl::reread(qint64 rowId) const {
@@ -365,6 +387,7 @@ std::vector<QVariant> RecordSet::Impl::reread(qint64 rowId) const {
     sqlite3_stmt* st = connection->prepare(sql, sql);
     StatementUse use{st};
     sqlite3_bind_int64(st, 1, rowId);
+    countQuery();
     std::vector<QVariant> row(names.size());
     if (stepToEnd(connection->handle(), st, sql) != SQLITE_ROW)
         return row;
@@ -420,6 +443,8 @@ void RecordSet::Impl::write() {
     if (mode == Mode::Edit && sqlite3_changes(db) == 0)
         throw StoreError(
             QStringLiteral("El registro que se modificaba ya no existe en la tabla %1").arg(table->name));
+    if (mode == Mode::Edit && keepWrittenNumbers())
+        return;
     const qint64 rowId = mode == Mode::Add ? sqlite3_last_insert_rowid(db) : rowIds[position];
     std::vector<QVariant> row = reread(rowId);
     if (mode == Mode::Add) {

@@ -256,10 +256,14 @@ bool equalFolded(const QString& a, const QString& b) {
 
 QString foldKey(const QString& text) {
     if (isAscii(text)) {
-        for (const QChar c : text)
+        // Lowered by hand: QString::toLower goes through the Unicode tables for every letter.
+        QString lowered = text; // shares the data until the first upper-case letter is written
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = text.at(i).unicode();
             if (c >= u'A' && c <= u'Z')
-                return text.toLower();
-        return text; // already folded: no copy
+                lowered[i] = QChar(char16_t(c + 32));
+        }
+        return lowered;
     }
     const std::vector<char32_t> letters = foldedCodePoints(text);
     return QString::fromUcs4(letters.data(), static_cast<qsizetype>(letters.size()));

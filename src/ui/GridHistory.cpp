@@ -155,13 +155,23 @@ void GridHistory::apply(const Step& step, bool forward) {
     dirty_ = false;
 }
 
+void GridHistory::absorb(const std::function<void()>& recompute) {
+    checkpoint();
+    const bool wasApplying = applying_;
+    applying_ = true;
+    recompute();
+    applying_ = wasApplying;
+    for (int i = 0; i < grids_.size(); ++i)
+        base_[i] = read(i);
+}
+
 bool GridHistory::undo() {
     checkpoint();
     if (undo_.isEmpty())
         return false;
     const Step step = undo_.takeLast();
+    redo_.append(step); // before apply(): the window asks canUndo() from restored()
     apply(step, false);
-    redo_.append(step);
     return true;
 }
 
@@ -170,8 +180,8 @@ bool GridHistory::redo() {
     if (redo_.isEmpty())
         return false;
     const Step step = redo_.takeLast();
-    apply(step, true);
     undo_.append(step);
+    apply(step, true);
     return true;
 }
 

@@ -13,6 +13,18 @@
 // window's hidden copy of what was loaded stays as it was, and the window refreshes what it derives
 // from the grids (totals, colours, its own model of the lines) when restored() is emitted.
 //
+// While restored() is emitted the history already stands at the step restored: canUndo() is false
+// exactly when the grids are back at the text of the last reset() (an undo back to the saved
+// state), so a window may take its "unsaved changes" from it there.
+//
+// Figures a window recomputes from the grids (prices and amounts of a recalculation) are no change
+// of the user's: absorb() runs such a recomputation without making it a step. The recomputed text
+// is taken into the base rather than the derived columns being left out of the history, so that a
+// row brought back by an undo (a deleted line) comes back whole, with the figures it showed, and
+// the history needs no knowledge of which columns a window derives. An undo then shows the rows it
+// restores as they were before the recomputation; the window clears or recomputes its figures on
+// restored(), as for any undo.
+//
 // Use in a window:
 //     history_ = new ui::GridHistory(this, {msfgMateriales, msfgTransporte});
 //     connect(history_, &ui::GridHistory::restored, this, &frmX::afterUndo);
@@ -22,6 +34,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <functional>
 
 class QWidget;
 
@@ -40,6 +53,9 @@ public:
     void reset();
     // Closes the step of the changes made since the previous one, if any.
     void checkpoint();
+    // Closes the pending step of the user's changes, runs recompute and takes the text it writes
+    // into the base: no step to undo, and the steps before and after it keep their place.
+    void absorb(const std::function<void()>& recompute);
     bool undo(); // false when there is nothing to undo
     bool redo();
     bool canUndo() const;

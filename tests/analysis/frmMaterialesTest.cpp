@@ -237,6 +237,50 @@ TEST_F(EditorTest, UndoAndRedoByKeysAcrossInsertEditDeleteAndASave) {
     EXPECT_EQ(lines(materials), edited);
 }
 
+// A line deleted and brought back by an undo is the stored line again: edited, it is updated where
+// it stands; as loaded, it is not written at all. F5's figures are no step of their own.
+TEST_F(EditorTest, UndoneDeletionIsTheStoredLineAgainAndARecalculationIsNoStep) {
+    korvex::testing::FailureGuard guard;
+    open("B2", "1");
+    ui::Grid* materials = grid("msfgMateriales");
+    const auto undo = [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier); };
+    const auto redo = [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Y, Qt::ControlModifier); };
+    const QStringList stored = p.lines("Materiales", "B2", "1", kMatFields);
+    materials->setCell(2, 2); // the grid shows the lines by description
+    enter("0,05");            // "Arena fina"
+    materials->setCell(2, 0);
+    press(Qt::Key_F10);
+    EXPECT_EQ(materials->text(2, 0).toStdString(), "Cemento");
+    press(Qt::Key_F5);
+    EXPECT_EQ(materials->text(2, 4).toStdString(), "80.00");
+    undo(); // the deletion, not the recalculation
+    EXPECT_EQ((materials->text(2, 0) + " " + materials->text(2, 2)).toStdString(), "Arena fina 0.050");
+    EXPECT_EQ(materials->text(3, 0).toStdString(), "Cemento");
+    undo();
+    EXPECT_EQ(materials->text(2, 2).toStdString(), "0.020");
+    EXPECT_FALSE(window->isModified());
+    redo(); // a redo is a change to save again
+    EXPECT_TRUE(window->isModified());
+    press(Qt::Key_F9);
+    ASSERT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+    QStringList expected = stored;
+    expected[2].replace("CantidadMat=0.02", "CantidadMat=0.05");
+    const auto storedNow = [&] {
+        return p.lines("Materiales", "B2", "1", kMatFields).join("\n").toStdString();
+    };
+    EXPECT_EQ(storedNow(), expected.join("\n").toStdString()); // updated in its place
+
+    // After the save: deleted and undone, the line is as stored, so the save writes nothing.
+    materials->setCell(2, 0);
+    press(Qt::Key_F10);
+    undo();
+    EXPECT_FALSE(window->isModified());
+    store::testing::failAfterWrites(0);
+    press(Qt::Key_F9);
+    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+    EXPECT_EQ(storedNow(), expected.join("\n").toStdString());
+}
+
 TEST_F(EditorTest, EquipmentListCarriesDescriptionsOnlyAndQuotesAreLookedUp) {
     open("A1", "1");
     ui::Grid* materials = grid("msfgMateriales");

@@ -281,6 +281,35 @@ TEST_F(ItemsEditorTest, UndoBringsBackADeletedItemWithItsAnalysisAndItsExactQuan
                      2.345);
 }
 
+// Undone back to what was saved, the rows leave nothing to save; a redo brings the question back.
+TEST_F(ItemsEditorTest, UndoBackToTheSavedRowsLeavesNothingToAskOnClosing) {
+    item("A1", "1", "Excavacion", 2);
+    item("A2", "2", "Relleno", 1);
+    open();
+    const auto ctrl = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k, Qt::ControlModifier); };
+    grid->setCell(1, 2);
+    type("Zanja");
+    key(Qt::Key_Return);
+    key(Qt::Key_F9);
+    grid->setCell(1, 2);
+    type("Zanja corrida");
+    key(Qt::Key_Return);
+    grid->setCell(2, 0);
+    key(Qt::Key_F10);
+    ctrl(Qt::Key_Z);
+    ctrl(Qt::Key_Z);
+    EXPECT_EQ(cell(1, 2) + "/" + cell(2, 0), "Zanja/A2");
+    ctrl(Qt::Key_Y);
+    messages.answer(ui::MessageAnswer::Cancel);
+    key(Qt::Key_Escape);
+    EXPECT_EQ(messages.count(), 1);
+    EXPECT_TRUE(window->isVisible());
+    ctrl(Qt::Key_Z);
+    key(Qt::Key_Escape);
+    EXPECT_EQ(messages.count(), 1);
+    EXPECT_FALSE(window->isVisible());
+}
+
 // With the window not active (a message box just closed and no one gave the activation back) the
 // keys still reach the window's focus widget: a committed cell must hand that focus back to the
 // grid, or the next Enter would reach the hidden editor and write its empty text over a cell.

@@ -164,6 +164,8 @@ TEST(ReportCommand, APreparationThatCannotWriteStopsTheReport) {
     const QString folder = kt::sampleProjectWithSchedules(root.root());
     QTemporaryDir out;
     const QString pdf = out.filePath("x.pdf");
+    // Stale stored prices, so that the preparation has figures to write.
+    korvex::store::Database::openProject(folder).execute("UPDATE Presupuesto SET TotalPres = 0");
     korvex::store::testing::failAfterWrites(0);
     const CommandRun run = korvexRun({"--root", root.root(), "report", folder, "Presupuesto.rpt", "-o", pdf});
     korvex::store::testing::failAfterWrites(-1);

@@ -216,3 +216,75 @@ TEST(frmGruposDescWindow, MoreGroupsThanTheDesignRowsAreAllShownAndSaved) {
               QStringList({"Último"}));
     EXPECT_EQ(messages.count(), 0);
 }
+
+// Each typed cell is one step; the save compares with what was loaded, so an undone cell is not
+// written, and undone back to what was saved the window asks nothing on closing.
+TEST(frmGruposWindow, UndoTakesBackTypedGroupsAndTheSaveWritesOnlyWhatIsLeft) {
+    FakeMessages messages;
+    ScheduleProject p;
+    threeItems(p);
+    auto window = std::make_unique<frmGrupos>(contextFor(p));
+    showActive(window.get());
+    ui::Grid* grid = gridOf(window.get(), "msfgGrupos");
+    QLineEdit* editor = editorOf(window.get());
+    const auto ctrl = [grid](Qt::Key k) { QTest::keyClick(grid, k, Qt::ControlModifier); };
+    const QStringList stored = p.rows("SELECT * FROM Presupuesto ORDER BY Indice", {"GruposPres"});
+    grid->setCell(1, 0);
+    typeInto(grid, editor, "Muros");
+    QTest::keyClick(editor, Qt::Key_Return);
+    typeInto(grid, editor, "Pisos");
+    QTest::keyClick(editor, Qt::Key_Return);
+    ctrl(Qt::Key_Z);
+    ctrl(Qt::Key_Z);
+    EXPECT_EQ(grid->text(1, 0) + "|" + grid->text(2, 0), "Obra|");
+    EXPECT_FALSE(window->hasUnsavedChanges());
+    ctrl(Qt::Key_Y);
+    EXPECT_TRUE(window->hasUnsavedChanges());
+    QTest::keyClick(grid, Qt::Key_F9);
+    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+    QStringList expected = stored;
+    expected[0] = "Muros";
+    EXPECT_EQ(p.rows("SELECT * FROM Presupuesto ORDER BY Indice", {"GruposPres"}), expected);
+
+    ctrl(Qt::Key_Z); // nothing left to undo after the save
+    EXPECT_EQ(grid->text(1, 0), "Muros");
+    grid->setCell(3, 0);
+    typeInto(grid, editor, "Acabados");
+    QTest::keyClick(editor, Qt::Key_Return);
+    ctrl(Qt::Key_Z);
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+}
+
+TEST(frmGruposDescWindow, UndoTakesBackDescriptionsAndOrdersAndTheSaveWritesOnlyWhatIsLeft) {
+    FakeMessages messages;
+    ScheduleProject p;
+    threeItems(p);
+    p.group("Obra", "Obra gruesa", 1);
+    p.group("Acab", {}, 2);
+    auto window = std::make_unique<frmGruposDesc>(contextFor(p));
+    showActive(window.get());
+    ui::Grid* grid = gridOf(window.get(), "msfgGruposD");
+    QLineEdit* editor = editorOf(window.get());
+    const auto ctrl = [grid](Qt::Key k) { QTest::keyClick(grid, k, Qt::ControlModifier); };
+    grid->setCell(1, 1);
+    typeInto(grid, editor, "Muros");
+    QTest::keyClick(editor, Qt::Key_Return);
+    grid->setCell(2, 3);
+    typeInto(grid, editor, "5");
+    QTest::keyClick(editor, Qt::Key_Return);
+    ctrl(Qt::Key_Z);
+    EXPECT_EQ(grid->text(2, 3), "2");
+    ctrl(Qt::Key_Z);
+    EXPECT_EQ(grid->text(1, 1), "Obra gruesa");
+    EXPECT_FALSE(window->hasUnsavedChanges());
+    ctrl(Qt::Key_Y);
+    EXPECT_TRUE(window->hasUnsavedChanges());
+    QTest::keyClick(grid, Qt::Key_F9);
+    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+    EXPECT_EQ(p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo", "DescripcionGru", "OrdenGru"}),
+              QStringList({"Acab\t<null>\t2", "Obra\tMuros\t1"}));
+    ctrl(Qt::Key_Z); // nothing left to undo after the save
+    EXPECT_EQ(grid->text(1, 1), "Muros");
+    EXPECT_FALSE(window->hasUnsavedChanges());
+}

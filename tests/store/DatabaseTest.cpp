@@ -5,6 +5,7 @@
 #include "store/ProjectFolders.h"
 
 #include <QFile>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using korvex::store::Database;
@@ -141,6 +142,16 @@ TEST(Database, RecordSetsAddEditAndKeepTheirSnapshot) {
     prices.update();
     EXPECT_DOUBLE_EQ(db.openRecordSet("SELECT * FROM Presupuesto WHERE Indice = 1").number("TotalPres"),
                      12.25);
+    // The record shows what the file holds after a write, whether the number was kept or read back.
+    for (const QVariant& written : {QVariant(0.1 + 0.2), QVariant(-0.0), QVariant("2,5"), QVariant(7)}) {
+        prices.edit();
+        prices.setValue("TotalPres", written);
+        prices.update();
+        const QVariant stored =
+            db.openRecordSet("SELECT TotalPres FROM Presupuesto WHERE Indice = 1").value("TotalPres");
+        EXPECT_EQ(prices.value("totalpres"), stored) << written.toString().toStdString();
+        EXPECT_EQ(std::signbit(prices.number("TotalPres")), std::signbit(stored.toDouble()));
+    }
     RecordSet groups = db.openRecordSet("SELECT DISTINCT GruposPres FROM Presupuesto");
     EXPECT_THROW(groups.addNew(), StoreError);
     EXPECT_THROW(items.update(), StoreError); // no addNew / edit pending

@@ -344,3 +344,34 @@ TEST_F(ToolsWindowTest, RendimientoNamesTypedLinesThatWereDeletedMeanwhileAndSho
     EXPECT_EQ(equipment->text(1, 4), "0.600");
     EXPECT_FALSE(window->isModified());
 }
+
+// Each typed yield is one step; an undone yield is no change, so the save writes only the others.
+TEST_F(ToolsWindowTest, RendimientoUndoesTypedYieldsAndSavesOnlyWhatIsLeft) {
+    QPointer<frmRendimiento> window = open<frmRendimiento>("frmRendimiento");
+    ASSERT_TRUE(window);
+    ui::Grid* equipment = grid(window, "msfgMaquinaria");
+    const auto ctrl = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k, Qt::ControlModifier); };
+    enter("0,3"); // Concretera
+    enter("2");   // Vibrador
+    ctrl(Qt::Key_Z);
+    EXPECT_EQ(equipment->text(2, 4), "0.500");
+    ctrl(Qt::Key_Z);
+    EXPECT_EQ(equipment->text(1, 4), "0.250");
+    EXPECT_FALSE(window->isModified());
+    ctrl(Qt::Key_Y);
+    EXPECT_TRUE(window->isModified());
+    press(Qt::Key_F9);
+    EXPECT_EQ(text(window, "lblEstado"), "1 rendimiento(s) grabado(s)");
+    EXPECT_EQ(p.all("Maquinaria", {"RendimientoMaq"}),
+              QStringList({"RendimientoMaq=0.5", "RendimientoMaq=0.3", "RendimientoMaq=1"}));
+
+    // The save emptied the history; a later yield undone leaves nothing to ask on closing.
+    ctrl(Qt::Key_Z);
+    EXPECT_EQ(equipment->text(1, 4), "0.300");
+    enter("5");
+    ctrl(Qt::Key_Z);
+    press(Qt::Key_Escape);
+    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+}

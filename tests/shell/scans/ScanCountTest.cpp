@@ -5,7 +5,10 @@
 #include "analysis/AnalysisCopy.h"
 #include "analysis/ResourceCorrection.h"
 #include "analysis/ResourceUsage.h"
+#include "analysis/YieldSheet.h"
+#include "budget/BudgetItems.h"
 #include "engine/Demo.h"
+#include "lists/PriceSaving.h"
 #include "shell/ops/CopyItems.h"
 #include "store/Database.h"
 #include "store/StatementCounts.h"
@@ -102,6 +105,32 @@ TEST(ScanCount, CopyingAnAnalysisToEveryItemReadsEachTableOnce) {
         }
     };
     EXPECT_EQ(queriesOn(5, copyToAll), queriesOn(50, copyToAll));
+}
+
+// Saves that write a figure into every line or item do it by row number, without reading each
+// written record back.
+TEST(ScanCount, RepricingRecalculatingYieldsAndTheItemsSaveReadEachTableOnce) {
+    const auto writeAll = [](int items) {
+        Synthetic project(items);
+        Synthetic other(items, "Origen");
+        EXPECT_TRUE(lists::repriceProject(other.folder, engine::TipoRecurso::Equipo, 10).ok);
+        return queriesOf([&] {
+            const auto repriced = lists::repriceProject(project.folder, engine::TipoRecurso::Material, 5);
+            EXPECT_GE(repriced.lines, items);
+            const auto imported = engine::ImportarPrecios(project.folder, other.folder);
+            EXPECT_TRUE(imported.ok) << imported.message.toStdString();
+            EXPECT_EQ(engine::RecalcularPresupuesto(project.folder).items, items);
+            YieldSheet sheet = loadYields(project.db);
+            for (YieldLine& line : sheet.labour)
+                line.yield = "0.5";
+            const YieldSaveOutcome yields = saveYields(project.db, sheet);
+            EXPECT_TRUE(yields.ok) << yields.message.toStdString();
+            EXPECT_GE(yields.written, items);
+            budget::HojaPresupuesto hoja = budget::cargarHoja(project.db);
+            EXPECT_EQ(budget::grabarPresupuesto(project.db, hoja).items, items);
+        });
+    };
+    EXPECT_EQ(writeAll(5), writeAll(50));
 }
 
 } // namespace
