@@ -38,6 +38,8 @@ frmSimbolos::frmSimbolos(const ui::WindowContext& context, QWidget* parent)
     cmdSalir_ = makeButton("cmdSalir", "Salir (Esc)", this);
     lblEstado_ = new QLabel(this);
     lblEstado_->setObjectName("lblEstado");
+    // The warning about too many symbols is long: it wraps instead of widening the window.
+    lblEstado_->setWordWrap(true);
     buttons->addWidget(lblEstado_, 1);
     buttons->addWidget(cmdGrabar_);
     buttons->addWidget(cmdOrdenar_);

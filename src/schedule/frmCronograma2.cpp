@@ -8,6 +8,7 @@
 #include "ui/Messages.h"
 #include "ui/Wheel.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -42,19 +43,17 @@ bool isQuantityRow(int row) {
 
 frmCronograma2::frmCronograma2(const ui::WindowContext& context)
     : ScheduleWindow(context, "Cronograma Nuevo", "Cronograma Valorado de Trabajos") {
-    auto* days = new QLabel("TIEMPO EN DIAS", this);
-    days->setObjectName("lblTiempo");
-    QFont bold = days->font();
+    // The caption over the day columns lies on a band of its own and follows them sideways; it
+    // never makes the window wider than the screen (the grid scrolls instead).
+    band_ = new QWidget(this);
+    days_ = new QLabel("TIEMPO EN DIAS", band_);
+    days_->setObjectName("lblTiempo");
+    QFont bold = days_->font();
     bold.setBold(true);
-    days->setFont(bold);
-    days->setAlignment(Qt::AlignCenter);
-    auto* band = new QHBoxLayout;
-    band->setSpacing(0);
-    band->addSpacing(ui::twipsToPixels(6500 + 2700 + 2800 + 2800, this) + 4);
-    days->setFixedWidth(ui::twipsToPixels(1200 * kColumnasDias, this));
-    band->addWidget(days);
-    band->addStretch(1);
-    body()->addLayout(band);
+    days_->setFont(bold);
+    days_->setAlignment(Qt::AlignCenter);
+    band_->setFixedHeight(days_->sizeHint().height());
+    body()->addWidget(band_);
 
     grid_ = new ui::Grid(2, kColumnas, this);
     grid_->setObjectName("msfgCrono");
@@ -83,11 +82,11 @@ frmCronograma2::frmCronograma2(const ui::WindowContext& context)
     });
     connect(totales_->horizontalScrollBar(), &QScrollBar::rangeChanged, this,
             [this] { totales_->horizontalScrollBar()->setValue(grid_->horizontalScrollBar()->value()); });
-    connect(grid_->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this, band](int value) {
+    connect(grid_->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         totales_->horizontalScrollBar()->setValue(value);
-        band->itemAt(0)->spacerItem()->changeSize(ui::twipsToPixels(14800, this) + 4 - value, 0);
-        band->invalidate();
+        placeDaysCaption();
     });
+    grid_->installEventFilter(this);
 
     QPushButton* calcular = addButton("cmdCalcular", "Calcular (F5)");
     QPushButton* grabar = addButton("cmdGrabar", "Grabar (F10)");
@@ -162,6 +161,18 @@ void frmCronograma2::takeUndoneGrid() {
     }
     CalcularRestantes();
     setDirty(changed);
+}
+
+void frmCronograma2::placeDaysCaption() {
+    const QRect first = grid_->cellRect(0, kColPrimerDia, false);
+    const int left = grid_->mapTo(this, first.topLeft()).x() - band_->x();
+    days_->setGeometry(left, 0, first.width() * kColumnasDias, band_->height());
+}
+
+bool frmCronograma2::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_ && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        placeDaysCaption();
+    return ScheduleWindow::eventFilter(watched, event);
 }
 
 ItemCrono* frmCronograma2::itemAt(int row) {

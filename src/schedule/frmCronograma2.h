@@ -4,6 +4,8 @@
 #include "schedule/ItemSchedule.h"
 #include "schedule/ScheduleWindow.h"
 
+class QLabel;
+
 namespace korvex::ui {
 class CellEditor;
 class Grid;
@@ -28,6 +30,9 @@ public:
     bool save() override;   // GrabarCronoValores
     void CalcularTotales(); // F5
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void IniciarGrilla();
     void LlenarGrilla();
@@ -38,9 +43,12 @@ private:
     void onGridKey(int key, Qt::KeyboardModifiers modifiers);
     // After an undo or redo: the items take the grid's quantities back.
     void takeUndoneGrid();
+    void placeDaysCaption(); // "TIEMPO EN DIAS" over the day columns as they are scrolled
 
     ItemCrono* itemAt(int row);
 
+    QWidget* band_ = nullptr;
+    QLabel* days_ = nullptr;
     ui::Grid* grid_ = nullptr;
     ui::Grid* items_ = nullptr; // msfgItems: the key of each row's item, hidden
     ui::Grid* totales_ = nullptr;

@@ -251,6 +251,7 @@ void Grid::setFixedRows(int fixedRows) {
     rows_ = std::max(rows_, fixedRows_);
     model_->endResetModel();
     horizontalHeader()->setVisible(fixedRows_ == 1);
+    placeFixedColumns();
     row_ = std::clamp(row_, 0, std::max(rows() - 1, 0));
     moveSelectionToCurrent();
 }
@@ -258,6 +259,81 @@ void Grid::setFixedRows(int fixedRows) {
 void Grid::setFixedCols(int fixedCols) {
     fixedCols_ = std::clamp(fixedCols, 0, cols());
     model_->everythingChanged();
+    if (fixedCols_ > 0 && !fixedView_) {
+        fixedView_ = new QTableView(this);
+        fixedView_->setObjectName("fixedColumns");
+        fixedView_->setModel(model_);
+        fixedView_->setSelectionModel(selectionModel());
+        fixedView_->setFocusPolicy(Qt::NoFocus);
+        fixedView_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        fixedView_->setFrameShape(QFrame::NoFrame);
+        fixedView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        fixedView_->setWordWrap(false);
+        fixedView_->setCornerButtonEnabled(false);
+        fixedView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        fixedView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        fixedView_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+        fixedView_->verticalHeader()->hide();
+        fixedView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        fixedView_->verticalHeader()->setMinimumSectionSize(1);
+        fixedView_->horizontalHeader()->setSectionsClickable(false);
+        fixedView_->horizontalHeader()->setHighlightSections(false);
+        fixedView_->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+        fixedView_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        viewport()->stackUnder(fixedView_);
+        connect(verticalScrollBar(), &QScrollBar::valueChanged, fixedView_->verticalScrollBar(),
+                &QScrollBar::setValue);
+        connect(horizontalHeader(), &QHeaderView::sectionResized, this, &Grid::placeFixedColumns);
+        connect(model_, &QAbstractItemModel::columnsInserted, this, &Grid::placeFixedColumns);
+        connect(model_, &QAbstractItemModel::modelReset, this, &Grid::placeFixedColumns);
+    }
+    placeFixedColumns();
+}
+
+void Grid::placeFixedColumns() {
+    if (!fixedView_)
+        return;
+    fixedView_->setVisible(fixedCols_ > 0);
+    if (fixedCols_ == 0)
+        return;
+    int width = 0;
+    for (int c = 0; c < cols(); ++c) {
+        fixedView_->setColumnHidden(c, c >= fixedCols_);
+        if (c < fixedCols_) {
+            fixedView_->setColumnWidth(c, columnWidth(c));
+            width += columnWidth(c);
+        }
+    }
+    fixedView_->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    const bool header = !horizontalHeader()->isHidden();
+    fixedView_->horizontalHeader()->setVisible(header);
+    fixedView_->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
+    const int top = header ? horizontalHeader()->height() : 0;
+    fixedView_->setGeometry(frameWidth(), frameWidth(), std::min(width, viewport()->width()),
+                            viewport()->height() + top);
+    fixedView_->verticalScrollBar()->setValue(verticalScrollBar()->value());
+}
+
+void Grid::updateGeometries() {
+    QTableView::updateGeometries();
+    placeFixedColumns();
+}
+
+void Grid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    if (!fixedView_ || fixedCols_ == 0 || !index.isValid()) {
+        QTableView::scrollTo(index, hint);
+        return;
+    }
+    QScrollBar* sideways = horizontalScrollBar();
+    const int before = sideways->value();
+    QTableView::scrollTo(index, hint);
+    if (index.column() < fixedCols_) {
+        sideways->setValue(before); // always in view
+        return;
+    }
+    const int hidden = fixedView_->width() - columnViewportPosition(index.column());
+    if (hidden > 0)
+        sideways->setValue(sideways->value() - hidden);
 }
 
 bool Grid::validCell(int row, int col) const {
@@ -432,6 +508,7 @@ int Grid::colWidthTwips(int col) const {
 void Grid::setRowHeightTwips(int twips) {
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setDefaultSectionSize(std::max(twipsToPixels(twips, this), 1));
+    placeFixedColumns();
 }
 
 int Grid::rowHeightTwips() const {

@@ -129,6 +129,8 @@ public:
     void scrollLines(int lines);
     // Row shown at the top of the data area.
     int topRow() const;
+    // Keeps a cell clear of the fixed columns, which stay in place while the others scroll.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
 signals:
     void keyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -139,6 +141,7 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void updateGeometries() override;
 
 private:
     friend class GridModel;
@@ -163,8 +166,12 @@ private:
     void dropRowsFrom(int row);
     void onTableCurrentChanged(int tableRow, int tableCol);
     void moveSelectionToCurrent();
+    void placeFixedColumns();
 
     GridModel* model_ = nullptr;
+    // The fixed columns drawn again over the left edge, so they stay in view as the row titles
+    // they are while the other columns scroll sideways; clicks and the wheel go through to the grid.
+    QTableView* fixedView_ = nullptr;
     QList<QStringList> texts_; // by grid row (header included); rows past its end are empty
     QHash<quint64, CellFormat> formats_;
     QHash<int, Qt::Alignment> columnAlignments_;

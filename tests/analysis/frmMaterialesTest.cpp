@@ -599,6 +599,7 @@ TEST(EditorSample, AnItemOfTheSampleBudgetIsBuiltFromTheKeyboard) {
     frmMateriales window(c);
     window.resize(1000, 720);
     window.show();
+    window.activateWindow(); // under a real X server without a window manager too
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     window.grid(Kind::Material)->setFocus();
@@ -662,4 +663,22 @@ TEST(EditorSample, AnItemOfTheSampleBudgetIsBuiltFromTheKeyboard) {
     ASSERT_TRUE(stored);
     EXPECT_EQ(engine::FormatoMoneda(stored->totals.unitPrice), window.findChild<QLabel*>("lblPU")->text());
     EXPECT_GT(stored->totals.unitPrice, 5.0);
+
+    // On the last row the grid shows, the list opens above the cell, inside the grid.
+    for (int i = 0; i < 3; ++i)
+        EditorTest::pressKey(Qt::Key_F1);
+    ui::Grid* materials = window.grid(Kind::Material);
+    ASSERT_EQ(QApplication::focusWidget(), materials);
+    int last = 1;
+    while (last + 1 < materials->rows() &&
+           materials->cellRect(last + 1, 0, false).bottom() < materials->viewport()->height())
+        ++last;
+    materials->setCell(last, 0);
+    EditorTest::typeKeys("C");
+    QApplication::processEvents();
+    const auto* list = window.findChild<ui::Grid*>("msfgIngreso");
+    ASSERT_TRUE(list && list->isVisible());
+    EXPECT_LT(list->y(), QApplication::focusWidget()->y());
+    shoot("analysis-lookup-arriba.png");
+    EditorTest::pressKey(Qt::Key_Escape);
 }

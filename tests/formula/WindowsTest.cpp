@@ -1,11 +1,13 @@
 #include "FakeMessages.h"
 #include "ProjectFixture.h"
+#include "engine/Demo.h"
 #include "formula/frmCuadrilla.h"
 #include "formula/frmFormula.h"
 #include "formula/frmSimbolos.h"
 #include "ui/Grid.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,6 +35,7 @@ void fillSample(FormulaProject& p) {
 template <typename Window> std::unique_ptr<Window> openWindow(FormulaProject& p) {
     auto window = std::make_unique<Window>(ui::WindowContext{p.folder(), p.root(), nullptr, {}});
     window->show();
+    window->activateWindow(); // under a real X server without a window manager too
     QApplication::setActiveWindow(window.get());
     EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     return window;
@@ -218,6 +221,25 @@ TEST(frmSimbolos, GridGrowsPastItsDesignRowsAndEveryLineIsSaved) {
     EXPECT_TRUE(w->GrabarSimbolos());
     EXPECT_EQ(p.count("SimbolosMat"), 236);
     EXPECT_EQ(storedSymbol(p, "Material 229"), "Z");
+}
+
+// With KORVEX_SCREENSHOTS=<folder>: the symbols window on the sample project after a twelfth
+// symbol was typed, its warning on the status line and the keys still in the grid.
+TEST(frmSimbolos, ScreenshotOfTheWarningOnTheSampleProject) {
+    const QString out = qEnvironmentVariable("KORVEX_SCREENSHOTS");
+    if (out.isEmpty())
+        GTEST_SKIP() << "KORVEX_SCREENSHOTS not set";
+    FormulaProject p;
+    engine::LlenarProyectoEjemplo(p.folder());
+    FakeMessages messages;
+    auto w = openWindow<frmSimbolos>(p);
+    ui::Grid* g = grid(*w, "msfgSimbolos");
+    for (int i = 0; i < 12; ++i)
+        typeInto(g, i + 1, 0, QString(QChar('A' + i)), *w);
+    QApplication::processEvents();
+    EXPECT_TRUE(label(*w, "lblEstado").contains("\"L\""));
+    EXPECT_EQ(QApplication::focusWidget(), g);
+    EXPECT_TRUE(w->grab().save(QDir(out).filePath("formula-frmSimbolos.png")));
 }
 
 TEST(frmFormula, OpeningComputesAndStoresTheFormulaAndDescriptionsAreKept) {

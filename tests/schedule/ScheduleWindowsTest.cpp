@@ -366,6 +366,8 @@ TEST(frmCronograma2Window, TheTotalsScrollSidewaysWithTheDays) {
     QApplication::processEvents();
     ui::Grid* grid = gridOf(window.get(), "msfgCrono");
     ui::Grid* totals = gridOf(window.get(), "msfgTotales");
+    const QWidget* days = window->findChild<QLabel*>("lblTiempo");
+    EXPECT_EQ(window->width(), 640); // narrower than its columns, which scroll
     QScrollBar* bar = grid->horizontalScrollBar();
     for (const int value : {bar->maximum() / 2, bar->maximum()}) {
         bar->setValue(value);
@@ -375,6 +377,8 @@ TEST(frmCronograma2Window, TheTotalsScrollSidewaysWithTheDays) {
             const int below = totals->mapToGlobal(totals->cellRect(0, col, false).topLeft()).x();
             EXPECT_EQ(above, below) << "column " << col << " scrolled to " << value;
         }
+        EXPECT_EQ(days->mapToGlobal(QPoint(0, 0)).x(),
+                  grid->mapToGlobal(grid->cellRect(0, 4, false).topLeft()).x());
     }
 }
 

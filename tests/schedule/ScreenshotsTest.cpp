@@ -11,6 +11,7 @@
 #include "schedule/frmGruposDesc.h"
 
 #include <QPushButton>
+#include <QScrollBar>
 #include <memory>
 
 using namespace korvex;
@@ -79,12 +80,18 @@ TEST(Screenshots, ScheduleWindowsOnTheSampleProject) {
         showActive(window.get());
         ASSERT_TRUE(window->ValidarPorcentajes()) << messages.lastText().toStdString();
         gridOf(window.get(), "msfgCrono")->setCell(6, 3);
+        gridOf(window.get(), "msfgCrono")->setFocus(); // as the frame opens it
         screenshot(window.get(), "frmCronograma.png");
     }
     {
         auto window = std::make_unique<schedule::frmCronograma2>(contextFor(p));
         showActive(window.get());
         window->CalcularTotales();
+        // Narrower than its columns and scrolled to the right: the totals follow the days above.
+        window->resize(1100, window->height());
+        QApplication::processEvents();
+        ui::Grid* grid = gridOf(window.get(), "msfgCrono");
+        grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
         screenshot(window.get(), "frmCronograma2.png");
     }
     EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();

@@ -1,5 +1,6 @@
 #include "ui/Grid.h"
 
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -131,4 +132,29 @@ TEST(Grid, WholeRowsAndColumnAlignmentReachRowsAddedLater) {
     grid.setCols(2);
     grid.setCols(3);
     EXPECT_EQ(grid.text(6, 2), ""); // cut columns drop their cells
+}
+
+// Fixed columns are row titles: they stay at the left edge while the others scroll under them, and
+// a cell the cursor moves to is brought out from under them.
+TEST(Grid, FixedColumnsStayInViewWhileTheOthersScroll) {
+    Grid grid(5, 8);
+    grid.setHeader({"TITULO", "1", "2", "3", "4", "5", "6", "7"},
+                   {2000, 1500, 1500, 1500, 1500, 1500, 1500, 1500});
+    grid.setFixedCols(1);
+    grid.setText(1, 0, "Fila uno");
+    grid.resize(300, 200);
+    grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    auto* fixed = grid.findChild<QTableView*>("fixedColumns");
+    ASSERT_NE(fixed, nullptr);
+    grid.horizontalScrollBar()->setValue(grid.horizontalScrollBar()->maximum());
+    QApplication::processEvents();
+    EXPECT_TRUE(fixed->isVisible());
+    EXPECT_EQ(fixed->geometry().left(), grid.frameWidth());
+    EXPECT_EQ(fixed->width(), grid.columnWidth(0));
+    EXPECT_EQ(fixed->model()->index(0, 0).data().toString(), "Fila uno");
+    EXPECT_TRUE(fixed->isColumnHidden(1));
+
+    grid.setCell(1, 1);
+    EXPECT_GE(grid.columnViewportPosition(1), fixed->width());
 }
