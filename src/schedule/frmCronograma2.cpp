@@ -192,6 +192,9 @@ void frmCronograma2::IniciarGrilla() {
     titles << "RESTANTE";
     widths << 2800;
     grid_->setHeader(titles, widths);
+    // Figures are aligned by column: a format per cell cost more than the text on a large project.
+    for (int c = kColCantidad; c <= kColRestante; ++c)
+        grid_->setColumnAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
     for (int c : {kColRubro, kColCantidad})
         grid_->setFontSize(0, c, 7);
     for (int c : {kColPrecio, kColTotal, kColRestante})
@@ -219,8 +222,6 @@ void frmCronograma2::showQuantity(int row, int index) {
     const std::optional<double>& quantity = item->cantidades[index];
     grid_->setText(row, col, quantity ? engine::FormatoPrecio(*quantity) : QString());
     grid_->setText(row + 1, col, quantity ? engine::FormatoPrecio(item->monto(*quantity)) : QString());
-    for (int r : {row, row + 1})
-        grid_->setAlignment(r, col, Qt::AlignRight | Qt::AlignVCenter);
 }
 
 void frmCronograma2::LlenarGrilla() {
@@ -237,8 +238,6 @@ void frmCronograma2::LlenarGrilla() {
         grid_->setText(r, kColCantidad, engine::FormatoPrecio(item.cantidad));
         grid_->setText(r, kColPrecio, engine::FormatoPrecio(item.precioUnitario));
         grid_->setText(r, kColTotal, engine::FormatoPrecio(item.precioTotal()));
-        for (int c : {kColCantidad, kColPrecio, kColTotal, kColRestante})
-            grid_->setAlignment(r, c, Qt::AlignRight | Qt::AlignVCenter);
         for (int c = 0; c < kColumnasDias; ++c)
             showQuantity(r, c);
         for (int c : {kColRubro, kColCantidad, kColPrecio, kColTotal, kColRestante})
