@@ -88,10 +88,6 @@ double sumOfAmounts(const std::vector<TotalRecurso>& rows) {
     return total;
 }
 
-} // namespace
-
-namespace {
-
 // The groups of the totals query valued one by one. A caller that only sums them needs no
 // spellings, which cost a second pass over every line.
 std::vector<TotalRecurso> groupedTotals(const QString& projectFolder, TipoRecurso tipo, bool spelled) {

@@ -299,11 +299,10 @@ struct RecordSet::Impl {
         if (const auto known = spelled.constFind(field); known != spelled.cend())
             return *known;
         const int c = index.value(foldKey(field), -1);
-        if (c >= 0)
-            spelled.insert(field, c);
         if (c < 0)
             throw StoreError(
                 QStringLiteral("No existe el campo %1 en los registros de la consulta").arg(field), sql);
+        spelled.insert(field, c);
         return c;
     }
 
