@@ -119,16 +119,12 @@ int applyPlan(store::Database& db, Kind kind, const Plan& plan, QHash<qint64, Re
 CorrectionSheet CorrectionSheet::load(store::Database& db) {
     CorrectionSheet sheet;
     for (Kind kind : kAllKinds) {
+        store::LoadedRows lines = readResourceLines(db, kind);
         QList<CorrectionRow> rows;
-        for (const ResourceKey& key : distinctResources(db, kind))
+        for (const ResourceKey& key : distinctResources(lines, kind))
             rows.append({key, key});
         sheet.setRows(kind, std::move(rows));
-        const KindSpec& s = kindInfo(kind);
-        QStringList fields{s.descField};
-        if (s.hasSecond())
-            fields << s.secondField;
-        fields << s.priceField;
-        sheet.lines_[kindIndex(kind)] = store::LoadedRows::read(db, s.table, fields);
+        sheet.lines_[kindIndex(kind)] = std::move(lines);
     }
     return sheet;
 }

@@ -1,28 +1,31 @@
 #include "analysis/ResourceKeys.h"
 
-#include "engine/ResourceSpellings.h"
+#include "engine/ResourceGroups.h"
 #include "store/Database.h"
+#include "store/LoadedRows.h"
 #include "store/TextCompare.h"
 
 namespace korvex::analysis {
 
-QList<ResourceKey> distinctResources(store::Database& db, Kind kind) {
+store::LoadedRows readResourceLines(store::Database& db, Kind kind) {
     const KindSpec& s = kindInfo(kind);
-    const QString fields = s.hasSecond() ? s.descField + ", " + s.secondField : s.descField;
-    store::RecordSet rs =
-        db.openRecordSet(" SELECT DISTINCTROW   " + fields + " FROM " + s.table + " GROUP BY  " + fields);
-    const engine::EscriturasRecursos spellings =
-        engine::EscriturasRecursos::leer(db, s.table, s.descField, s.hasSecond() ? s.secondField : QString());
+    QStringList fields{s.descField};
+    if (s.hasSecond())
+        fields << s.secondField;
+    fields << s.priceField;
+    return store::LoadedRows::read(db, s.table, fields);
+}
+
+QList<ResourceKey> distinctResources(const store::LoadedRows& lines, Kind kind) {
     QList<ResourceKey> keys;
-    keys.reserve(rs.recordCount());
-    for (; !rs.eof(); rs.moveNext()) {
-        const engine::Escritura spelling =
-            spellings.de(rs.text(s.descField), s.hasSecond() ? rs.text(s.secondField) : QString());
-        ResourceKey key{spelling.descripcion, spelling.segundo};
-        if (!key.description.isEmpty())
-            keys.append(std::move(key));
-    }
+    for (engine::Escritura spelling : engine::RecursosDistintos(lines, kindInfo(kind).hasSecond()))
+        if (!spelling.descripcion.isEmpty())
+            keys.append({std::move(spelling.descripcion), std::move(spelling.segundo)});
     return keys;
+}
+
+QList<ResourceKey> distinctResources(store::Database& db, Kind kind) {
+    return distinctResources(readResourceLines(db, kind), kind);
 }
 
 bool sameResource(Kind kind, const ResourceKey& a, const ResourceKey& b) {

@@ -10,7 +10,8 @@
 
 namespace korvex::store {
 class Database;
-}
+class LoadedRows;
+} // namespace korvex::store
 
 namespace korvex::analysis {
 
@@ -22,6 +23,10 @@ struct ResourceKey {
 // Groups without a description are left out: they name no resource anyone could pick or correct.
 // Throws store::StoreError.
 QList<ResourceKey> distinctResources(store::Database& db, Kind kind);
+// The same from the kind's lines already loaded (description, [unit or category,] price).
+QList<ResourceKey> distinctResources(const store::LoadedRows& lines, Kind kind);
+// The kind's lines as the correction loads them and its save checks them.
+store::LoadedRows readResourceLines(store::Database& db, Kind kind);
 
 // Whether two keys name the same resource, letter case ignored as the store's "=" ignores it.
 bool sameResource(Kind kind, const ResourceKey& a, const ResourceKey& b);

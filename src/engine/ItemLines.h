@@ -51,8 +51,9 @@ public:
     typename Map::mapped_type* entryOf(const store::RecordSet& line) {
         static const QString codigoField = QStringLiteral("CodigoPres");
         static const QString itemField = QStringLiteral("ItemPres");
-        const QVariant codigo = line.value(codigoField);
-        const QVariant item = line.value(itemField);
+        return entryOf(line.value(codigoField), line.value(itemField));
+    }
+    typename Map::mapped_type* entryOf(const QVariant& codigo, const QVariant& item) {
         if (codigo.isNull() || item.isNull())
             return nullptr;
         if (!entry_ || codigo != lastCodigo_ || item != lastItem_) {

@@ -161,16 +161,15 @@ QString productExpression(TipoRecurso kind) {
 } // namespace
 
 SubtotalMap subtotalsOfAllItems(store::Database& db) {
-    static const QString productField = QStringLiteral("Producto");
     SubtotalMap subtotals;
     for (const TipoRecurso kind : kKinds) {
-        auto lines = db.openRecordSet("SELECT CodigoPres, ItemPres, " + productExpression(kind) +
-                                      " AS Producto FROM " + tableOf(kind));
-        rewind(lines);
         ItemRuns runs(subtotals);
-        for (; !lines.eof(); lines.moveNext())
-            if (Subtotales* s = runs.entryOf(lines))
-                subtotalOf(*s, kind) += Redondear(lines.number(productField), 2);
+        db.scan("SELECT CodigoPres, ItemPres, " + productExpression(kind) + " AS Producto FROM " +
+                    tableOf(kind),
+                {}, [&](const store::Row& line) {
+                    if (Subtotales* s = runs.entryOf(line.value(0), line.value(1)))
+                        subtotalOf(*s, kind) += Redondear(line.number(2), 2);
+                });
     }
     return subtotals;
 }

@@ -1,15 +1,19 @@
 #include "formula/ProjectTotals.h"
 
 #include "engine/Engine.h"
+#include "engine/ResourceGroups.h"
+#include "store/Database.h"
 
 namespace korvex::formula {
 
 ProjectTotals loadProjectTotals(const QString& projectFolder) {
     ProjectTotals totals;
     totals.costoDirecto = engine::TotalCostoDirecto(projectFolder);
-    totals.equipo = engine::TotalEquipoProyecto(projectFolder);
-    totals.manoObra = engine::TotalManoObraProyecto(projectFolder);
-    totals.transporte = engine::TotalTransporteProyecto(projectFolder);
+    store::Database db = store::Database::openProject(projectFolder);
+    engine::AgrupacionRecursos grouping(db);
+    totals.equipo = grouping.total(engine::TipoRecurso::Equipo);
+    totals.manoObra = grouping.total(engine::TipoRecurso::ManoObra);
+    totals.transporte = grouping.total(engine::TipoRecurso::Transporte);
     return totals;
 }
 

@@ -146,20 +146,15 @@ PriceList PriceList::fromTotals(TipoRecurso kind, const std::vector<engine::Tota
     return list;
 }
 
-PriceList PriceList::load(const QString& projectFolder, TipoRecurso kind) {
-    PriceList list = fromTotals(kind, engine::TotalesRecursos(projectFolder, kind));
-    store::Database db = store::Database::openProject(projectFolder);
-    list.lines_ = readLines(db, kind);
+PriceList PriceList::fromGrouped(TipoRecurso kind, engine::LineasAgrupadas grouped) {
+    PriceList list = fromTotals(kind, grouped.totales);
+    list.lines_ = std::move(grouped.lineas);
     return list;
 }
 
-store::LoadedRows readLines(store::Database& db, TipoRecurso kind) {
-    const ListLayout& l = layoutOf(kind);
-    QStringList fields{l.descField};
-    if (l.hasSecond())
-        fields << l.secondField;
-    fields << l.priceField;
-    return store::LoadedRows::read(db, l.table, fields);
+PriceList PriceList::load(const QString& projectFolder, TipoRecurso kind) {
+    store::Database db = store::Database::openProject(projectFolder);
+    return fromGrouped(kind, engine::AgrupacionRecursos(db).agrupar(kind));
 }
 
 void PriceList::markSaved(store::LoadedRows lines) {
@@ -251,11 +246,18 @@ PriceLists emptyPriceLists() {
             PriceList(TipoRecurso::ManoObra), PriceList(TipoRecurso::Transporte)};
 }
 
-PriceLists loadPriceLists(const QString& projectFolder) {
+PriceLists loadPriceLists(store::Database& db) {
+    engine::AgrupacionRecursos grouping(db);
     PriceLists lists;
     for (TipoRecurso kind : kListKinds)
-        lists[static_cast<std::size_t>(kindIndex(kind))] = PriceList::load(projectFolder, kind);
+        lists[static_cast<std::size_t>(kindIndex(kind))] =
+            PriceList::fromGrouped(kind, grouping.agrupar(kind));
     return lists;
+}
+
+PriceLists loadPriceLists(const QString& projectFolder) {
+    store::Database db = store::Database::openProject(projectFolder);
+    return loadPriceLists(db);
 }
 
 QString listText(const PriceList& list) {

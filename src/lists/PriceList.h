@@ -5,6 +5,7 @@
 // those texts (a price of 12.345 shows, totals and is saved as 12.35).
 
 #include "engine/Engine.h"
+#include "engine/ResourceGroups.h"
 #include "store/LoadedRows.h"
 
 #include <QList>
@@ -68,6 +69,8 @@ public:
 
     // Rows from the project totals of the kind, in their order (one per resource and price).
     static PriceList fromTotals(TipoRecurso kind, const std::vector<engine::TotalRecurso>& totals);
+    // Rows from the grouped lines of the kind, keeping the lines as they were loaded.
+    static PriceList fromGrouped(TipoRecurso kind, engine::LineasAgrupadas grouped);
     // The kind's list of the project. Throws store::StoreError.
     static PriceList load(const QString& projectFolder, TipoRecurso kind);
 
@@ -115,8 +118,8 @@ PriceLists emptyPriceLists();
 // The four lists of the project, in the order of kListKinds, with the lines they were made of.
 // Throws store::StoreError.
 PriceLists loadPriceLists(const QString& projectFolder);
-// The lines of a kind's table as a save checks them.
-store::LoadedRows readLines(store::Database& db, TipoRecurso kind);
+// The four lists from one reading of the budget's items. Throws store::StoreError.
+PriceLists loadPriceLists(store::Database& db);
 
 // A list as tab-separated text: its title, the column headers, one line per row and the total.
 QString listText(const PriceList& list);

@@ -23,20 +23,23 @@ QHash<QString, double> pricesToWrite(const PriceList& list) {
     return prices;
 }
 
+// The resource key of a loaded line; none for a Null description or unit, which a query on a
+// typed value never finds.
+std::optional<QString> keyOfLine(const QVariantList& values, bool second) {
+    const QVariant& description = values[0];
+    const QVariant unit = second ? values[1] : QVariant(QString());
+    if (description.isNull() || unit.isNull())
+        return std::nullopt;
+    return store::text::resourceKey(description.toString(), unit.toString());
+}
+
 // The lines of the changed resources must be the ones the list was made of, as they were.
 void checkLines(store::Database& db, const PriceList& list, const QHash<QString, double>& prices) {
     const bool second = list.layout().hasSecond();
-    const auto keyOf = [second](const QVariantList& values) -> std::optional<QString> {
-        const QVariant& description = values[0];
-        const QVariant unit = second ? values[1] : QVariant(QString());
-        if (description.isNull() || unit.isNull())
-            return std::nullopt;
-        return store::text::resourceKey(description.toString(), unit.toString());
-    };
     list.loadedLines().check(
         db,
         [&](const QVariantList& values) {
-            const auto key = keyOf(values);
+            const auto key = keyOfLine(values, second);
             return key && prices.contains(*key);
         },
         [second](const QVariantList& values) {
@@ -46,32 +49,33 @@ void checkLines(store::Database& db, const PriceList& list, const QHash<QString,
         QStringLiteral("Las líneas de "));
 }
 
-int saveKind(store::Database& db, const PriceList& list) {
+// Writes the changed prices into the lines of their resources; lines holds the lines as loaded
+// and ends with them as saved. Once the check has passed, the stored lines of those resources
+// are the loaded ones, so the loaded lines say which to write. Lines of other resources keep
+// what the list loaded, so that a change another writer made to them is still found by the next
+// save. Returns the number of lines written.
+int saveKind(store::Database& db, const PriceList& list, store::LoadedRows& lines) {
     const QHash<QString, double> prices = pricesToWrite(list);
     if (prices.isEmpty())
         return 0;
     checkLines(db, list, prices);
     const ListLayout& l = list.layout();
-    const QString fields =
-        l.descField + (l.hasSecond() ? ", " + l.secondField : QString()) + ", " + l.priceField;
-    store::RecordSet lines = db.openRecordSet("SELECT " + fields + " FROM " + l.table);
+    const bool second = l.hasSecond();
+    const int priceAt = lines.fieldIndex(l.priceField);
     // Written by row number: a record set's update would read every line back.
     const QString update = "UPDATE " + l.table + " SET " + l.priceField + " = ? WHERE rowid = ?";
     int written = 0;
-    for (; !lines.eof(); lines.moveNext()) {
-        const QVariant description = lines.value(l.descField);
-        const QVariant second = l.hasSecond() ? lines.value(l.secondField) : QVariant(QString());
-        // A Null description or unit is never found by a query on a typed value.
-        if (description.isNull() || second.isNull())
-            continue;
-        const auto price =
-            prices.constFind(store::text::resourceKey(description.toString(), second.toString()));
+    for (const qint64 row : lines.rows()) {
+        const QVariantList values = lines.values(row);
+        const auto key = keyOfLine(values, second);
+        const auto price = key ? prices.constFind(*key) : prices.constEnd();
         if (price == prices.constEnd())
             continue;
-        const QVariant stored = lines.value(l.priceField);
+        const QVariant& stored = values[priceAt];
         if (!stored.isNull() && stored.toDouble() == *price)
             continue;
-        db.execute(update, {*price, lines.rowId()});
+        db.execute(update, {*price, row});
+        lines.setValue(row, priceAt, *price);
         ++written;
     }
     return written;
@@ -98,17 +102,12 @@ PriceSaveOutcome savePrices(store::Database& db, PriceLists& lists) {
     TipoRecurso current = TipoRecurso::Material;
     try {
         store::Transaction transaction(db);
-        for (TipoRecurso kind : kListKinds) {
-            current = kind;
-            outcome.lines[static_cast<std::size_t>(kindIndex(kind))] =
-                saveKind(db, lists[static_cast<std::size_t>(kindIndex(kind))]);
-        }
-        // A list whose lines were not written keeps the lines it loaded, so that its next save
-        // still checks against them; reading all four tables again cost more than the writes.
         std::array<store::LoadedRows, 4> saved;
         for (TipoRecurso kind : kListKinds) {
+            current = kind;
             const auto k = static_cast<std::size_t>(kindIndex(kind));
-            saved[k] = outcome.lines[k] > 0 ? readLines(db, kind) : lists[k].loadedLines();
+            saved[k] = lists[k].loadedLines();
+            outcome.lines[k] = saveKind(db, lists[k], saved[k]);
         }
         transaction.commit();
         for (TipoRecurso kind : kListKinds)

@@ -187,7 +187,7 @@ void frmListaMEM::attachEditor(TipoRecurso kind) {
 // ---- Filling and drawing ---------------------------------------------------------------------
 
 void frmListaMEM::LlenarGrilla() {
-    lists_ = loadPriceLists(context_.projectFolder);
+    lists_ = loadPriceLists(db_);
 }
 
 void frmListaMEM::render(TipoRecurso kind) {

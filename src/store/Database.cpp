@@ -126,12 +126,31 @@ void bindAll(sqlite3_stmt* st, const std::vector<QVariant>& values) {
         bindValue(st, int(i) + 1, values[i]);
 }
 
-QVariant columnValue(sqlite3_stmt* st, int i) {
+// A value read as a number: 0 for Null, -1 for true, a text as typed or displayed.
+double numberOf(const QVariant& v) {
+    if (!v.isValid() || v.isNull())
+        return 0;
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool() ? -1 : 0;
+    if (v.typeId() == QMetaType::QString)
+        return readNumberText(v.toString()).value_or(0);
+    return v.toDouble();
+}
+
+// Which columns hold a field declared BOOLEAN, whose numbers read as true or false.
+std::vector<bool> booleanColumns(sqlite3_stmt* st, int columns) {
+    std::vector<bool> out(std::size_t(columns), false);
+    for (int i = 0; i < columns; ++i) {
+        const char* decl = sqlite3_column_decltype(st, i);
+        out[std::size_t(i)] = decl && qstricmp(decl, "BOOLEAN") == 0;
+    }
+    return out;
+}
+
+QVariant columnValue(sqlite3_stmt* st, int i, bool boolean) {
     const int type = sqlite3_column_type(st, i);
     if (type == SQLITE_NULL)
         return QVariant();
-    const char* decl = sqlite3_column_decltype(st, i);
-    const bool boolean = decl && qstricmp(decl, "BOOLEAN") == 0;
     switch (type) {
     case SQLITE_INTEGER: {
         const qint64 v = sqlite3_column_int64(st, i);
@@ -216,6 +235,51 @@ void Database::beforeUserDataWrite() {
     if (!connection_)
         notOpen();
     beforeWrite(*connection_, QString(), {});
+}
+
+void Database::scan(const QString& sql, const QVariantList& params,
+                    const std::function<void(const Row&)>& visit) {
+    if (!connection_)
+        notOpen();
+    const auto t = translationOf(sql);
+    if (t->kind != dialect::StatementKind::Select)
+        throw StoreError(QStringLiteral("La instrucción no devuelve registros; ejecútela"), sql);
+    const auto values = boundValues(*t, params, sql);
+    sqlite3_stmt* st = connection_->prepare(t->sql(values), sql);
+    StatementUse use{st};
+    bindAll(st, values);
+    countQuery();
+    const int columns = sqlite3_column_count(st) - (t->editable ? 1 : 0);
+    const std::vector<bool> booleans = booleanColumns(st, columns);
+    const Row row(st, columns, booleans, t->editable);
+    while (stepToEnd(connection_->handle(), st, sql) == SQLITE_ROW)
+        visit(row);
+}
+
+void Row::checkColumn(int column) const {
+    if (column < 0 || column >= columns_)
+        throw StoreError(QStringLiteral("No existe la columna %1 en los registros").arg(column + 1));
+}
+
+QVariant Row::value(int column) const {
+    checkColumn(column);
+    return columnValue(statement_, column, booleans_[std::size_t(column)]);
+}
+
+bool Row::isNull(int column) const {
+    checkColumn(column);
+    return sqlite3_column_type(statement_, column) == SQLITE_NULL;
+}
+
+double Row::number(int column) const {
+    return numberOf(value(column));
+}
+
+qint64 Row::rowId() const {
+    if (!hasRowId_)
+        throw StoreError(
+            QStringLiteral("La consulta no es de una sola tabla: sus registros no tienen número"));
+    return sqlite3_column_int64(statement_, columns_);
 }
 
 int Database::execute(const QString& sql, const QVariantList& params) {
@@ -391,9 +455,10 @@ std::vector<QVariant> RecordSet::Impl::reread(qint64 rowId) const {
     if (stepToEnd(connection->handle(), st, sql) != SQLITE_ROW)
         return row;
     QHash<const FieldDef*, QVariant> stored;
+    const std::vector<bool> booleans = booleanColumns(st, sqlite3_column_count(st));
     for (int i = 0; i < sqlite3_column_count(st); ++i)
         if (const FieldDef* f = table->field(QString::fromUtf8(sqlite3_column_name(st, i))))
-            stored.insert(f, columnValue(st, i));
+            stored.insert(f, columnValue(st, i, booleans[size_t(i)]));
     for (size_t c = 0; c < size_t(names.size()); ++c) {
         if (origin[c])
             row[c] = stored.value(origin[c]);
@@ -494,11 +559,12 @@ RecordSet Database::openRecordSet(const QString& sql, const QVariantList& params
         impl->origin.push_back(origin);
     }
     impl->qualifySharedNames(st);
+    const std::vector<bool> booleans = booleanColumns(st, columns);
     while (stepToEnd(connection_->handle(), st, sql) == SQLITE_ROW) {
         std::vector<QVariant> row;
         row.reserve(size_t(columns));
         for (int i = 0; i < columns; ++i)
-            row.push_back(columnValue(st, i));
+            row.push_back(columnValue(st, i, booleans[size_t(i)]));
         impl->rows.push_back(std::move(row));
         if (t->editable)
             impl->rowIds.push_back(sqlite3_column_int64(st, columns));
@@ -578,14 +644,7 @@ QString RecordSet::text(const QString& field) const {
 }
 
 double RecordSet::number(const QString& field) const {
-    const QVariant v = value(field);
-    if (!v.isValid() || v.isNull())
-        return 0;
-    if (v.typeId() == QMetaType::Bool)
-        return v.toBool() ? -1 : 0;
-    if (v.typeId() == QMetaType::QString)
-        return readNumberText(v.toString()).value_or(0);
-    return v.toDouble();
+    return numberOf(value(field));
 }
 
 qint64 RecordSet::rowId() const {

@@ -8,9 +8,13 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <vector>
+
+struct sqlite3_stmt;
 
 namespace korvex::store {
 
@@ -34,6 +38,30 @@ private:
 class Connection; // shared keyed connection, one per file and process (internal)
 class RecordSet;
 
+// The current row of a query read by Database::scan: its values are taken from the engine when
+// asked, and only while the row is current.
+class Row {
+public:
+    int columnCount() const { return columns_; }
+    // As a record set gives it: an invalid QVariant for Null.
+    QVariant value(int column) const;
+    bool isNull(int column) const;
+    double number(int column) const; // as RecordSet::number
+    // The engine's number of the row, on a query of one table.
+    qint64 rowId() const;
+
+private:
+    friend class Database;
+    Row(sqlite3_stmt* statement, int columns, const std::vector<bool>& booleans, bool hasRowId)
+        : statement_(statement), columns_(columns), booleans_(booleans), hasRowId_(hasRowId) {}
+    void checkColumn(int column) const;
+
+    sqlite3_stmt* statement_;
+    int columns_;
+    const std::vector<bool>& booleans_;
+    bool hasRowId_;
+};
+
 class Database {
 public:
     // Opens the file at path with a connect string such as ";pwd=5816240397". Throws StoreError.
@@ -51,6 +79,9 @@ public:
 
     // A query of the dialect; '?' placeholders take params in order. Throws StoreError.
     RecordSet openRecordSet(const QString& sql, const QVariantList& params = {});
+    // The records of a query one by one, without keeping them: for a pass over a whole table.
+    // visit must not use the database. Throws StoreError.
+    void scan(const QString& sql, const QVariantList& params, const std::function<void(const Row&)>& visit);
     // A statement that returns no records; returns the number of records it touched.
     int execute(const QString& sql, const QVariantList& params = {});
     // Before writing what the user typed into a table counted as derived (the formula's symbol

@@ -31,11 +31,11 @@ QString keyOf(const QVariantList& values, int keyFields) {
     throw StaleDataError(changedMeanwhileMessage(subject + what));
 }
 
-QVariantList valuesOf(const RecordSet& rs, const QStringList& fields) {
+QVariantList valuesOf(const Row& row) {
     QVariantList values;
-    values.reserve(fields.size());
-    for (const QString& field : fields)
-        values.append(rs.value(field));
+    values.reserve(row.columnCount());
+    for (int i = 0; i < row.columnCount(); ++i)
+        values.append(row.value(i));
     return values;
 }
 
@@ -63,6 +63,19 @@ QString changedMeanwhileMessage(const QString& what) {
     return what + QStringLiteral(" cambiaron desde que abrió la ventana; ciérrela y vuelva a abrirla");
 }
 
+LoadedRows::LoadedRows(const QString& table, const QStringList& fields) : table_(table), fields_(fields) {}
+
+void LoadedRows::append(qint64 row, QVariantList values) {
+    order_.append(row);
+    values_.insert(row, std::move(values));
+}
+
+void LoadedRows::setValue(qint64 row, int field, const QVariant& value) {
+    const auto it = values_.find(row);
+    if (it != values_.end() && field >= 0 && field < it->size())
+        (*it)[field] = value;
+}
+
 LoadedRows LoadedRows::read(Database& db, const QString& table, const QStringList& fields,
                             const QString& where, const QVariantList& params, const QString& orderBy) {
     LoadedRows loaded;
@@ -71,14 +84,8 @@ LoadedRows LoadedRows::read(Database& db, const QString& table, const QStringLis
     loaded.where_ = where;
     loaded.params_ = params;
     loaded.orderBy_ = orderBy;
-    RecordSet rs = db.openRecordSet(selectOf(table, fields, where, orderBy), params);
-    loaded.order_.reserve(rs.recordCount());
-    loaded.values_.reserve(rs.recordCount());
-    for (; !rs.eof(); rs.moveNext()) {
-        const qint64 row = rs.rowId();
-        loaded.order_.append(row);
-        loaded.values_.insert(row, valuesOf(rs, fields));
-    }
+    db.scan(selectOf(table, fields, where, orderBy), params,
+            [&loaded](const Row& row) { loaded.append(row.rowId(), valuesOf(row)); });
     return loaded;
 }
 
@@ -97,8 +104,10 @@ LoadedRows::Describe LoadedRows::namingForCheck(const Describe& describe) const 
     return [](const QVariantList& values) { return values.value(0).toString(); };
 }
 
-RecordSet LoadedRows::readStored(Database& db) const {
-    return db.openRecordSet(selectOf(table_, fields_, where_, orderBy_), params_);
+void LoadedRows::readStored(Database& db,
+                            const std::function<void(qint64, const QVariantList&)>& visit) const {
+    db.scan(selectOf(table_, fields_, where_, orderBy_), params_,
+            [&visit](const Row& row) { visit(row.rowId(), valuesOf(row)); });
 }
 
 void LoadedRows::check(Database& db, const Filter& inScope, const Describe& describe,
@@ -107,19 +116,16 @@ void LoadedRows::check(Database& db, const Filter& inScope, const Describe& desc
     const auto wanted = [&](const QVariantList& values) { return !inScope || inScope(values); };
     QStringList changed;
     QSet<qint64> seen;
-    RecordSet rs = readStored(db);
-    for (; !rs.eof(); rs.moveNext()) {
-        const qint64 row = rs.rowId();
-        const QVariantList stored = valuesOf(rs, fields_);
+    readStored(db, [&](qint64 row, const QVariantList& stored) {
         const auto loaded = values_.constFind(row);
         const bool loadedInScope = loaded != values_.constEnd() && wanted(*loaded);
         if (loaded != values_.constEnd())
             seen.insert(row);
         if (!loadedInScope && !wanted(stored))
-            continue;
+            return;
         if (!loadedInScope || !sameValues(*loaded, stored))
             changed << name(loadedInScope ? *loaded : stored);
-    }
+    });
     for (auto it = values_.constBegin(); it != values_.constEnd(); ++it)
         if (!seen.contains(it.key()) && wanted(*it))
             changed << name(*it);
@@ -132,19 +138,16 @@ void LoadedRows::checkWritten(Database& db, const QSet<qint64>& written, const D
     const Describe name = namingForCheck(describe);
     QStringList changed;
     QSet<qint64> seen;
-    RecordSet rs = readStored(db);
-    for (; !rs.eof(); rs.moveNext()) {
-        const qint64 row = rs.rowId();
-        const QVariantList stored = valuesOf(rs, fields_);
+    readStored(db, [&](qint64 row, const QVariantList& stored) {
         const auto loaded = values_.constFind(row);
         if (loaded == values_.constEnd()) {
             changed << name(stored);
-            continue;
+            return;
         }
         seen.insert(row);
         if (written.contains(row) && !sameValues(*loaded, stored))
             changed << name(*loaded);
-    }
+    });
     for (auto it = values_.constBegin(); it != values_.constEnd(); ++it)
         if (!seen.contains(it.key()))
             changed << name(*it);
@@ -165,16 +168,14 @@ void LoadedRows::checkByKey(Database& db, int keyFields, const Describe& describ
     QStringList changed;
     QStringList storedOrder;
     QSet<QString> seen;
-    RecordSet rs = readStored(db);
-    for (; !rs.eof(); rs.moveNext()) {
-        const QVariantList stored = valuesOf(rs, fields_);
+    readStored(db, [&](qint64, const QVariantList& stored) {
         const QString key = keyOf(stored, keyFields);
         storedOrder << key;
         seen.insert(key);
         const auto it = loaded.constFind(key);
         if (it == loaded.constEnd() || !sameValues(*it, stored))
             changed << name(stored);
-    }
+    });
     for (auto it = loaded.constBegin(); it != loaded.constEnd(); ++it)
         if (!seen.contains(it.key()))
             changed << name(*it);

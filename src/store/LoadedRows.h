@@ -31,6 +31,12 @@ public:
     using Describe = std::function<QString(const QVariantList& values)>;
 
     LoadedRows() = default;
+    // For rows read by a scan of the whole table that also reads other fields: append them in the
+    // stored order, as read() would have read them.
+    LoadedRows(const QString& table, const QStringList& fields);
+    void append(qint64 row, QVariantList values);
+    // A loaded row's field as a save wrote it.
+    void setValue(qint64 row, int field, const QVariant& value);
     // Reads the fields of every row of the table (narrowed by where, such as "CodigoPres = ?").
     static LoadedRows read(Database& db, const QString& table, const QStringList& fields,
                            const QString& where = {}, const QVariantList& params = {},
@@ -66,7 +72,8 @@ private:
     // else its first field).
     Describe namingForCheck(const Describe& describe) const;
     // The table's rows as they are stored now, narrowed and ordered as when read.
-    RecordSet readStored(Database& db) const;
+    void readStored(Database& db,
+                    const std::function<void(qint64 row, const QVariantList& values)>& visit) const;
 
     QString table_;
     QStringList fields_;

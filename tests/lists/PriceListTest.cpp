@@ -249,12 +249,19 @@ TEST(PriceList, ASaveWritesOnlyChangedPricesAndRefusesLinesChangedMeanwhile) {
     EXPECT_TRUE(savePrices(p.db, first).ok);
     EXPECT_EQ(p.all("ManoObra", {"SalarioMan"}), QStringList({"SalarioMan=5"}));
 
+    // Lines a save did not write keep what they were loaded with, in the list it wrote as in the
+    // others: Arena became 15 after this copy loaded it at 14, so its change here is refused.
+    ASSERT_TRUE(of(first, TipoRecurso::Material).commitPrice(0, "16"));
+    EXPECT_FALSE(savePrices(p.db, first).ok);
+    EXPECT_EQ(p.all("Materiales", {"PrecioUniMat"}), QStringList({"PrecioUniMat=11", "PrecioUniMat=15"}));
+
     // A list the save did not write keeps what it loaded, so a wage changed meanwhile is not taken
     // for seen by a save of another list.
+    PriceLists fourth = loadPriceLists(p.folder);
     p.db.execute("UPDATE ManoObra SET SalarioMan = 6");
-    ASSERT_TRUE(of(first, TipoRecurso::Material).commitPrice(0, "16")); // Arena
-    ASSERT_TRUE(savePrices(p.db, first).ok);
-    ASSERT_TRUE(of(first, TipoRecurso::ManoObra).commitPrice(0, "7"));
-    EXPECT_FALSE(savePrices(p.db, first).ok);
+    ASSERT_TRUE(of(fourth, TipoRecurso::Material).commitPrice(0, "16")); // Arena
+    ASSERT_TRUE(savePrices(p.db, fourth).ok);
+    ASSERT_TRUE(of(fourth, TipoRecurso::ManoObra).commitPrice(0, "7"));
+    EXPECT_FALSE(savePrices(p.db, fourth).ok);
     EXPECT_EQ(p.all("ManoObra", {"SalarioMan"}), QStringList({"SalarioMan=6"}));
 }

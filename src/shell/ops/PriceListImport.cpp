@@ -139,9 +139,11 @@ PriceImportOutcome importPriceList(const QString& projectFolder, const exchange:
         store::Database db = store::Database::openProject(projectFolder);
         std::array<store::LoadedRows, 4> lines;
         ProjectResources resources;
+        engine::AgrupacionRecursos grouping(db);
         for (TipoRecurso kind : lists::kListKinds) {
-            lines[indexOf(kind)] = lists::readLines(db, kind);
-            resources[indexOf(kind)] = engine::TotalesRecursos(projectFolder, kind);
+            engine::LineasAgrupadas grouped = grouping.agrupar(kind);
+            lines[indexOf(kind)] = std::move(grouped.lineas);
+            resources[indexOf(kind)] = std::move(grouped.totales);
         }
         outcome.plan = planPriceImport(reading, resources);
         if (options.dryRun || outcome.plan.updates.empty())
