@@ -26,7 +26,6 @@ void wiring_undo(ui::WindowRegistry& registry);
 namespace {
 
 const QStringList kMatFields = {"DescripcionMat", "UnidadMat", "CantidadMat", "PrecioUniMat"};
-const QStringList kManFields = {"DescripcionMan", "CategoriaMan", "HorasMan", "RendimientoMan", "SalarioMan"};
 
 // Types the start of a description and takes the first resource the lookup offers.
 void pick(const QString& prefix) {
@@ -129,9 +128,6 @@ TEST_F(EditorTest, WorkedExampleFromTheKeyboardAloneGivesTheUnitPrice) {
     press(Qt::Key_F9);
     EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
     EXPECT_EQ(stored("A1", kMatFields), QStringList{"Cemento|kg|2|10"});
-    EXPECT_EQ(stored("A1", kManFields, "ManoObra"), QStringList{"Peón|E2|8|0.5|3"});
-    EXPECT_EQ(stored("A1", {"DescripcionTran", "CantidadTran", "PrecioTran"}, "Transporte"),
-              QStringList{"Cemento|2|0"});
     EXPECT_TRUE(text("lblEstado").contains("grabado")) << text("lblEstado").toStdString();
     EXPECT_FALSE(window->isModified());
 }
