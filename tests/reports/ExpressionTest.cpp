@@ -182,7 +182,6 @@ TEST(Expression, LimitsOfNestingTextAndSteps) {
 
     // A long text of {parts} is joined without nesting.
     scope.set("x", Value(QStringLiteral("ab")));
-    VarScope none;
     EXPECT_EQ(Expression::parseInterpolated(QString("{x}-").repeated(30000), "t").evaluate(scope).toText(),
               QString("ab-").repeated(30000));
 
