@@ -61,8 +61,7 @@ TEST_F(StoreCommands, SqlPrintsRecordsAndCounts) {
         "DescripcionMat\tCantidadMat\tPrecioUniMat\tItemPres\nTubo 1/2\" PVC d'agua\t1234.5\t45.3\t1\n");
     r = korvex({"sql", "Obra", "SELECT Proyecto, IVA, Herramienta, CostosIndirectos FROM Proyecto"});
     EXPECT_EQ(r.out, "Proyecto\tIVA\tHerramienta\tCostosIndirectos\nx\t-1\t0\t\n");
-    korvex(root(),
-           {"sql", "Obra",
+    korvex({"sql", "Obra",
             "UPDATE Proyecto SET Ciudad = ?, CostosIndirectos = 0.1, OtrosIndirectos = 1000000", "a\tb\nc"});
     r = korvex(
         {"sql", "Obra", "SELECT Ciudad, CostosIndirectos, OtrosIndirectos, 0.1 + 0.2 AS s FROM Proyecto"});

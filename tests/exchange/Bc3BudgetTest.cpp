@@ -119,7 +119,7 @@ TEST(Bc3Budget, UnmarkedChaptersAndPriceBases) {
     ASSERT_EQ(unmarked.groups.size(), 1u);
     EXPECT_EQ(unmarked.groups[0].name, QStringLiteral("CAP1"));
     ASSERT_EQ(unmarked.items.size(), 2u);
-    EXPECT_EQ(summary(unmarked.items[0]), "Y 1.1.1 SUB 3");
+    EXPECT_EQ(summary(unmarked.items[0]), "Y 1.1.1 CAP1 3");
     EXPECT_EQ(unmarked.items[1].item, QStringLiteral("1.2"));
 
     const Bc3Budget base =
