@@ -84,16 +84,13 @@ TEST(Bc3Export, RecordsAndCodePage) {
         // Two items sharing a code, a description with the separators and characters outside
         // Windows-1252, an item without group.
         db.execute(
-            QStringLiteral("INSERT INTO Presupuesto (CodigoPres, ItemPres, DescripcionPres, UnidadPres, "
-                           "CantidadPres, GruposPres) VALUES (?, ?, ?, ?, ?, ?)"),
-            {QStringLiteral("501001"), QStringLiteral("9.01"), QStringLiteral("Tubo | 1\\2 ~ 3 € → ok"),
-             QStringLiteral("m"), 2.0, QString()});
-        db.execute(
-            QStringLiteral(
-                "INSERT INTO Materiales (CodigoPres, ItemPres, DescripcionMat, UnidadMat, CantidadMat, "
-                "PrecioUniMat) VALUES (?, ?, ?, ?, ?, ?)"),
-            {QStringLiteral("501001"), QStringLiteral("9.01"), QStringLiteral("Tubería PVC roscable 1/2\""),
-             QStringLiteral("m"), 1.0, 9.99}); // the sample's price is 1.45: a second price for the key
+            "INSERT INTO Presupuesto (CodigoPres, ItemPres, DescripcionPres, UnidadPres, CantidadPres, "
+            "GruposPres) VALUES (?, ?, ?, ?, ?, ?)",
+            {"501001", "9.01", "Tubo | 1\\2 ~ 3 € → ok", "m", 2.0, QString()});
+        // The sample's price is 1.45: a second price for the key.
+        db.execute("INSERT INTO Materiales (CodigoPres, ItemPres, DescripcionMat, UnidadMat, CantidadMat, "
+                   "PrecioUniMat) VALUES (?, ?, ?, ?, ?, ?)",
+                   {"501001", "9.01", "Tubería PVC roscable 1/2\"", "m", 1.0, 9.99});
     }
     const QByteArray bytes = GenerarBC3(folder);
     EXPECT_EQ(bytes, GenerarBC3(folder)); // codes and order are stable
