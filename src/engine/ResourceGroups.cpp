@@ -85,6 +85,10 @@ std::optional<double> times(std::optional<double> a, std::optional<double> b) {
     return *a * *b;
 }
 
+QString textOf(const QVariant& value) {
+    return value.isNull() ? QString() : value.toString();
+}
+
 struct Resource {
     GroupedText description;
     GroupedText second;
@@ -154,8 +158,20 @@ public:
             resources_.push_back(std::move(resource));
             byFolded_.insert(folded, index);
         }
+        // Lines come in stored order: the first spelling met of a resource is its first line's.
+        const QString spelt = store::text::resourceKey(spelling.description, spelling.second);
+        if (!firstSpellings_.contains(spelt))
+            firstSpellings_.insert(spelt, Escritura{spelling.description, spelling.second});
         bySpelling_.emplace(std::move(spelling), index);
         return index;
+    }
+
+    // The resource as its first line spells it; a Null description or unit reads as "", as it
+    // does wherever lines are gathered by hand.
+    Escritura spelling(int index) const {
+        const Resource& r = resource(index);
+        const Escritura own{textOf(r.firstDescription), textOf(r.firstSecond)};
+        return firstSpellings_.value(store::text::resourceKey(own.descripcion, own.segundo), own);
     }
 
     Group& groupOf(int resource, const QVariant& price) {
@@ -194,6 +210,7 @@ public:
 
 private:
     std::unordered_map<Spelling, int, SpellingHash> bySpelling_;
+    QHash<QString, Escritura> firstSpellings_;
     QHash<QString, int> byFolded_;
     std::vector<Resource> resources_;
     std::unordered_map<GroupKey, int, GroupKeyHash> byKey_;
@@ -203,19 +220,27 @@ private:
 // The folded key of the item a line belongs to; consecutive lines of one item fold it once.
 class LineItems {
 public:
-    std::optional<detail::ItemKey> keyOf(const QVariant& codigo, const QVariant& item) {
+    // The key of the line's item; none when its code or number is Null, which no join on values
+    // finds. changed() tells whether it differs from the previous line's.
+    const std::optional<detail::ItemKey>& keyOf(const QVariant& codigo, const QVariant& item) {
+        changed_ = codigo != lastCodigo_ || item != lastItem_ || !seen_;
+        if (!changed_)
+            return last_;
+        seen_ = true;
+        lastCodigo_ = codigo;
+        lastItem_ = item;
         if (codigo.isNull() || item.isNull())
-            return std::nullopt; // found by no join on values
-        if (!last_ || codigo != lastCodigo_ || item != lastItem_) {
+            last_.reset();
+        else
             last_ = detail::ItemKey{store::text::foldKey(codigo.toString()),
                                     store::text::foldKey(item.toString())};
-            lastCodigo_ = codigo;
-            lastItem_ = item;
-        }
         return last_;
     }
+    bool changed() const { return changed_; }
 
 private:
+    bool seen_ = false;
+    bool changed_ = false;
     std::optional<detail::ItemKey> last_;
     QVariant lastCodigo_;
     QVariant lastItem_;
@@ -354,19 +379,25 @@ Scan scan(store::Database& db, const detail::ItemQuantities& itemQuantities, Tip
     const bool itemsFirst = tipo == TipoRecurso::Equipo;
     LineItems keys;
 
+    auto items = itemQuantities.quantities.end();
     const auto visit = [&](const store::Row& rs) {
         QVariantList values;
         values.reserve(loaded.size());
         for (int i = 0; i < ownAt; ++i)
             values.append(rs.value(i));
-        const auto key = keys.keyOf(rs.value(codeAt), rs.value(codeAt + 1));
-        const auto items = key ? itemQuantities.quantities.find(*key) : itemQuantities.quantities.end();
-        if (items != itemQuantities.quantities.end()) {
+        const std::optional<detail::ItemKey>& key = keys.keyOf(rs.value(codeAt), rs.value(codeAt + 1));
+        if (keys.changed())
+            items = key ? itemQuantities.quantities.find(*key) : itemQuantities.quantities.end();
+        const bool joined = items != itemQuantities.quantities.end();
+        // Every line is met when the lines are kept, so that each resource is spelt as its first.
+        const int resource =
+            joined || keepLines
+                ? out.groups.resourceOf(values[0], withSecond ? values[1] : QVariant(QString()))
+                : -1;
+        if (joined) {
             std::optional<double> ownQuantity = factor(rs.value(ownAt));
             if (own.size() > 1)
                 ownQuantity = times(ownQuantity, factor(rs.value(ownAt + 1)));
-            const int resource =
-                out.groups.resourceOf(values[0], withSecond ? values[1] : QVariant(QString()));
             if (itemsFirst) {
                 waiting[*key].push_back({resource, values.back(), ownQuantity, descriptionBytes(values[0]),
                                          factor(rs.value(ownAt + 1)), factor(rs.value(ownAt))});
@@ -402,23 +433,13 @@ TotalRecurso totalOf(const Group& group, const Escritura& spelling) {
     return row;
 }
 
-QString textOf(const QVariant& value) {
-    return value.isNull() ? QString() : value.toString();
-}
-
 } // namespace
 
 LineasAgrupadas AgrupacionRecursos::agrupar(TipoRecurso tipo) {
     Scan scanned = scan(db_, *items_, tipo, true);
-    const bool withSecond = camposDe(tipo).tieneSegundo();
-    const EscriturasRecursos spellings = EscriturasRecursos::deLineas(scanned.lines, withSecond);
     LineasAgrupadas out;
-    for (const Group* group : scanned.groups.ordered()) {
-        const Resource& resource = scanned.groups.resource(group->resource);
-        out.totales.push_back(
-            totalOf(*group, spellings.de(textOf(resource.firstDescription),
-                                         withSecond ? textOf(resource.firstSecond) : QString())));
-    }
+    for (const Group* group : scanned.groups.ordered())
+        out.totales.push_back(totalOf(*group, scanned.groups.spelling(group->resource)));
     out.lineas = std::move(scanned.lines);
     return out;
 }
@@ -443,14 +464,10 @@ std::vector<Escritura> RecursosDistintos(const store::LoadedRows& lineas, bool c
     }
     std::sort(resources.begin(), resources.end(),
               [&groups](int a, int b) { return groups.compare(a, b) < 0; });
-    const EscriturasRecursos spellings = EscriturasRecursos::deLineas(lineas, conSegundo);
     std::vector<Escritura> out;
     out.reserve(resources.size());
-    for (const int index : resources) {
-        const Resource& resource = groups.resource(index);
-        out.push_back(spellings.de(textOf(resource.firstDescription),
-                                   conSegundo ? textOf(resource.firstSecond) : QString()));
-    }
+    for (const int index : resources)
+        out.push_back(groups.spelling(index));
     return out;
 }
 

@@ -1,9 +1,9 @@
 #include "engine/ResourceSpellings.h"
 
 #include "store/Database.h"
-#include "store/LoadedRows.h"
 #include "store/TextCompare.h"
 
+#include <QSet>
 #include <utility>
 
 namespace korvex::engine {
@@ -14,31 +14,18 @@ EscriturasRecursos EscriturasRecursos::leer(store::Database& db, const QString& 
     const QString fields = secondField.isEmpty() ? descField : descField + ", " + secondField;
     // In stored order, as the search for a resource's project price meets its lines.
     store::RecordSet rs = db.openRecordSet("SELECT " + fields + " FROM " + table);
-    Vistas seen;
-    for (; !rs.eof(); rs.moveNext())
-        escrituras.meet({rs.text(descField), secondField.isEmpty() ? QString() : rs.text(secondField)}, seen);
-    return escrituras;
-}
-
-EscriturasRecursos EscriturasRecursos::deLineas(const store::LoadedRows& lines, bool withSecond) {
-    EscriturasRecursos escrituras;
-    const auto text = [](const QVariant& value) { return value.isNull() ? QString() : value.toString(); };
-    Vistas seen;
-    for (const qint64 row : lines.rows()) {
-        const QVariantList values = lines.values(row);
-        escrituras.meet({text(values.value(0)), withSecond ? text(values.value(1)) : QString()}, seen);
+    // Most lines repeat a spelling already met; only a new one is worth folding into its key.
+    QSet<std::pair<QString, QString>> vistas;
+    for (; !rs.eof(); rs.moveNext()) {
+        Escritura escritura{rs.text(descField), secondField.isEmpty() ? QString() : rs.text(secondField)};
+        if (vistas.contains({escritura.descripcion, escritura.segundo}))
+            continue;
+        vistas.insert({escritura.descripcion, escritura.segundo});
+        const QString clave = store::text::resourceKey(escritura.descripcion, escritura.segundo);
+        if (!escrituras.primeras_.contains(clave))
+            escrituras.primeras_.insert(clave, std::move(escritura));
     }
     return escrituras;
-}
-
-void EscriturasRecursos::meet(Escritura escritura, Vistas& seen) {
-    const std::pair<QString, QString> spelt{escritura.descripcion, escritura.segundo};
-    if (seen.contains(spelt))
-        return;
-    seen.insert(spelt);
-    const QString clave = store::text::resourceKey(escritura.descripcion, escritura.segundo);
-    if (!primeras_.contains(clave))
-        primeras_.insert(clave, std::move(escritura));
 }
 
 Escritura EscriturasRecursos::de(const QString& descripcion, const QString& segundo) const {

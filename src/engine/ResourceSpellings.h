@@ -5,13 +5,11 @@
 // window and report shows the resource alike.
 
 #include <QHash>
-#include <QSet>
 #include <QString>
 
 namespace korvex::store {
 class Database;
-class LoadedRows;
-} // namespace korvex::store
+}
 
 namespace korvex::engine {
 
@@ -28,19 +26,10 @@ public:
     static EscriturasRecursos leer(store::Database& db, const QString& table, const QString& descField,
                                    const QString& secondField);
 
-    // The same from lines already loaded in stored order: description, then (when withSecond)
-    // the unit or category.
-    static EscriturasRecursos deLineas(const store::LoadedRows& lines, bool withSecond);
-
     // The first line's spelling of that resource; the given one when no line has it.
     Escritura de(const QString& descripcion, const QString& segundo = {}) const;
 
 private:
-    using Vistas = QSet<std::pair<QString, QString>>;
-    // Keeps the spelling unless an earlier line gave its resource one. Most lines repeat a
-    // spelling already seen; only a new one is worth folding into its key.
-    void meet(Escritura escritura, Vistas& seen);
-
     QHash<QString, Escritura> primeras_;
 };
 
