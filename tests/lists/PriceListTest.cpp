@@ -244,7 +244,7 @@ TEST(PriceList, ASaveWritesOnlyChangedPricesAndRefusesLinesChangedMeanwhile) {
     // others: Arena became 15 after this copy loaded it at 14, so its change here is refused.
     ASSERT_TRUE(of(first, TipoRecurso::Material).commitPrice(0, "16"));
     EXPECT_FALSE(savePrices(p.db, first).ok);
-    EXPECT_EQ(p.all("Materiales", {"PrecioUniMat"}), QStringList({"11", "15"}));
+    EXPECT_EQ(p.all("Materiales", {"PrecioUniMat"}), QStringList({"11", "15", "11"}));
 
     // A list the save did not write keeps what it loaded, so a wage changed meanwhile is not taken
     // for seen by a save of another list.
