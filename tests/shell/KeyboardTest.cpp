@@ -11,8 +11,6 @@
 #include "ui/WindowRegistry.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
@@ -190,39 +188,6 @@ TEST_F(KeyboardTest, EscInTheAnalysisEditorReturnsToThePickerOnTheItemJustEdited
     EXPECT_EQ(focusName(), "msfgAnalisis");
     EXPECT_EQ(items->row(), 3);
     EXPECT_EQ(items->text(items->row(), 1), chosen);
-}
-
-TEST_F(KeyboardTest, TheCopyWindowAndTheGroupScheduleAnswerTheirKeysAtOnce) {
-    const QString source = QDir(temp.root()).filePath("Origen");
-    QDir().mkpath(source);
-    ASSERT_TRUE(
-        QFile::copy(QDir(folder).filePath("Presupuesto.mdb"), QDir(source).filePath("Presupuesto.mdb")));
-    QWidget* copy = open("frmCopiarPres", {{"txtDirectorio", source}});
-    ASSERT_NE(copy, nullptr);
-    auto* marks = copy->findChild<ui::Grid*>("msfgCopiar");
-    press('T');
-    EXPECT_EQ(marks->text(1, 0), "*");
-    EXPECT_EQ(marks->text(2, 0), "*");
-    press('B');
-    EXPECT_EQ(marks->text(1, 0), "");
-    press(Qt::Key_Return);
-    EXPECT_EQ(marks->text(1, 0), "*");
-    press(Qt::Key_Escape);
-
-    QWidget* schedule = open("frmCronograma");
-    auto* grid = schedule->findChild<ui::Grid*>("msfgCrono");
-    EXPECT_EQ(focusName(), "msfgCrono");
-    EXPECT_EQ(grid->row(), 1);
-    EXPECT_EQ(grid->col(), 1);
-    // F5 checks the percentages: it totals the periods or says which group is wrong.
-    auto* totals = schedule->findChild<ui::Grid*>("msfgTotales");
-    totals->setText(1, 1, "?");
-    const int before = messages.count();
-    press(Qt::Key_F5);
-    EXPECT_TRUE(messages.count() > before || totals->text(1, 1) != "?");
-    press(Qt::Key_Escape);
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(registry.findWindow("frmCronograma"), nullptr);
 }
 
 TEST_F(KeyboardTest, UnappliedCorrectionsAreAskedForAndACancelWhileTheFrameClosesClosesNothing) {
