@@ -32,7 +32,6 @@ public:
             return col == 2 ? QString::number(ok ? value : 0.0, 'f', 3) : text;
         };
         rules.lookup = [this](int, int col, const QString& text) -> std::optional<QList<QStringList>> {
-            ++lookups;
             if (col != 0)
                 return std::nullopt;
             QList<QStringList> found;
@@ -57,7 +56,6 @@ public:
     Grid* grid;
     QPushButton* other;
     CellEditor* editor;
-    int lookups = 0;
     QList<QStringList> catalogue = {
         {"Cemento", "saco"}, {"Cemento", "kg"}, {"Clavos", "lb"}, {"Arena", "m3"}};
 };

@@ -313,22 +313,10 @@ protected:
     QString origen;
 };
 
-TEST_F(CopyButtons, CopiarPresupuestoOpensTheCopyWindowOnTheChosenProject) {
-    chooseOrigin("cmdCopiarPre");
-    auto* window = qobject_cast<frmCopiarPres*>(registry.findWindow("frmCopiarPres"));
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->findChild<QLineEdit*>("txtDirectorio")->text(), QDir::toNativeSeparators(origen));
-    EXPECT_EQ(window->grid()->text(1, 1), "A");
-    QTest::keyClick(window->grid(), Qt::Key_Return);
-    QTest::keyClick(window->grid(), Qt::Key_I);
-    store::Database target = store::Database::openProject(destino);
-    EXPECT_EQ(linesOf(target, "A", "1"), kAnalysedItemLines);
-    EXPECT_EQ(messages.count(), 0);
-    registry.closeAll();
-}
-
-TEST_F(CopyButtons, NoCopyWhileTheItemEditorIsOpenOnTheDestination) {
-    // The item editor rewrites the item list when it saves: copies made under it would be lost.
+// Copiar Presupuesto opens the copy window on the chosen project, which copies nothing while the
+// item editor is open on the destination: the editor rewrites the item list when it saves, and
+// copies made under it would be lost.
+TEST_F(CopyButtons, CopiarPresupuestoOpensTheCopyWindowWhichWaitsForTheItemEditor) {
     registry.registerWindow("frmDatosPresupuesto", [](const ui::WindowContext&) {
         auto* editor = new QWidget;
         editor->setWindowTitle("Datos del Presupuesto");
@@ -342,6 +330,8 @@ TEST_F(CopyButtons, NoCopyWhileTheItemEditorIsOpenOnTheDestination) {
     chooseOrigin("cmdCopiarPre");
     auto* window = qobject_cast<frmCopiarPres*>(registry.findWindow("frmCopiarPres"));
     ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->findChild<QLineEdit*>("txtDirectorio")->text(), QDir::toNativeSeparators(origen));
+    EXPECT_EQ(window->grid()->text(1, 1), "A");
     QTest::keyClick(window->grid(), Qt::Key_Return);
     QTest::keyClick(window->grid(), Qt::Key_I);
     ASSERT_EQ(messages.count(), 1);
@@ -355,6 +345,8 @@ TEST_F(CopyButtons, NoCopyWhileTheItemEditorIsOpenOnTheDestination) {
     ASSERT_TRUE(registry.closeWindow("frmDatosPresupuesto"));
     QTest::keyClick(window->grid(), Qt::Key_I);
     EXPECT_EQ(window->statusText(), "Rubros copiados: 1, con 7 línea(s)");
+    EXPECT_EQ(linesOf(target, "A", "1"), kAnalysedItemLines);
+    EXPECT_EQ(messages.count(), 1);
     registry.closeAll();
 }
 
