@@ -158,30 +158,6 @@ TEST(GroupSchedule, WithoutPeriodTypeNoHeaderIsMadeUp) {
     EXPECT_EQ(p.count("SELECT * FROM Proyecto"), 0);
 }
 
-TEST(GroupSchedule, AFailedSaveLeavesTheStoredScheduleAsItWas) {
-    FailureGuard guard;
-    ScheduleProject p;
-    p.header();
-    p.group("A", "Uno", 1);
-    p.group("B", "Dos", 2);
-    p.detail("A", 1, 100, 4, 1);
-    p.detail("B", 2, 100, 3, 2);
-    const QStringList before = detail(p);
-
-    Cronograma crono = CargarCronograma(p.db);
-    crono.periodoTipo = "Semanal";
-    crono.grupos[0].porcentajes = {"50", "50"};
-    crono.grupos[1].porcentajes = {"", "", "100"};
-    for (int n = 0; n < 5; ++n) {
-        store::testing::failAfterWrites(n);
-        const ResultadoGrabar result = GrabarCronograma(p.db, crono);
-        store::testing::failAfterWrites(-1);
-        ASSERT_FALSE(result.ok) << "write " << n;
-        EXPECT_EQ(detail(p), before);
-        EXPECT_EQ(p.rows("SELECT * FROM Proyecto", {"Periodotipo"}), QStringList({"<null>"}));
-    }
-}
-
 TEST(CronoTables, OneRecordPerGroupEvenWhenGroupsShareAnOrder) {
     ScheduleProject p;
     p.db.execute("INSERT INTO Crono (Grupo) VALUES (?)", {"basura"});
