@@ -22,6 +22,11 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 class ProjectPaths : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -125,17 +130,11 @@ TEST_F(ProjectPaths, DamagedTemplateIsReplacedByInitAndNeverCopied) {
         korvex::store::Database db = korvex::store::Database::open(templatePath);
         db.execute("INSERT INTO Proyecto (Proyecto) VALUES ('Cabecera')");
     }
-    const QByteArray filled = [&] {
-        QFile f(templatePath);
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }();
+    const QByteArray filled = bytesOf(templatePath);
     EXPECT_EQ(korvex({"init"}).err, "");
     ASSERT_EQ(korvex({"new", "Otra"}).code, 0);
     EXPECT_EQ(korvex({"sql", "Otra", "SELECT Proyecto FROM Proyecto"}).out, "Proyecto\nCabecera\n");
-    QFile f(templatePath);
-    f.open(QIODevice::ReadOnly);
-    EXPECT_EQ(f.readAll(), filled);
+    EXPECT_EQ(bytesOf(templatePath), filled);
 }
 
 TEST_F(ProjectPaths, ListShowsOnlyRegularDatabases) {

@@ -108,6 +108,7 @@ TEST_F(StoreSafety, MessagesAreSpanishAndNameTheCause) {
         korvex({"sql", "Obra", "-"}, "DELETE * FROM Materiales\n\nUPDATE Grupos SET OrdenGru = 'x'\n");
     EXPECT_EQ(run.code, 1);
     EXPECT_TRUE(run.err.startsWith("Línea 3 (UPDATE Grupos SET OrdenGru = 'x'): ")) << run.err.toStdString();
+    EXPECT_EQ(run.out, "");
     EXPECT_EQ(query("SELECT Count(*) AS n FROM Materiales"), "n\n1\n");
 
     // The statement goes to standard error only with --verbose.

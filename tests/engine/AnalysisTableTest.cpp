@@ -18,10 +18,8 @@ protected:
 
     std::vector<Row> rows() {
         std::vector<Row> out;
-        auto records = db.openRecordSet("SELECT * FROM InfoAnalisis");
-        if (records.recordCount() > 0)
-            records.moveFirst();
-        for (; !records.eof(); records.moveNext())
+        for (auto records = db.openRecordSet("SELECT * FROM InfoAnalisis"); !records.eof();
+             records.moveNext())
             out.push_back({records.text("CodigoPres"), static_cast<int>(records.number("Tipo")),
                            records.value("Descripcion"), records.value("Unidad"), records.value("Cantidad"),
                            records.value("Precio"), records.value("Rendimiento")});

@@ -60,7 +60,14 @@ TEST_F(ProjectTotals, AResourceInSeveralLetterCasesIsWrittenAsItsFirstLine) {
     EXPECT_EQ(equipment[0].descripcion, "Concretera");
 }
 
-TEST_F(ProjectTotals, NoLinesGiveZero) {
+TEST_F(ProjectTotals, AnEmptyProjectAndAnItemWithoutLinesGiveZero) {
+    header(20, 5, true);
+    EXPECT_EQ(TotalCostoDirecto(folder), 0.0);
+    const ResultadoRecalculo r = RecalcularPresupuesto(folder);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.items, 0);
+    EXPECT_EQ(CostoDirecto(folder, "X", "1"), 0.0);
+
     item("A", "1", 3);
     EXPECT_EQ(TotalEquipoProyecto(folder), 0.0);
     EXPECT_EQ(TotalManoObraProyecto(folder), 0.0);

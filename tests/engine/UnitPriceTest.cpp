@@ -156,15 +156,6 @@ TEST_F(UnitPrice, DirectCostTotalRoundsTheRunningTotal) {
     EXPECT_EQ(TotalCostoDirecto(folder), 36.69);
 }
 
-TEST_F(UnitPrice, EmptyProject) {
-    header(20, 5, true);
-    EXPECT_EQ(TotalCostoDirecto(folder), 0.0);
-    const ResultadoRecalculo r = RecalcularPresupuesto(folder);
-    EXPECT_TRUE(r.ok);
-    EXPECT_EQ(r.items, 0);
-    EXPECT_EQ(CostoDirecto(folder, "X", "1"), 0.0);
-}
-
 // The whole-budget scans must give every item exactly what a query per item gives: the same
 // lines (codes compared without regard to case), in the same order, and nothing for Null codes.
 TEST_F(UnitPrice, BudgetScansAgreeWithQueriesPerItem) {

@@ -25,6 +25,15 @@ int count(store::Database& db, const QString& table) {
     return db.openRecordSet(QStringLiteral("SELECT * FROM %1").arg(table)).recordCount();
 }
 
+// The named fields of the first record of a table, joined by "|".
+QString firstRecord(store::Database& db, const QString& table, const QStringList& fields) {
+    auto records = db.openRecordSet(QStringLiteral("SELECT %1 FROM %2").arg(fields.join(", "), table));
+    QStringList values;
+    for (const QString& field : fields)
+        values << records.text(field);
+    return values.join('|');
+}
+
 TEST(Bc3Import, ExampleBecomesItemsLinesGroupAndHeaderWithReconciliation) {
     testing::TempRoot root;
     const QString folder = root.newProject();
@@ -40,26 +49,14 @@ TEST(Bc3Import, ExampleBecomesItemsLinesGroupAndHeaderWithReconciliation) {
     EXPECT_TRUE(result.diferencias.empty());
 
     auto db = root.open(folder);
-    auto header = db.openRecordSet(QStringLiteral("SELECT * FROM Proyecto"));
-    ASSERT_EQ(header.recordCount(), 1);
-    header.moveFirst();
-    EXPECT_EQ(header.text("Proyecto"), QStringLiteral("Casa comunal"));
-    EXPECT_EQ(header.number("CostosIndirectos"), 20);
-    EXPECT_FALSE(header.boolean("Herramienta"));
-    EXPECT_FALSE(header.boolean("IVA"));
-    auto item = db.openRecordSet(QStringLiteral("SELECT * FROM Presupuesto"));
-    item.moveFirst();
-    EXPECT_EQ(item.text("CodigoPres"), QStringLiteral("H210"));
-    EXPECT_EQ(item.text("ItemPres"), QStringLiteral("1.1"));
-    EXPECT_EQ(item.text("DescripcionPres"), QStringLiteral("Hormigón f'c = 210 kg/cm2"));
-    EXPECT_EQ(item.text("GruposPres"), QStringLiteral("01"));
-    EXPECT_EQ(item.number("CantidadPres"), 12.5);
-    EXPECT_EQ(item.number("TotalPres"), 102.38);
-    auto labour = db.openRecordSet(QStringLiteral("SELECT * FROM ManoObra"));
-    labour.moveFirst();
-    EXPECT_EQ(labour.text("DescripcionMan"), QStringLiteral("Peón"));
-    EXPECT_EQ(labour.number("HorasMan"), 1);
-    EXPECT_EQ(labour.number("RendimientoMan"), 8);
+    EXPECT_EQ(count(db, "Proyecto"), 1);
+    EXPECT_EQ(firstRecord(db, "Proyecto", {"Proyecto", "CostosIndirectos", "Herramienta", "IVA"}),
+              "Casa comunal|20|0|0");
+    EXPECT_EQ(
+        firstRecord(db, "Presupuesto",
+                    {"CodigoPres", "ItemPres", "DescripcionPres", "GruposPres", "CantidadPres", "TotalPres"}),
+        "H210|1.1|Hormigón f'c = 210 kg/cm2|01|12.5|102.38");
+    EXPECT_EQ(firstRecord(db, "ManoObra", {"DescripcionMan", "HorasMan", "RendimientoMan"}), "Peón|1|8");
     EXPECT_EQ(count(db, "Grupos"), 1);
     EXPECT_EQ(count(db, "Transporte"), 1);
 }
@@ -103,10 +100,8 @@ TEST(Bc3Import, AllOrNothingReplaceAndRefusals) {
     }
     {
         auto db = root.open(folder);
-        auto item = db.openRecordSet(QStringLiteral("SELECT * FROM Presupuesto"));
-        ASSERT_EQ(item.recordCount(), 1);
-        item.moveFirst();
-        EXPECT_EQ(item.text("CodigoPres"), QStringLiteral("H210"));
+        EXPECT_EQ(count(db, "Presupuesto"), 1);
+        EXPECT_EQ(firstRecord(db, "Presupuesto", {"CodigoPres"}), "H210");
         EXPECT_EQ(count(db, "Grupos"), 1);
     }
 
@@ -126,10 +121,7 @@ TEST(Bc3Import, AllOrNothingReplaceAndRefusals) {
     EXPECT_EQ(count(db, "Presupuesto"), 2);
     EXPECT_EQ(count(db, "DetalleGrupo"), 0);
     EXPECT_EQ(count(db, "Grupos"), 0);
-    auto header = db.openRecordSet(QStringLiteral("SELECT * FROM Proyecto"));
-    header.moveFirst();
-    EXPECT_EQ(header.text("Proyecto"), QStringLiteral("Mi obra"));
-    EXPECT_FALSE(header.boolean("Herramienta"));
+    EXPECT_EQ(firstRecord(db, "Proyecto", {"Proyecto", "Herramienta"}), "Mi obra|0");
     // The price base's second unit states 9 where its lines give 7: one of two equal.
     EXPECT_EQ(replaced.comparados, 2);
     EXPECT_EQ(replaced.iguales, 1);

@@ -9,6 +9,14 @@ namespace {
 
 using testing::encoded;
 
+// Each component of a decomposition as "code factor quantity".
+QStringList components(const Bc3Decomposition* decomposition) {
+    QStringList out;
+    for (const Bc3Component& c : decomposition->components)
+        out << QStringLiteral("%1 %2 %3").arg(c.code).arg(c.factor).arg(c.quantity);
+    return out;
+}
+
 Bc3Document read(const QString& text) {
     const Bc3ReadResult result = readBc3(text.toUtf8());
     EXPECT_TRUE(result.ok) << result.message.toStdString();
@@ -31,10 +39,8 @@ TEST(Bc3Reader, RecordsOfEveryKindWithLineBreaksAnywhere) {
                             "~M|CAP\\A|1\\|3|\\\\3\\\\\\\\|etiqueta|\n"
                             "~L|A|pliego|\n"
                             "~X|otra cosa|\n"));
-    EXPECT_EQ(doc.owner, QStringLiteral("Dueño"));
-    EXPECT_EQ(doc.version, QStringLiteral("FIEBDC-3/2004"));
-    EXPECT_EQ(doc.charset, QStringLiteral("ANSI"));
-    EXPECT_EQ(doc.comment, QStringLiteral("un comentario"));
+    EXPECT_EQ(QStringList({doc.owner, doc.version, doc.charset, doc.comment}).join('|'),
+              QStringLiteral("Dueño|FIEBDC-3/2004|ANSI|un comentario"));
     EXPECT_EQ(doc.coefficients.priceDecimals, 4);
     ASSERT_EQ(doc.coefficients.percentages.size(), 4u); // BAJA is empty
     EXPECT_EQ(doc.coefficients.percentages[1].name, QStringLiteral("GG"));
@@ -52,23 +58,16 @@ TEST(Bc3Reader, RecordsOfEveryKindWithLineBreaksAnywhere) {
     EXPECT_TRUE(doc.find(QStringLiteral("CAP"))->isChapter()); // found without its "#"
 
     // Empty factor and quantity are 1; ~Y adds to the decomposition.
-    const Bc3Decomposition* chapter = doc.decomposition(QStringLiteral("CAP#"));
-    ASSERT_NE(chapter, nullptr);
-    ASSERT_EQ(chapter->components.size(), 1u);
-    EXPECT_EQ(chapter->components[0].factor, 1);
-    EXPECT_EQ(chapter->components[0].quantity, 3);
-    const Bc3Decomposition* item = doc.decomposition(QStringLiteral("A"));
-    ASSERT_EQ(item->components.size(), 3u);
-    EXPECT_EQ(item->components[0].factor, 2);
-    EXPECT_EQ(item->components[0].quantity, 1);
-    EXPECT_EQ(item->components[1].code, QStringLiteral("%MA"));
-    EXPECT_EQ(item->components[2].quantity, 0.5);
-    EXPECT_EQ(item->record, 9);
+    EXPECT_EQ(components(doc.decomposition(QStringLiteral("CAP#"))), QStringList({"A 1 3"}));
+    EXPECT_EQ(components(doc.decomposition(QStringLiteral("A"))),
+              QStringList({"B 2 1", "%MA 1 0.02", "B 1 0.5"}));
+    EXPECT_EQ(doc.decomposition(QStringLiteral("A"))->record, 9);
 
     ASSERT_EQ(doc.measurements.size(), 1u);
-    EXPECT_EQ(doc.measurements[0].parent, QStringLiteral("CAP"));
-    EXPECT_EQ(doc.measurements[0].total, 3);
-    EXPECT_EQ(doc.measurements[0].label, QStringLiteral("etiqueta"));
+    const Bc3Measurement& measurement = doc.measurements[0];
+    EXPECT_EQ(
+        QStringLiteral("%1 %2 %3").arg(measurement.parent).arg(measurement.total).arg(measurement.label),
+        QStringLiteral("CAP 3 etiqueta"));
     EXPECT_EQ(doc.records, 14);
     EXPECT_EQ(doc.skipped, 2);
 }
@@ -86,13 +85,12 @@ TEST(Bc3Reader, CodePages) {
           Case{"ANSI", "WINDOWS-1252", "WINDOWS-1252"}, Case{"UTF-8", "UTF-8", "UTF-8"},
           // Declared ANSI, written in UTF-8: the bytes decide.
           Case{"ANSI", "UTF-8", "UTF-8"}}) {
-        const QString declared = QString::fromLatin1(c.declared);
-        const Bc3ReadResult result = readBc3(encoded(text.arg(declared), c.page));
-        ASSERT_TRUE(result.ok) << c.declared << " " << c.page;
-        EXPECT_EQ(result.document.encoding, QString::fromLatin1(c.expected)) << c.declared << " " << c.page;
-        EXPECT_EQ(result.document.find(QStringLiteral("A"))->summary, summary) << c.declared << " " << c.page;
-        EXPECT_EQ(result.document.find(QStringLiteral("A"))->unit, QStringLiteral("m²"))
-            << c.declared << " " << c.page;
+        SCOPED_TRACE(std::string(c.declared) + " " + c.page);
+        const Bc3ReadResult result = readBc3(encoded(text.arg(QString::fromLatin1(c.declared)), c.page));
+        ASSERT_TRUE(result.ok);
+        EXPECT_EQ(result.document.encoding, QString::fromLatin1(c.expected));
+        EXPECT_EQ(result.document.find(QStringLiteral("A"))->summary, summary);
+        EXPECT_EQ(result.document.find(QStringLiteral("A"))->unit, QStringLiteral("m²"));
     }
     // A byte Windows-1252 leaves undefined reads as "?", never as a failure.
     QByteArray bytes = "~V||FIEBDC-3/98||x|ANSI|\n~C|A|u|Tubo \x81 de 1\"|1||3|\n";

@@ -10,9 +10,12 @@
 
 namespace korvex::testing {
 
-inline void putLe(QByteArray& out, quint32 value, int bytes) {
+// A little-endian field of the given number of bytes.
+inline QByteArray le(quint32 value, int bytes) {
+    QByteArray out;
     for (int i = 0; i < bytes; ++i)
         out.append(char((value >> (8 * i)) & 0xFF));
+    return out;
 }
 
 inline QByteArray storedZip(const QList<QPair<QString, QByteArray>>& parts) {
@@ -21,46 +24,18 @@ inline QByteArray storedZip(const QList<QPair<QString, QByteArray>>& parts) {
     for (const auto& [name, data] : parts) {
         const QByteArray n = name.toUtf8();
         const quint32 crc = crc32(0, reinterpret_cast<const Bytef*>(data.constData()), uInt(data.size()));
+        const quint32 size = quint32(data.size());
         const quint32 offset = quint32(out.size());
-        putLe(out, 0x04034b50, 4);
-        putLe(out, 20, 2);
-        putLe(out, 0, 2); // flags
-        putLe(out, 0, 2); // stored
-        putLe(out, 0, 4); // time, date
-        putLe(out, crc, 4);
-        putLe(out, quint32(data.size()), 4);
-        putLe(out, quint32(data.size()), 4);
-        putLe(out, quint32(n.size()), 2);
-        putLe(out, 0, 2);
-        out.append(n).append(data);
-        putLe(directory, 0x02014b50, 4);
-        putLe(directory, 20, 2);
-        putLe(directory, 20, 2);
-        putLe(directory, 0, 2);
-        putLe(directory, 0, 2);
-        putLe(directory, 0, 4);
-        putLe(directory, crc, 4);
-        putLe(directory, quint32(data.size()), 4);
-        putLe(directory, quint32(data.size()), 4);
-        putLe(directory, quint32(n.size()), 2);
-        putLe(directory, 0, 2);
-        putLe(directory, 0, 2);
-        putLe(directory, 0, 2);
-        putLe(directory, 0, 2);
-        putLe(directory, 0, 4);
-        putLe(directory, offset, 4);
-        directory.append(n);
+        // Version 20, no flags, stored, no time or date.
+        out += le(0x04034b50, 4) + le(20, 2) + le(0, 2) + le(0, 2) + le(0, 4) + le(crc, 4) + le(size, 4) +
+               le(size, 4) + le(quint32(n.size()), 2) + le(0, 2) + n + data;
+        directory += le(0x02014b50, 4) + le(20, 2) + le(20, 2) + le(0, 2) + le(0, 2) + le(0, 4) + le(crc, 4) +
+                     le(size, 4) + le(size, 4) + le(quint32(n.size()), 2) + le(0, 2) + le(0, 2) + le(0, 2) +
+                     le(0, 2) + le(0, 4) + le(offset, 4) + n;
     }
-    const quint32 directoryOffset = quint32(out.size());
-    out.append(directory);
-    putLe(out, 0x06054b50, 4);
-    putLe(out, 0, 4);
-    putLe(out, quint32(parts.size()), 2);
-    putLe(out, quint32(parts.size()), 2);
-    putLe(out, quint32(directory.size()), 4);
-    putLe(out, directoryOffset, 4);
-    putLe(out, 0, 2);
-    return out;
+    const quint32 count = quint32(parts.size());
+    return out + directory + le(0x06054b50, 4) + le(0, 4) + le(count, 2) + le(count, 2) +
+           le(quint32(directory.size()), 4) + le(quint32(out.size()), 4) + le(0, 2);
 }
 
 // A workbook with one sheet "Hoja1" whose sheetData is given, and shared strings.

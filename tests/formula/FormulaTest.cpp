@@ -84,8 +84,9 @@ TEST(Formula, SymbolTotalsSumPerSymbolAsTheDatabaseComparesText) {
     EXPECT_EQ(totals[2].simbolo, "O'K");
 }
 
-TEST(Formula, DescriptionsComeBackAfterSavingAndQuotesAreText) {
+TEST(Formula, DescriptionsComeBackAfterSavingQuotesAreTextAndAFailedSaveChangesNothing) {
     FormulaProject p;
+    FailureGuard guard;
     p.symbol("A", "Mano de Obra", 60);
     p.symbol("O'K", "Cemento", 40, "kg");
     FormulaSheet sheet = computeFormula(p.db(), 500);
@@ -99,26 +100,16 @@ TEST(Formula, DescriptionsComeBackAfterSavingAndQuotesAreText) {
     EXPECT_DOUBLE_EQ(stored.number("TotalSimb"), 200);
     EXPECT_DOUBLE_EQ(stored.number("PorcentajeTot"), 0.4);
 
-    const FormulaSheet again = computeFormula(p.db(), 500);
+    FormulaSheet again = computeFormula(p.db(), 500);
     EXPECT_EQ(again.rows[0].descripcion, "Mano de obra \"calificada\"");
     EXPECT_EQ(again.rows[1].descripcion, "Cemento d'Or");
-}
 
-TEST(Formula, FailedSaveLeavesTheEarlierFormula) {
-    FormulaProject p;
-    FailureGuard guard;
-    p.symbol("A", "Mano de Obra", 60);
-    p.symbol("B", "Cemento", 40, "kg");
-    FormulaSheet sheet = computeFormula(p.db(), 500);
-    sheet.rows[0].descripcion = "Antes";
-    saveFormula(p.db(), sheet.rows);
-
-    sheet.rows[0].descripcion = "Despues";
+    again.rows[0].descripcion = "Despues";
     store::testing::failAfterWrites(2);
-    EXPECT_THROW(saveFormula(p.db(), sheet.rows), store::StoreError);
+    EXPECT_THROW(saveFormula(p.db(), again.rows), store::StoreError);
     store::testing::failAfterWrites(-1);
     EXPECT_EQ(p.count("SimbolosDesc"), 2);
-    EXPECT_EQ(computeFormula(p.db(), 500).rows[0].descripcion, "Antes");
+    EXPECT_EQ(computeFormula(p.db(), 500).rows[0].descripcion, "Mano de obra \"calificada\"");
 }
 
 // Two formula windows: opening the second stores the same formula again, which is no change; the

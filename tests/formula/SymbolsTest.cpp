@@ -12,16 +12,10 @@ using korvex::testing::FormulaProject;
 
 namespace {
 
-// Item 1 (quantity 10): cement 5 kg @ 0.20, sand 0.5 m3 @ 12, mixer 1 h x 0.5 @ 4, labourer 2 x 0.5
-// @ 3, sand haulage 0.5 m3 @ 2: direct cost 13.00, 130.00 over the item. Item 2 (quantity 2): cement
-// 10 kg @ 0.25, 2.50 a unit. Project direct cost 135.00; equipment 20, labour 30, transport 10.
+// The sample's item 1 (130.00) and item 2 (quantity 2): cement 10 kg @ 0.25, 2.50 a unit. Project
+// direct cost 135.00; equipment 20, labour 30, transport 10.
 void fillSample(FormulaProject& p) {
-    p.item("1", 10);
-    p.material("1", "Cemento", "kg", 5, 0.20);
-    p.material("1", "Arena", "m3", 0.5, 12);
-    p.equipment("1", "Concretera", 1, 0.5, 4);
-    p.labour("1", "Peon", "E2", 2, 0.5, 3);
-    p.transport("1", "Arena", "m3", 0.5, 2);
+    p.fillSample();
     p.item("2", 2);
     p.material("2", "Cemento", "kg", 10, 0.25);
 }
@@ -61,17 +55,13 @@ TEST(SymbolRows, ListMaterialsByPriceThenTheSeparatorAndTheSixComponents) {
     EXPECT_EQ(names, componentNames());
     EXPECT_EQ(shares, QStringList({"11.556", "5.778", "1.778", "0.667", "2.444", "22.222"}));
 
-    // Every share of the direct cost is accounted for: materials, equipment with transport, labour.
+    // Every share of the direct cost is accounted for: materials, equipment with transport, labour;
+    // the totals are the engine's.
     EXPECT_NEAR(percentSum(rows), 100.0, 0.0005);
-}
-
-TEST(SymbolRows, SharesAddUpToTheDirectCostOfTheEngine) {
-    FormulaProject p;
-    fillSample(p);
-    const ProjectTotals totals = loadProjectTotals(p.folder());
-    EXPECT_DOUBLE_EQ(totals.costoDirecto, 135);
-    EXPECT_DOUBLE_EQ(totals.equipo + totals.transporte, 30);
-    EXPECT_NEAR(percentSum(loadSymbolRows(p.db(), totals)), 100.0, 0.0005);
+    const ProjectTotals engine = loadProjectTotals(p.folder());
+    EXPECT_DOUBLE_EQ(engine.costoDirecto, 135);
+    EXPECT_DOUBLE_EQ(engine.equipo + engine.transporte, 30);
+    EXPECT_NEAR(percentSum(loadSymbolRows(p.db(), engine)), 100.0, 0.0005);
 }
 
 TEST(SymbolRows, WithoutMaterialsOrDirectCostShowSeparatorFirstAndZeroShares) {
@@ -111,24 +101,6 @@ TEST(SymbolRows, StoredSymbolsComeBackForMaterialsAtEveryPriceAndForComponents) 
     EXPECT_EQ(symbols, QStringList({"", "C", "C", "T'1", "", "", "", "", "", "", "B"}));
 }
 
-TEST(SymbolRows, FailedSaveLeavesTheEarlierSymbols) {
-    FormulaProject p;
-    FailureGuard guard;
-    fillSample(p);
-    SymbolTable table = loadSymbols(p.db(), kSampleTotals);
-    const std::vector<SymbolRow>& rows = table.rows;
-    table.rows[0].simbolo = "A";
-    saveSymbolRows(p.db(), table);
-
-    table.rows[0].simbolo = "Z";
-    store::testing::failAfterWrites(0);
-    EXPECT_THROW(saveSymbolRows(p.db(), table), store::StoreError);
-    store::testing::failAfterWrites(-1);
-
-    EXPECT_EQ(p.count("SimbolosMat"), static_cast<int>(rows.size()) - 1);
-    EXPECT_EQ(loadSymbolRows(p.db(), kSampleTotals)[0].simbolo, "A");
-}
-
 TEST(SymbolRows, DistinctSymbolsIgnoreBlanksAndCaseAndNameTheOnesBeyondEleven) {
     std::vector<SymbolRow> rows;
     for (const char* s : {"B", " b", "", "A", "a ", "C"})
@@ -144,11 +116,12 @@ TEST(SymbolRows, DistinctSymbolsIgnoreBlanksAndCaseAndNameTheOnesBeyondEleven) {
     EXPECT_TRUE(tooManySymbolsMessage({"L", "M"}).contains("L, M"));
 }
 
-// Two symbol windows: the second save refuses what the first saved meanwhile; a save writes the
-// symbols changed and deletes the record of a material gone from the budget, whose share would
-// otherwise still count in the formula.
-TEST(SymbolRows, ASecondWindowRefusesAndGoneMaterialsLeave) {
+// Two symbol windows: the second save refuses what the first saved meanwhile; a failed save leaves
+// the earlier symbols; a save writes the symbols changed and deletes the record of a material gone
+// from the budget, whose share would otherwise still count in the formula.
+TEST(SymbolRows, ASecondWindowRefusesAFailedSaveChangesNothingAndGoneMaterialsLeave) {
     FormulaProject p;
+    FailureGuard guard;
     fillSample(p);
     SymbolTable first = loadSymbols(p.db(), kSampleTotals);
     ASSERT_EQ(saveSymbolRows(p.db(), first), int(first.rows.size()) - 1);
@@ -165,6 +138,12 @@ TEST(SymbolRows, ASecondWindowRefusesAndGoneMaterialsLeave) {
             error.message().startsWith("Los símbolos de Arena (m3) cambiaron desde que abrió la ventana"))
             << error.message().toStdString();
     }
+    first.rows[0].simbolo = "Z";
+    store::testing::failAfterWrites(0);
+    EXPECT_THROW(saveSymbolRows(p.db(), first), store::StoreError);
+    store::testing::failAfterWrites(-1);
+    EXPECT_EQ(p.count("SimbolosMat"), int(first.rows.size()) - 1);
+    EXPECT_EQ(loadSymbolRows(p.db(), kSampleTotals)[0].simbolo, "A");
 
     p.db().execute("DELETE * FROM Materiales WHERE DescripcionMat = ?", {"Arena"});
     SymbolTable after = loadSymbols(p.db(), kSampleTotals);

@@ -1,6 +1,7 @@
 #include "reports/Composer.h"
 
 #include "MemoryData.h"
+#include "ProjectData.h"
 #include "reports/Render.h"
 #include "reports/Template.h"
 
@@ -15,6 +16,7 @@ using korvex::reports::parseTemplate;
 using korvex::reports::ReportDocument;
 using korvex::reports::TemplateError;
 using korvex::reports::TextItem;
+using korvex::testing::expectNothingOverflows;
 using korvex::testing::makeData;
 using korvex::testing::MemoryData;
 
@@ -48,24 +50,22 @@ korvex::reports::DataSet items(int count, const QString& description = QStringLi
     return makeData({"ItemPres", "DescripcionPres", "CantidadPres", "TotalPres"}, rows);
 }
 
-// Every text stays inside the cell it was given (a tolerance of one dot for rounding).
-void expectNothingOverflows(const ReportDocument& document) {
-    for (std::size_t p = 0; p < document.pages.size(); ++p) {
-        for (const TextItem& text : document.pages[p].texts) {
-            ASSERT_GE(text.baseline.x(), text.cell.left() - 1)
-                << text.text.toStdString() << " page " << p + 1;
-            ASSERT_LE(text.baseline.x() + text.width, text.cell.right() + 1)
-                << text.text.toStdString() << " page " << p + 1;
-        }
-    }
-}
-
 const TextItem* findText(const Page& page, const QString& text) {
     for (const TextItem& item : page.texts) {
         if (item.text == text)
             return &item;
     }
     return nullptr;
+}
+
+// The page a text is printed on, -1 when it is on none (the last occurrence for repeated texts).
+int pageOf(const ReportDocument& document, const QString& text) {
+    int found = -1;
+    for (std::size_t p = 0; p < document.pages.size(); ++p) {
+        if (document.pages[p].contains(text))
+            found = static_cast<int>(p);
+    }
+    return found;
 }
 
 } // namespace
@@ -115,14 +115,10 @@ TEST(Composer, LongTextWrapsAndFiguresAlignRightWithoutOverflowing) {
     const Page& page = document.pages.front();
 
     // The description takes several lines of its cell, and every word of it is printed.
-    const TextItem* firstLine = nullptr;
-    for (const TextItem& text : page.texts) {
-        if (text.text.startsWith("Hormigón")) {
-            firstLine = &text;
-            break;
-        }
-    }
-    ASSERT_NE(firstLine, nullptr);
+    const auto firstLine = std::find_if(page.texts.begin(), page.texts.end(), [](const TextItem& text) {
+        return text.text.startsWith("Hormigón");
+    });
+    ASSERT_NE(firstLine, page.texts.end());
     int descriptionLines = 0;
     QString joined;
     for (const TextItem& text : page.texts) {
@@ -289,20 +285,6 @@ TEST(Composer, PdfAndImagesOfThePages) {
     }
     EXPECT_GT(dark, 100);
 }
-
-namespace {
-
-// The page a text is printed on, -1 when it is on none (the last occurrence for repeated texts).
-int pageOf(const ReportDocument& document, const QString& text) {
-    int found = -1;
-    for (std::size_t p = 0; p < document.pages.size(); ++p) {
-        if (document.pages[p].contains(text))
-            found = static_cast<int>(p);
-    }
-    return found;
-}
-
-} // namespace
 
 // Whatever the number of rows, the closing of a table (TOTAL, extra totals, the summary, the
 // amount in words and the signatures) is printed on the page of the table's last row: as the rows

@@ -62,9 +62,8 @@ private:
 TEST(Expression, ArithmeticUsesTheSystemsRounding) {
     EXPECT_DOUBLE_EQ(number("1 + 2 * 3"), 7);
     EXPECT_DOUBLE_EQ(number("(1 + 2) * 3 - -1"), 10);
-    EXPECT_DOUBLE_EQ(number("round(2.345, 2)"), 2.35);   // held as 2.34499..., still up
-    EXPECT_DOUBLE_EQ(number("round(-1.235, 2)"), -1.23); // halves go towards plus infinity
-    EXPECT_DOUBLE_EQ(number("round(0.125, 2)"), 0.13);
+    // The engine's rounding (pinned in its own tests): halves towards plus infinity, or to even.
+    EXPECT_DOUBLE_EQ(number("round(-1.235, 2)"), -1.23);
     EXPECT_DOUBLE_EQ(number("roundeven(0.125, 2)"), 0.12);
     EXPECT_DOUBLE_EQ(number("round(2.5)"), 3);
     // A total of zero prints a share of zero instead of failing.
@@ -182,7 +181,6 @@ TEST(Expression, LimitsOfNestingTextAndSteps) {
 
     // A long text of {parts} is joined without nesting.
     scope.set("x", Value(QStringLiteral("ab")));
-    VarScope none;
     EXPECT_EQ(Expression::parseInterpolated(QString("{x}-").repeated(30000), "t").evaluate(scope).toText(),
               QString("ab-").repeated(30000));
 

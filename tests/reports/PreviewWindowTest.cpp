@@ -16,6 +16,10 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+namespace korvex {
+void wiring_reports(ui::WindowRegistry& registry);
+}
+
 using namespace korvex;
 namespace kt = korvex::testing;
 
@@ -48,22 +52,32 @@ QPushButton* buttonOf(QWidget* window, const char* name) {
     return window->findChild<QPushButton*>(QString::fromLatin1(name));
 }
 
-} // namespace
+class PreviewWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        registry.clear();
+        wiring_reports(registry);
+    }
+    void TearDown() override {
+        registry.closeAll();
+        registry.clear();
+    }
+    // The context the main window gives the buttons on a project.
+    ui::WindowContext context(const QString& folder) {
+        main.folder = folder;
+        return {folder, root.root(), &main, {}};
+    }
 
-namespace korvex {
-void wiring_reports(ui::WindowRegistry& registry);
-}
-
-TEST(PreviewWindow, ReportButtonsOpenThePreviewWithPagesZoomPrintAndPdf) {
     kt::FakeMessages messages;
     kt::TempRoot root;
-    const QString folder = kt::sampleProjectWithSchedules(root.root());
-    auto& registry = ui::WindowRegistry::instance();
-    registry.clear();
-    wiring_reports(registry);
     FakeMain main;
-    main.folder = folder;
-    const ui::WindowContext context{folder, root.root(), &main, {}};
+    ui::WindowRegistry& registry = ui::WindowRegistry::instance();
+};
+
+} // namespace
+
+TEST_F(PreviewWindow, ReportButtonsOpenThePreviewWithPagesZoomPrintAndPdf) {
+    const ui::WindowContext context = this->context(kt::sampleProjectWithSchedules(root.root()));
 
     ASSERT_TRUE(registry.triggerButton("cmdFormatoAna1", context));
     EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
@@ -117,28 +131,26 @@ TEST(PreviewWindow, ReportButtonsOpenThePreviewWithPagesZoomPrintAndPdf) {
     EXPECT_EQ(registry.findWindow("frmVistaPrevia"), preview);
     EXPECT_EQ(textOf(preview, "lblPagina"), "Página 1 de 1");
     EXPECT_TRUE(preview->document()->pages.front().contains("PRESUPUESTO"));
-    registry.closeAll();
-    registry.clear();
 }
 
-TEST(PreviewWindow, GroupButtonsAndFailuresGoThroughTheMainWindowAndMessages) {
-    kt::FakeMessages messages;
-    kt::TempRoot root;
-    const QString folder = root.newProject();
-    auto& registry = ui::WindowRegistry::instance();
-    registry.clear();
-    wiring_reports(registry);
-    FakeMain main;
-    const ui::WindowContext context{folder, root.root(), &main, {}};
+TEST_F(PreviewWindow, GroupButtonsAndFailuresGoThroughTheMainWindowAndMessages) {
+    const ui::WindowContext context = this->context(root.newProject());
 
     registry.triggerButton("cmdPresup", context);
     EXPECT_EQ(main.visible,
               QStringList({"cmdFormatoPres1", "cmdFormatoPres2", "cmdFormatoPres3", "cmdFormatoPresC"}));
     registry.triggerButton("cmdCronoP", context);
     EXPECT_EQ(main.visible.size(), 11);
-    registry.triggerButton("cmdImpAnalisis", context);
+    EXPECT_TRUE(main.visible.contains("cmdCronoTodo") && main.visible.contains("cmdCronoNuevo4"));
+    registry.triggerButton("cmdImpAnalisis", context); // shows the analysis formats, hides the budget's
     EXPECT_FALSE(main.visible.contains("cmdFormatoPres1"));
-    EXPECT_TRUE(main.visible.contains("cmdFormatoAna5"));
+    EXPECT_TRUE(main.visible.contains("cmdFormatoAna1") && main.visible.contains("cmdFormatoAna5"));
+    registry.triggerButton("cmdImpAnalisis", context); // a second click hides them again
+    EXPECT_FALSE(main.visible.contains("cmdFormatoAna1"));
+    const bool crono = main.visible.contains("cmdCrono6");
+    registry.triggerButton("cmdCronoP", context);
+    EXPECT_NE(main.visible.contains("cmdCrono6"), crono);
+    EXPECT_EQ(reports::formatButtons().size(), 16);
 
     // A new project, without header nor items: the budget button tells of the header and still
     // shows the budget, which says it has no items.
@@ -164,29 +176,19 @@ TEST(PreviewWindow, GroupButtonsAndFailuresGoThroughTheMainWindowAndMessages) {
     EXPECT_TRUE(messages.lastText().contains("Materiales.rpt")) << messages.lastText().toStdString();
     EXPECT_TRUE(messages.lastText().contains("tipo de bloque desconocido «tabla»"));
     EXPECT_EQ(registry.findWindow("frmVistaPrevia"), nullptr);
-    registry.clear();
 }
 
 // With KORVEX_SCREENSHOTS=<folder>: the preview of the sample project's budget, as the button
 // opens it, drawn into reports-preview.png.
-TEST(PreviewWindow, ScreenshotOfTheSampleBudget) {
+TEST_F(PreviewWindow, ScreenshotOfTheSampleBudget) {
     const QString out = qEnvironmentVariable("KORVEX_SCREENSHOTS");
     if (out.isEmpty())
         GTEST_SKIP() << "KORVEX_SCREENSHOTS not set";
-    kt::FakeMessages messages;
-    kt::TempRoot root;
-    const QString folder = kt::sampleProjectWithSchedules(root.root());
-    auto& registry = ui::WindowRegistry::instance();
-    registry.clear();
-    wiring_reports(registry);
-    FakeMain main;
-    main.folder = folder;
-    const ui::WindowContext context{folder, root.root(), &main, {}};
-    ASSERT_TRUE(registry.triggerButton("cmdFormatoPres2", context));
+    ASSERT_TRUE(
+        registry.triggerButton("cmdFormatoPres2", context(kt::sampleProjectWithSchedules(root.root()))));
     QWidget* preview = registry.findWindow("frmVistaPrevia");
     ASSERT_NE(preview, nullptr);
     QTest::qWait(100);
     QDir().mkpath(out);
     EXPECT_TRUE(preview->grab().save(QDir(out).filePath("reports-preview.png")));
-    registry.clear();
 }

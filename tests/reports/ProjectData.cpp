@@ -3,6 +3,7 @@
 #include "engine/Demo.h"
 #include "store/ProjectFolders.h"
 
+#include <gtest/gtest.h>
 #include <stdexcept>
 
 namespace korvex::testing {
@@ -124,6 +125,33 @@ QString allText(const reports::ReportDocument& document) {
     for (const reports::Page& page : document.pages)
         texts += page.textList();
     return texts.join(QLatin1Char('\n'));
+}
+
+reports::ReportResult printReport(const char* button, const QString& folder, const QString& root,
+                                  std::vector<reports::Notice>* notices) {
+    const reports::ReportButton* found = reports::findReportButton(QString::fromLatin1(button));
+    if (!found)
+        throw std::runtime_error(button);
+    const reports::PreparedReport prepared = reports::prepareReport(*found, folder, root);
+    if (notices)
+        *notices = prepared.notices;
+    return reports::runReport(prepared.request);
+}
+
+QString printedText(const char* button, const QString& folder, const QString& root) {
+    const reports::ReportResult result = printReport(button, folder, root);
+    return result.ok ? allText(result.document) : result.message;
+}
+
+void expectNothingOverflows(const reports::ReportDocument& document) {
+    for (std::size_t p = 0; p < document.pages.size(); ++p) {
+        for (const reports::TextItem& text : document.pages[p].texts) {
+            ASSERT_GE(text.baseline.x(), text.cell.left() - 1)
+                << text.text.toStdString() << " page " << p + 1;
+            ASSERT_LE(text.baseline.x() + text.width, text.cell.right() + 1)
+                << text.text.toStdString() << " page " << p + 1;
+        }
+    }
 }
 
 } // namespace korvex::testing

@@ -2,6 +2,7 @@
 // Small projects written record by record for the report tests.
 
 #include "reports/Document.h"
+#include "reports/ReportButtons.h"
 #include "store/Database.h"
 
 #include <QString>
@@ -28,5 +29,14 @@ QString sampleProjectWithSchedules(const QString& root);
 
 // The texts of every page of a report, joined, for searching.
 QString allText(const reports::ReportDocument& document);
+
+// The report of a button, prepared and run on a project; the preparation's notices when asked.
+reports::ReportResult printReport(const char* button, const QString& folder, const QString& root,
+                                  std::vector<reports::Notice>* notices = nullptr);
+// The texts of a button's report, or its failure message.
+QString printedText(const char* button, const QString& folder, const QString& root);
+
+// Every text stays inside the cell it was given (a tolerance of one dot for rounding).
+void expectNothingOverflows(const reports::ReportDocument& document);
 
 } // namespace korvex::testing

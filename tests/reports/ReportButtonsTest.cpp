@@ -5,8 +5,6 @@
 #include "store/ProjectFolders.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QHash>
 #include <QSet>
 #include <gtest/gtest.h>
 
@@ -22,14 +20,6 @@ const reports::ReportButton& button(const char* name) {
     if (!found)
         throw std::runtime_error(name);
     return *found;
-}
-
-reports::ReportResult print(const char* name, const QString& folder, const QString& root,
-                            std::vector<reports::Notice>* notices = nullptr) {
-    const reports::PreparedReport prepared = reports::prepareReport(button(name), folder, root);
-    if (notices)
-        *notices = prepared.notices;
-    return reports::runReport(prepared.request);
 }
 
 int count(store::Database& db, const QString& table) {
@@ -51,17 +41,14 @@ QString twoItemProject(TempRoot& root, bool iva) {
 
 } // namespace
 
-TEST(ReportButtons, EveryButtonHasItsTemplateInTheRootFolder) {
+TEST(ReportButtons, EveryButtonHasATemplateOfItsOwn) {
     TempRoot root;
     const auto& buttons = reports::reportButtons();
     ASSERT_EQ(buttons.size(), 25u);
     QSet<QString> templates;
-    for (const reports::ReportButton& entry : buttons) {
+    for (const reports::ReportButton& entry : buttons)
         templates.insert(entry.templateFile.toLower());
-        EXPECT_TRUE(QFileInfo::exists(reports::templatePath(root.root(), entry.templateFile)))
-            << entry.templateFile.toStdString();
-    }
-    EXPECT_EQ(templates.size(), 25);
+    EXPECT_EQ(templates.size(), 25); // each button prints a template of its own
     // The item schedule buttons print the template numbered one above their own.
     EXPECT_EQ(button("cmdCronoNuevo").templateFile, "CronogramaNuevo2.rpt");
     EXPECT_EQ(button("cmdCronoNuevo4").templateFile, "CronogramaNuevo5.rpt");
@@ -76,7 +63,7 @@ TEST(ReportButtons, EveryButtonHasItsTemplateInTheRootFolder) {
     EXPECT_EQ(prepared.request.templateName, QDir::toNativeSeparators("Reportes/Materiales.rpt"));
 }
 
-TEST(ReportButtons, CrewFormulasReachTheCrewReportOnly) {
+TEST(ReportButtons, CrewFormulasReachTheCrewReportOnlyWithTheWindowsCorrectedCoefficients) {
     TempRoot root;
     const QString folder = root.newProject();
     {
@@ -103,13 +90,11 @@ TEST(ReportButtons, CrewFormulasReachTheCrewReportOnly) {
     const auto again = reports::runReport(plain);
     ASSERT_TRUE(again.ok) << again.message.toStdString();
     EXPECT_FALSE(allText(again.document).contains("105.50"));
-}
 
-TEST(ReportButtons, TheCrewReportPrintsTheWindowsCorrectedCoefficients) {
-    TempRoot root;
-    const QString folder = root.newProject();
+    // The report prints the coefficients the window corrected.
+    const QString corrected = root.newProject("Corregido");
     {
-        store::Database db = root.open(folder);
+        store::Database db = root.open(corrected);
         kt::writeHeader(db, false);
         kt::writeItem(db, "A1", "1.01", "Excavación", 1);
         kt::writeLabour(db, "A1", "1.01", "Peón", "E2", 1, 1, 10.0);
@@ -117,16 +102,16 @@ TEST(ReportButtons, TheCrewReportPrintsTheWindowsCorrectedCoefficients) {
         kt::writeEquipment(db, "A1", "1.01", "Retroexcavadora", 1, 1, 100); // mechanic 11.00
     }
     // 0.323 + 0.323 + 0.355 = 1.001: the mechanic, the largest, gives the thousandth back.
-    const auto prepared = reports::prepareReport(button("cmdCuadrillaR"), folder, root.root());
-    EXPECT_EQ(prepared.request.formulas,
+    const auto correctedPrepared = reports::prepareReport(button("cmdCuadrillaR"), corrected, root.root());
+    EXPECT_EQ(correctedPrepared.request.formulas,
               QStringList({"TotalManoObra =31", "TotalMecanico =11", "AjusteMecanico =-0.001"}));
-    const auto crew = reports::runReport(prepared.request);
-    ASSERT_TRUE(crew.ok) << crew.message.toStdString();
-    const QString text = allText(crew.document);
-    EXPECT_TRUE(text.contains("0.354")) << text.toStdString();
-    EXPECT_FALSE(text.contains("0.355"));
-    EXPECT_TRUE(text.contains("1.000"));
-    EXPECT_FALSE(text.contains("1.001"));
+    const auto correctedCrew = reports::runReport(correctedPrepared.request);
+    ASSERT_TRUE(correctedCrew.ok) << correctedCrew.message.toStdString();
+    const QString correctedText = allText(correctedCrew.document);
+    EXPECT_TRUE(correctedText.contains("0.354")) << correctedText.toStdString();
+    EXPECT_FALSE(correctedText.contains("0.355"));
+    EXPECT_TRUE(correctedText.contains("1.000"));
+    EXPECT_FALSE(correctedText.contains("1.001"));
 }
 
 TEST(ReportButtons, BudgetButtonsRecalculateAndMatchThePresentationTotals) {
@@ -134,7 +119,7 @@ TEST(ReportButtons, BudgetButtonsRecalculateAndMatchThePresentationTotals) {
     for (const bool iva : {true, false}) {
         const QString folder = twoItemProject(root, iva);
         for (const char* name : {"cmdFormatoPres1", "cmdFormatoPres2", "cmdFormatoPresC"}) {
-            const auto result = print(name, folder, root.root());
+            const auto result = kt::printReport(name, folder, root.root());
             ASSERT_TRUE(result.ok) << result.message.toStdString();
             const QString text = allText(result.document);
             EXPECT_TRUE(text.contains("12.34")) << name; // the unit price recomputed before printing
@@ -165,7 +150,7 @@ TEST(ReportButtons, AMissingHeaderIsToldAndTheReportStillPrints) {
         kt::writeItem(db, "A1", "1.01", "Limpieza", 2, {}, 7.5);
     }
     std::vector<reports::Notice> notices;
-    const auto result = print("cmdFormatoPres1", folder, root.root(), &notices);
+    const auto result = kt::printReport("cmdFormatoPres1", folder, root.root(), &notices);
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices.front().text, "Debe ingresar primero los datos del Proyecto");
     ASSERT_TRUE(result.ok) << result.message.toStdString();
@@ -177,7 +162,7 @@ TEST(ReportButtons, AnalysisAndScheduleButtonsRebuildTheirTablesFirst) {
     const QString folder = twoItemProject(root, false);
     store::Database db = root.open(folder);
     EXPECT_EQ(count(db, "InfoAnalisis"), 0);
-    const auto analysis = print("cmdFormatoAna1", folder, root.root());
+    const auto analysis = kt::printReport("cmdFormatoAna1", folder, root.root());
     ASSERT_TRUE(analysis.ok) << analysis.message.toStdString();
     EXPECT_GT(count(db, "InfoAnalisis"), 0);
     EXPECT_EQ(analysis.document.pages.size(), 2u); // one page per item
@@ -188,7 +173,7 @@ TEST(ReportButtons, AnalysisAndScheduleButtonsRebuildTheirTablesFirst) {
     db.execute("UPDATE Presupuesto SET GruposPres = ?", {"G1"});
     kt::insert(db, "DetalleGrupo", {"Grupo", "PeriodoGru", "SemanasGru", "PorcentajeGru", "OrdenGru"},
                {"G1", 2, 4, 100.0, 1});
-    const auto schedule = print("cmdCronoTodo", folder, root.root());
+    const auto schedule = kt::printReport("cmdCronoTodo", folder, root.root());
     ASSERT_TRUE(schedule.ok) << schedule.message.toStdString();
     EXPECT_EQ(count(db, "Crono"), 1);
     EXPECT_TRUE(allText(schedule.document).contains("Estructura"));
@@ -197,7 +182,7 @@ TEST(ReportButtons, AnalysisAndScheduleButtonsRebuildTheirTablesFirst) {
     // The item schedule buttons print without rebuilding the group schedule tables.
     db.execute("DELETE * FROM Crono");
     for (const char* name : {"cmdCronoNuevo", "cmdCronoNuevo2", "cmdCronoNuevo3", "cmdCronoNuevo4"}) {
-        const auto result = print(name, folder, root.root());
+        const auto result = kt::printReport(name, folder, root.root());
         EXPECT_TRUE(result.ok) << name << ": " << result.message.toStdString();
     }
     EXPECT_EQ(count(db, "Crono"), 0);
@@ -211,14 +196,14 @@ TEST(ReportButtons, MissingOrBrokenTemplatesAreReportedByName) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write("{\n  \"korvexReport\": 1,\n  \"body\": [ {\"type\": \"table\" ]\n}\n");
     file.close();
-    const auto broken = print("cmdFormatoPres1", folder, root.root());
+    const auto broken = kt::printReport("cmdFormatoPres1", folder, root.root());
     EXPECT_FALSE(broken.ok);
     const QString name = QDir::toNativeSeparators("Reportes/Presupuesto.rpt");
     EXPECT_TRUE(broken.message.contains("«" + name + "» no es válida")) << broken.message.toStdString();
     EXPECT_TRUE(broken.message.contains("línea 3")) << broken.message.toStdString();
 
     ASSERT_TRUE(QFile::remove(path));
-    const auto missing = print("cmdFormatoPres1", folder, root.root());
+    const auto missing = kt::printReport("cmdFormatoPres1", folder, root.root());
     EXPECT_FALSE(missing.ok);
     EXPECT_EQ(missing.message, "No se encuentra la plantilla «" + name + "».");
 
@@ -229,26 +214,4 @@ TEST(ReportButtons, MissingOrBrokenTemplatesAreReportedByName) {
     const auto noDatabase = reports::runReport(request);
     EXPECT_FALSE(noDatabase.ok);
     EXPECT_TRUE(noDatabase.message.contains("Otro.mdb"));
-}
-
-TEST(ReportButtons, GroupButtonsShowAndHideTheirFormatButtons) {
-    QHash<QString, bool> visible;
-    const auto click = [&](const char* name) {
-        reports::clickFormatGroup(
-            *reports::findFormatGroup(name), [&](const QString& b) { return visible.value(b); },
-            [&](const QString& b, bool v) { visible[b] = v; });
-    };
-    click("cmdPresup");
-    EXPECT_TRUE(visible["cmdFormatoPres1"] && visible["cmdFormatoPresC"]);
-    EXPECT_FALSE(visible["cmdFormatoAna1"]);
-    click("cmdImpAnalisis"); // shows the analysis formats and hides the budget ones
-    EXPECT_TRUE(visible["cmdFormatoAna1"] && visible["cmdFormatoAna5"]);
-    EXPECT_FALSE(visible["cmdFormatoPres1"]);
-    click("cmdImpAnalisis"); // a second click hides them again
-    EXPECT_FALSE(visible["cmdFormatoAna1"]);
-    click("cmdCronoP");
-    EXPECT_TRUE(visible["cmdCronoTodo"] && visible["cmdCronoNuevo4"]);
-    click("cmdCronoP");
-    EXPECT_FALSE(visible["cmdCrono6"]);
-    EXPECT_EQ(reports::formatButtons().size(), 16);
 }

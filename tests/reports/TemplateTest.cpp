@@ -1,11 +1,9 @@
 #include "reports/Template.h"
 
-#include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 
 using korvex::reports::Block;
-using korvex::reports::loadTemplate;
 using korvex::reports::parseTemplate;
 using korvex::reports::ReportTemplate;
 using korvex::reports::TemplateError;
@@ -97,14 +95,4 @@ TEST(Template, BrokenTemplatesAreRefusedWithFileLineAndProblem) {
             .contains("se lee a sí misma"));
     EXPECT_TRUE(refusal(R"({"korvexReport": 1, "page": {"size": "B5"}, "body": [{"type": "spacer"}]})")
                     .contains("tamaño de página desconocido «B5»"));
-}
-
-TEST(Template, MissingFileIsNamed) {
-    QTemporaryDir dir;
-    try {
-        loadTemplate(dir.filePath("Falta.rpt"), "Reportes/Falta.rpt");
-        FAIL() << "a missing template must be refused";
-    } catch (const TemplateError& error) {
-        EXPECT_EQ(error.message(), "No se encuentra la plantilla «Reportes/Falta.rpt».");
-    }
 }

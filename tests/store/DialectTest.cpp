@@ -47,49 +47,49 @@ protected:
                        "(?, ?, ?, ?)",
                        {i[0], i[1], i[2], i[3]});
         const QString mat = "INSERT INTO Materiales (CodigoPres, ItemPres, DescripcionMat, UnidadMat, "
-                            "CantidadMat, PrecioUniMat) "
-                            "VALUES (?, ?, ?, ?, ?, ?)";
+                            "CantidadMat, PrecioUniMat) VALUES (?, ?, ?, ?, ?, ?)";
         db.execute(mat, {"A", "1", "Cemento", "saco", 2.0, 8.0});
         db.execute(mat, {"a", "2", "CEMENTO", "Saco", 3.0, 8.0}); // same resource, other letter case
         db.execute(mat, {"A", "2", "Cemento", "saco", 1.0, 9.0}); // same resource, another price
         db.execute(mat, {"A", "2", "Arena", "m3", 0.5, 12.0});
         db.execute(mat, {"Z", "9", "Arena", "m3", 100.0, 12.0}); // item not in the budget
-        db.execute("INSERT INTO Maquinaria (CodigoPres, ItemPres, DescripcionMaq, HorasMaq, RendimientoMaq, "
-                   "CostoMaq) "
-                   "VALUES ('A', '1', 'Retroexcavadora', 1, 0.5, 40)");
-        db.execute("INSERT INTO Maquinaria (CodigoPres, ItemPres, DescripcionMaq, HorasMaq, RendimientoMaq, "
-                   "CostoMaq) "
-                   "VALUES ('A', '2', 'Retroexcavadora', 2, 0.25, 40)");
+        const QString maq = "INSERT INTO Maquinaria (CodigoPres, ItemPres, DescripcionMaq, HorasMaq, "
+                            "RendimientoMaq, CostoMaq) VALUES ('A', ?, 'Retroexcavadora', ?, ?, 40)";
+        db.execute(maq, {"1", 1, 0.5});
+        db.execute(maq, {"2", 2, 0.25});
         db.execute("INSERT INTO ManoObra (CodigoPres, ItemPres, DescripcionMan, CategoriaMan, HorasMan, "
-                   "RendimientoMan, SalarioMan) "
-                   "VALUES ('A', '1', 'Peón', 'E2', 2, 0.5, 3.5)");
-        db.execute(
-            "INSERT INTO SimbolosMat (Simbolo, DescripcionMat, PorcentajeSimb) VALUES ('C', 'Cemento', 10)");
-        db.execute(
-            "INSERT INTO SimbolosMat (Simbolo, DescripcionMat, PorcentajeSimb) VALUES ('C', 'Cal', 5.5)");
-        db.execute(
-            "INSERT INTO SimbolosMat (Simbolo, DescripcionMat, PorcentajeSimb) VALUES ('', 'Arena', 3)");
-        db.execute(
-            "INSERT INTO SimbolosMat (Simbolo, DescripcionMat, PorcentajeSimb) VALUES ('A', 'Acero', 7)");
+                   "RendimientoMan, SalarioMan) VALUES ('A', '1', 'Peón', 'E2', 2, 0.5, 3.5)");
+        const QString symbol =
+            "INSERT INTO SimbolosMat (Simbolo, DescripcionMat, PorcentajeSimb) VALUES (?, ?, ?)";
+        for (const auto& [code, description, percent] : std::vector<std::tuple<QString, QString, double>>{
+                 {"C", "Cemento", 10}, {"C", "Cal", 5.5}, {"", "Arena", 3}, {"A", "Acero", 7}})
+            db.execute(symbol, {code, description, percent});
         t.commit();
     }
+
+    int count(const QString& sql, const QVariantList& params = {}) {
+        return db.openRecordSet(sql, params).recordCount();
+    }
+    QStringList column(const QString& sql, const QString& field) {
+        return ::column(db.openRecordSet(sql), field);
+    }
+    QStringList rows(const QString& sql) { return ::rows(db.openRecordSet(sql)); }
 };
 
 TEST_F(Dialect, SelectWithConditionsOrderAndTolerances) {
     // The forms as the windows concatenate them, blanks and letter case as they come.
-    EXPECT_EQ(column(db.openRecordSet("SELECT * FROM Materiales WHERE CodigoPres = 'A' and ItemPres = '2'"),
-                     "DescripcionMat"),
+    EXPECT_EQ(column("SELECT * FROM Materiales WHERE CodigoPres = 'A' and ItemPres = '2'", "DescripcionMat"),
               QStringList({"CEMENTO", "Cemento", "Arena"}));
-    EXPECT_EQ(column(db.openRecordSet("SELECT * FROM Materiales WHERE Codigopres = 'a' and Itempres = '2' "
-                                      "ORDER BY DescripcionMat, PrecioUniMat"),
+    EXPECT_EQ(column("SELECT * FROM Materiales WHERE Codigopres = 'a' and Itempres = '2' "
+                     "ORDER BY DescripcionMat, PrecioUniMat",
                      "PrecioUniMat"),
               QStringList({"12", "8", "9"}));
-    EXPECT_EQ(column(db.openRecordSet("SELECT* FROM materiales WHERE CodigoPres = 'A' and Itempres = '2'and "
-                                      "DescripcionMat = 'arena' and UnidadMat = 'M3'ORDER BY CodigoPres "),
+    EXPECT_EQ(column("SELECT* FROM materiales WHERE CodigoPres = 'A' and Itempres = '2'and "
+                     "DescripcionMat = 'arena' and UnidadMat = 'M3'ORDER BY CodigoPres ",
                      "CantidadMat"),
               QStringList({"0.5"}));
-    EXPECT_EQ(column(db.openRecordSet("   SELECT  PrecioUniMat   FROM  Materiales  WHERE DescripcionMat = "
-                                      "'Arena' and UnidadMat = 'm3'"),
+    EXPECT_EQ(column("   SELECT  PrecioUniMat   FROM  Materiales  WHERE DescripcionMat = "
+                     "'Arena' and UnidadMat = 'm3'",
                      "preciounimat"),
               QStringList({"12", "12"}));
     RecordSet fields = db.openRecordSet(
@@ -97,52 +97,42 @@ TEST_F(Dialect, SelectWithConditionsOrderAndTolerances) {
     EXPECT_EQ(fields.fieldNames(), QStringList({"DescripcionMan", "CategoriaMan", "SalarioMan"}));
     EXPECT_DOUBLE_EQ(fields.number("salarioman"), 3.5);
     // Numeric comparison and the budget order.
-    EXPECT_EQ(column(db.openRecordSet("SELECT * FROM presupuesto WHERE cantidadpres > 0 ORDER BY indice"),
-                     "ItemPres"),
+    EXPECT_EQ(column("SELECT * FROM presupuesto WHERE cantidadpres > 0 ORDER BY indice", "ItemPres"),
               QStringList({"1", "2"}));
-    EXPECT_EQ(column(db.openRecordSet("SELECT * FROM Presupuesto ORDER BY Indice DESC"), "DescripcionPres"),
+    EXPECT_EQ(column("SELECT * FROM Presupuesto ORDER BY Indice DESC", "DescripcionPres"),
               QStringList({"Pintura", "Hormigón", "Excavación"}));
 }
 
 TEST_F(Dialect, LikeAndDistinct) {
     EXPECT_EQ(
-        rows(
-            db.openRecordSet(
-                "SELECT DISTINCT DescripcionMat, UnidadMat FROM Materiales WHERE DescripcionMat like 'cem*'"))
+        rows("SELECT DISTINCT DescripcionMat, UnidadMat FROM Materiales WHERE DescripcionMat like 'cem*'")
             .size(),
         1);
-    EXPECT_EQ(
-        rows(db.openRecordSet(
-                 "SELECT DISTINCT DescripcionMat, UnidadMat FROM Materiales WHERE DescripcionMat like '*'"))
-            .size(),
-        2);
-    EXPECT_EQ(column(db.openRecordSet(
-                         "SELECT DISTINCT DescripcionMaq FROM Maquinaria WHERE DescripcionMaq like 'RETRO*'"),
+    EXPECT_EQ(rows("SELECT DISTINCT DescripcionMat, UnidadMat FROM Materiales WHERE DescripcionMat like '*'")
+                  .size(),
+              2);
+    EXPECT_EQ(column("SELECT DISTINCT DescripcionMaq FROM Maquinaria WHERE DescripcionMaq like 'RETRO*'",
                      "DescripcionMaq"),
               QStringList({"Retroexcavadora"}));
     EXPECT_EQ(
-        column(
-            db.openRecordSet(
-                "SELECT DISTINCT DescripcionMan,CategoriaMan FROM ManoObra WHERE DescripcionMan like 'pe?n'"),
-            "CategoriaMan"),
+        column("SELECT DISTINCT DescripcionMan,CategoriaMan FROM ManoObra WHERE DescripcionMan like 'pe?n'",
+               "CategoriaMan"),
         QStringList({"E2"}));
     // "%" and "_" are ordinary characters of the dialect.
-    EXPECT_EQ(db.openRecordSet("SELECT * FROM Materiales WHERE DescripcionMat like '%'").recordCount(), 0);
+    EXPECT_EQ(count("SELECT * FROM Materiales WHERE DescripcionMat like '%'"), 0);
 
     // Grouped lists come out in ascending order of the grouped fields, letter case folded.
-    EXPECT_EQ(rows(db.openRecordSet(" SELECT DISTINCTROW   DescripcionMat, UnidadMat FROM Materiales GROUP "
-                                    "BY  DescripcionMat, UnidadMat")),
+    EXPECT_EQ(rows(" SELECT DISTINCTROW   DescripcionMat, UnidadMat FROM Materiales GROUP "
+                   "BY  DescripcionMat, UnidadMat"),
               QStringList({"Arena|m3", "Cemento|saco"}));
     db.execute("UPDATE Presupuesto SET GruposPres = 'Obra gris' WHERE ItemPres = '1'");
-    EXPECT_EQ(column(db.openRecordSet("SELECT DISTINCTROW(GruposPres) FROM Presupuesto GROUP BY GruposPres"),
-                     "GruposPres"),
+    EXPECT_EQ(column("SELECT DISTINCTROW(GruposPres) FROM Presupuesto GROUP BY GruposPres", "GruposPres"),
               QStringList({"", "Obra gris"}));
 }
 
 TEST_F(Dialect, SumHavingAndAlias) {
-    EXPECT_EQ(rows(db.openRecordSet(
-                  "SELECT SimbolosMat.Simbolo, Sum(SimbolosMat.PorcentajeSimb) AS SumaDePorcentajeSimb "
-                  " From SimbolosMat GROUP BY SimbolosMat.Simbolo HAVING Simbolo <> ''")),
+    EXPECT_EQ(rows("SELECT SimbolosMat.Simbolo, Sum(SimbolosMat.PorcentajeSimb) AS SumaDePorcentajeSimb "
+                   " From SimbolosMat GROUP BY SimbolosMat.Simbolo HAVING Simbolo <> ''"),
               QStringList({"A|7", "C|15.5"}));
 }
 
@@ -201,10 +191,8 @@ TEST_F(Dialect, DerivedTableColumnsNamedAfterTheirFields) {
         "Presupuesto.CantidadPres FROM Materiales INNER JOIN Presupuesto ON "
         "(Materiales.ItemPres = Presupuesto.ItemPres) AND (Materiales.CodigoPres = "
         "Presupuesto.CodigoPres)]. AS [%$##@_Alias] WHERE Materiales.CantidadMat = 3";
-    EXPECT_EQ(rows(db.openRecordSet("SELECT Presupuesto.CodigoPres, Materiales.CantidadMat" + inner)),
-              QStringList({"A|3"}));
-    EXPECT_EQ(rows(db.openRecordSet("SELECT Materiales.CodigoPres, Presupuesto.CantidadPres" + inner)),
-              QStringList({"a|2.5"}));
+    EXPECT_EQ(rows("SELECT Presupuesto.CodigoPres, Materiales.CantidadMat" + inner), QStringList({"A|3"}));
+    EXPECT_EQ(rows("SELECT Materiales.CodigoPres, Presupuesto.CantidadPres" + inner), QStringList({"a|2.5"}));
     EXPECT_EQ(db.openRecordSet("SELECT Materiales.CodigoPres, Presupuesto.CodigoPres" + inner).fieldNames(),
               QStringList({"Materiales.CodigoPres", "Presupuesto.CodigoPres"}));
     const QStringList joined =
@@ -223,7 +211,7 @@ TEST_F(Dialect, DerivedTableColumnsNamedAfterTheirFields) {
 TEST_F(Dialect, DeleteInsertUpdate) {
     EXPECT_EQ(db.execute("DELETE * FROM Materiales WHERE CodigoPres = 'A' and ItemPres = '2'"), 3);
     EXPECT_EQ(db.execute("delete from Materiales where DescripcionMat = 'ARENA'"), 1);
-    EXPECT_EQ(db.openRecordSet("SELECT * FROM Materiales").recordCount(), 1);
+    EXPECT_EQ(count("SELECT * FROM Materiales"), 1);
     EXPECT_EQ(
         db.execute(
             "UPDATE Materiales SET PrecioUniMat = '1.234,5', UnidadMat = 'bolsa' WHERE CodigoPres = 'a'"),
@@ -236,8 +224,7 @@ TEST_F(Dialect, DeleteInsertUpdate) {
     db.execute("INSERT INTO Presupuesto (CodigoPres, ItemPres, DescripcionPres) VALUES ('C', '1', 'Tubo "
                "1/2\" d''agua')");
     EXPECT_EQ(
-        column(db.openRecordSet("SELECT * FROM Presupuesto WHERE DescripcionPres = 'TUBO 1/2\" D''AGUA'"),
-               "DescripcionPres"),
+        column("SELECT * FROM Presupuesto WHERE DescripcionPres = 'TUBO 1/2\" D''AGUA'", "DescripcionPres"),
         QStringList({"Tubo 1/2\" d'agua"}));
     EXPECT_EQ(db.execute("UPDATE Presupuesto SET CantidadPres = CantidadPres + 1, TotalPres = 2 * 3"), 1);
     EXPECT_DOUBLE_EQ(db.openRecordSet("SELECT TotalPres FROM Presupuesto").number("TotalPres"), 6);
@@ -258,35 +245,24 @@ TEST_F(Dialect, QuotesInEveryKindOfValue) {
                          {code, item, "grupo 'a'"});
     ASSERT_EQ(rs.recordCount(), 1);
     EXPECT_EQ(rs.text("DescripcionPres"), text);
-    EXPECT_EQ(
-        db.openRecordSet("SELECT * FROM ManoObra WHERE DescripcionMan like ?", {"maestro d'*"}).recordCount(),
-        1);
+    EXPECT_EQ(count("SELECT * FROM ManoObra WHERE DescripcionMan like ?", {"maestro d'*"}), 1);
     EXPECT_EQ(db.execute("DELETE * FROM ManoObra WHERE CategoriaMan = ?", {"E'2"}), 1);
 }
 
 TEST_F(Dialect, CaseIgnoredForAccentedLettersButAccentsCount) {
     db.execute("INSERT INTO Presupuesto (CodigoPres, ItemPres, DescripcionPres) VALUES ('Ñ', '1', 'Ñandú')");
-    EXPECT_EQ(db.openRecordSet("SELECT * FROM Presupuesto WHERE DescripcionPres = 'ñANDÚ'").recordCount(), 1);
-    EXPECT_EQ(
-        db.openRecordSet("SELECT * FROM Presupuesto WHERE DescripcionPres = ?", {"ÑANDÚ"}).recordCount(), 1);
-    EXPECT_EQ(
-        db.openRecordSet("SELECT * FROM Presupuesto WHERE CodigoPres = 'ñ' and ItemPres = '1'").recordCount(),
-        1);
-    EXPECT_EQ(db.openRecordSet("SELECT * FROM Presupuesto WHERE DescripcionPres like 'ñan*'").recordCount(),
-              1);
-    EXPECT_EQ(db.openRecordSet("SELECT * FROM Presupuesto WHERE DescripcionPres = 'Nandu'").recordCount(), 0);
-    EXPECT_EQ(db.openRecordSet("SELECT * FROM Presupuesto WHERE DescripcionPres <> 'ÑANDÚ'").recordCount(),
-              3);
-    EXPECT_EQ(
-        db.openRecordSet("SELECT * FROM Presupuesto WHERE DescripcionPres IN ('x', 'hormigón', 'EXCAVACIÓN')")
-            .recordCount(),
-        2);
+    EXPECT_EQ(count("SELECT * FROM Presupuesto WHERE DescripcionPres = 'ñANDÚ'"), 1);
+    EXPECT_EQ(count("SELECT * FROM Presupuesto WHERE DescripcionPres = ?", {"ÑANDÚ"}), 1);
+    EXPECT_EQ(count("SELECT * FROM Presupuesto WHERE CodigoPres = 'ñ' and ItemPres = '1'"), 1);
+    EXPECT_EQ(count("SELECT * FROM Presupuesto WHERE DescripcionPres like 'ñan*'"), 1);
+    EXPECT_EQ(count("SELECT * FROM Presupuesto WHERE DescripcionPres = 'Nandu'"), 0);
+    EXPECT_EQ(count("SELECT * FROM Presupuesto WHERE DescripcionPres <> 'ÑANDÚ'"), 3);
+    EXPECT_EQ(count("SELECT * FROM Presupuesto WHERE DescripcionPres IN ('x', 'hormigón', 'EXCAVACIÓN')"), 2);
     // Alphabetical order keeps accented letters with their base letter and ñ after n.
     db.execute("INSERT INTO Presupuesto (DescripcionPres) VALUES ('nube')");
     db.execute("INSERT INTO Presupuesto (DescripcionPres) VALUES ('oro')");
     db.execute("INSERT INTO Presupuesto (DescripcionPres) VALUES ('Árbol')");
-    EXPECT_EQ(column(db.openRecordSet("SELECT DescripcionPres FROM Presupuesto ORDER BY DescripcionPres"),
-                     "DescripcionPres"),
+    EXPECT_EQ(column("SELECT DescripcionPres FROM Presupuesto ORDER BY DescripcionPres", "DescripcionPres"),
               QStringList({"Árbol", "Excavación", "Hormigón", "nube", "Ñandú", "oro", "Pintura"}));
 }
 
@@ -296,10 +272,8 @@ TEST_F(Dialect, DisplayedNumbersIntoDoubleFields) {
     RecordSet rs = db.openRecordSet("SELECT * FROM Materiales WHERE CodigoPres = 'N'");
     EXPECT_DOUBLE_EQ(rs.number("CantidadMat"), 1234.56);
     EXPECT_DOUBLE_EQ(rs.number("PrecioUniMat"), 1234567.8);
-    EXPECT_EQ(db.openRecordSet("SELECT * FROM Materiales WHERE CantidadMat = ?", {"1,234.56"}).recordCount(),
-              1);
-    EXPECT_EQ(db.openRecordSet("SELECT * FROM Materiales WHERE PrecioUniMat > '1.000.000,0'").recordCount(),
-              1);
+    EXPECT_EQ(count("SELECT * FROM Materiales WHERE CantidadMat = ?", {"1,234.56"}), 1);
+    EXPECT_EQ(count("SELECT * FROM Materiales WHERE PrecioUniMat > '1.000.000,0'"), 1);
     EXPECT_THROW(db.execute("UPDATE Materiales SET CantidadMat = 'mucho'"), StoreError);
     EXPECT_THROW(db.execute("INSERT INTO Grupos (Grupo, OrdenGru) VALUES ('G', 40000)"), StoreError);
     EXPECT_DOUBLE_EQ(
@@ -316,7 +290,7 @@ TEST_F(Dialect, BooleansAreMinusOne) {
     rs.edit();
     rs.setValue("Herramienta", true);
     rs.update();
-    EXPECT_EQ(db.openRecordSet("SELECT * FROM Proyecto WHERE Herramienta = -1").recordCount(), 1);
+    EXPECT_EQ(count("SELECT * FROM Proyecto WHERE Herramienta = -1"), 1);
     db.execute("INSERT INTO Crono (Grupo, Periodo3) VALUES ('G', 1)");
     RecordSet crono = db.openRecordSet("SELECT * FROM Crono");
     EXPECT_TRUE(crono.boolean("Periodo3"));
@@ -346,29 +320,24 @@ TEST_F(Dialect, StatementsOutsideTheDialectAreNamed) {
             EXPECT_FALSE(e.message().contains(sql.left(12))) << e.message().toStdString();
         }
     }
-    EXPECT_EQ(db.openRecordSet("SELECT * FROM Materiales").recordCount(), 5);
+    EXPECT_EQ(count("SELECT * FROM Materiales"), 5);
     EXPECT_THROW(db.openRecordSet("SELECT * FROM Materiales WHERE CodigoPres = ?"),
                  StoreError); // value missing
     EXPECT_THROW(db.execute("SELECT * FROM Materiales"), StoreError);
     EXPECT_THROW(db.openRecordSet("DELETE * FROM Materiales"), StoreError);
-    EXPECT_EQ(db.openRecordSet("SELECT * FROM Materiales").recordCount(), 5);
+    EXPECT_EQ(count("SELECT * FROM Materiales"), 5);
 }
 
 TEST_F(Dialect, FurtherForms) {
-    EXPECT_EQ(db.openRecordSet("SELECT TOP 2 * FROM Materiales").recordCount(), 2);
-    EXPECT_EQ(db.openRecordSet("SELECT m.DescripcionMat FROM Materiales AS m INNER JOIN Presupuesto p ON "
-                               "m.ItemPres = p.ItemPres "
-                               "AND m.CodigoPres = p.CodigoPres WHERE p.CantidadPres BETWEEN 1 AND 100")
-                  .recordCount(),
+    EXPECT_EQ(count("SELECT TOP 2 * FROM Materiales"), 2);
+    EXPECT_EQ(count("SELECT m.DescripcionMat FROM Materiales AS m INNER JOIN Presupuesto p ON "
+                    "m.ItemPres = p.ItemPres "
+                    "AND m.CodigoPres = p.CodigoPres WHERE p.CantidadPres BETWEEN 1 AND 100"),
               4);
-    EXPECT_EQ(db.openRecordSet("SELECT * FROM Materiales WHERE ItemPres IN (SELECT ItemPres FROM Presupuesto "
-                               "WHERE CantidadPres = 0)")
-                  .recordCount(),
+    EXPECT_EQ(count("SELECT * FROM Materiales WHERE ItemPres IN (SELECT ItemPres FROM Presupuesto "
+                    "WHERE CantidadPres = 0)"),
               1);
-    EXPECT_EQ(
-        db.openRecordSet("SELECT * FROM Presupuesto WHERE GruposPres Is Null AND NOT (CantidadPres > 5)")
-            .recordCount(),
-        2);
+    EXPECT_EQ(count("SELECT * FROM Presupuesto WHERE GruposPres Is Null AND NOT (CantidadPres > 5)"), 2);
     RecordSet rs =
         db.openRecordSet("SELECT DescripcionMat & ' (' & UnidadMat & ')' AS Nombre, Nz(CantidadMat, 0) AS C, "
                          "IIf(PrecioUniMat > 10, 'caro', 'barato') AS Tipo FROM Materiales ORDER BY 1");
@@ -381,9 +350,7 @@ TEST_F(Dialect, FurtherForms) {
               3);
     // A computed text column of a derived table is compared without regard to case too.
     EXPECT_EQ(
-        db.openRecordSet(
-              "SELECT u FROM [SELECT UCase(DescripcionMat) AS u FROM Materiales]. AS [x] WHERE u = 'arena'")
-            .recordCount(),
+        count("SELECT u FROM [SELECT UCase(DescripcionMat) AS u FROM Materiales]. AS [x] WHERE u = 'arena'"),
         2);
 }
 

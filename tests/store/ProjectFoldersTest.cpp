@@ -126,23 +126,11 @@ TEST(ProjectFolders, DeleteRefusals) {
     const QString project = root.newProject("Obra");
     QDir().mkpath(project + "/sub");
     QDir().mkpath(root.root() + "/Vacia");
-    const QStringList refused{root.root(),
-                              root.root() + "/",
-                              root.root().toUpper(),
-                              root.root() + "/.",
-                              project + "/sub",
-                              root.root() + "/Vacia",
-                              "/",
-                              "/tmp",
-                              "/usr",
-                              "/etc",
-                              "/var",
-                              "/home",
-                              QDir::homePath(),
-                              "C:\\Windows",
-                              "c:\\program files",
-                              QFileInfo(root.root()).path(),
-                              ""};
+    const QStringList refused =
+        QStringList{
+            root.root(),      root.root() + "/",      root.root().toUpper(), root.root() + "/.",
+            project + "/sub", root.root() + "/Vacia", QDir::homePath(),      QFileInfo(root.root()).path()} +
+        QStringList{"/", "/tmp", "/usr", "/etc", "/var", "/home", "C:\\Windows", "c:\\program files", ""};
     for (const QString& folder : refused) {
         const auto check = store::checkDeleteProject(folder, root.root());
         EXPECT_FALSE(check.ok) << folder.toStdString();

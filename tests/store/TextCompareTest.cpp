@@ -62,24 +62,10 @@ TEST(TextCompare, LikeWildcardsOfTheDialect) {
 // The key every part of the program groups names by is equal exactly when the comparison is.
 TEST(TextCompare, FoldKeyIsEqualExactlyWhenTheComparisonIs) {
     using namespace korvex::store::text;
-    const QStringList words = {"cemento",
-                               "CEMENTO",
-                               "Cemento",
-                               QString::fromUtf8("Cémento"),
-                               QString::fromUtf8("CÉMENTO"),
-                               QString::fromUtf8("ſierra"),
-                               "sierra",
-                               "SIERRA",
-                               QString::fromUtf8("\u212Ailo"),
-                               "kilo",
-                               QString::fromUtf8("Straße"),
-                               "STRASSE",
-                               QString::fromUtf8("ÑANDÚ"),
-                               QString::fromUtf8("ñandú"),
-                               "nandu",
-                               "",
-                               "A1",
-                               "a1"};
+    const QStringList words =
+        QString::fromUtf8("cemento|CEMENTO|Cemento|Cémento|CÉMENTO|ſierra|sierra|SIERRA|"
+                          "\u212Ailo|kilo|Straße|STRASSE|ÑANDÚ|ñandú|nandu||A1|a1")
+            .split('|');
     for (const QString& a : words)
         for (const QString& b : words)
             EXPECT_EQ(foldKey(a) == foldKey(b), equalFolded(a, b))
