@@ -301,6 +301,7 @@ TEST(frmCuadrilla, ShowsLabourAndTheMechanic) {
     EXPECT_EQ(g->text(2, 0), "Mecanico de Mantenimiento");
     EXPECT_EQ(g->text(2, 2), "2.20"); // 11 % of equipment 20; transport does not count here
     EXPECT_EQ(label(*w, "lblTotSimbolo"), "32.20");
+    EXPECT_EQ(label(*w, "lblTotCoeficiente"), "1.000");
     EXPECT_FALSE(warningShown(*w));
     EXPECT_EQ(messages.count(), 0);
 }

@@ -143,6 +143,15 @@ QString printedText(const char* button, const QString& folder, const QString& ro
     return result.ok ? allText(result.document) : result.message;
 }
 
+QStringList missingFrom(const QString& printed, const QStringList& texts) {
+    QStringList missing;
+    for (const QString& text : texts) {
+        if (!printed.contains(text))
+            missing << text;
+    }
+    return missing;
+}
+
 void expectNothingOverflows(const reports::ReportDocument& document) {
     for (std::size_t p = 0; p < document.pages.size(); ++p) {
         for (const reports::TextItem& text : document.pages[p].texts) {

@@ -36,6 +36,9 @@ reports::ReportResult printReport(const char* button, const QString& folder, con
 // The texts of a button's report, or its failure message.
 QString printedText(const char* button, const QString& folder, const QString& root);
 
+// Those of the texts that a printed text does not contain, for one assertion over many.
+QStringList missingFrom(const QString& printed, const QStringList& texts);
+
 // Every text stays inside the cell it was given (a tolerance of one dot for rounding).
 void expectNothingOverflows(const reports::ReportDocument& document);
 

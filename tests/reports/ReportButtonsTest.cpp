@@ -78,10 +78,8 @@ TEST(ReportButtons, CrewFormulasReachTheCrewReportOnlyWithTheWindowsCorrectedCoe
     const auto crew = reports::runReport(prepared.request);
     ASSERT_TRUE(crew.ok) << crew.message.toStdString();
     const QString text = allText(crew.document);
-    EXPECT_TRUE(text.contains("105.50")); // the total of the crew
-    EXPECT_TRUE(text.contains("5.50"));   // the mechanic
-    EXPECT_TRUE(text.contains("0.948"));  // 100 / 105.5
-    EXPECT_TRUE(text.contains("0.052"));  // 5.5 / 105.5
+    // The total of the crew, the mechanic, and their shares 100 / 105.5 and 5.5 / 105.5.
+    EXPECT_EQ(kt::missingFrom(text, {"105.50", "5.50", "0.948", "0.052"}), QStringList());
 
     // Another button hands over no formulas, and the crew template run without them shows its defaults.
     EXPECT_TRUE(reports::prepareReport(button("cmdMano"), folder, root.root()).request.formulas.isEmpty());
@@ -122,19 +120,12 @@ TEST(ReportButtons, BudgetButtonsRecalculateAndMatchThePresentationTotals) {
             const auto result = kt::printReport(name, folder, root.root());
             ASSERT_TRUE(result.ok) << result.message.toStdString();
             const QString text = allText(result.document);
-            EXPECT_TRUE(text.contains("12.34")) << name; // the unit price recomputed before printing
-            EXPECT_TRUE(text.contains("37.02")) << name;
-            EXPECT_TRUE(text.contains("2.63")) << name;
-            EXPECT_TRUE(text.contains("39.65")) << name;
-            if (iva) {
-                EXPECT_TRUE(text.contains("4.76")) << name;
-                EXPECT_TRUE(text.contains("44.41")) << name;
-                EXPECT_TRUE(text.contains("IVA 12 %")) << name;
-                EXPECT_TRUE(text.contains("SON: CUARENTA Y CUATRO CON 41/100")) << name;
-            } else {
-                EXPECT_TRUE(text.contains("IVA 0 %")) << name;
-                EXPECT_TRUE(text.contains("SON: TREINTA Y NUEVE CON 65/100")) << name;
-            }
+            // 12.34: the unit price recomputed before printing.
+            EXPECT_EQ(kt::missingFrom(text, {"12.34", "37.02", "2.63", "39.65"}), QStringList()) << name;
+            const QStringList closing =
+                iva ? QStringList{"4.76", "44.41", "IVA 12 %", "SON: CUARENTA Y CUATRO CON 41/100"}
+                    : QStringList{"IVA 0 %", "SON: TREINTA Y NUEVE CON 65/100"};
+            EXPECT_EQ(kt::missingFrom(text, closing), QStringList()) << name;
         }
         store::Database db = root.open(folder);
         auto items = db.openRecordSet("SELECT * FROM Presupuesto ORDER BY Indice");
