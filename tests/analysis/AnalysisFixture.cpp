@@ -24,7 +24,7 @@ QStringList describe(store::RecordSet rs, const QStringList& fields) {
     for (; !rs.eof(); rs.moveNext()) {
         QStringList parts;
         for (const QString& f : fields)
-            parts.append(f + "=" + show(rs.value(f)));
+            parts.append(show(rs.value(f)));
         out.append(parts.join('|'));
     }
     return out;

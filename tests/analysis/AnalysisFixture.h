@@ -28,8 +28,8 @@ public:
     void addTransport(const QString& code, const QString& item, const QString& description,
                       const QString& unit, double quantity, double price);
 
-    // The stored lines of an item's table, each as "field=value|field=value" of the given fields, in
-    // stored order; numbers shown with up to 4 decimals.
+    // The stored lines of an item's table, each as the values of the given fields joined with "|", in
+    // stored order; numbers shown with up to 12 significant digits.
     QStringList lines(const QString& table, const QString& code, const QString& item,
                       const QStringList& fields);
     // Every record of a table as lines() shows them, all items.
