@@ -8,7 +8,6 @@
 
 using namespace korvex;
 using namespace korvex::schedule;
-using korvex::testing::FailureGuard;
 using korvex::testing::ScheduleProject;
 
 namespace {
@@ -106,31 +105,6 @@ TEST(GroupAssignment, EveryGroupFallingOutOfUseIsDeletedHoweverMany) {
     EXPECT_EQ(groupNames(p), QStringList({"Vivo"}));
 }
 
-TEST(GroupAssignment, AFailedSaveLeavesItemsAndGroupsAsTheyWere) {
-    FailureGuard guard;
-    ScheduleProject p;
-    p.item("E1", "1", "Uno", 1, "A");
-    p.item("E2", "2", "Dos", 1, "B");
-    p.group("A");
-    p.group("B");
-    const QStringList itemsBefore = p.rows("SELECT * FROM Presupuesto ORDER BY Indice", {"GruposPres"});
-    const GruposItems loaded = CargarGruposItems(p.db);
-    const std::vector<ItemGrupo> rows = withGroups(loaded.items, {"C", "C"});
-
-    // A failure at every write of the save in turn: item updates, the new group, the deletions.
-    for (int n = 0; n < 5; ++n) {
-        store::testing::failAfterWrites(n);
-        const ResultadoGrupos result = GrabarGrupos(p.db, loaded, rows);
-        store::testing::failAfterWrites(-1);
-        ASSERT_FALSE(result.ok) << "write " << n;
-        EXPECT_FALSE(result.message.isEmpty());
-        EXPECT_EQ(p.rows("SELECT * FROM Presupuesto ORDER BY Indice", {"GruposPres"}), itemsBefore);
-        EXPECT_EQ(groupNames(p), QStringList({"A", "B"}));
-    }
-    EXPECT_TRUE(GrabarGrupos(p.db, loaded, rows).ok);
-    EXPECT_EQ(groupNames(p), QStringList({"C"}));
-}
-
 TEST(GroupSummary, TotalsComeFromTheItemsStoredUnitPrices) {
     ScheduleProject p;
     p.item("E1", "1", "Excavación", 12.5, "Obra", 3.333); // 41.6625 -> 41.66
@@ -166,7 +140,6 @@ TEST(GroupSummary, TheOrderTypedIsAWholeNumberOrRefused) {
 }
 
 TEST(GroupSummary, SavingWritesEachRowIntoTheGroupOfItsName) {
-    FailureGuard guard;
     ScheduleProject p;
     p.item("E1", "1", "Excavación", 2, "Obra", 10.5);
     p.group("Obra", "viejo", 1);
@@ -180,15 +153,6 @@ TEST(GroupSummary, SavingWritesEachRowIntoTheGroupOfItsName) {
     resumen.grupos[1].descripcion = "Agua potable";
     resumen.grupos[1].orden.reset();
     std::reverse(resumen.grupos.begin(), resumen.grupos.end());
-    const QStringList before =
-        p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo", "DescripcionGru", "OrdenGru"});
-
-    store::testing::failAfterWrites(1);
-    const ResultadoGrabar failed = GrabarDescripcionGrupos(p.db, resumen);
-    store::testing::failAfterWrites(-1);
-    EXPECT_FALSE(failed.ok);
-    EXPECT_EQ(p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo", "DescripcionGru", "OrdenGru"}), before);
-
     const ResultadoGrabar result = GrabarDescripcionGrupos(p.db, resumen);
     ASSERT_TRUE(result.ok) << result.message.toStdString();
     EXPECT_EQ(result.registros, 3);

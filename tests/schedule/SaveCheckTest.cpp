@@ -1,5 +1,5 @@
 // Two windows open on one project: the second save refuses what the first saved meanwhile, and a
-// save writes only what its user changed.
+// save writes only what its user changed, all or nothing.
 #include "ScheduleTestData.h"
 #include "schedule/GroupAssignment.h"
 #include "schedule/GroupSchedule.h"
@@ -12,6 +12,7 @@
 
 using namespace korvex;
 using namespace korvex::schedule;
+using korvex::testing::FailureGuard;
 using korvex::testing::ScheduleProject;
 
 namespace {
@@ -68,6 +69,7 @@ const Saver kSavers[] = {
          auto loaded = std::make_shared<Cronograma>(CargarCronograma(p.db));
          return [&p, loaded](int n) -> engine::Resultado {
              byName(loaded->grupos, kGrupos[n - 1])->porcentajes = {"50", "50"};
+             loaded->periodoTipo = "Semanal";
              return GrabarCronograma(p.db, *loaded);
          };
      },
@@ -87,12 +89,24 @@ const Saver kSavers[] = {
      {"E1\t1\t<null>"}},
 };
 
+// Every table a schedule save writes.
+QStringList everyTable(ScheduleProject& p) {
+    return p.rows("SELECT * FROM Presupuesto ORDER BY Indice", {"GruposPres"}) +
+           p.rows("SELECT * FROM Grupos ORDER BY Grupo", {"Grupo", "DescripcionGru", "OrdenGru"}) +
+           p.rows("SELECT * FROM DetalleGrupo ORDER BY Grupo, PeriodoGru",
+                  {"Grupo", "PeriodoGru", "PorcentajeGru", "SemanasGru"}) +
+           p.rows("SELECT * FROM CronoValores ORDER BY CronoCodigo", {"CronoCodigo", "Crono30C"}) +
+           p.rows("SELECT * FROM Proyecto", {"Periodotipo"});
+}
+
 } // namespace
 
 TEST(ScheduleSaves, TheSecondWindowRefusesAndUntouchedRowsAreNotWrittenBack) {
+    FailureGuard guard;
     for (const Saver& saver : kSavers) {
         SCOPED_TRACE(saver.name);
         ScheduleProject p;
+        p.header();
         p.item("E1", "1", "Uno", 10, "Obra");
         p.item("E2", "2", "Dos", 5, "Muros ");
         p.group("Obra", "Obra gruesa", 1);
@@ -102,8 +116,20 @@ TEST(ScheduleSaves, TheSecondWindowRefusesAndUntouchedRowsAreNotWrittenBack) {
 
         const Window first = saver.open(p);
         const Window second = saver.open(p);
-        const engine::Resultado saved = first(1);
-        ASSERT_TRUE(saved.ok) << saved.message.toStdString();
+        // A failure at each write of the first save in turn leaves every table as it was.
+        const QStringList untouched = everyTable(p);
+        int failures = 0;
+        for (;; ++failures) {
+            store::testing::failAfterWrites(failures);
+            const engine::Resultado saved = first(1);
+            store::testing::failAfterWrites(-1);
+            if (saved.ok)
+                break;
+            EXPECT_FALSE(saved.message.isEmpty());
+            EXPECT_EQ(everyTable(p), untouched) << "write " << failures;
+            ASSERT_LT(failures, 10) << saved.message.toStdString();
+        }
+        EXPECT_GT(failures, 0);
         const QStringList stored = p.rows(saver.query, saver.fields);
         EXPECT_EQ(stored, saver.afterFirst);
 

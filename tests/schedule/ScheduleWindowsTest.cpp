@@ -1,12 +1,9 @@
-#include "FakeMessages.h"
 #include "WindowTestSupport.h"
 #include "schedule/frmCronograma.h"
 #include "schedule/frmCronograma2.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <QScrollBar>
-#include <memory>
 
 using namespace korvex;
 using namespace korvex::testing;
@@ -30,171 +27,6 @@ void scheduledProject(ScheduleProject& p) {
     p.detail("Obra", 2, 60, 2, 1);
 }
 
-} // namespace
-
-TEST(frmCronogramaWindow, BarsPercentagesAndTotals) {
-    FakeMessages messages;
-    ScheduleProject p;
-    scheduledProject(p);
-    auto window = std::make_unique<frmCronograma>(contextFor(p));
-    showActive(window.get());
-    ui::Grid* grid = gridOf(window.get(), "msfgCrono");
-    ui::Grid* totals = gridOf(window.get(), "msfgTotales");
-    QLineEdit* editor = editorOf(window.get());
-
-    EXPECT_EQ(grid->text(0, 0), "DESCRIPCION");
-    EXPECT_EQ(grid->text(0, 12), "12");
-    // The printed schedule is at the budget's prices; the window says its base.
-    EXPECT_EQ(window->findChild<QLabel*>("lblBase")->text(), "Montos de los periodos a costo directo");
-    EXPECT_EQ(grid->text(1, 0), "Porcentajes >>>>>>>>>");
-    EXPECT_EQ(grid->text(2, 0), "Estructura de hormigón");
-    EXPECT_EQ(grid->text(1, 2), "60");
-    EXPECT_EQ(grid->text(2, 1), "----");
-    EXPECT_EQ(grid->cellFont(2, 1).pointSize(), 50);
-    EXPECT_EQ(grid->text(4, 0), "");
-    EXPECT_EQ(window->periodos(), 2);
-    EXPECT_EQ(totals->text(1, 0), "TOTAL PARCIAL");
-
-    // The group without description still takes bars: "-" adds a week up to four, Backspace
-    // takes one away.
-    grid->setCell(4, 3);
-    grid->setFocus();
-    for (int i = 0; i < 5; ++i)
-        QTest::keyClicks(grid, "-");
-    EXPECT_EQ(grid->text(4, 3), "----");
-    QTest::keyClick(grid, Qt::Key_Backspace);
-    EXPECT_EQ(grid->text(4, 3), "---");
-    QTest::keyClicks(grid, "7");
-    EXPECT_FALSE(editor->isVisible());
-
-    // Its percentages don't add up yet: the message names it, no totals.
-    QTest::keyClick(grid, Qt::Key_F5);
-    EXPECT_EQ(messages.lastText(), "El Grupo Muros tiene un error en la suma de Porcentaje");
-    EXPECT_EQ(grid->row(), 1);
-    EXPECT_EQ(grid->col(), 1);
-    EXPECT_EQ(totals->text(1, 1), "");
-
-    grid->setCell(3, 3);
-    typeInto(grid, editor, "abc");
-    QTest::keyClick(editor, Qt::Key_Return);
-    EXPECT_EQ(grid->text(3, 3), "");
-    typeInto(grid, editor, "30");
-    QTest::keyClick(editor, Qt::Key_Right);
-    EXPECT_EQ(grid->col(), 4);
-    typeInto(grid, editor, "70");
-    QTest::keyClick(editor, Qt::Key_Return);
-    EXPECT_EQ(grid->text(3, 4), "70");
-    EXPECT_EQ(grid->col(), 4);
-    EXPECT_EQ(window->periodos(), 4);
-
-    // Leaving the editor for another control writes nothing.
-    grid->setCell(3, 5);
-    typeInto(grid, editor, "5");
-    window->findChild<QLineEdit*>("txtPeriodo")->setFocus();
-    EXPECT_FALSE(editor->isVisible());
-    EXPECT_EQ(grid->text(3, 5), "");
-
-    window->findChild<QPushButton*>("cmdPres")->click();
-    EXPECT_EQ(messages.count(), 1);
-    const QStringList partial{totals->text(1, 1), totals->text(1, 2), totals->text(1, 3), totals->text(1, 4)};
-    EXPECT_EQ(partial, QStringList({"144.48", "216.72", "14.40", "33.60"}));
-    EXPECT_EQ(totals->text(2, 4), "409.20");
-    EXPECT_EQ(totals->text(2, 5), "");
-
-    QTest::keyClicks(window->findChild<QLineEdit*>("txtPeriodo"), "Mensual");
-    window->findChild<QPushButton*>("cmdGrabar")->click();
-    EXPECT_EQ(messages.count(), 1) << messages.lastText().toStdString();
-    EXPECT_EQ(
-        p.rows("SELECT * FROM DetalleGrupo",
-               {"Grupo", "PeriodoGru", "PorcentajeGru", "SemanasGru", "OrdenGru"}),
-        QStringList({"Obra\t1\t40\t4\t1", "Obra\t2\t60\t2\t1", "Muros\t3\t30\t3\t2", "Muros\t4\t70\t0\t2"}));
-    EXPECT_EQ(p.rows("SELECT * FROM Proyecto", {"Periodotipo"}), QStringList({"Mensual"}));
-    EXPECT_FALSE(window->hasUnsavedChanges());
-}
-
-TEST(frmCronogramaWindow, F9SavesNothingAndClosingAsks) {
-    FakeMessages messages;
-    ScheduleProject p;
-    scheduledProject(p);
-    auto window = std::make_unique<frmCronograma>(contextFor(p));
-    showActive(window.get());
-    ui::Grid* grid = gridOf(window.get(), "msfgCrono");
-    grid->setCell(4, 1);
-    grid->setFocus();
-    QTest::keyClicks(grid, "-");
-    QTest::keyClick(grid, Qt::Key_F9);
-    EXPECT_EQ(p.count("SELECT * FROM DetalleGrupo WHERE Grupo = ?", {"Muros"}), 0);
-
-    messages.answer(ui::MessageAnswer::No);
-    QTest::keyClick(grid, Qt::Key_Escape);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(messages.lastText(), "¿Desea grabar los cambios?");
-    EXPECT_EQ(p.count("SELECT * FROM DetalleGrupo"), 2);
-}
-
-namespace {
-
-void undo(QWidget* target) {
-    QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier);
-}
-void redo(QWidget* target) {
-    QTest::keyClick(target, Qt::Key_Y, Qt::ControlModifier);
-}
-
-} // namespace
-
-// Ctrl+Z takes back a typed percentage and a bar week one at a time; what is undone back to the
-// saved schedule is not a change: nothing to save, no question on closing.
-TEST(frmCronogramaWindow, UndoAndRedoByKeysWithASaveBetween) {
-    FakeMessages messages;
-    ScheduleProject p;
-    scheduledProject(p);
-    auto window = std::make_unique<frmCronograma>(contextFor(p));
-    showActive(window.get());
-    ui::Grid* grid = gridOf(window.get(), "msfgCrono");
-    QLineEdit* editor = editorOf(window.get());
-
-    grid->setCell(3, 7);
-    typeInto(grid, editor, "30");
-    QTest::keyClick(editor, Qt::Key_Return);
-    grid->setCell(4, 3);
-    QTest::keyClicks(grid, "-");
-    QTest::keyClicks(grid, "-");
-    EXPECT_EQ(window->periodos(), 7);
-    undo(grid);
-    EXPECT_EQ(grid->text(4, 3), "-");
-    undo(grid);
-    undo(grid);
-    EXPECT_EQ(grid->text(4, 3), "");
-    EXPECT_EQ(grid->text(3, 7), "");
-    EXPECT_EQ(window->periodos(), 2);
-    EXPECT_FALSE(window->hasUnsavedChanges());
-    redo(grid);
-    EXPECT_EQ(grid->text(3, 7), "30");
-    EXPECT_EQ(window->periodos(), 7);
-    EXPECT_TRUE(window->hasUnsavedChanges());
-
-    window->findChild<QPushButton*>("cmdGrabar")->click();
-    const QStringList saved{"Obra\t1\t40\t4", "Obra\t2\t60\t2", "Muros\t7\t30\t0"};
-    const QStringList fields{"Grupo", "PeriodoGru", "PorcentajeGru", "SemanasGru"};
-    EXPECT_EQ(p.rows("SELECT * FROM DetalleGrupo", fields), saved);
-    undo(grid); // the save emptied the history
-    EXPECT_EQ(grid->text(3, 7), "30");
-
-    grid->setCell(1, 1);
-    typeInto(grid, editor, "45");
-    QTest::keyClick(editor, Qt::Key_Return);
-    undo(grid);
-    EXPECT_EQ(grid->text(1, 1), "40");
-    EXPECT_FALSE(window->hasUnsavedChanges());
-    QTest::keyClick(grid, Qt::Key_Escape);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
-    EXPECT_EQ(p.rows("SELECT * FROM DetalleGrupo", fields), saved);
-}
-
-namespace {
-
 // Budget 550.00: E1 10 x 12.50, E2 5.5 x 50.00, E3 30 x 5.00.
 void itemProject(ScheduleProject& p) {
     p.header();
@@ -206,32 +38,145 @@ void itemProject(ScheduleProject& p) {
     p.material("E3", "3", "Mortero", 1, 5);
 }
 
-QString cell(ui::Grid* grid, int row, int col) {
-    return grid->text(row, col);
-}
+template <class Window> struct ScheduleWindow : WindowTest<Window> {
+    void open() {
+        WindowTest<Window>::open("msfgCrono");
+        totals = gridOf(this->window.get(), "msfgTotales");
+    }
+    ui::Grid* totals = nullptr;
+};
+using frmCronogramaWindow = ScheduleWindow<frmCronograma>;
+using frmCronograma2Window = ScheduleWindow<frmCronograma2>;
+using ScheduleWindowsCapacity = ScheduleWindow<frmCronograma>;
+
+const QStringList kDetailFields{"Grupo", "PeriodoGru", "PorcentajeGru", "SemanasGru", "OrdenGru"};
 
 } // namespace
 
-TEST(frmCronograma2Window, QuantitiesMoneyAndWhatIsLeft) {
-    FakeMessages messages;
-    ScheduleProject p;
-    itemProject(p);
-    auto window = std::make_unique<frmCronograma2>(contextFor(p));
-    showActive(window.get());
-    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
-    ui::Grid* grid = gridOf(window.get(), "msfgCrono");
-    ui::Grid* totals = gridOf(window.get(), "msfgTotales");
-    ui::Grid* keys = gridOf(window.get(), "msfgItems");
-    QLineEdit* editor = editorOf(window.get());
+TEST_F(frmCronogramaWindow, BarsPercentagesAndTotals) {
+    scheduledProject(p);
+    open();
+    EXPECT_EQ(grid->text(0, 0), "DESCRIPCION");
+    EXPECT_EQ(grid->text(0, 12), "12");
+    // The printed schedule is at the budget's prices; the window says its base.
+    EXPECT_EQ(window->findChild<QLabel*>("lblBase")->text(), "Montos de los periodos a costo directo");
+    EXPECT_EQ(grid->rowTexts(1).mid(0, 3), QStringList({"Porcentajes >>>>>>>>>", "40", "60"}));
+    EXPECT_EQ(grid->rowTexts(2).mid(0, 2), QStringList({"Estructura de hormigón", "----"}));
+    EXPECT_EQ(grid->cellFont(2, 1).pointSize(), 50);
+    EXPECT_EQ(grid->text(4, 0), "");
+    EXPECT_EQ(window->periodos(), 2);
+    EXPECT_EQ(totals->text(1, 0), "TOTAL PARCIAL");
 
+    // The group without description still takes bars: "-" adds a week up to four, Backspace
+    // takes one away.
+    grid->setCell(4, 3);
+    grid->setFocus();
+    QTest::keyClicks(grid, "-----");
+    EXPECT_EQ(grid->text(4, 3), "----");
+    press(Qt::Key_Backspace);
+    EXPECT_EQ(grid->text(4, 3), "---");
+    QTest::keyClicks(grid, "7");
+    EXPECT_FALSE(editor->isVisible());
+
+    // Its percentages don't add up yet: the message names it, no totals.
+    press(Qt::Key_F5);
+    EXPECT_EQ(messages.lastText(), "El Grupo Muros tiene un error en la suma de Porcentaje");
+    EXPECT_EQ(grid->row() * 100 + grid->col(), 101);
+    EXPECT_EQ(totals->text(1, 1), "");
+
+    enterAt(3, 3, "abc");
+    EXPECT_EQ(grid->text(3, 3), "");
+    enter("30", Qt::Key_Right);
+    EXPECT_EQ(grid->col(), 4);
+    enter("70");
+    EXPECT_EQ(grid->text(3, 4), "70");
+    EXPECT_EQ(grid->col(), 4);
+    EXPECT_EQ(window->periodos(), 4);
+
+    // Leaving the editor for another control writes nothing.
+    grid->setCell(3, 5);
+    typeInto(grid, editor, "5");
+    window->findChild<QLineEdit*>("txtPeriodo")->setFocus();
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(grid->text(3, 5), "");
+
+    click("cmdPres");
+    EXPECT_EQ(messages.count(), 1);
+    EXPECT_EQ(totals->rowTexts(1).mid(1, 4), QStringList({"144.48", "216.72", "14.40", "33.60"}));
+    EXPECT_EQ(totals->text(2, 4), "409.20");
+    EXPECT_EQ(totals->text(2, 5), "");
+
+    QTest::keyClicks(window->findChild<QLineEdit*>("txtPeriodo"), "Mensual");
+    click("cmdGrabar");
+    EXPECT_EQ(messages.count(), 1) << messages.lastText().toStdString();
+    const QStringList saved{"Obra\t1\t40\t4\t1", "Obra\t2\t60\t2\t1", "Muros\t3\t30\t3\t2",
+                            "Muros\t4\t70\t0\t2"};
+    EXPECT_EQ(p.rows("SELECT * FROM DetalleGrupo", kDetailFields), saved);
+    EXPECT_EQ(p.rows("SELECT * FROM Proyecto", {"Periodotipo"}), QStringList({"Mensual"}));
+    EXPECT_FALSE(window->hasUnsavedChanges());
+
+    // F9 saves nothing here; closing with a change asks, and No leaves the table as it was.
+    grid->setCell(4, 1);
+    grid->setFocus();
+    QTest::keyClicks(grid, "-");
+    press(Qt::Key_F9);
+    EXPECT_EQ(p.rows("SELECT * FROM DetalleGrupo", kDetailFields), saved);
+    messages.answer(ui::MessageAnswer::No);
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(messages.lastText(), "¿Desea grabar los cambios?");
+    EXPECT_EQ(p.rows("SELECT * FROM DetalleGrupo", kDetailFields), saved);
+}
+
+// Ctrl+Z takes back a typed percentage and a bar week one at a time; what is undone back to the
+// saved schedule is not a change: nothing to save, no question on closing.
+TEST_F(frmCronogramaWindow, UndoAndRedoByKeysWithASaveBetween) {
+    scheduledProject(p);
+    open();
+    enterAt(3, 7, "30");
+    grid->setCell(4, 3);
+    QTest::keyClicks(grid, "--");
+    EXPECT_EQ(window->periodos(), 7);
+    undo();
+    EXPECT_EQ(grid->text(4, 3), "-");
+    undo();
+    undo();
+    EXPECT_EQ(grid->text(4, 3) + grid->text(3, 7), "");
+    EXPECT_EQ(window->periodos(), 2);
+    EXPECT_FALSE(window->hasUnsavedChanges());
+    redo();
+    EXPECT_EQ(grid->text(3, 7), "30");
+    EXPECT_EQ(window->periodos(), 7);
+    EXPECT_TRUE(window->hasUnsavedChanges());
+
+    click("cmdGrabar");
+    const QStringList saved{"Obra\t1\t40\t4\t1", "Obra\t2\t60\t2\t1", "Muros\t7\t30\t0\t2"};
+    EXPECT_EQ(p.rows("SELECT * FROM DetalleGrupo", kDetailFields), saved);
+    undo(); // the save emptied the history
+    EXPECT_EQ(grid->text(3, 7), "30");
+
+    enterAt(1, 1, "45");
+    undo();
+    EXPECT_EQ(grid->text(1, 1), "40");
+    EXPECT_FALSE(window->hasUnsavedChanges());
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(noMessages());
+    EXPECT_EQ(p.rows("SELECT * FROM DetalleGrupo", kDetailFields), saved);
+}
+
+TEST_F(frmCronograma2Window, QuantitiesMoneyAndWhatIsLeft) {
+    itemProject(p);
+    open();
+    EXPECT_TRUE(noMessages());
     ASSERT_EQ(grid->rows(), 7);
     EXPECT_EQ(grid->text(0, 4), "30");
     EXPECT_EQ(grid->text(0, 10), "RESTANTE");
-    EXPECT_EQ(cell(grid, 1, 2), "12.50"); // recalculated on opening
-    EXPECT_EQ(cell(grid, 3, 3), "275.00");
-    EXPECT_EQ(cell(keys, 3, 0), "E2");
+    EXPECT_EQ(grid->text(1, 2), "12.50"); // recalculated on opening
+    EXPECT_EQ(grid->text(3, 3), "275.00");
+    EXPECT_EQ(gridOf(window.get(), "msfgItems")->text(3, 0), "E2");
     EXPECT_EQ(totals->text(0, 3), "550.00");
-    EXPECT_EQ(cell(grid, 1, 10), "10.00");
+    EXPECT_EQ(grid->text(1, 10), "10.00");
     EXPECT_EQ(grid->foreColor(1, 10), QColor(0, 0, 255));
     EXPECT_NE(grid->backColor(2, 0), grid->backColor(1, 0));
 
@@ -241,63 +186,45 @@ TEST(frmCronograma2Window, QuantitiesMoneyAndWhatIsLeft) {
     QTest::keyClicks(grid, "5");
     EXPECT_FALSE(editor->isVisible());
 
-    grid->setCell(1, 4);
-    typeInto(grid, editor, "4");
-    QTest::keyClick(editor, Qt::Key_Return);
-    EXPECT_EQ(cell(grid, 1, 4), "4.00");
-    EXPECT_EQ(cell(grid, 2, 4), "50.00");
+    enterAt(1, 4, "4");
+    EXPECT_EQ(grid->text(1, 4), "4.00");
+    EXPECT_EQ(grid->text(2, 4), "50.00");
     EXPECT_EQ(grid->col(), 5);
-    typeInto(grid, editor, "6");
-    QTest::keyClick(editor, Qt::Key_Return);
-    EXPECT_EQ(cell(grid, 1, 10), "0.00");
+    enter("6");
+    EXPECT_EQ(grid->text(1, 10), "0.00");
     EXPECT_EQ(grid->foreColor(1, 10), QColor(0, 192, 0));
 
     // From the last day column to the first of the next item.
-    grid->setCell(1, 9);
-    typeInto(grid, editor, "x");
-    QTest::keyClick(editor, Qt::Key_Return);
-    EXPECT_EQ(cell(grid, 1, 9), "0.00");
-    EXPECT_EQ(grid->row(), 3);
-    EXPECT_EQ(grid->col(), 4);
+    enterAt(1, 9, "x");
+    EXPECT_EQ(grid->text(1, 9), "0.00");
+    EXPECT_EQ(grid->row() * 100 + grid->col(), 304);
 
-    grid->setCell(3, 6);
-    typeInto(grid, editor, "6");
-    QTest::keyClick(editor, Qt::Key_Return);
-    EXPECT_EQ(cell(grid, 3, 10), "-0.50");
+    enterAt(3, 6, "6");
+    EXPECT_EQ(grid->text(3, 10), "-0.50");
     EXPECT_EQ(grid->foreColor(3, 10), QColor(232, 3, 0));
 
     // The last item's last column keeps the cursor.
-    grid->setCell(5, 9);
-    typeInto(grid, editor, "1,5");
-    QTest::keyClick(editor, Qt::Key_Return);
-    EXPECT_EQ(cell(grid, 6, 9), "7.50");
-    EXPECT_EQ(grid->row(), 5);
-    EXPECT_EQ(grid->col(), 9);
+    enterAt(5, 9, "1,5");
+    EXPECT_EQ(grid->text(6, 9), "7.50");
+    EXPECT_EQ(grid->row() * 100 + grid->col(), 509);
 
-    QTest::keyClick(grid, Qt::Key_F5);
-    const QStringList monthly{totals->text(1, 4), totals->text(1, 5), totals->text(1, 6), totals->text(1, 7)};
-    EXPECT_EQ(monthly, QStringList({"50.00", "75.00", "300.00", "0.00"}));
+    press(Qt::Key_F5);
+    EXPECT_EQ(totals->rowTexts(1).mid(4, 4), QStringList({"50.00", "75.00", "300.00", "0.00"}));
     EXPECT_EQ(totals->text(2, 6), "54.55");
-    EXPECT_EQ(totals->text(3, 5), "125.00");
     EXPECT_EQ(totals->text(3, 6), "550.00"); // the last cumulative investment is the budget
     EXPECT_EQ(totals->text(4, 6), "77.28");
     EXPECT_EQ(totals->text(2, 9), "");
 
     // A calculation with fewer columns leaves nothing of the earlier one behind.
-    grid->setCell(1, 5);
-    typeInto(grid, editor, "0");
-    QTest::keyClick(editor, Qt::Key_Return);
-    window->findChild<QPushButton*>("cmdCalcular")->click();
+    enterAt(1, 5, "0");
+    click("cmdCalcular");
     EXPECT_EQ(totals->text(1, 5), "0.00");
     EXPECT_EQ(totals->text(3, 4), "550.00");
-    for (int c = 5; c <= 9; ++c) {
-        EXPECT_EQ(totals->text(2, c), "") << c;
-        EXPECT_EQ(totals->text(3, c), "") << c;
-        EXPECT_EQ(totals->text(4, c), "") << c;
-    }
+    for (int row = 2; row <= 4; ++row)
+        EXPECT_EQ(totals->rowTexts(row).mid(5, 5).join(""), "") << row;
 
-    window->findChild<QPushButton*>("cmdGrabar")->click();
-    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+    click("cmdGrabar");
+    EXPECT_TRUE(noMessages());
     EXPECT_EQ(p.rows("SELECT * FROM CronoValores",
                      {"CronoCodigo", "Crono30C", "Crono60C", "Crono90C", "Crono180C"}),
               QStringList({"E1\t4\t0\t<null>\t0", "E2\t<null>\t<null>\t6\t<null>",
@@ -307,93 +234,74 @@ TEST(frmCronograma2Window, QuantitiesMoneyAndWhatIsLeft) {
 
 // Each typed quantity is one step with its money and what is left; F5's totals are none. A stored
 // quantity with more decimals than the cell shows, undone back, is not rewritten.
-TEST(frmCronograma2Window, UndoAndRedoByKeysWithASaveBetween) {
-    FakeMessages messages;
-    ScheduleProject p;
+TEST_F(frmCronograma2Window, UndoAndRedoByKeysWithASaveBetween) {
     itemProject(p);
     p.db.execute("INSERT INTO CronoValores (CronoCodigo, CronoItem, Crono30C) VALUES ('E3', '3', 1.23456)");
-    auto window = std::make_unique<frmCronograma2>(contextFor(p));
-    showActive(window.get());
-    ui::Grid* grid = gridOf(window.get(), "msfgCrono");
-    ui::Grid* totals = gridOf(window.get(), "msfgTotales");
-    QLineEdit* editor = editorOf(window.get());
-    const QStringList fields{"CronoCodigo", "Crono30C", "Crono60C"};
-
-    grid->setCell(1, 4);
-    typeInto(grid, editor, "4");
-    QTest::keyClick(editor, Qt::Key_Return);
-    typeInto(grid, editor, "6");
-    QTest::keyClick(editor, Qt::Key_Return);
-    EXPECT_EQ(cell(grid, 1, 10), "0.00");
-    QTest::keyClick(grid, Qt::Key_F5);
+    open();
+    const auto stored = [this] {
+        return p.rows("SELECT * FROM CronoValores ORDER BY CronoCodigo",
+                      {"CronoCodigo", "Crono30C", "Crono60C"});
+    };
+    enterAt(1, 4, "4");
+    enter("6");
+    EXPECT_EQ(grid->text(1, 10), "0.00");
+    press(Qt::Key_F5);
     EXPECT_EQ(totals->text(1, 5), "75.00");
-    undo(grid);
-    EXPECT_EQ(cell(grid, 1, 5), "");
-    EXPECT_EQ(cell(grid, 2, 5), "");
-    EXPECT_EQ(cell(grid, 1, 10), "6.00");
+    undo();
+    EXPECT_EQ(grid->text(1, 5) + grid->text(2, 5), "");
+    EXPECT_EQ(grid->text(1, 10), "6.00");
     EXPECT_EQ(grid->foreColor(1, 10), QColor(0, 0, 255));
-    undo(grid);
-    EXPECT_EQ(cell(grid, 1, 4), "");
+    undo();
+    EXPECT_EQ(grid->text(1, 4), "");
     EXPECT_FALSE(window->hasUnsavedChanges());
-    redo(grid);
-    EXPECT_EQ(cell(grid, 2, 4), "50.00");
+    redo();
+    EXPECT_EQ(grid->text(2, 4), "50.00");
     EXPECT_TRUE(window->hasUnsavedChanges());
-    window->findChild<QPushButton*>("cmdGrabar")->click();
+    click("cmdGrabar");
     const QStringList saved{"E1\t4\t<null>", "E3\t1.23456\t<null>"};
-    EXPECT_EQ(p.rows("SELECT * FROM CronoValores ORDER BY CronoCodigo", fields), saved);
-    undo(grid); // the save emptied the history
-    EXPECT_EQ(cell(grid, 1, 4), "4.00");
+    EXPECT_EQ(stored(), saved);
+    undo(); // the save emptied the history
+    EXPECT_EQ(grid->text(1, 4), "4.00");
 
     grid->setCell(5, 4);
-    EXPECT_EQ(cell(grid, 5, 4), "1.235");
-    typeInto(grid, editor, "2");
-    QTest::keyClick(editor, Qt::Key_Return);
-    undo(grid);
-    EXPECT_EQ(cell(grid, 5, 4), "1.235");
+    EXPECT_EQ(grid->text(5, 4), "1.235");
+    enter("2");
+    undo();
+    EXPECT_EQ(grid->text(5, 4), "1.235");
     EXPECT_FALSE(window->hasUnsavedChanges());
-    window->findChild<QPushButton*>("cmdGrabar")->click();
-    EXPECT_EQ(p.rows("SELECT * FROM CronoValores ORDER BY CronoCodigo", fields), saved);
-    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+    click("cmdGrabar");
+    EXPECT_EQ(stored(), saved);
+    EXPECT_TRUE(noMessages());
 }
 
-TEST(frmCronograma2Window, TheTotalsScrollSidewaysWithTheDays) {
-    FakeMessages messages;
-    ScheduleProject p;
+TEST_F(frmCronograma2Window, TheTotalsScrollSidewaysWithTheDays) {
     itemProject(p);
-    auto window = std::make_unique<frmCronograma2>(contextFor(p));
-    showActive(window.get());
+    open();
     window->resize(640, 300); // both scroll bars on the schedule
     QApplication::processEvents();
-    ui::Grid* grid = gridOf(window.get(), "msfgCrono");
-    ui::Grid* totals = gridOf(window.get(), "msfgTotales");
     const QWidget* days = window->findChild<QLabel*>("lblTiempo");
     EXPECT_EQ(window->width(), 640); // narrower than its columns, which scroll
+    const auto left = [](ui::Grid* g, int col) {
+        return g->mapToGlobal(g->cellRect(0, col, false).topLeft()).x();
+    };
     QScrollBar* bar = grid->horizontalScrollBar();
     for (const int value : {bar->maximum() / 2, bar->maximum()}) {
         bar->setValue(value);
         QApplication::processEvents();
-        for (const int col : {3, 4, 9}) {
-            const int above = grid->mapToGlobal(grid->cellRect(0, col, false).topLeft()).x();
-            const int below = totals->mapToGlobal(totals->cellRect(0, col, false).topLeft()).x();
-            EXPECT_EQ(above, below) << "column " << col << " scrolled to " << value;
-        }
-        EXPECT_EQ(days->mapToGlobal(QPoint(0, 0)).x(),
-                  grid->mapToGlobal(grid->cellRect(0, 4, false).topLeft()).x());
+        for (const int col : {3, 4, 9})
+            EXPECT_EQ(left(grid, col), left(totals, col)) << "column " << col << " scrolled to " << value;
+        EXPECT_EQ(days->mapToGlobal(QPoint(0, 0)).x(), left(grid, 4));
     }
 }
 
-TEST(frmCronograma2Window, WithoutProjectDataTheStoredPricesStand) {
-    FakeMessages messages;
-    ScheduleProject p;
+TEST_F(frmCronograma2Window, WithoutProjectDataTheStoredPricesStand) {
     p.item("E1", "1", "Excavación", 10, {}, 3.25);
-    auto window = std::make_unique<frmCronograma2>(contextFor(p));
+    window = std::make_unique<frmCronograma2>(contextFor(p));
     EXPECT_EQ(messages.lastText(), "Debe ingresar primero los datos del Proyecto");
     EXPECT_EQ(gridOf(window.get(), "msfgCrono")->text(1, 3), "32.50");
 }
 
-TEST(ScheduleWindowsCapacity, HundredsOfGroupsAndItemsAreAllShownAndSaved) {
-    FakeMessages messages;
-    ScheduleProject p;
+TEST_F(ScheduleWindowsCapacity, HundredsOfGroupsAndItemsAreAllShownAndSaved) {
     p.header();
     {
         store::Transaction fill(p.db);
@@ -405,33 +313,30 @@ TEST(ScheduleWindowsCapacity, HundredsOfGroupsAndItemsAreAllShownAndSaved) {
         }
         fill.commit();
     }
-
-    auto schedule = std::make_unique<frmCronograma>(contextFor(p));
-    showActive(schedule.get());
-    ui::Grid* grid = gridOf(schedule.get(), "msfgCrono");
+    open();
     EXPECT_EQ(grid->rows(), 261);
     EXPECT_EQ(grid->text(260, 0), "Grupo G130");
     grid->setCell(260, 2);
     grid->setFocus();
     QTest::keyClicks(grid, "--");
-    schedule->findChild<QPushButton*>("cmdGrabar")->click();
+    click("cmdGrabar");
     EXPECT_EQ(p.count("SELECT * FROM DetalleGrupo"), 131);
     EXPECT_EQ(p.rows("SELECT * FROM DetalleGrupo WHERE Grupo = ? AND PeriodoGru = 2",
                      {"PorcentajeGru", "SemanasGru"}, {"G130"}),
               QStringList({"0\t2"}));
-    schedule.reset();
+    window.reset();
 
     auto items = std::make_unique<frmCronograma2>(contextFor(p));
     showActive(items.get());
-    grid = gridOf(items.get(), "msfgCrono");
-    EXPECT_EQ(grid->rows(), 261);
-    EXPECT_EQ(grid->text(259, 0), "Rubro G130");
-    grid->setCell(259, 9);
-    typeInto(grid, editorOf(items.get()), "2");
+    ui::Grid* itemGrid = gridOf(items.get(), "msfgCrono");
+    EXPECT_EQ(itemGrid->rows(), 261);
+    EXPECT_EQ(itemGrid->text(259, 0), "Rubro G130");
+    itemGrid->setCell(259, 9);
+    typeInto(itemGrid, editorOf(items.get()), "2");
     QTest::keyClick(editorOf(items.get()), Qt::Key_Return);
-    EXPECT_EQ(grid->row(), 259);
-    EXPECT_EQ(grid->text(259, 10), "0.00");
+    EXPECT_EQ(itemGrid->row(), 259);
+    EXPECT_EQ(itemGrid->text(259, 10), "0.00");
     items->findChild<QPushButton*>("cmdGrabar")->click();
     EXPECT_EQ(p.rows("SELECT * FROM CronoValores", {"CronoCodigo", "Crono180C"}), QStringList({"C130\t2"}));
-    EXPECT_EQ(messages.count(), 0) << messages.lastText().toStdString();
+    EXPECT_TRUE(noMessages());
 }

@@ -2,6 +2,7 @@
 // Driving the schedule windows as a user would: shown and active, keys typed into the focused
 // control, screenshots when KORVEX_SCREENSHOT_DIR names a folder.
 
+#include "FakeMessages.h"
 #include "ScheduleTestData.h"
 #include "ui/Grid.h"
 #include "ui/WindowRegistry.h"
@@ -9,9 +10,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace korvex::testing {
 
@@ -55,5 +58,42 @@ inline void screenshot(QWidget* window, const QString& name) {
     QApplication::processEvents();
     window->grab().save(QDir(dir).filePath(name));
 }
+
+// One window of the class Window on a project of its own, filled by the test before open().
+template <class Window> class WindowTest : public ::testing::Test {
+protected:
+    void open(const char* gridName) {
+        window = std::make_unique<Window>(contextFor(p));
+        showActive(window.get());
+        grid = gridOf(window.get(), gridName);
+        editor = editorOf(window.get());
+    }
+    // Types text into the current cell (or the one at row, col) and leaves the editor with key.
+    void enter(const QString& text, Qt::Key key = Qt::Key_Return) {
+        typeInto(grid, editor, text);
+        QTest::keyClick(editor, key);
+    }
+    void enterAt(int row, int col, const QString& text, Qt::Key key = Qt::Key_Return) {
+        grid->setCell(row, col);
+        enter(text, key);
+    }
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(grid, key, modifiers);
+    }
+    void undo() { press(Qt::Key_Z, Qt::ControlModifier); }
+    void redo() { press(Qt::Key_Y, Qt::ControlModifier); }
+    void click(const char* button) { window->template findChild<QPushButton*>(button)->click(); }
+    ::testing::AssertionResult noMessages() const {
+        if (messages.count() == 0)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << messages.lastText().toStdString();
+    }
+
+    FakeMessages messages;
+    ScheduleProject p;
+    std::unique_ptr<Window> window;
+    ui::Grid* grid = nullptr;
+    QLineEdit* editor = nullptr;
+};
 
 } // namespace korvex::testing

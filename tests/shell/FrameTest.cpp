@@ -42,11 +42,21 @@ protected:
     }
 };
 
-} // namespace
-
-TEST(Frame, StartUpScreenContinuesToTheFrameWithTheMainWindow) {
+class Frame : public ::testing::Test {
+protected:
+    void TearDown() override { registry.clear(); }
+    // Two passes: a closed sub-window deletes its widget later.
+    static void deleteClosed() {
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
     korvex::testing::TempRoot temp;
     ui::WindowRegistry registry;
+};
+
+} // namespace
+
+TEST_F(Frame, StartUpScreenContinuesToTheFrameWithTheMainWindow) {
     QPointer<shell::frmPresentacion> splash = shell::startDesktop(temp.root(), registry);
     ASSERT_TRUE(splash);
     EXPECT_EQ(splash->findChild<QLabel*>("lblProducto")->text(), "Korvex");
@@ -70,13 +80,10 @@ TEST(Frame, StartUpScreenContinuesToTheFrameWithTheMainWindow) {
     frame->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(findFrame(), nullptr);
-    registry.clear();
 }
 
-TEST(Frame, ExitQuestionNoKeepsEverythingAndYesClosesEveryWindow) {
-    korvex::testing::TempRoot temp;
+TEST_F(Frame, ExitQuestionNoKeepsEverythingAndYesClosesEveryWindow) {
     korvex::testing::FakeMessages messages;
-    ui::WindowRegistry registry;
     const QString project = temp.newProject("Obra");
     registry.registerWindow("frmGrupos", [](const ui::WindowContext&) { return new QWidget; });
     registry.registerWindow("frmSimbolos", [](const ui::WindowContext&) { return new StubbornWindow; });
@@ -113,34 +120,26 @@ TEST(Frame, ExitQuestionNoKeepsEverythingAndYesClosesEveryWindow) {
     QPointer<shell::mdiPrincipal> watched = frame;
     messages.answer(ui::MessageAnswer::Yes);
     frame->close();
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    deleteClosed();
     EXPECT_FALSE(watched);
     EXPECT_FALSE(grupos);
     EXPECT_EQ(registry.findWindow("frmSimbolos"), nullptr);
-    registry.clear();
 }
 
-TEST(Frame, AnEditorClosingItselfTakesItsSubWindowAlong) {
-    korvex::testing::TempRoot temp;
-    ui::WindowRegistry registry;
+TEST_F(Frame, AnEditorClosingItselfTakesItsSubWindowAlong) {
     registry.registerWindow("frmGrupos", [](const ui::WindowContext&) { return new QWidget; });
     shell::mdiPrincipal frame(temp.root(), registry);
     frame.show();
     QWidget* grupos = registry.openWindow("frmGrupos", frame.principal()->context());
     ASSERT_EQ(frame.mdiArea()->subWindowList().size(), 2);
     grupos->close(); // its own exit button
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    deleteClosed();
     EXPECT_EQ(frame.mdiArea()->subWindowList().size(), 1);
     EXPECT_EQ(registry.findWindow("frmGrupos"), nullptr);
     EXPECT_NE(registry.openWindow("frmGrupos", {}), nullptr);
-    registry.clear();
 }
 
-TEST(Frame, EditorsOpenAtTheirOwnSizeWholeInsideTheWorkArea) {
-    korvex::testing::TempRoot temp;
-    ui::WindowRegistry registry;
+TEST_F(Frame, EditorsOpenAtTheirOwnSizeWholeInsideTheWorkArea) {
     auto sized = [](QSize size) {
         return [size](const ui::WindowContext&) {
             auto* window = new QWidget;
@@ -178,12 +177,9 @@ TEST(Frame, EditorsOpenAtTheirOwnSizeWholeInsideTheWorkArea) {
     EXPECT_FALSE(main->isMinimized());
     EXPECT_EQ(frame.mdiArea()->activeSubWindow(), main);
     registry.closeAll();
-    registry.clear();
 }
 
-TEST(Frame, RegisteredMenuActionsRunWithTheOpenProjectOnly) {
-    korvex::testing::TempRoot temp;
-    ui::WindowRegistry registry;
+TEST_F(Frame, RegisteredMenuActionsRunWithTheOpenProjectOnly) {
     QStringList ran;
     registry.registerMenuAction("Archivo", "actSegunda", "Segunda", 20,
                                 [&](const ui::WindowContext& c) { ran << "2:" + c.projectFolder; });
@@ -200,10 +196,9 @@ TEST(Frame, RegisteredMenuActionsRunWithTheOpenProjectOnly) {
     EXPECT_EQ(ran, QStringList{"2:"});
     // A menu nobody registered an action for is not shown.
     EXPECT_EQ(frame.menuBar()->findChild<QMenu*>("mnuEdicion"), nullptr);
-    registry.clear();
 }
 
-TEST(Frame, QtsOwnMenusAndDialogsSpeakSpanish) {
+TEST_F(Frame, QtsOwnMenusAndDialogsSpeakSpanish) {
     ASSERT_TRUE(shell::installQtTranslation())
         << "Qt's translations (qt6-translations-l10n) are not installed";
     EXPECT_TRUE(QCoreApplication::translate("QMdiSubWindow", "&Restore").contains("Restaurar"));

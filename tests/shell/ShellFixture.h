@@ -3,11 +3,16 @@
 
 #include "FakeMessages.h"
 #include "TestProject.h"
+#include "engine/Demo.h"
+#include "shell/Desktop.h"
 #include "shell/FolderLists.h"
 #include "shell/frmPrincipal.h"
+#include "shell/mdiPrincipal.h"
 #include "ui/WindowRegistry.h"
 
 #include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -58,6 +63,60 @@ protected:
     FakeMessages messages;
     ui::WindowRegistry registry;
     std::unique_ptr<shell::frmPrincipal> principal;
+};
+
+// The frame with the program's own wiring, open on the sample project.
+class SampleFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const engine::ResultadoDemo sample = engine::CrearProyectoEjemplo(temp.root());
+        ASSERT_TRUE(sample.ok) << sample.message.toStdString();
+        folder = sample.folder;
+        registry.clear();
+        wireAllWindows(registry);
+        frame = std::make_unique<shell::mdiPrincipal>(temp.root(), registry);
+        frame->show();
+        QApplication::setActiveWindow(frame.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+        ASSERT_TRUE(frame->principal()->folderList()->setPath(folder));
+        frame->principal()->openSelectedFolder();
+        ASSERT_FALSE(frame->principal()->modoAbrir());
+    }
+    void TearDown() override {
+        registry.closeAll();
+        frame.reset();
+        registry.clear();
+    }
+
+    QWidget* open(const QString& name, QVariantMap arguments = {}) {
+        ui::WindowContext context = frame->principal()->context();
+        context.arguments = arguments;
+        QWidget* window = registry.openWindow(name, context);
+        settle();
+        return window;
+    }
+    static void settle() {
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
+    }
+    static QString focusName() {
+        QWidget* focus = QApplication::focusWidget();
+        return focus ? focus->objectName() : QString("<none>");
+    }
+    static void press(int key) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        settle();
+    }
+    QWidget* activeWindow() const {
+        QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
+        return sub ? sub->widget() : nullptr;
+    }
+
+    TempRoot temp;
+    FakeMessages messages;
+    ui::WindowRegistry& registry = ui::WindowRegistry::instance();
+    std::unique_ptr<shell::mdiPrincipal> frame;
+    QString folder;
 };
 
 } // namespace korvex::testing

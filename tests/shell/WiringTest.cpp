@@ -1,26 +1,10 @@
 // The main window with the program's own wiring: every tab button of every tab pressed on the
 // sample project, and again on a project whose database will not open.
-#include "FakeMessages.h"
-#include "TestProject.h"
-#include "engine/Demo.h"
-#include "shell/Desktop.h"
-#include "shell/FolderLists.h"
-#include "shell/frmPrincipal.h"
-#include "shell/mdiPrincipal.h"
-#include "ui/WindowRegistry.h"
+#include "ShellFixture.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPointer>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-#include <cstdio>
-#include <gtest/gtest.h>
 
 using namespace korvex;
 
@@ -69,21 +53,10 @@ Pressed pressEveryButton(shell::frmPrincipal& principal, ui::WindowRegistry& reg
 
 } // namespace
 
-TEST(Wiring, EveryButtonOpensItsWindowOnTheSampleAndADamagedDatabaseOnlyGivesMessages) {
-    korvex::testing::TempRoot temp;
-    korvex::testing::FakeMessages messages;
-    const engine::ResultadoDemo sample = engine::CrearProyectoEjemplo(temp.root());
-    ASSERT_TRUE(sample.ok) << sample.message.toStdString();
-    ui::WindowRegistry& registry = ui::WindowRegistry::instance();
-    registry.clear();
-    wireAllWindows(registry);
-    auto frame = std::make_unique<shell::mdiPrincipal>(temp.root(), registry);
-    frame->show();
-    shell::frmPrincipal* principal = frame->principal();
+using Wiring = korvex::testing::SampleFrameTest;
 
-    ASSERT_TRUE(principal->folderList()->setPath(sample.folder));
-    principal->openSelectedFolder();
-    ASSERT_FALSE(principal->modoAbrir());
+TEST_F(Wiring, EveryButtonOpensItsWindowOnTheSampleAndADamagedDatabaseOnlyGivesMessages) {
+    shell::frmPrincipal* principal = frame->principal();
     const Pressed onSample = pressEveryButton(*principal, registry);
     // Every button opens its window (or runs its action); none says the window is not there yet.
     EXPECT_TRUE(onSample.missingWindows.isEmpty()) << onSample.missingWindows.join(' ').toStdString();
@@ -124,8 +97,4 @@ TEST(Wiring, EveryButtonOpensItsWindowOnTheSampleAndADamagedDatabaseOnlyGivesMes
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray(4096, 'x'));
     EXPECT_TRUE(frame->isVisible());
-
-    registry.closeAll();
-    frame.reset();
-    registry.clear();
 }
