@@ -237,18 +237,34 @@ void Database::beforeUserDataWrite() {
     beforeWrite(*connection_, QString(), {});
 }
 
+namespace {
+
+std::shared_ptr<const dialect::Translation> selectTranslation(const QString& sql) {
+    auto t = translationOf(sql);
+    if (t->kind != dialect::StatementKind::Select)
+        throw StoreError(QStringLiteral("La instrucción no devuelve registros; ejecútela"), sql);
+    return t;
+}
+
+// The query's statement with its values bound, counted as one query.
+sqlite3_stmt* prepareBound(Connection& connection, const dialect::Translation& t, const QVariantList& params,
+                           const QString& sql) {
+    const auto values = boundValues(t, params, sql);
+    sqlite3_stmt* st = connection.prepare(t.sql(values), sql);
+    bindAll(st, values);
+    countQuery();
+    return st;
+}
+
+} // namespace
+
 void Database::scan(const QString& sql, const QVariantList& params,
                     const std::function<void(const Row&)>& visit) {
     if (!connection_)
         notOpen();
-    const auto t = translationOf(sql);
-    if (t->kind != dialect::StatementKind::Select)
-        throw StoreError(QStringLiteral("La instrucción no devuelve registros; ejecútela"), sql);
-    const auto values = boundValues(*t, params, sql);
-    sqlite3_stmt* st = connection_->prepare(t->sql(values), sql);
+    const auto t = selectTranslation(sql);
+    sqlite3_stmt* st = prepareBound(*connection_, *t, params, sql);
     StatementUse use{st};
-    bindAll(st, values);
-    countQuery();
     const int columns = sqlite3_column_count(st) - (t->editable ? 1 : 0);
     const std::vector<bool> booleans = booleanColumns(st, columns);
     const Row row(st, columns, booleans, t->editable);
@@ -528,14 +544,9 @@ RecordSet::~RecordSet() = default;
 RecordSet Database::openRecordSet(const QString& sql, const QVariantList& params) {
     if (!connection_)
         notOpen();
-    const auto t = translationOf(sql);
-    if (t->kind != dialect::StatementKind::Select)
-        throw StoreError(QStringLiteral("La instrucción no devuelve registros; ejecútela"), sql);
-    const auto values = boundValues(*t, params, sql);
-    sqlite3_stmt* st = connection_->prepare(t->sql(values), sql);
+    const auto t = selectTranslation(sql);
+    sqlite3_stmt* st = prepareBound(*connection_, *t, params, sql);
     StatementUse use{st};
-    bindAll(st, values);
-    countQuery();
 
     auto impl = std::make_unique<RecordSet::Impl>();
     impl->connection = connection_;
