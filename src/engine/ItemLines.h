@@ -15,6 +15,7 @@
 #include <QVariant>
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -40,8 +41,37 @@ inline void rewind(store::RecordSet& records) {
 }
 // The key of the current Presupuesto record (a Null code is looked up as "").
 ItemKey itemKeyOf(const store::RecordSet& record);
-// Deals the lines of a stored-order scan out to their items' entries of map. Lines of one item
-// usually follow each other, so the item is looked up once per run of lines.
+// The folded key of the item of each line of a stored-order scan. Lines of one item usually
+// follow each other, so the key is folded once per run of lines.
+class LineItems {
+public:
+    // The key of the line's item; none when its code or number is Null, which a query by value
+    // never finds. changed() tells whether it differs from the previous line's.
+    const std::optional<ItemKey>& keyOf(const QVariant& codigo, const QVariant& item) {
+        changed_ = !seen_ || codigo != lastCodigo_ || item != lastItem_;
+        if (!changed_)
+            return last_;
+        seen_ = true;
+        lastCodigo_ = codigo;
+        lastItem_ = item;
+        if (codigo.isNull() || item.isNull())
+            last_.reset();
+        else
+            last_ = ItemKey{store::text::foldKey(codigo.toString()), store::text::foldKey(item.toString())};
+        return last_;
+    }
+    bool changed() const { return changed_; }
+
+private:
+    bool seen_ = false;
+    bool changed_ = false;
+    std::optional<ItemKey> last_;
+    QVariant lastCodigo_;
+    QVariant lastItem_;
+};
+
+// Deals the lines of a stored-order scan out to their items' entries of map, looking the item
+// up once per run of lines.
 template <typename Map> class ItemRuns {
 public:
     explicit ItemRuns(Map& map) : map_(map) {}
@@ -54,21 +84,15 @@ public:
         return entryOf(line.value(codigoField), line.value(itemField));
     }
     typename Map::mapped_type* entryOf(const QVariant& codigo, const QVariant& item) {
-        if (codigo.isNull() || item.isNull())
-            return nullptr;
-        if (!entry_ || codigo != lastCodigo_ || item != lastItem_) {
-            entry_ = &map_[ItemKey{store::text::foldKey(codigo.toString()),
-                                   store::text::foldKey(item.toString())}];
-            lastCodigo_ = codigo;
-            lastItem_ = item;
-        }
+        const std::optional<ItemKey>& key = keys_.keyOf(codigo, item);
+        if (keys_.changed())
+            entry_ = key ? &map_[*key] : nullptr;
         return entry_;
     }
 
 private:
     Map& map_;
-    QVariant lastCodigo_;
-    QVariant lastItem_;
+    LineItems keys_;
     typename Map::mapped_type* entry_ = nullptr;
 };
 

@@ -217,35 +217,6 @@ private:
     std::vector<Group> groups_;
 };
 
-// The folded key of the item a line belongs to; consecutive lines of one item fold it once.
-class LineItems {
-public:
-    // The key of the line's item; none when its code or number is Null, which no join on values
-    // finds. changed() tells whether it differs from the previous line's.
-    const std::optional<detail::ItemKey>& keyOf(const QVariant& codigo, const QVariant& item) {
-        changed_ = codigo != lastCodigo_ || item != lastItem_ || !seen_;
-        if (!changed_)
-            return last_;
-        seen_ = true;
-        lastCodigo_ = codigo;
-        lastItem_ = item;
-        if (codigo.isNull() || item.isNull())
-            last_.reset();
-        else
-            last_ = detail::ItemKey{store::text::foldKey(codigo.toString()),
-                                    store::text::foldKey(item.toString())};
-        return last_;
-    }
-    bool changed() const { return changed_; }
-
-private:
-    bool seen_ = false;
-    bool changed_ = false;
-    std::optional<detail::ItemKey> last_;
-    QVariant lastCodigo_;
-    QVariant lastItem_;
-};
-
 // The part of a line's quantity that is its own: CantidadMat, RendimientoMaq x HorasMaq, ...
 QStringList ownFactorFields(TipoRecurso tipo) {
     switch (tipo) {
@@ -337,7 +308,7 @@ struct ItemQuantities {
 
 AgrupacionRecursos::AgrupacionRecursos(store::Database& db)
     : db_(db), items_(std::make_unique<detail::ItemQuantities>()) {
-    LineItems keys;
+    detail::LineItems keys;
     db.scan(QStringLiteral("SELECT CodigoPres, ItemPres, CantidadPres FROM Presupuesto"), {},
             [this, &keys](const store::Row& item) {
                 const auto key = keys.keyOf(item.value(0), item.value(1));
@@ -377,7 +348,7 @@ Scan scan(store::Database& db, const detail::ItemQuantities& itemQuantities, Tip
     // Equipment is joined item by item: its lines wait per item and are added after the scan.
     std::unordered_map<detail::ItemKey, std::vector<WaitingLine>, detail::ItemKeyHash> waiting;
     const bool itemsFirst = tipo == TipoRecurso::Equipo;
-    LineItems keys;
+    detail::LineItems keys;
 
     auto items = itemQuantities.quantities.end();
     const auto visit = [&](const store::Row& rs) {
