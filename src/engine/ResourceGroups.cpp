@@ -3,11 +3,14 @@
 #include "engine/ItemLines.h"
 #include "store/Database.h"
 #include "store/TextCompare.h"
+#include "store/ValuePool.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <algorithm>
+#include <array>
 #include <optional>
+#include <string>
 #include <unordered_map>
 
 namespace korvex::engine {
@@ -298,6 +301,32 @@ bool inIndexOrder(const WaitingLine& a, const WaitingLine& b) {
 
 } // namespace
 
+// Whether a line's CodigoPres and ItemPres (at column and the next) are the previous line's, as
+// stored: lines of one item usually follow each other, and comparing their bytes is cheaper than
+// reading them.
+class SameItem {
+public:
+    bool operator()(const store::Row& line, int column) {
+        const auto code = line.text(column);
+        const auto item = line.text(column + 1);
+        const auto view = [](QByteArrayView bytes) {
+            return std::string_view(bytes.data(), std::size_t(bytes.size()));
+        };
+        const bool same = known_ && code && item && view(*code) == code_ && view(*item) == item_;
+        known_ = code && item;
+        if (known_ && !same) {
+            code_ = view(*code);
+            item_ = view(*item);
+        }
+        return same;
+    }
+
+private:
+    bool known_ = false;
+    std::string code_;
+    std::string item_;
+};
+
 namespace detail {
 // CantidadPres of every item by its folded key, and the keys in stored order.
 struct ItemQuantities {
@@ -347,39 +376,56 @@ Scan scan(store::Database& db, const detail::ItemQuantities& itemQuantities, Tip
         out.lines = store::LoadedRows(campos.tabla, loaded);
     // Equipment is joined item by item: its lines wait per item and are added after the scan.
     std::unordered_map<detail::ItemKey, std::vector<WaitingLine>, detail::ItemKeyHash> waiting;
+    std::vector<WaitingLine>* waitingItem = nullptr;
     const bool itemsFirst = tipo == TipoRecurso::Equipo;
     detail::LineItems keys;
 
     auto items = itemQuantities.quantities.end();
+    // Each distinct text is read and spelt once, however many lines repeat it.
+    store::ValuePool pool;
+    std::unordered_map<qint64, int> resourceBySpelling; // by the pool's numbers of the two texts
+    const int noSecond = pool.idOfText({});
+    SameItem sameItem;
+    std::array<QVariant, 3> values;
     const auto visit = [&](const store::Row& rs) {
-        QVariantList values;
-        values.reserve(loaded.size());
-        for (int i = 0; i < ownAt; ++i)
-            values.append(rs.value(i));
-        const std::optional<detail::ItemKey>& key = keys.keyOf(rs.value(codeAt), rs.value(codeAt + 1));
-        if (keys.changed())
+        const int descriptionId = pool.id(rs, 0);
+        const int secondId = withSecond ? pool.id(rs, 1) : noSecond;
+        values[0] = pool.value(descriptionId);
+        if (withSecond)
+            values[1] = pool.value(secondId);
+        QVariant& price = values[std::size_t(ownAt - 1)];
+        price = rs.value(ownAt - 1);
+        if (!sameItem(rs, codeAt)) {
+            const std::optional<detail::ItemKey>& key = keys.keyOf(rs.value(codeAt), rs.value(codeAt + 1));
             items = key ? itemQuantities.quantities.find(*key) : itemQuantities.quantities.end();
+            const bool joinedItem = items != itemQuantities.quantities.end();
+            waitingItem = joinedItem && itemsFirst ? &waiting[*key] : nullptr;
+        }
         const bool joined = items != itemQuantities.quantities.end();
         // Every line is met when the lines are kept, so that each resource is spelt as its first.
-        const int resource =
-            joined || keepLines
-                ? out.groups.resourceOf(values[0], withSecond ? values[1] : QVariant(QString()))
-                : -1;
+        int resource = -1;
+        if (joined || keepLines) {
+            const qint64 spelling = (qint64(descriptionId) << 32) | qint64(secondId);
+            const auto [known, added] = resourceBySpelling.try_emplace(spelling, -1);
+            if (added)
+                known->second = out.groups.resourceOf(pool.value(descriptionId), pool.value(secondId));
+            resource = known->second;
+        }
         if (joined) {
             std::optional<double> ownQuantity = factor(rs.value(ownAt));
             if (own.size() > 1)
                 ownQuantity = times(ownQuantity, factor(rs.value(ownAt + 1)));
             if (itemsFirst) {
-                waiting[*key].push_back({resource, values.back(), ownQuantity, descriptionBytes(values[0]),
-                                         factor(rs.value(ownAt + 1)), factor(rs.value(ownAt))});
+                waitingItem->push_back({resource, price, ownQuantity, descriptionBytes(values[0]),
+                                        factor(rs.value(ownAt + 1)), factor(rs.value(ownAt))});
             } else {
-                Group& group = out.groups.groupOf(resource, values.back());
+                Group& group = out.groups.groupOf(resource, price);
                 for (const std::optional<double>& itemQuantity : items->second)
                     group.add(times(ownQuantity, itemQuantity));
             }
         }
         if (keepLines)
-            out.lines.append(rs.rowId(), std::move(values));
+            out.lines.append(rs.rowId(), std::span(values.data(), std::size_t(ownAt)));
     };
     db.scan("SELECT " + (loaded + own).join(", ") + ", CodigoPres, ItemPres FROM " + campos.tabla, {}, visit);
     for (auto& [key, lines] : waiting)
@@ -427,9 +473,8 @@ std::vector<Escritura> RecursosDistintos(const store::LoadedRows& lineas, bool c
     Groups groups;
     std::vector<int> resources;
     for (const qint64 row : lineas.rows()) {
-        const QVariantList values = lineas.values(row);
         const int resource =
-            groups.resourceOf(values.value(0), conSegundo ? values.value(1) : QVariant(QString()));
+            groups.resourceOf(lineas.value(row, 0), conSegundo ? lineas.value(row, 1) : QVariant(QString()));
         if (resource == int(resources.size()))
             resources.push_back(resource);
     }

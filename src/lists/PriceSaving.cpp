@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <optional>
+#include <unordered_map>
 
 namespace korvex::lists {
 
@@ -23,15 +24,56 @@ QHash<QString, double> pricesToWrite(const PriceList& list) {
     return prices;
 }
 
-// The resource key of a loaded line; none for a Null description or unit, which a query on a
-// typed value never finds.
-std::optional<QString> keyOfLine(const QVariantList& values, bool second) {
-    const QVariant& description = values[0];
-    const QVariant unit = second ? values[1] : QVariant(QString());
+// The resource key of a line; none for a Null description or unit, which a query on a typed
+// value never finds.
+std::optional<QString> keyOfLine(const QVariant& description, const QVariant& unit) {
     if (description.isNull() || unit.isNull())
         return std::nullopt;
     return store::text::resourceKey(description.toString(), unit.toString());
 }
+
+std::optional<QString> keyOfLine(const QVariantList& values, bool second) {
+    return keyOfLine(values[0], second ? values[1] : QVariant(QString()));
+}
+
+// The new price of each loaded line's resource. The lines of one pass share the strings of each
+// text they repeat, so a line's resource is looked up once per pair of strings met, not once per
+// line; equal strings that are not shared only cost a lookup each.
+class NewPrices {
+public:
+    explicit NewPrices(const QHash<QString, double>& prices) : prices_(prices) {}
+
+    // nullptr when the line's resource keeps its price.
+    const double* of(const QVariant& description, const QVariant& unit) {
+        if (description.isNull() || unit.isNull())
+            return nullptr;
+        const QString d = description.toString();
+        const QString u = unit.toString();
+        const auto [it, added] = found_.try_emplace({d.constData(), u.constData(), d.size(), u.size()});
+        if (added) {
+            const auto price = prices_.constFind(*keyOfLine(description, unit));
+            it->second = price == prices_.constEnd() ? nullptr : &*price;
+        }
+        return it->second;
+    }
+
+private:
+    struct Strings {
+        const QChar* description;
+        const QChar* unit;
+        qsizetype descriptionSize;
+        qsizetype unitSize;
+        bool operator==(const Strings&) const = default;
+    };
+    struct StringsHash {
+        std::size_t operator()(const Strings& s) const noexcept {
+            return std::hash<const void*>{}(s.description) * 31u ^ std::hash<const void*>{}(s.unit) ^
+                   std::size_t(s.descriptionSize);
+        }
+    };
+    const QHash<QString, double>& prices_;
+    std::unordered_map<Strings, const double*, StringsHash> found_;
+};
 
 // The lines of the changed resources must be the ones the list was made of, as they were.
 void checkLines(store::Database& db, const PriceList& list, const QHash<QString, double>& prices) {
@@ -65,13 +107,13 @@ int saveKind(store::Database& db, const PriceList& list, store::LoadedRows& line
     // Written by row number: a record set's update would read every line back.
     const QString update = "UPDATE " + l.table + " SET " + l.priceField + " = ? WHERE rowid = ?";
     int written = 0;
+    NewPrices newPrices(prices);
+    const QVariant noUnit = QString();
     for (const qint64 row : lines.rows()) {
-        const QVariantList values = lines.values(row);
-        const auto key = keyOfLine(values, second);
-        const auto price = key ? prices.constFind(*key) : prices.constEnd();
-        if (price == prices.constEnd())
+        const double* price = newPrices.of(lines.value(row, 0), second ? lines.value(row, 1) : noUnit);
+        if (!price)
             continue;
-        const QVariant& stored = values[priceAt];
+        const QVariant& stored = lines.value(row, priceAt);
         if (!stored.isNull() && stored.toDouble() == *price)
             continue;
         db.execute(update, {*price, row});

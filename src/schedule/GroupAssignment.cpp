@@ -35,7 +35,7 @@ QHash<qint64, QString> gruposCambiados(const GruposItems& cargados, const std::v
     for (const ItemGrupo& row : rows) {
         if (!cargados.presupuesto.contains(row.fila))
             continue;
-        const QString cargado = cargados.presupuesto.values(row.fila).value(campo).toString();
+        const QString cargado = cargados.presupuesto.value(row.fila, campo).toString();
         const QString grupo = row.grupo.trimmed();
         if (row.grupo != cargado && !grupo.isEmpty() && grupo != cargado)
             cambios.insert(row.fila, grupo);

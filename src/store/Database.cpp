@@ -8,6 +8,7 @@
 #include "store/WriteGuard.h"
 
 #define SQLITE_HAS_CODEC 1
+#include <QAnyStringView>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -147,13 +148,15 @@ std::vector<bool> booleanColumns(sqlite3_stmt* st, int columns) {
     return out;
 }
 
+// Reads the value once from the connection and then only as the type it is stored with, so it
+// is never converted in place: the reads after sqlite3_column_value touch nothing shared.
 QVariant columnValue(sqlite3_stmt* st, int i, bool boolean) {
-    const int type = sqlite3_column_type(st, i);
-    if (type == SQLITE_NULL)
+    sqlite3_value* value = sqlite3_column_value(st, i);
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_NULL:
         return QVariant();
-    switch (type) {
     case SQLITE_INTEGER: {
-        const qint64 v = sqlite3_column_int64(st, i);
+        const qint64 v = sqlite3_value_int64(value);
         if (boolean)
             return QVariant(v != 0);
         if (v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max())
@@ -161,16 +164,19 @@ QVariant columnValue(sqlite3_stmt* st, int i, bool boolean) {
         return QVariant(v);
     }
     case SQLITE_FLOAT: {
-        const double d = sqlite3_column_double(st, i);
+        const double d = sqlite3_value_double(value);
         if (boolean)
             return QVariant(d != 0);
         return QVariant(d);
     }
-    case SQLITE_BLOB:
-        return QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i));
-    default:
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
-                                 sqlite3_column_bytes(st, i));
+    case SQLITE_BLOB: {
+        const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
+        return QByteArray(bytes, sqlite3_value_bytes(value));
+    }
+    default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        return QString::fromUtf8(text, sqlite3_value_bytes(value));
+    }
     }
 }
 
@@ -284,7 +290,26 @@ QVariant Row::value(int column) const {
 
 bool Row::isNull(int column) const {
     checkColumn(column);
-    return sqlite3_column_type(statement_, column) == SQLITE_NULL;
+    return sqlite3_value_type(sqlite3_column_value(statement_, column)) == SQLITE_NULL;
+}
+
+std::optional<QByteArrayView> Row::text(int column) const {
+    checkColumn(column);
+    sqlite3_value* value = sqlite3_column_value(statement_, column);
+    if (sqlite3_value_type(value) != SQLITE_TEXT)
+        return std::nullopt;
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return QByteArrayView(bytes, sqlite3_value_bytes(value));
+}
+
+bool Row::equals(int column, const QVariant& value) const {
+    const bool nullValue = !value.isValid() || value.isNull();
+    if (nullValue || isNull(column))
+        return nullValue == isNull(column);
+    if (value.typeId() == QMetaType::QString)
+        if (const auto bytes = text(column))
+            return QAnyStringView::equal(value.toString(), QUtf8StringView(*bytes));
+    return this->value(column) == value;
 }
 
 double Row::number(int column) const {

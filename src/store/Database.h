@@ -4,6 +4,7 @@
 // process derives the key; later handles share that keyed connection, so they see each other's
 // writes at once and a transaction opened through one handle covers work done through another.
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -47,6 +48,12 @@ public:
     QVariant value(int column) const;
     bool isNull(int column) const;
     double number(int column) const; // as RecordSet::number
+    // The stored bytes (UTF-8) of a text value, valid while the row is current; none for a value
+    // of another type. Reading them copies nothing.
+    std::optional<QByteArrayView> text(int column) const;
+    // Whether the value is the one given, as a value read before compares: Null only with Null,
+    // numbers by value, a text without copying it.
+    bool equals(int column, const QVariant& value) const;
     // The engine's number of the row, on a query of one table.
     qint64 rowId() const;
 

@@ -1,6 +1,8 @@
 #include "store/LoadedRows.h"
 
 #include <QSet>
+#include <algorithm>
+#include <vector>
 
 namespace korvex::store {
 
@@ -65,15 +67,60 @@ QString changedMeanwhileMessage(const QString& what) {
 
 LoadedRows::LoadedRows(const QString& table, const QStringList& fields) : table_(table), fields_(fields) {}
 
-void LoadedRows::append(qint64 row, QVariantList values) {
+void LoadedRows::append(qint64 row, std::span<const QVariant> values) {
+    if (ascending_ && !order_.isEmpty() && row <= order_.last()) {
+        ascending_ = false;
+        for (qsizetype i = 0; i < order_.size(); ++i)
+            indexes_.insert(order_[i], i);
+    }
+    if (!ascending_)
+        indexes_.insert(row, order_.size());
     order_.append(row);
-    values_.insert(row, std::move(values));
+    for (qsizetype i = 0; i < fields_.size(); ++i)
+        values_.append(i < qsizetype(values.size()) ? values[std::size_t(i)] : QVariant());
+}
+
+qsizetype LoadedRows::indexOf(qint64 row) const {
+    if (!ascending_)
+        return indexes_.value(row, -1);
+    const auto at = std::lower_bound(order_.cbegin(), order_.cend(), row);
+    return at == order_.cend() || *at != row ? -1 : at - order_.cbegin();
+}
+
+const QVariant& LoadedRows::at(qsizetype index, int field) const {
+    return values_[index * fields_.size() + field];
+}
+
+QVariantList LoadedRows::valuesAt(qsizetype index) const {
+    return values_.mid(index * fields_.size(), fields_.size());
+}
+
+QVariantList LoadedRows::values(qint64 row) const {
+    const qsizetype index = indexOf(row);
+    return index < 0 ? QVariantList() : valuesAt(index);
+}
+
+const QVariant& LoadedRows::value(qint64 row, int field) const {
+    static const QVariant none;
+    const qsizetype index = indexOf(row);
+    if (index < 0 || field < 0 || field >= fields_.size())
+        return none;
+    return at(index, field);
 }
 
 void LoadedRows::setValue(qint64 row, int field, const QVariant& value) {
-    const auto it = values_.find(row);
-    if (it != values_.end() && field >= 0 && field < it->size())
-        (*it)[field] = value;
+    const qsizetype index = indexOf(row);
+    if (index >= 0 && field >= 0 && field < fields_.size())
+        values_[index * fields_.size() + field] = value;
+}
+
+bool LoadedRows::sameAsStored(qsizetype index, const Row& stored) const {
+    if (stored.columnCount() != fields_.size())
+        return false;
+    for (int i = 0; i < stored.columnCount(); ++i)
+        if (!stored.equals(i, at(index, i)))
+            return false;
+    return true;
 }
 
 LoadedRows LoadedRows::read(Database& db, const QString& table, const QStringList& fields,
@@ -104,10 +151,8 @@ LoadedRows::Describe LoadedRows::namingForCheck(const Describe& describe) const 
     return [](const QVariantList& values) { return values.value(0).toString(); };
 }
 
-void LoadedRows::readStored(Database& db,
-                            const std::function<void(qint64, const QVariantList&)>& visit) const {
-    db.scan(selectOf(table_, fields_, where_, orderBy_), params_,
-            [&visit](const Row& row) { visit(row.rowId(), valuesOf(row)); });
+void LoadedRows::readStored(Database& db, const std::function<void(const Row&)>& visit) const {
+    db.scan(selectOf(table_, fields_, where_, orderBy_), params_, visit);
 }
 
 void LoadedRows::check(Database& db, const Filter& inScope, const Describe& describe,
@@ -115,20 +160,26 @@ void LoadedRows::check(Database& db, const Filter& inScope, const Describe& desc
     const Describe name = namingForCheck(describe);
     const auto wanted = [&](const QVariantList& values) { return !inScope || inScope(values); };
     QStringList changed;
-    QSet<qint64> seen;
-    readStored(db, [&](qint64 row, const QVariantList& stored) {
-        const auto loaded = values_.constFind(row);
-        const bool loadedInScope = loaded != values_.constEnd() && wanted(*loaded);
-        if (loaded != values_.constEnd())
-            seen.insert(row);
-        if (!loadedInScope && !wanted(stored))
-            return;
-        if (!loadedInScope || !sameValues(*loaded, stored))
-            changed << name(loadedInScope ? *loaded : stored);
+    std::vector<bool> seen(std::size_t(order_.size()), false);
+    readStored(db, [&](const Row& row) {
+        const qsizetype index = indexOf(row.rowId());
+        if (index >= 0) {
+            seen[std::size_t(index)] = true;
+            // Unchanged rows are in scope or out of it alike before and now: nothing to tell.
+            if (sameAsStored(index, row))
+                return;
+            if (const QVariantList loaded = valuesAt(index); wanted(loaded)) {
+                changed << name(loaded);
+                return;
+            }
+        }
+        if (const QVariantList stored = valuesOf(row); wanted(stored))
+            changed << name(stored);
     });
-    for (auto it = values_.constBegin(); it != values_.constEnd(); ++it)
-        if (!seen.contains(it.key()) && wanted(*it))
-            changed << name(*it);
+    for (qsizetype i = 0; i < order_.size(); ++i)
+        if (!seen[std::size_t(i)])
+            if (const QVariantList loaded = valuesAt(i); wanted(loaded))
+                changed << name(loaded);
     if (!changed.isEmpty())
         throwChanged(changed, subject);
 }
@@ -137,20 +188,20 @@ void LoadedRows::checkWritten(Database& db, const QSet<qint64>& written, const D
                               const QString& subject) const {
     const Describe name = namingForCheck(describe);
     QStringList changed;
-    QSet<qint64> seen;
-    readStored(db, [&](qint64 row, const QVariantList& stored) {
-        const auto loaded = values_.constFind(row);
-        if (loaded == values_.constEnd()) {
-            changed << name(stored);
+    std::vector<bool> seen(std::size_t(order_.size()), false);
+    readStored(db, [&](const Row& row) {
+        const qsizetype index = indexOf(row.rowId());
+        if (index < 0) {
+            changed << name(valuesOf(row));
             return;
         }
-        seen.insert(row);
-        if (written.contains(row) && !sameValues(*loaded, stored))
-            changed << name(*loaded);
+        seen[std::size_t(index)] = true;
+        if (written.contains(row.rowId()) && !sameAsStored(index, row))
+            changed << name(valuesAt(index));
     });
-    for (auto it = values_.constBegin(); it != values_.constEnd(); ++it)
-        if (!seen.contains(it.key()))
-            changed << name(*it);
+    for (qsizetype i = 0; i < order_.size(); ++i)
+        if (!seen[std::size_t(i)])
+            changed << name(valuesAt(i));
     if (!changed.isEmpty())
         throwChanged(changed, subject);
 }
@@ -160,15 +211,16 @@ void LoadedRows::checkByKey(Database& db, int keyFields, const Describe& describ
     const Describe name = namingForCheck(describe);
     QHash<QString, QVariantList> loaded;
     QStringList loadedOrder;
-    for (const qint64 row : order_) {
-        const QVariantList& values = values_[row];
+    for (qsizetype i = 0; i < order_.size(); ++i) {
+        const QVariantList values = valuesAt(i);
         loaded.insert(keyOf(values, keyFields), values);
         loadedOrder << keyOf(values, keyFields);
     }
     QStringList changed;
     QStringList storedOrder;
     QSet<QString> seen;
-    readStored(db, [&](qint64, const QVariantList& stored) {
+    readStored(db, [&](const Row& row) {
+        const QVariantList stored = valuesOf(row);
         const QString key = keyOf(stored, keyFields);
         storedOrder << key;
         seen.insert(key);

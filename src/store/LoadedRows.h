@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <QVariantList>
 #include <functional>
+#include <span>
 
 namespace korvex::store {
 
@@ -34,7 +35,10 @@ public:
     // For rows read by a scan of the whole table that also reads other fields: append them in the
     // stored order, as read() would have read them.
     LoadedRows(const QString& table, const QStringList& fields);
-    void append(qint64 row, QVariantList values);
+    void append(qint64 row, std::span<const QVariant> values);
+    void append(qint64 row, const QVariantList& values) {
+        append(row, std::span(values.constData(), std::size_t(values.size())));
+    }
     // A loaded row's field as a save wrote it.
     void setValue(qint64 row, int field, const QVariant& value);
     // Reads the fields of every row of the table (narrowed by where, such as "CodigoPres = ?").
@@ -47,8 +51,10 @@ public:
     int size() const { return int(order_.size()); }
     bool isEmpty() const { return order_.isEmpty(); }
     const QList<qint64>& rows() const { return order_; } // in the order read
-    bool contains(qint64 row) const { return values_.contains(row); }
-    QVariantList values(qint64 row) const { return values_.value(row); }
+    bool contains(qint64 row) const { return indexOf(row) >= 0; }
+    QVariantList values(qint64 row) const; // empty for a row not loaded
+    // A field of a loaded row, without copying the row.
+    const QVariant& value(qint64 row, int field) const;
     int fieldIndex(const QString& field) const;
 
     // Throws StaleDataError when the rows of the table (narrowed as when read, then by inScope when
@@ -72,8 +78,12 @@ private:
     // else its first field).
     Describe namingForCheck(const Describe& describe) const;
     // The table's rows as they are stored now, narrowed and ordered as when read.
-    void readStored(Database& db,
-                    const std::function<void(qint64 row, const QVariantList& values)>& visit) const;
+    void readStored(Database& db, const std::function<void(const Row& row)>& visit) const;
+    // The row's place in the order read; -1 for a row not loaded.
+    qsizetype indexOf(qint64 row) const;
+    const QVariant& at(qsizetype index, int field) const;
+    QVariantList valuesAt(qsizetype index) const;
+    bool sameAsStored(qsizetype index, const Row& stored) const;
 
     QString table_;
     QStringList fields_;
@@ -81,7 +91,13 @@ private:
     QVariantList params_;
     QString orderBy_;
     QList<qint64> order_;
-    QHash<qint64, QVariantList> values_;
+    // The values of every row one after another, fields_.size() per row: one allocation for the
+    // whole table instead of one per row.
+    QList<QVariant> values_;
+    // Rows read by a whole-table scan come in ascending order and are found by bisection; the
+    // index is kept only once a row came out of order.
+    bool ascending_ = true;
+    QHash<qint64, qsizetype> indexes_;
 };
 
 // "<what> cambiaron desde que abrió la ventana; ciérrela y vuelva a abrirla"

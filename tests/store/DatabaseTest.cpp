@@ -2,10 +2,14 @@
 #include "store/Database.h"
 
 #include "TestProject.h"
+#include "store/LoadedRows.h"
 #include "store/ProjectFolders.h"
+#include "store/ValuePool.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 
 using korvex::store::Database;
@@ -241,3 +245,82 @@ TEST(Database, ReadNumberText) {
 }
 
 } // namespace
+
+// Rows kept as loaded are found however they were ordered, and a check tells exactly the rows
+// changed, added or deleted meanwhile within its scope.
+TEST(Database, LoadedRowsTellWhatChangedMeanwhile) {
+    using korvex::store::LoadedRows;
+    using korvex::store::StaleDataError;
+    TempRoot root;
+    const QString folder = root.newProject();
+    Database db = root.open(folder);
+    for (const char* description : {"Arena", "Cemento", "Ñandú", "Bloque"})
+        db.execute("INSERT INTO Materiales (CodigoPres, ItemPres, DescripcionMat, UnidadMat, PrecioUniMat) "
+                   "VALUES ('A', '1', ?, 'm3', 10)",
+                   {QString::fromUtf8(description)});
+    db.execute("INSERT INTO Materiales (CodigoPres, ItemPres, UnidadMat) VALUES ('A', '1', 'u')");
+    const QStringList fields{"DescripcionMat", "UnidadMat", "PrecioUniMat"};
+    const auto byName = [](const QVariantList& values) { return values.value(0).toString(); };
+    const auto onlyCement = [](const QVariantList& values) { return values.value(0) == "Cemento"; };
+    const auto message = [&](const std::function<void()>& check) {
+        try {
+            check();
+        } catch (const StaleDataError& e) {
+            return e.message();
+        }
+        return QString();
+    };
+
+    // Out of stored order, so rows are not found by bisection.
+    const LoadedRows loaded =
+        LoadedRows::read(db, "Materiales", fields, {}, {}, "DescripcionMat DESC, rowid");
+    ASSERT_EQ(loaded.size(), 5);
+    for (const qint64 row : loaded.rows())
+        EXPECT_EQ(loaded.values(row).value(0), loaded.value(row, 0));
+    EXPECT_EQ(loaded.value(loaded.rows().first(), 0).toString(), QString::fromUtf8("Ñandú"));
+    EXPECT_TRUE(loaded.value(loaded.rows().last(), 0).isNull());
+    EXPECT_FALSE(loaded.contains(999));
+    EXPECT_TRUE(loaded.values(999).isEmpty());
+    EXPECT_EQ(message([&] { loaded.check(db, {}, byName); }), QString());
+
+    Database other = root.open(folder);
+    other.execute("UPDATE Materiales SET DescripcionMat = 'Ñandu' WHERE DescripcionMat = 'Ñandú'");
+    EXPECT_TRUE(
+        message([&] { loaded.check(db, {}, byName); }).startsWith(QString::fromUtf8("Ñandú cambiaron")));
+    EXPECT_EQ(message([&] { loaded.check(db, onlyCement, byName); }), QString());
+    const qint64 cement = *std::find_if(loaded.rows().begin(), loaded.rows().end(),
+                                        [&](qint64 row) { return loaded.value(row, 0) == "Cemento"; });
+    EXPECT_EQ(message([&] { loaded.checkWritten(db, {cement}, byName); }), QString());
+    other.execute("INSERT INTO Materiales (DescripcionMat, PrecioUniMat) VALUES ('Cemento', 11)");
+    EXPECT_TRUE(message([&] { loaded.check(db, onlyCement, byName); }).startsWith("Cemento cambiaron"));
+    other.execute("DELETE * FROM Materiales WHERE PrecioUniMat = 11");
+    other.execute("UPDATE Materiales SET PrecioUniMat = 12 WHERE DescripcionMat = 'Cemento'");
+    EXPECT_TRUE(message([&] { loaded.checkWritten(db, {cement}, byName); }).startsWith("Cemento cambiaron"));
+    other.execute("DELETE * FROM Materiales WHERE DescripcionMat = 'Arena'");
+    EXPECT_TRUE(message([&] { loaded.checkWritten(db, {}, byName); }).startsWith("Arena cambiaron"));
+}
+
+// A pool gives equal values one number and one shared string, and keeps apart values the
+// database keeps apart.
+TEST(Database, ValuePoolSharesEqualValues) {
+    TempRoot root;
+    Database db = root.open(root.newProject());
+    db.execute("INSERT INTO Presupuesto (CodigoPres, ItemPres, DescripcionPres) VALUES ('5', '1', 'Muro')");
+    db.execute("INSERT INTO Presupuesto (CodigoPres, ItemPres, DescripcionPres) VALUES ('5', '2', 'muro')");
+    db.execute("INSERT INTO Presupuesto (CodigoPres, ItemPres) VALUES ('5', '3')");
+    korvex::store::ValuePool pool;
+    std::vector<std::vector<int>> ids;
+    db.scan("SELECT CodigoPres, DescripcionPres FROM Presupuesto", {}, [&](const auto& row) {
+        ids.push_back({pool.id(row, 0), pool.id(row, 1)});
+        EXPECT_TRUE(row.equals(1, row.value(1)));
+        EXPECT_EQ(row.equals(1, "Muro"), row.value(1) == "Muro");
+        EXPECT_EQ(row.equals(1, QVariant()), row.isNull(1));
+    });
+    ASSERT_EQ(ids.size(), 3u);
+    EXPECT_EQ(ids[0][0], ids[2][0]);
+    EXPECT_NE(ids[0][1], ids[1][1]); // letter case counts: these are the stored values
+    EXPECT_EQ(ids[2][1], 0);         // Null
+    EXPECT_EQ(pool.value(ids[0][0]).toString().constData(), pool.value(ids[1][0]).toString().constData());
+    EXPECT_EQ(pool.value(ids[0][1]), "Muro");
+    EXPECT_EQ(pool.idOfText("5"), ids[0][0]);
+}
