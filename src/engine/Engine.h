@@ -169,6 +169,16 @@ double TotalManoObraProyecto(const QString& projectFolder);
 double TotalTransporteProyecto(const QString& projectFolder);
 double TotalMaterialesProyecto(const QString& projectFolder);
 
+// TotalCostoDirecto and the project totals of equipment, labour and transport, each the same
+// figure as its own function gives, reading each line table once. Throws store::StoreError.
+struct TotalesProyecto {
+    double costoDirecto = 0;
+    double equipo = 0;
+    double manoObra = 0;
+    double transporte = 0;
+};
+TotalesProyecto TotalesDelProyecto(const QString& projectFolder);
+
 // ---- Analysis report table ------------------------------------------------------------------
 
 // InfoAnalisis codes of Tipo.

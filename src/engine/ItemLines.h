@@ -110,6 +110,14 @@ QVariant textParam(const QString& text);
 // Subtotals of every item of the project, from one stored-order scan of each line table.
 using SubtotalMap = std::unordered_map<ItemKey, Subtotales, ItemKeyHash>;
 SubtotalMap subtotalsOfAllItems(store::Database& db);
+// The kind's part of every item's subtotals, from one stored-order scan of its table.
+void addSubtotals(store::Database& db, TipoRecurso kind, SubtotalMap& subtotals);
+double& subtotalOf(Subtotales& s, TipoRecurso kind);
+// The product of a line's figures, as written in its line amount; the database multiplies the
+// same doubles in the same order, so only the rounding is left to do per line.
+QString productExpression(TipoRecurso kind);
+// TotalCostoDirecto from the subtotals of every item.
+double directCost(store::Database& db, const SubtotalMap& subtotals);
 
 // Subtotals of one item with one query per kind.
 Subtotales subtotalsOfItem(store::Database& db, const QString& codigo, const QString& item);

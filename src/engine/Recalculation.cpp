@@ -11,9 +11,8 @@ namespace korvex::engine {
 
 namespace {
 
-std::vector<PrecioItem> priceItems(store::Database& db, store::RecordSet& items,
+std::vector<PrecioItem> priceItems(const detail::SubtotalMap& subtotals, store::RecordSet& items,
                                    const DatosIndirectos& datos) {
-    const detail::SubtotalMap subtotals = detail::subtotalsOfAllItems(db);
     std::vector<PrecioItem> out;
     out.reserve(static_cast<std::size_t>(items.recordCount()));
     detail::rewind(items);
@@ -32,6 +31,12 @@ std::vector<PrecioItem> priceItems(store::Database& db, store::RecordSet& items,
         out.push_back(std::move(p));
     }
     return out;
+}
+
+std::vector<PrecioItem> priceItems(store::Database& db, store::RecordSet& items,
+                                   const DatosIndirectos& datos) {
+    const detail::SubtotalMap subtotals = detail::subtotalsOfAllItems(db);
+    return priceItems(subtotals, items, datos);
 }
 
 } // namespace
@@ -81,12 +86,20 @@ ResultadoRecalculo RecalcularPresupuesto(const QString& projectFolder) {
 
 double TotalCostoDirecto(const QString& projectFolder) {
     auto db = store::Database::openProject(projectFolder);
+    return detail::directCost(db, detail::subtotalsOfAllItems(db));
+}
+
+namespace detail {
+
+double directCost(store::Database& db, const SubtotalMap& subtotals) {
     auto items = db.openRecordSet("SELECT * FROM Presupuesto");
-    const std::vector<PrecioItem> prices = priceItems(db, items, DatosIndirectos{});
+    const std::vector<PrecioItem> prices = priceItems(subtotals, items, DatosIndirectos{});
     double total = 0;
     for (const PrecioItem& price : prices)
         total = Redondear(total + price.costoDirectoSinHerramienta * price.cantidadPres, 2);
     return total;
 }
+
+} // namespace detail
 
 } // namespace korvex::engine

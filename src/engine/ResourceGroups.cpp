@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <optional>
-#include <string>
 #include <unordered_map>
 
 namespace korvex::engine {
@@ -301,32 +300,6 @@ bool inIndexOrder(const WaitingLine& a, const WaitingLine& b) {
 
 } // namespace
 
-// Whether a line's CodigoPres and ItemPres (at column and the next) are the previous line's, as
-// stored: lines of one item usually follow each other, and comparing their bytes is cheaper than
-// reading them.
-class SameItem {
-public:
-    bool operator()(const store::Row& line, int column) {
-        const auto code = line.text(column);
-        const auto item = line.text(column + 1);
-        const auto view = [](QByteArrayView bytes) {
-            return std::string_view(bytes.data(), std::size_t(bytes.size()));
-        };
-        const bool same = known_ && code && item && view(*code) == code_ && view(*item) == item_;
-        known_ = code && item;
-        if (known_ && !same) {
-            code_ = view(*code);
-            item_ = view(*item);
-        }
-        return same;
-    }
-
-private:
-    bool known_ = false;
-    std::string code_;
-    std::string item_;
-};
-
 namespace detail {
 // CantidadPres of every item by its folded key, and the keys in stored order.
 struct ItemQuantities {
@@ -362,8 +335,10 @@ struct Scan {
     store::LoadedRows lines;
 };
 
-Scan scan(store::Database& db, const detail::ItemQuantities& itemQuantities, TipoRecurso tipo,
-          bool keepLines) {
+// subtotals, when given, take the kind's line amounts of their items along the same pass, as
+// detail::addSubtotals adds them.
+Scan scan(store::Database& db, const detail::ItemQuantities& itemQuantities, TipoRecurso tipo, bool keepLines,
+          detail::SubtotalMap* subtotals = nullptr) {
     const CamposLinea campos = camposDe(tipo);
     const QStringList loaded = campos.cargados();
     const QStringList own = ownFactorFields(tipo);
@@ -385,7 +360,8 @@ Scan scan(store::Database& db, const detail::ItemQuantities& itemQuantities, Tip
     store::ValuePool pool;
     std::unordered_map<qint64, int> resourceBySpelling; // by the pool's numbers of the two texts
     const int noSecond = pool.idOfText({});
-    SameItem sameItem;
+    store::RepeatedPair sameItem(codeAt);
+    double* subtotal = nullptr;
     std::array<QVariant, 3> values;
     const auto visit = [&](const store::Row& rs) {
         const int descriptionId = pool.id(rs, 0);
@@ -395,12 +371,15 @@ Scan scan(store::Database& db, const detail::ItemQuantities& itemQuantities, Tip
             values[1] = pool.value(secondId);
         QVariant& price = values[std::size_t(ownAt - 1)];
         price = rs.value(ownAt - 1);
-        if (!sameItem(rs, codeAt)) {
+        if (!sameItem(rs)) {
             const std::optional<detail::ItemKey>& key = keys.keyOf(rs.value(codeAt), rs.value(codeAt + 1));
             items = key ? itemQuantities.quantities.find(*key) : itemQuantities.quantities.end();
+            subtotal = key && subtotals ? &detail::subtotalOf((*subtotals)[*key], tipo) : nullptr;
             const bool joinedItem = items != itemQuantities.quantities.end();
             waitingItem = joinedItem && itemsFirst ? &waiting[*key] : nullptr;
         }
+        if (subtotal)
+            *subtotal += Redondear(rs.number(codeAt + 2), 2);
         const bool joined = items != itemQuantities.quantities.end();
         // Every line is met when the lines are kept, so that each resource is spelt as its first.
         int resource = -1;
@@ -427,7 +406,10 @@ Scan scan(store::Database& db, const detail::ItemQuantities& itemQuantities, Tip
         if (keepLines)
             out.lines.append(rs.rowId(), std::span(values.data(), std::size_t(ownAt)));
     };
-    db.scan("SELECT " + (loaded + own).join(", ") + ", CodigoPres, ItemPres FROM " + campos.tabla, {}, visit);
+    const QString product = subtotals ? ", " + detail::productExpression(tipo) + " AS Producto" : QString();
+    db.scan("SELECT " + (loaded + own).join(", ") + ", CodigoPres, ItemPres" + product + " FROM " +
+                campos.tabla,
+            {}, visit);
     for (auto& [key, lines] : waiting)
         std::stable_sort(lines.begin(), lines.end(), inIndexOrder);
     for (const auto& [key, itemQuantity] : itemQuantities.stored) {
@@ -461,12 +443,25 @@ LineasAgrupadas AgrupacionRecursos::agrupar(TipoRecurso tipo) {
     return out;
 }
 
-double AgrupacionRecursos::total(TipoRecurso tipo) {
-    const Scan scanned = scan(db_, *items_, tipo, false);
+double AgrupacionRecursos::total(TipoRecurso tipo, detail::SubtotalMap* subtotals) {
+    const Scan scanned = scan(db_, *items_, tipo, false, subtotals);
     double sum = 0;
     for (const Group* group : scanned.groups.ordered())
         sum += totalOf(*group, {}).importe;
     return sum;
+}
+
+TotalesProyecto TotalesDelProyecto(const QString& projectFolder) {
+    auto db = store::Database::openProject(projectFolder);
+    AgrupacionRecursos grouping(db);
+    detail::SubtotalMap subtotals;
+    TotalesProyecto totals;
+    totals.equipo = grouping.total(TipoRecurso::Equipo, &subtotals);
+    totals.manoObra = grouping.total(TipoRecurso::ManoObra, &subtotals);
+    totals.transporte = grouping.total(TipoRecurso::Transporte, &subtotals);
+    detail::addSubtotals(db, TipoRecurso::Material, subtotals);
+    totals.costoDirecto = detail::directCost(db, subtotals);
+    return totals;
 }
 
 std::vector<Escritura> RecursosDistintos(const store::LoadedRows& lineas, bool conSegundo) {

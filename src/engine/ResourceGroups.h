@@ -18,6 +18,7 @@
 // a window to check against, and the first spelling of every resource.
 
 #include "engine/Engine.h"
+#include "engine/ItemLines.h"
 #include "engine/ResourceSpellings.h"
 #include "store/LoadedRows.h"
 
@@ -60,8 +61,9 @@ public:
 
     // The groups of one kind, spelt as each resource's first line, with the lines as loaded.
     LineasAgrupadas agrupar(TipoRecurso tipo);
-    // The sum of the groups' importe, as the Total*Proyecto functions give it.
-    double total(TipoRecurso tipo);
+    // The sum of the groups' importe, as the Total*Proyecto functions give it. subtotals, when
+    // given, take the kind's part of every item's subtotals along the same pass.
+    double total(TipoRecurso tipo, detail::SubtotalMap* subtotals = nullptr);
 
 private:
     store::Database& db_;

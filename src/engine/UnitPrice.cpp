@@ -126,8 +126,6 @@ QVariant textParam(const QString& text) {
     return QVariant(text.isNull() ? QStringLiteral("") : text);
 }
 
-namespace {
-
 double& subtotalOf(Subtotales& s, TipoRecurso kind) {
     switch (kind) {
     case TipoRecurso::Material:
@@ -158,19 +156,19 @@ QString productExpression(TipoRecurso kind) {
     return QStringLiteral("PrecioTran * CantidadTran");
 }
 
-} // namespace
+void addSubtotals(store::Database& db, TipoRecurso kind, SubtotalMap& subtotals) {
+    ItemRuns runs(subtotals);
+    db.scan("SELECT CodigoPres, ItemPres, " + productExpression(kind) + " AS Producto FROM " + tableOf(kind),
+            {}, [&](const store::Row& line) {
+                if (Subtotales* s = runs.entryOf(line.value(0), line.value(1)))
+                    subtotalOf(*s, kind) += Redondear(line.number(2), 2);
+            });
+}
 
 SubtotalMap subtotalsOfAllItems(store::Database& db) {
     SubtotalMap subtotals;
-    for (const TipoRecurso kind : kKinds) {
-        ItemRuns runs(subtotals);
-        db.scan("SELECT CodigoPres, ItemPres, " + productExpression(kind) + " AS Producto FROM " +
-                    tableOf(kind),
-                {}, [&](const store::Row& line) {
-                    if (Subtotales* s = runs.entryOf(line.value(0), line.value(1)))
-                        subtotalOf(*s, kind) += Redondear(line.number(2), 2);
-                });
-    }
+    for (const TipoRecurso kind : kKinds)
+        addSubtotals(db, kind, subtotals);
     return subtotals;
 }
 

@@ -32,4 +32,19 @@ int ValuePool::id(const Row& row, int column) {
                   [&value] { return value; });
 }
 
+bool RepeatedPair::operator()(const Row& row) {
+    const auto view = [](QByteArrayView bytes) {
+        return std::string_view(bytes.data(), std::size_t(bytes.size()));
+    };
+    const auto first = row.text(first_);
+    const auto second = row.text(first_ + 1);
+    const bool same = known_ && first && second && view(*first) == firstText_ && view(*second) == secondText_;
+    known_ = first && second;
+    if (known_ && !same) {
+        firstText_ = view(*first);
+        secondText_ = view(*second);
+    }
+    return same;
+}
+
 } // namespace korvex::store

@@ -158,6 +158,13 @@ TEST_F(ResourceGroups, SumsAndOrderAreTheReportQueries) {
     };
     EXPECT_EQ(orden(grouping.agrupar(TipoRecurso::Material).totales), 0.0); // 5e16 + 0.25 - 5e16
     EXPECT_EQ(orden(grouping.agrupar(TipoRecurso::Equipo).totales), 0.25);  // 5e16 - 5e16 + 0.25
+
+    // The formula's totals, taken in one pass, are each its own function's figure.
+    const TotalesProyecto together = TotalesDelProyecto(folder);
+    EXPECT_EQ(together.costoDirecto, TotalCostoDirecto(folder));
+    EXPECT_EQ(together.equipo, TotalEquipoProyecto(folder));
+    EXPECT_EQ(together.manoObra, TotalManoObraProyecto(folder));
+    EXPECT_EQ(together.transporte, TotalTransporteProyecto(folder));
 }
 
 TEST_F(ResourceGroups, DistinctResourcesAreTheGroupedQuerysInFirstSpelling) {

@@ -2,6 +2,7 @@
 
 #include "store/ProjectFolders.h"
 #include "store/TextCompare.h"
+#include "store/ValuePool.h"
 
 #include <QHash>
 #include <QPair>
@@ -70,10 +71,11 @@ public:
         for (const LineTable& lines : lineTables())
             tables << lines.table;
         for (const QString& table : tables) {
-            auto records = destination.openRecordSet("SELECT CodigoPres, ItemPres FROM " + table);
-            for (rewind(records); !records.eof(); records.moveNext())
-                if (const auto pair = pairOfRecord(records))
-                    taken_.insert(*pair);
+            store::RepeatedPair sameItem(0);
+            destination.scan("SELECT CodigoPres, ItemPres FROM " + table, {}, [&](const store::Row& row) {
+                if (!sameItem(row) && !row.isNull(0) && !row.isNull(1))
+                    taken_.insert(pairKey(row.value(0).toString(), row.value(1).toString()));
+            });
         }
     }
     bool contains(const QString& codigo, const QString& item) const {
