@@ -4,10 +4,12 @@
 #include "store/Database.h"
 #include "store/LoadedRows.h"
 #include "store/TextCompare.h"
+#include "store/ValuePool.h"
 
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <unordered_map>
 #include <vector>
 
 namespace korvex::analysis {
@@ -58,21 +60,47 @@ store::RecordSet openLines(store::Database& db, const TableFields& f) {
     return db.openRecordSet("SELECT " + fields + " FROM " + f.table);
 }
 
-// The kind's lines of every item, in stored order within each item, then by description with
-// equal descriptions kept in stored order (as "ORDER BY" the description gives them).
-QHash<QString, std::vector<StoredLine>> linesByItem(store::Database& db, YieldKind kind) {
+// The kind's lines of every item by itemKey, in stored order within each item, then by
+// description with equal descriptions kept in stored order (as "ORDER BY" the description gives
+// them). One streamed pass: an item's key is made once per run of its lines, and the texts that
+// lines repeat are read once.
+using LinesByItem = std::unordered_map<QString, std::vector<StoredLine>>;
+
+LinesByItem linesByItem(store::Database& db, YieldKind kind) {
     const TableFields& f = fieldsOf(kind);
-    store::RecordSet rs = openLines(db, f);
-    QHash<QString, std::vector<StoredLine>> byItem;
-    for (; !rs.eof(); rs.moveNext()) {
-        if (rs.isNull("CodigoPres") || rs.isNull("ItemPres"))
-            continue; // a query by item never finds it
-        StoredLine line = readLine(rs, f);
-        line.sortKey = line.description.toUtf8();
-        byItem[itemKey(line.code, line.item)].push_back(std::move(line));
-    }
-    for (auto& lines : byItem) {
-        std::stable_sort(lines.begin(), lines.end(), [](const StoredLine& a, const StoredLine& b) {
+    const bool withCategory = !f.category.isEmpty();
+    const int yieldAt = withCategory ? 4 : 3;
+    LinesByItem byItem;
+    store::ValuePool pool;
+    std::unordered_map<int, QByteArray> sortKeys; // by the pool's number of a description
+    store::RepeatedPair sameItem(0);
+    std::vector<StoredLine>* lines = nullptr;
+    const auto text = [&pool](const store::Row& row, int column) {
+        return pool.value(pool.id(row, column)).toString();
+    };
+    const QString fields =
+        "CodigoPres, ItemPres, " + f.description + (withCategory ? ", " + f.category : "") + ", " + f.yield;
+    db.scan("SELECT " + fields + " FROM " + f.table, {}, [&](const store::Row& row) {
+        if (row.isNull(0) || row.isNull(1))
+            return; // a query by item never finds it
+        StoredLine line;
+        line.row = row.rowId();
+        line.code = text(row, 0);
+        line.item = text(row, 1);
+        if (!sameItem(row) || !lines)
+            lines = &byItem[itemKey(line.code, line.item)];
+        const int description = pool.id(row, 2);
+        line.description = pool.value(description).toString();
+        auto [sortKey, added] = sortKeys.try_emplace(description);
+        if (added)
+            sortKey->second = line.description.toUtf8();
+        line.sortKey = sortKey->second;
+        line.category = withCategory ? text(row, 3) : QString();
+        line.yield = row.number(yieldAt);
+        lines->push_back(std::move(line));
+    });
+    for (auto& [key, itemLines] : byItem) {
+        std::stable_sort(itemLines.begin(), itemLines.end(), [](const StoredLine& a, const StoredLine& b) {
             return store::text::compare(a.sortKey.constData(), int(a.sortKey.size()), b.sortKey.constData(),
                                         int(b.sortKey.size())) < 0;
         });
@@ -175,16 +203,20 @@ YieldSheet loadYields(store::Database& db) {
     store::RecordSet items = db.openRecordSet("SELECT * FROM Presupuesto ORDER BY Indice");
     if (items.eof())
         return sheet;
-    const auto equipment = linesByItem(db, YieldKind::Equipment);
-    const auto labour = linesByItem(db, YieldKind::Labour);
+    const LinesByItem equipment = linesByItem(db, YieldKind::Equipment);
+    const LinesByItem labour = linesByItem(db, YieldKind::Labour);
     static const std::vector<StoredLine> none;
+    const auto linesOf = [](const LinesByItem& byItem, const QString& key) -> const std::vector<StoredLine>& {
+        const auto found = byItem.find(key);
+        return found == byItem.end() ? none : found->second;
+    };
     for (; !items.eof(); items.moveNext()) {
         const QString code = items.text("CodigoPres");
         const QString item = items.text("ItemPres");
         const QString description = items.text("DescripcionPres");
         const QString key = itemKey(code, item);
-        appendItemLines(sheet.equipment, equipment.value(key, none), code, item, description);
-        appendItemLines(sheet.labour, labour.value(key, none), code, item, description);
+        appendItemLines(sheet.equipment, linesOf(equipment, key), code, item, description);
+        appendItemLines(sheet.labour, linesOf(labour, key), code, item, description);
     }
     return sheet;
 }
