@@ -73,7 +73,7 @@ LinesByItem linesByItem(store::Database& db, YieldKind kind) {
     LinesByItem byItem;
     store::ValuePool pool;
     std::unordered_map<int, QByteArray> sortKeys; // by the pool's number of a description
-    store::RepeatedPair sameItem(0);
+    store::RepeatedPair sameItem;
     std::vector<StoredLine>* lines = nullptr;
     const auto text = [&pool](const store::Row& row, int column) {
         return pool.value(pool.id(row, column)).toString();
@@ -87,7 +87,7 @@ LinesByItem linesByItem(store::Database& db, YieldKind kind) {
         line.row = row.rowId();
         line.code = text(row, 0);
         line.item = text(row, 1);
-        if (!sameItem(row) || !lines)
+        if (!sameItem(row, 0) || !lines)
             lines = &byItem[itemKey(line.code, line.item)];
         const int description = pool.id(row, 2);
         line.description = pool.value(description).toString();

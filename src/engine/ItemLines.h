@@ -9,6 +9,7 @@
 #include "engine/Engine.h"
 #include "store/Database.h"
 #include "store/TextCompare.h"
+#include "store/ValuePool.h"
 
 #include <QHash>
 #include <QString>
@@ -42,9 +43,19 @@ inline void rewind(store::RecordSet& records) {
 // The key of the current Presupuesto record (a Null code is looked up as "").
 ItemKey itemKeyOf(const store::RecordSet& record);
 // The folded key of the item of each line of a stored-order scan. Lines of one item usually
-// follow each other, so the key is folded once per run of lines.
+// follow each other, so the key is folded once per run of lines. A caller keeps to one of the two
+// ways of giving the lines.
 class LineItems {
 public:
+    // For a scanned line whose code and number are at column and the next: a line that repeats
+    // the previous one's stored bytes is known without reading them.
+    const std::optional<ItemKey>& keyOf(const store::Row& line, int column) {
+        if (repeated_(line, column)) {
+            changed_ = false;
+            return last_;
+        }
+        return keyOf(line.value(column), line.value(column + 1));
+    }
     // The key of the line's item; none when its code or number is Null, which a query by value
     // never finds. changed() tells whether it differs from the previous line's.
     const std::optional<ItemKey>& keyOf(const QVariant& codigo, const QVariant& item) {
@@ -68,6 +79,7 @@ private:
     std::optional<ItemKey> last_;
     QVariant lastCodigo_;
     QVariant lastItem_;
+    store::RepeatedPair repeated_;
 };
 
 // Deals the lines of a stored-order scan out to their items' entries of map, looking the item
@@ -84,13 +96,20 @@ public:
         return entryOf(line.value(codigoField), line.value(itemField));
     }
     typename Map::mapped_type* entryOf(const QVariant& codigo, const QVariant& item) {
-        const std::optional<ItemKey>& key = keys_.keyOf(codigo, item);
+        return entryFor(keys_.keyOf(codigo, item));
+    }
+    // A scanned line whose code and number are at column and the next.
+    typename Map::mapped_type* entryOf(const store::Row& line, int column) {
+        return entryFor(keys_.keyOf(line, column));
+    }
+
+private:
+    typename Map::mapped_type* entryFor(const std::optional<ItemKey>& key) {
         if (keys_.changed())
             entry_ = key ? &map_[*key] : nullptr;
         return entry_;
     }
 
-private:
     Map& map_;
     LineItems keys_;
     typename Map::mapped_type* entry_ = nullptr;
@@ -112,10 +131,21 @@ using SubtotalMap = std::unordered_map<ItemKey, Subtotales, ItemKeyHash>;
 SubtotalMap subtotalsOfAllItems(store::Database& db);
 // The kind's part of every item's subtotals, from one stored-order scan of its table.
 void addSubtotals(store::Database& db, TipoRecurso kind, SubtotalMap& subtotals);
-double& subtotalOf(Subtotales& s, TipoRecurso kind);
 // The product of a line's figures, as written in its line amount; the database multiplies the
 // same doubles in the same order, so only the rounding is left to do per line.
 QString productExpression(TipoRecurso kind);
+// Adds the lines of a kind's stored-order scan to their items' subtotals, each line its product
+// (productExpression) rounded: for a scan that reads the lines for something else as well.
+class SubtotalRuns {
+public:
+    SubtotalRuns(SubtotalMap& subtotals, TipoRecurso kind) : runs_(subtotals), kind_(kind) {}
+    // The line's code and number are at column and the next, its product at productColumn.
+    void add(const store::Row& line, int column, int productColumn);
+
+private:
+    ItemRuns<SubtotalMap> runs_;
+    TipoRecurso kind_;
+};
 // TotalCostoDirecto from the subtotals of every item.
 double directCost(store::Database& db, const SubtotalMap& subtotals);
 

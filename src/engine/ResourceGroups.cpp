@@ -360,8 +360,9 @@ Scan scan(store::Database& db, const detail::ItemQuantities& itemQuantities, Tip
     store::ValuePool pool;
     std::unordered_map<qint64, int> resourceBySpelling; // by the pool's numbers of the two texts
     const int noSecond = pool.idOfText({});
-    store::RepeatedPair sameItem(codeAt);
-    double* subtotal = nullptr;
+    std::optional<detail::SubtotalRuns> subtotalRuns;
+    if (subtotals)
+        subtotalRuns.emplace(*subtotals, tipo);
     std::array<QVariant, 3> values;
     const auto visit = [&](const store::Row& rs) {
         const int descriptionId = pool.id(rs, 0);
@@ -371,15 +372,14 @@ Scan scan(store::Database& db, const detail::ItemQuantities& itemQuantities, Tip
             values[1] = pool.value(secondId);
         QVariant& price = values[std::size_t(ownAt - 1)];
         price = rs.value(ownAt - 1);
-        if (!sameItem(rs)) {
-            const std::optional<detail::ItemKey>& key = keys.keyOf(rs.value(codeAt), rs.value(codeAt + 1));
+        const std::optional<detail::ItemKey>& key = keys.keyOf(rs, codeAt);
+        if (keys.changed()) {
             items = key ? itemQuantities.quantities.find(*key) : itemQuantities.quantities.end();
-            subtotal = key && subtotals ? &detail::subtotalOf((*subtotals)[*key], tipo) : nullptr;
             const bool joinedItem = items != itemQuantities.quantities.end();
             waitingItem = joinedItem && itemsFirst ? &waiting[*key] : nullptr;
         }
-        if (subtotal)
-            *subtotal += Redondear(rs.number(codeAt + 2), 2);
+        if (subtotalRuns)
+            subtotalRuns->add(rs, codeAt, codeAt + 2);
         const bool joined = items != itemQuantities.quantities.end();
         // Every line is met when the lines are kept, so that each resource is spelt as its first.
         int resource = -1;

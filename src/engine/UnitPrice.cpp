@@ -126,6 +126,8 @@ QVariant textParam(const QString& text) {
     return QVariant(text.isNull() ? QStringLiteral("") : text);
 }
 
+namespace {
+
 double& subtotalOf(Subtotales& s, TipoRecurso kind) {
     switch (kind) {
     case TipoRecurso::Material:
@@ -139,6 +141,8 @@ double& subtotalOf(Subtotales& s, TipoRecurso kind) {
     }
     return s.transporte;
 }
+
+} // namespace
 
 // The product of a line's figures, as written in its line amount; the database multiplies the
 // same doubles in the same order, so only the rounding is left to do per line.
@@ -156,13 +160,15 @@ QString productExpression(TipoRecurso kind) {
     return QStringLiteral("PrecioTran * CantidadTran");
 }
 
+void SubtotalRuns::add(const store::Row& line, int column, int productColumn) {
+    if (Subtotales* s = runs_.entryOf(line, column))
+        subtotalOf(*s, kind_) += Redondear(line.number(productColumn), 2);
+}
+
 void addSubtotals(store::Database& db, TipoRecurso kind, SubtotalMap& subtotals) {
-    ItemRuns runs(subtotals);
+    SubtotalRuns runs(subtotals, kind);
     db.scan("SELECT CodigoPres, ItemPres, " + productExpression(kind) + " AS Producto FROM " + tableOf(kind),
-            {}, [&](const store::Row& line) {
-                if (Subtotales* s = runs.entryOf(line.value(0), line.value(1)))
-                    subtotalOf(*s, kind) += Redondear(line.number(2), 2);
-            });
+            {}, [&runs](const store::Row& line) { runs.add(line, 0, 2); });
 }
 
 SubtotalMap subtotalsOfAllItems(store::Database& db) {

@@ -32,12 +32,12 @@ int ValuePool::id(const Row& row, int column) {
                   [&value] { return value; });
 }
 
-bool RepeatedPair::operator()(const Row& row) {
+bool RepeatedPair::operator()(const Row& row, int firstColumn) {
     const auto view = [](QByteArrayView bytes) {
         return std::string_view(bytes.data(), std::size_t(bytes.size()));
     };
-    const auto first = row.text(first_);
-    const auto second = row.text(first_ + 1);
+    const auto first = row.text(firstColumn);
+    const auto second = row.text(firstColumn + 1);
     const bool same = known_ && first && second && view(*first) == firstText_ && view(*second) == secondText_;
     known_ = first && second;
     if (known_ && !same) {

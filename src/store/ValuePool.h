@@ -41,16 +41,15 @@ private:
     Ids others_; // numbers and blobs, by type and printed value
 };
 
-// Whether two columns hold the texts they held in the previous row, compared as stored bytes: a
-// scan in stored order meets the lines of one item one after another, and comparing their code
-// and number is cheaper than reading them. A Null or a number is never taken as repeated.
+// Whether two columns (firstColumn and the next) hold the texts they held in the previous row,
+// compared as stored bytes: a scan in stored order meets the lines of one item one after another,
+// and comparing their code and number is cheaper than reading them. A Null or a number is never
+// taken as repeated.
 class RepeatedPair {
 public:
-    explicit RepeatedPair(int firstColumn) : first_(firstColumn) {}
-    bool operator()(const Row& row);
+    bool operator()(const Row& row, int firstColumn);
 
 private:
-    int first_;
     bool known_ = false;
     std::string firstText_;
     std::string secondText_;

@@ -71,9 +71,9 @@ public:
         for (const LineTable& lines : lineTables())
             tables << lines.table;
         for (const QString& table : tables) {
-            store::RepeatedPair sameItem(0);
+            store::RepeatedPair sameItem;
             destination.scan("SELECT CodigoPres, ItemPres FROM " + table, {}, [&](const store::Row& row) {
-                if (!sameItem(row) && !row.isNull(0) && !row.isNull(1))
+                if (!sameItem(row, 0) && !row.isNull(0) && !row.isNull(1))
                     taken_.insert(pairKey(row.value(0).toString(), row.value(1).toString()));
             });
         }
